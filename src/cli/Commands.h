@@ -1,0 +1,26 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orvalis::cli {
+
+// Wrong use of the command line: reported with exit code 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Each command takes the words after its name. Bad input or a failed write is
+// thrown as any other exception (exit code 1); the output goes to stdout.
+int RunInfo(const std::vector<std::string>& args);
+int RunConvert(const std::vector<std::string>& args);
+int RunGenerate(const std::vector<std::string>& args);
+
+// Usage texts, shown by --help and after a usage error.
+extern const char* const kInfoUsage;
+extern const char* const kConvertUsage;
+extern const char* const kGenerateUsage;
+
+}  // namespace orvalis::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "raster/DibBuffer.h"
+
+namespace orvalis {
+
+// destination = (source1 x source2) >> 8, channel byte by channel byte, over
+// the bytes each row's pixels occupy (the row padding is not touched). The
+// destination may be one of the sources. 16-bit buffers multiply each packed
+// channel; depths other than 8, 16, 24 and 32 are left alone. The sources
+// must have at least the destination's rows and row length.
+void MultiplyBuffers(TDibBuffer& destination, const TDibBuffer& source1, const TDibBuffer& source2);
+
+}  // namespace orvalis

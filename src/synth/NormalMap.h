@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "raster/DibBuffer.h"
+#include "synth/Progress.h"
+
+namespace orvalis {
+
+// A unit normal scaled by 127 and truncated toward zero.
+struct NormalEntry {
+    std::int8_t x = 0;
+    std::int8_t y = 0;
+    std::int8_t z = 0;
+
+    friend bool operator==(const NormalEntry&, const NormalEntry&) = default;
+};
+
+// One entry per heightmap pixel, pixel (row, column) at row * width + column.
+using TNormalMap = std::vector<NormalEntry>;
+
+inline constexpr int NormalSampleStep = 2;
+
+// Fills normals with width x RowCount entries from the eight triangles of
+// each pixel's 3 x 3 neighbourhood of samples two pixels apart.
+void BuildNormalMap(const TDibBuffer& heightmap, TNormalMap& normals, float heightScale,
+                    const RunOptions& options = {});
+
+}  // namespace orvalis

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+
+namespace orvalis {
+
+enum class SynthesisStage { Blend, Lightmap };
+
+// Reports finished rows of a stage. It is always called on the thread that
+// started the work (never on a worker), so a window may repaint from it.
+using ProgressCallback = std::function<void(SynthesisStage stage, int rowsDone, int rowsTotal)>;
+
+// How a stage runs: how many threads (0: all cores) and whom to tell.
+struct RunOptions {
+    int Threads = 0;
+    ProgressCallback Progress;
+};
+
+}  // namespace orvalis
