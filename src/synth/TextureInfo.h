@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace orvalis {
+
+// One set-up of the generator as a texture-info file holds it: eleven lines
+// of plain text, CR LF after each: five tile paths (tile 0 is the band centred
+// at 256), the heightmap path, then the texts of the five hidden band fields
+// H4Start, H3Start, H2Start, H1Start, H0start.
+struct TextureInfo {
+    std::array<std::string, 5> TileFiles;
+    std::string HeightmapFile;
+    // Present when the file goes on after line 6; missing lines read as empty.
+    std::optional<std::array<std::string, 5>> BandTexts;
+};
+
+// Lines end at LF or CR LF; a Ctrl-Z byte ends the file; lines past the end
+// read as empty. A missing file raises "path: Datei nicht gefunden".
+TextureInfo ReadTextureInfo(const std::string& path);
+
+// Writes all eleven lines (band texts empty when absent), each followed by
+// CR LF; the file is replaced only once it is complete.
+void WriteTextureInfo(const std::string& path, const TextureInfo& info);
+
+}  // namespace orvalis
