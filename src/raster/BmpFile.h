@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "raster/BitmapInfo.h"
 
@@ -19,6 +20,20 @@ inline constexpr std::uint32_t kLargestHeaderSize = 124; // BITMAPV5HEADER
 // a colour table of 256 entries from right after the whole header (missing
 // entries black). Returns the pixel offset bfOffBits. Raises RasterError
 // (without a file name; the caller adds it) for anything it cannot read.
+// info.Header.biSize keeps the file's header size (12 for a core header).
 std::uint32_t ParseBmpHeader(std::span<const std::uint8_t> fileStart, BitmapInfo& info);
+
+// The headers of a BMP file, read and checked as TDibBuffer::ReadBmpFile
+// does before it reads the pixels.
+struct BmpFileHeader {
+    BitmapInfo Info;                    // as ParseBmpHeader gives it
+    std::uint32_t PixelOffset = 0;      // bfOffBits
+    std::uint32_t DeclaredFileSize = 0; // bfSize, which bounds run-length data
+    std::uint64_t FileSize = 0;         // the file's real size
+};
+
+// Raises RasterError naming the file when it cannot be opened or read, or
+// when its headers cannot be used.
+BmpFileHeader ReadBmpHeader(const std::string& path);
 
 }  // namespace orvalis

@@ -39,6 +39,19 @@ ChannelField DescribeChannel(std::uint32_t mask) {
                         static_cast<std::uint8_t>(TDibBuffer::MaskWidth(mask))};
 }
 
+void SetCompressionAndMasks(BitmapInfo& info, int bits, std::uint32_t compression,
+                            std::uint32_t redMask, std::uint32_t greenMask,
+                            std::uint32_t blueMask) {
+    if (!IsPacked(bits)) {
+        info.Header.biCompression = BI_RGB;
+        return;
+    }
+    info.Header.biCompression = compression;
+    info.SetMask(kRedMask, redMask);
+    info.SetMask(kGreenMask, greenMask);
+    info.SetMask(kBlueMask, blueMask);
+}
+
 std::string FormatName(std::int32_t width, std::int32_t height, int bits) {
     return std::to_string(width) + " x " + std::to_string(height) + " picture of " +
            std::to_string(bits) + " bits per pixel";
@@ -85,22 +98,20 @@ void TDibBuffer::AllocateFormat(std::int32_t width, std::int32_t height, std::ui
 void TDibBuffer::AllocateFromInfo(const BitmapInfo& info) {
     const BitmapInfoHeader& header = info.Header;
     const int bits = header.biBitCount;
+    // A block always describes a depth of its own; 0 would silently become the screen's.
+    if (bits == 0 || bits > 255) {
+        throw RasterError(std::to_string(bits) + " bits per pixel are not supported");
+    }
+    if (IsPacked(bits) && header.biCompression == BI_BITFIELDS) {
+        AllocateWithMasks(header.biWidth, header.biHeight, bits, BI_BITFIELDS,
+                          info.Mask(kRedMask), info.Mask(kGreenMask), info.Mask(kBlueMask));
+    } else {
+        Allocate(header.biWidth, header.biHeight, static_cast<std::uint8_t>(bits));
+    }
+    // Only after the allocation succeeded, so that a rejected block leaves the buffer as it was.
     if (bits <= 8) {
         std::memcpy(info_.Colours, info.Colours, sizeof info_.Colours);
     }
-    if (IsPacked(bits) && header.biCompression == BI_BITFIELDS) {
-        const std::uint32_t red = info.Mask(kRedMask), green = info.Mask(kGreenMask),
-                            blue = info.Mask(kBlueMask);
-        if (red == 0 || green == 0 || blue == 0) {
-            throw RasterError("a bit-field mask is zero");
-        }
-        AllocateWithMasks(header.biWidth, header.biHeight, bits, BI_BITFIELDS, red, green, blue);
-        return;
-    }
-    if (bits > 255) {
-        throw RasterError(std::to_string(bits) + " bits per pixel are not supported");
-    }
-    Allocate(header.biWidth, header.biHeight, static_cast<std::uint8_t>(bits));
 }
 
 void TDibBuffer::AllocateWithMasks(std::int32_t width, std::int32_t height, int bits,
@@ -114,13 +125,10 @@ void TDibBuffer::AllocateWithMasks(std::int32_t width, std::int32_t height, int 
         throw RasterError("a " + FormatName(width, height, bits) + " is not supported");
     }
 
-    if (IsPacked(bits)) {
-        info_.Header.biCompression = compression;
-        info_.SetMask(kRedMask, redMask);
-        info_.SetMask(kGreenMask, greenMask);
-        info_.SetMask(kBlueMask, blueMask);
-    } else {
-        info_.Header.biCompression = BI_RGB;
+    // A zero mask has no width and no position, and no reader accepts it.
+    if (IsPacked(bits) && compression == BI_BITFIELDS &&
+        (redMask == 0 || greenMask == 0 || blueMask == 0)) {
+        throw RasterError("a bit-field mask is zero");
     }
 
     const ChannelField red = DescribeChannel(IsPacked(bits) ? redMask : 0);
@@ -129,7 +137,10 @@ void TDibBuffer::AllocateWithMasks(std::int32_t width, std::int32_t height, int 
     const bool unchanged = pixels_ && width == Width() && height == Height() &&
                            bits == BitsPerPixel() && red.Mask == red_.Mask &&
                            green.Mask == green_.Mask && blue.Mask == blue_.Mask;
-    if (unchanged) return;
+    if (unchanged) {
+        SetCompressionAndMasks(info_, bits, compression, redMask, greenMask, blueMask);
+        return;
+    }
 
     // width and |height| are at most 2^15, so a row is at most 2^17 bytes and
     // the whole picture at most 2^32 bytes: no overflow in 64-bit size_t.
@@ -150,6 +161,7 @@ void TDibBuffer::AllocateWithMasks(std::int32_t width, std::int32_t height, int 
         rows[i] = pixels.get() + static_cast<std::size_t>(i) * bytesPerRow;
     }
 
+    SetCompressionAndMasks(info_, bits, compression, redMask, greenMask, blueMask);
     info_.Header.biWidth = width;
     info_.Header.biHeight = height;
     info_.Header.biBitCount = static_cast<std::uint16_t>(bits);

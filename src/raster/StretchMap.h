@@ -20,4 +20,10 @@ struct SourceSpan {
 // whose pixels the stretch merges with a bitwise AND.
 std::vector<SourceSpan> MapStretchAxis(std::int32_t targetLength, std::int32_t sourceLength);
 
+// The same mapping for the target pixels first .. first + count - 1 only
+// (0 <= first, first + count <= targetLength): a transfer clipped to its
+// target picture needs no entries for the pixels it never draws.
+std::vector<SourceSpan> MapStretchAxis(std::int32_t targetLength, std::int32_t sourceLength,
+                                       std::int32_t first, std::int32_t count);
+
 }  // namespace orvalis

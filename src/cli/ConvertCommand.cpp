@@ -1,0 +1,40 @@
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "raster/DibBuffer.h"
+
+namespace orvalis::cli {
+
+const char* const kConvertUsage =
+    "  convert IN.bmp OUT.bmp     any supported BMP file to a 24-bit BMP file of the same\n"
+    "                             size and row order";
+
+int RunConvert(const std::vector<std::string>& args) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kConvertUsage);
+        return 0;
+    }
+    if (args.size() != 2) {
+        throw UsageError("convert takes two files: orvalis-cli convert IN.bmp OUT.bmp");
+    }
+
+    TDibBuffer source;
+    source.ReadBmpFile(args[0]);
+    // Same signed height, so row r of both buffers is the same picture row.
+    TDibBuffer converted;
+    converted.Allocate(source.Width(), source.Height(), 24);
+    for (std::int32_t row = 0; row < source.RowCount(); ++row) {
+        for (std::int32_t column = 0; column < source.Width(); ++column) {
+            converted.WritePixel(row, column, source.ReadPixel(row, column));
+        }
+    }
+    converted.WriteBmpFile(args[1]);
+    std::printf("%s: %d x %d, 24 bits per pixel\n", args[1].c_str(), converted.Width(),
+                converted.RowCount());
+    return 0;
+}
+
+}  // namespace orvalis::cli

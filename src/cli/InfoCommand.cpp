@@ -1,0 +1,49 @@
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "raster/BmpFile.h"
+
+namespace orvalis::cli {
+
+const char* const kInfoUsage =
+    "  info FILE.bmp              width, height, bits per pixel, header size, compression\n"
+    "                             and row order of a BMP file";
+
+namespace {
+
+const char* CompressionName(std::uint32_t compression) {
+    switch (compression) {
+        case BI_RGB: return "BI_RGB";
+        case BI_RLE8: return "BI_RLE8";
+        case BI_RLE4: return "BI_RLE4";
+        default: return "BI_BITFIELDS";  // the reader accepts nothing else
+    }
+}
+
+}  // namespace
+
+int RunInfo(const std::vector<std::string>& args) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kInfoUsage);
+        return 0;
+    }
+    if (args.size() != 1) throw UsageError("info takes one file: orvalis-cli info FILE.bmp");
+
+    const BitmapInfoHeader header = ReadBmpHeader(args[0]).Info.Header;
+    std::printf(
+        "width: %d\n"
+        "height: %lld\n"
+        "bits: %d\n"
+        "header size: %u\n"
+        "compression: %s\n"
+        "row order: %s\n",
+        header.biWidth, std::llabs(header.biHeight), header.biBitCount, header.biSize,
+        CompressionName(header.biCompression), header.biHeight < 0 ? "top-down" : "bottom-up");
+    return 0;
+}
+
+}  // namespace orvalis::cli

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "raster/DibBuffer.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSuiteDir = std::string(ORVALIS_TESTDATA_DIR) + "/bmpsuite/";
+
+struct RunResult {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class InfoConvertTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() / ("orvalis-cli-" + std::to_string(std::random_device{}()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // Runs orvalis-cli with arguments that need no shell quoting.
+    RunResult Run(const std::string& arguments) const {
+        const fs::path out = folder_ / "stdout.txt";
+        const fs::path err = folder_ / "stderr.txt";
+        const std::string command = std::string(ORVALIS_BIN_DIR) + "/orvalis-cli " + arguments +
+                                    " >" + out.string() + " 2>" + err.string();
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+    }
+
+    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+    fs::path folder_;
+};
+
+TEST_F(InfoConvertTest, InfoPrintsTheHeaderOneKeyAndValueALine) {
+    const RunResult rle = Run("info " + kSuiteDir + "g/pal8rle.bmp");
+    EXPECT_EQ(rle.ExitCode, 0);
+    EXPECT_EQ(rle.Out,
+              "width: 127\nheight: 64\nbits: 8\nheader size: 40\ncompression: BI_RLE8\n"
+              "row order: bottom-up\n");
+
+    const RunResult core = Run("info " + kSuiteDir + "g/pal8os2.bmp");
+    EXPECT_NE(core.Out.find("header size: 12\ncompression: BI_RGB\n"), std::string::npos);
+    const RunResult topDown = Run("info " + kSuiteDir + "g/pal8topdown.bmp");
+    EXPECT_NE(topDown.Out.find("height: 64\n"), std::string::npos);
+    EXPECT_NE(topDown.Out.find("row order: top-down\n"), std::string::npos);
+}
+
+TEST_F(InfoConvertTest, ConvertWritesThe24BitPictureThatReadPixelSees) {
+    for (const std::string name : {"g/pal4rle.bmp", "g/pal8topdown.bmp", "q/rgba16-1924.bmp"}) {
+        SCOPED_TRACE(name);
+        const std::string output = PathOf("converted.bmp");
+        const RunResult result = Run("convert " + kSuiteDir + name + " " + output);
+        ASSERT_EQ(result.ExitCode, 0) << result.Err;
+
+        TDibBuffer source;
+        source.ReadBmpFile(kSuiteDir + name);
+        TDibBuffer converted;
+        converted.ReadBmpFile(output);
+        ASSERT_EQ(converted.BitsPerPixel(), 24);
+        ASSERT_EQ(converted.Width(), source.Width());
+        ASSERT_EQ(converted.Height(), source.Height());
+        for (std::int32_t row = 0; row < source.RowCount(); ++row) {
+            for (std::int32_t column = 0; column < source.Width(); ++column) {
+                ASSERT_EQ(converted.ReadPixel(row, column), source.ReadPixel(row, column))
+                    << "row " << row << ", column " << column;
+            }
+        }
+    }
+}
+
+TEST_F(InfoConvertTest, BadInputExitsWithOneAndNamesTheFile) {
+    const std::string missing = PathOf("missing.bmp");
+    const RunResult notFound = Run("info " + missing);
+    EXPECT_EQ(notFound.ExitCode, 1);
+    EXPECT_EQ(notFound.Err, "orvalis-cli: error: " + missing + ": Datei nicht gefunden\n");
+
+    const std::string twoBit = kSuiteDir + "q/pal2.bmp";
+    const RunResult rejected = Run("convert " + twoBit + " " + PathOf("out.bmp"));
+    EXPECT_EQ(rejected.ExitCode, 1);
+    EXPECT_EQ(rejected.Err,
+              "orvalis-cli: error: " + twoBit + ": 2 bits per pixel are not supported\n");
+    EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
+
+    const std::string unwritable = PathOf("no/such/folder.bmp");
+    const RunResult writeFailed = Run("convert " + kSuiteDir + "g/rgb24.bmp " + unwritable);
+    EXPECT_EQ(writeFailed.ExitCode, 1);
+    EXPECT_NE(writeFailed.Err.find(unwritable + ": cannot be written"), std::string::npos);
+}
+
+TEST_F(InfoConvertTest, WrongNumberOfFilesIsAUsageError) {
+    EXPECT_EQ(Run("info").ExitCode, 2);
+    EXPECT_EQ(Run("info a.bmp b.bmp").ExitCode, 2);
+    const RunResult convert = Run("convert only.bmp");
+    EXPECT_EQ(convert.ExitCode, 2);
+    EXPECT_NE(convert.Err.find("orvalis-cli convert IN.bmp OUT.bmp"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvalis

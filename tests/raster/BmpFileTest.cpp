@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "raster/BmpFile.h"
+#include "raster/DibBuffer.h"
+#include "raster/RasterError.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+void Put(Bytes& bytes, std::uint32_t value, int width) {
+    for (int i = 0; i < width; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A hand-made file: a 40-byte (or, with HeaderSize 12, a core) header, then
+// Table (colour table or masks), then Pixels.
+struct FileLayout {
+    std::int32_t Width = 2;
+    std::int32_t Height = 2;
+    std::uint16_t Bits = 24;
+    std::uint32_t Compression = BI_RGB;
+    std::uint32_t HeaderSize = 40;
+    Bytes Table = {};
+    Bytes Pixels = {};
+};
+
+Bytes Build(const FileLayout& layout) {
+    const std::uint32_t offset =
+        14 + layout.HeaderSize + static_cast<std::uint32_t>(layout.Table.size());
+    Bytes file{'B', 'M'};
+    Put(file, offset + static_cast<std::uint32_t>(layout.Pixels.size()), 4);
+    Put(file, 0, 4);
+    Put(file, offset, 4);
+    Put(file, layout.HeaderSize, 4);
+    const int sizeWidth = layout.HeaderSize == 12 ? 2 : 4;  // a core header has 16-bit sizes
+    Put(file, static_cast<std::uint32_t>(layout.Width), sizeWidth);
+    Put(file, static_cast<std::uint32_t>(layout.Height), sizeWidth);
+    Put(file, 1, 2);
+    Put(file, layout.Bits, 2);
+    if (layout.HeaderSize != 12) {
+        Put(file, layout.Compression, 4);
+        file.resize(14 + layout.HeaderSize);
+    }
+    file.insert(file.end(), layout.Table.begin(), layout.Table.end());
+    file.insert(file.end(), layout.Pixels.begin(), layout.Pixels.end());
+    return file;
+}
+
+class BmpFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() / ("orvalis-bmp-" + std::to_string(std::random_device{}()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+    std::string WriteFile(const std::string& name, const Bytes& bytes) const {
+        WriteAll(PathOf(name), bytes);
+        return PathOf(name);
+    }
+    std::vector<std::string> FolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    fs::path folder_;
+};
+
+void FillPattern(TDibBuffer& buffer) {
+    for (std::int32_t row = 0; row < buffer.RowCount(); ++row) {
+        for (std::int32_t column = 0; column < buffer.Width(); ++column) {
+            buffer.WritePixel(
+                row, column,
+                MakeColour(static_cast<std::uint8_t>(row * 7 + column),
+                           static_cast<std::uint8_t>(column * 3), static_cast<std::uint8_t>(row)));
+        }
+    }
+}
+
+TEST_F(BmpFileTest, Writes256Square24BitFileWithItsStandardHeaderAndReadsItBackUnchanged) {
+    TDibBuffer picture;
+    picture.Allocate(256, 256, 24);
+    FillPattern(picture);
+    const std::string path = PathOf("texture.bmp");
+    picture.WriteBmpFile(path);
+
+    const Bytes file = ReadAll(path);
+    ASSERT_EQ(file.size(), 196662u);
+    Bytes expected{'B', 'M'};
+    Put(expected, 196662, 4);
+    Put(expected, 0, 4);
+    Put(expected, 54, 4);
+    // biSize, width, height, planes, bits, compression, biSizeImage, the rest zero
+    const std::pair<std::uint32_t, int> infoFields[] = {
+        {40, 4}, {256, 4}, {256, 4}, {1, 2}, {24, 2}, {0, 4},
+        {196608, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}};
+    for (const auto& [value, width] : infoFields) Put(expected, value, width);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 54), expected);
+    EXPECT_EQ(0, std::memcmp(file.data() + 54, picture.PixelData(), picture.PixelBytes()));
+
+    TDibBuffer readBack;
+    readBack.ReadBmpFile(path);
+    ASSERT_EQ(readBack.Width(), 256);
+    ASSERT_EQ(readBack.Height(), 256);
+    ASSERT_EQ(readBack.BitsPerPixel(), 24);
+    EXPECT_EQ(0, std::memcmp(readBack.PixelData(), picture.PixelData(), picture.PixelBytes()));
+    readBack.WriteBmpFile(PathOf("again.bmp"));
+    EXPECT_EQ(ReadAll(PathOf("again.bmp")), file);
+}
+
+TEST_F(BmpFileTest, EightBitPictureKeepsItsPaletteThroughWriteAndRead) {
+    TDibBuffer picture;
+    picture.Allocate(3, 2, 8);
+    for (int i = 0; i < 256; ++i) {
+        picture.ColourTable()[i] =
+            RgbQuad{static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
+    }
+    picture.WriteIndex(0, 0, 200);
+    picture.WriteIndex(1, 2, 17);
+    const std::string path = PathOf("indexed.bmp");
+    picture.WriteBmpFile(path);
+    EXPECT_EQ(ReadAll(path).size(), 1078u + 2 * 4);
+
+    TDibBuffer readBack;
+    readBack.ReadBmpFile(path);
+    ASSERT_EQ(readBack.BitsPerPixel(), 8);
+    EXPECT_EQ(readBack.ReadPixel(0, 0), MakeColour(55, 0, 200));
+    EXPECT_EQ(readBack.ReadPixel(1, 2), MakeColour(238, 0, 17));
+    EXPECT_EQ(readBack.ReadPixel(1, 0), MakeColour(255, 0, 0));
+}
+
+TEST_F(BmpFileTest, TopDownFiveWidePictureKeepsHeightRowOrderAndSixteenByteRows) {
+    TDibBuffer picture;
+    picture.Allocate(5, -3, 24);
+    FillPattern(picture);
+    const std::string path = PathOf("topdown.bmp");
+    picture.WriteBmpFile(path);
+    const Bytes file = ReadAll(path);
+    EXPECT_EQ(file.size(), 54u + 3 * 16);
+    std::int32_t height;
+    std::memcpy(&height, file.data() + 22, sizeof height);
+    EXPECT_EQ(height, -3);
+
+    TDibBuffer readBack;
+    readBack.ReadBmpFile(path);
+    EXPECT_EQ(readBack.Height(), -3);
+    EXPECT_EQ(readBack.BytesPerRow(), 16);
+    EXPECT_EQ(0, std::memcmp(readBack.PixelData(), picture.PixelData(), picture.PixelBytes()));
+}
+
+TEST_F(BmpFileTest, CoreHeaderFourBitFileTakesItsColoursFromThreeByteEntries) {
+    FileLayout layout{.Width = 3, .Height = 1, .Bits = 4, .HeaderSize = 12};
+    for (std::uint8_t i = 0; i < 16; ++i) {
+        layout.Table.insert(layout.Table.end(), {i, static_cast<std::uint8_t>(i * 2),
+                                                 static_cast<std::uint8_t>(i * 3)});
+    }
+    layout.Pixels = {0x1F, 0x70, 0, 0};
+    TDibBuffer picture;
+    picture.ReadBmpFile(WriteFile("core.bmp", Build(layout)));
+    ASSERT_EQ(picture.BitsPerPixel(), 4);
+    EXPECT_EQ(picture.Width(), 3);
+    EXPECT_EQ(picture.ReadPixel(0, 0), MakeColour(3, 2, 1));
+    EXPECT_EQ(picture.ReadPixel(0, 1), MakeColour(45, 30, 15));
+    EXPECT_EQ(picture.ReadPixel(0, 2), MakeColour(21, 14, 7));
+    EXPECT_EQ(picture.ColourTable()[15].rgbReserved, 0);
+    EXPECT_EQ(picture.ColourTable()[16].rgbRed, 0);  // the table had 16 entries
+}
+
+TEST_F(BmpFileTest, PixelDataCutShortLeavesTheMissingRowsZeroEvenInAReusedBuffer) {
+    FileLayout layout{.Width = 1, .Height = 3};
+    const std::string full = WriteFile(
+        "full.bmp", Build(FileLayout{.Width = 1, .Height = 3, .Pixels = Bytes(12, 0x55)}));
+    layout.Pixels = {1, 2, 3, 0, 4, 5};  // one row and a half
+    const std::string cut = WriteFile("cut.bmp", Build(layout));
+
+    TDibBuffer picture;
+    picture.ReadBmpFile(full);
+    picture.ReadBmpFile(cut);  // same format: the memory is kept
+    EXPECT_EQ(picture.ReadPixel(0, 0), MakeColour(3, 2, 1));
+    const std::uint8_t* pixels = picture.PixelData();
+    EXPECT_EQ(Bytes(pixels + 4, pixels + 12), (Bytes{4, 5, 0, 0, 0, 0, 0, 0}));
+}
+
+struct BadFile {
+    const char* Name;
+    Bytes Contents;
+    const char* Problem;
+};
+
+Bytes WithU32(Bytes file, std::size_t offset, std::uint32_t value) {
+    std::memcpy(file.data() + offset, &value, sizeof value);
+    return file;
+}
+
+TEST_F(BmpFileTest, UnusableFilesRaiseAnErrorNamingTheFileAndTheProblem) {
+    const Bytes good = Build(FileLayout{.Pixels = Bytes(16, 0)});
+    Bytes notBmp = good;
+    notBmp[0] = 'P';
+    const Bytes rle = Build(
+        FileLayout{.Bits = 8, .Compression = BI_RLE8, .Table = Bytes(1024, 0), .Pixels = {0, 1}});
+    const std::vector<BadFile> cases = {
+        {"tiny.bmp", Bytes{'B', 'M', 0}, "the file header is cut short"},
+        {"png.bmp", notBmp, "not a BMP file (no \"BM\" signature)"},
+        {"cut.bmp", Bytes(good.begin(), good.begin() + 40), "the information header is cut short"},
+        {"rle.bmp", Build(FileLayout{.Bits = 4, .Compression = BI_RLE8}),
+         "RLE8 compression needs 8 bits per pixel, not 4"},
+        {"flat.bmp", Build(FileLayout{.Height = 0}),
+         "a picture of 2 x 0 pixels is not supported (each side 1 to 32768)"},
+        {"deep.bmp", Build(FileLayout{.Height = -40000}),
+         "a picture of 2 x -40000 pixels is not supported (each side 1 to 32768)"},
+        {"offset.bmp", WithU32(good, 10, 71),
+         "the pixel data would start at byte 71, beyond the end of the 70-byte file"},
+        {"rlesize.bmp", WithU32(rle, 2, 1000),
+         "the run-length data ends (bfSize 1000) before it starts (bfOffBits 1078)"},
+    };
+    for (const BadFile& bad : cases) {
+        const std::string path = WriteFile(bad.Name, bad.Contents);
+        TDibBuffer picture;
+        try {
+            picture.ReadBmpFile(path);
+            ADD_FAILURE() << bad.Name << " was read";
+        } catch (const RasterError& e) {
+            EXPECT_EQ(std::string(e.what()), path + ": " + bad.Problem);
+        }
+    }
+}
+
+TEST_F(BmpFileTest, MissingFileIsNotFound) {
+    const std::string path = PathOf("nowhere.bmp");
+    TDibBuffer picture;
+    try {
+        picture.ReadBmpFile(path);
+        FAIL() << "a missing file was read";
+    } catch (const RasterError& e) {
+        EXPECT_EQ(std::string(e.what()), path + ": Datei nicht gefunden");
+    }
+    EXPECT_THROW(ReadBmpHeader(PathOf("nowhere/deeper.bmp")), RasterError);
+    EXPECT_THROW(picture.ReadBmpFile(folder_.string()), RasterError);
+    EXPECT_TRUE(picture.IsEmpty());
+}
+
+TEST_F(BmpFileTest, FailedWriteKeepsTheEarlierFileAndLeavesNoTemporaryBehind) {
+    TDibBuffer picture;
+    picture.Allocate(64, 64, 24);
+    FillPattern(picture);
+    const std::string target = PathOf("kept.bmp");
+    const Bytes earlier = Build(FileLayout{.Pixels = Bytes(16, 0x42)});
+    WriteAll(target, earlier);
+
+    // A file size limit makes the write fail half way, as a full disk would.
+    rlimit oldLimit{};
+    getrlimit(RLIMIT_FSIZE, &oldLimit);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = oldLimit;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(picture.WriteBmpFile(target), RasterError);
+    setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(ReadAll(target), earlier);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"kept.bmp"});
+}
+
+TEST_F(BmpFileTest, WriteOntoAFolderOrIntoAMissingFolderFailsNamingTheFile) {
+    TDibBuffer picture;
+    picture.Allocate(4, 4, 24);
+    const std::string folderTarget = PathOf("taken");
+    fs::create_directory(folderTarget);
+    try {
+        picture.WriteBmpFile(folderTarget);
+        FAIL() << "wrote over a folder";
+    } catch (const RasterError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(folderTarget + ": cannot be replaced", 0), 0u)
+            << e.what();
+    }
+    EXPECT_TRUE(fs::is_directory(folderTarget));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"taken"});
+
+    const std::string missing = PathOf("missing/out.bmp");
+    try {
+        picture.WriteBmpFile(missing);
+        FAIL() << "wrote into a missing folder";
+    } catch (const RasterError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(missing + ": cannot be written", 0), 0u) << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace orvalis

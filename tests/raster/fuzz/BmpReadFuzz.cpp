@@ -1,0 +1,72 @@
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <span>
+#include <string>
+
+#include "raster/BmpFile.h"
+#include "raster/DibBuffer.h"
+#include "raster/RasterError.h"
+
+namespace {
+
+using orvalis::RasterError;
+using orvalis::TDibBuffer;
+
+// Pictures the reader accepts may be up to 4 GiB; the harness skips those
+// over this size so that libFuzzer's memory limit is not what it finds.
+constexpr std::int64_t kLargestPixelCount = std::int64_t{1} << 22;
+
+bool IsSmallEnough(const orvalis::BitmapInfoHeader& header) {
+    const std::int64_t rows =
+        header.biHeight < 0 ? -std::int64_t{header.biHeight} : header.biHeight;
+    return std::int64_t{header.biWidth} * rows <= kLargestPixelCount;
+}
+
+// The whole reader, file handling included, then every pixel of the result.
+void ReadAsFile(std::span<const std::uint8_t> bytes) {
+    orvalis::BitmapInfo info;
+    try {
+        orvalis::ParseBmpHeader(bytes, info);
+    } catch (const RasterError&) {
+        return;
+    }
+    if (!IsSmallEnough(info.Header)) return;
+
+    static const std::string path = "/tmp/orvalis-fuzz-" + std::to_string(getpid()) + ".bmp";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    TDibBuffer picture;
+    try {
+        picture.ReadBmpFile(path);
+    } catch (const RasterError&) {
+        return;
+    }
+    unsigned sum = 0;
+    for (std::int32_t row = 0; row < picture.RowCount(); ++row) {
+        for (std::int32_t column = 0; column < picture.Width(); ++column) {
+            sum += picture.ReadPixel(row, column).Green;
+        }
+    }
+    static volatile unsigned sink;
+    sink = sum;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> bytes(data, size);
+    ReadAsFile(bytes);
+
+    // The same bytes as bare run-length data, bottom-up and top-down.
+    TDibBuffer rle8;
+    rle8.Allocate(16, 16, 8);
+    rle8.DecodeRle8(bytes);
+    TDibBuffer rle4;
+    rle4.Allocate(15, -7, 4);
+    rle4.DecodeRle4(bytes);
+    return 0;
+}
