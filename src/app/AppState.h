@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "preview/PreviewMesh.h"
+#include "raster/DibBuffer.h"
+#include "synth/BandBlend.h"
+
+namespace orvalis {
+
+// The working state the window's handlers, the generation and the preview
+// share. It lives as long as the main window; everything is touched on the
+// GUI thread only.
+struct AppState {
+    // Tile i belongs to the band centred at BandCentres[i]. Null until
+    // start-up creates the pictures; a picture stays empty until a tile file
+    // has been read into it.
+    std::array<std::unique_ptr<TDibBuffer>, kTileCount> TileBitmaps;
+    std::array<std::string, kTileCount> TileFiles;
+    THeightMap PreviewMesh;
+    // The lightmap of the last lit generation, at the heightmap's size.
+    TDibBuffer Lightmap;
+    std::int32_t TextureSize = 0;
+    std::int32_t PreviewResolution = 0;
+    std::int32_t FrameCounter = 0;
+    float FramesPerSecond = 0.0f;
+    float RotationAngle = 0.0f;
+    float ZoomFactor = 0.0f;
+    std::string HeightmapFile;
+    // Plain file name of the last generated texture, in the program's folder.
+    std::string OutputFile;
+    // The GL implementation's largest texture edge; 0 while unknown.
+    std::int32_t MaxTextureSize = 0;
+    bool PreviewEnabled = false;
+};
+
+}  // namespace orvalis

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include <QImage>
+
+#include "raster/DibBuffer.h"
+
+namespace orvalis {
+
+// The picture as it is seen: top row first, whatever the buffer's depth and
+// row order. An empty buffer gives a null image.
+QImage DibToImage(const TDibBuffer& picture);
+
+// Reads a BMP file with our own reader, so that the window shows exactly
+// what the generation will use. Raises the reader's error naming the file.
+QImage ReadPicture(const std::string& path);
+
+}  // namespace orvalis

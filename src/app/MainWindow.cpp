@@ -1,0 +1,116 @@
+#include "app/MainWindow.h"
+
+#include <exception>
+#include <utility>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "app/DibImage.h"
+
+namespace orvalis {
+
+TForm1::TForm1(UserDialogs& dialogs, QString programFolder, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)) {
+    BuildControls();
+    ConnectHandlers();
+    Run([this] { FormCreate(); });
+}
+
+void TForm1::Run(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(this, QString::fromStdString(error.what()));
+    }
+}
+
+void TForm1::ConnectHandlers() {
+    const auto bind = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+    };
+    bind(Image1, &PictureBox::Clicked, &TForm1::Image1Click);
+    bind(Image2, &PictureBox::Clicked, &TForm1::Image2Click);
+    bind(Image3, &PictureBox::Clicked, &TForm1::Image3Click);
+    bind(Image4, &PictureBox::Clicked, &TForm1::Image4Click);
+    bind(Image5, &PictureBox::Clicked, &TForm1::Image5Click);
+    bind(Image6, &PictureBox::Clicked, &TForm1::Image6Click);
+    bind(Button1, &QPushButton::clicked, &TForm1::Button1Click);
+    bind(Button2, &QPushButton::clicked, &TForm1::Button2Click);
+    bind(Button3, &QPushButton::clicked, &TForm1::Button3Click);
+    bind(StaticText2, &ClickableLabel::Clicked, &TForm1::StaticText2Click);
+    bind(SunPos, &QScrollBar::valueChanged, &TForm1::SunPosChange);
+    bind(LightDir, &QScrollBar::valueChanged, &TForm1::LightDirChange);
+}
+
+void TForm1::FormCreate() {
+    state_.TextureSize = 256;
+    state_.PreviewResolution = 128;
+    state_.ZoomFactor = 1.0f;
+    // The tile pictures exist from the start, so that the tile handlers and
+    // Generate work on empty pictures when "default.txt" cannot be read.
+    for (int i = 0; i < kTileCount; ++i) EnsureTile(i);
+    LoadTextureInfo("default.txt");
+}
+
+void TForm1::Image1Click() {
+    const std::optional<QString> path = dialogs_.OpenPicture(this);
+    if (!path) return;
+    state_.HeightmapFile = path->toStdString();
+    Image1->SetPicture(ReadPicture(state_.HeightmapFile));
+}
+
+void TForm1::Image2Click() { LoadTileFromDialog(0); }
+void TForm1::Image3Click() { LoadTileFromDialog(1); }
+void TForm1::Image4Click() { LoadTileFromDialog(2); }
+void TForm1::Image5Click() { LoadTileFromDialog(3); }
+void TForm1::Image6Click() { LoadTileFromDialog(4); }
+
+void TForm1::LoadTileFromDialog(int index) {
+    const std::optional<QString> path = dialogs_.OpenPicture(this);
+    if (!path) return;
+    state_.TileFiles[index] = path->toStdString();
+    LoadTile(index, state_.TileFiles[index]);
+    TileBoxes()[index]->SetPicture(DibToImage(*state_.TileBitmaps[index]));
+}
+
+// A tile that cannot be read keeps its previous picture.
+void TForm1::LoadTile(int index, const std::string& path) {
+    TDibBuffer& tile = EnsureTile(index);
+    TDibBuffer picture;
+    picture.ReadBmpFile(path);
+    tile = std::move(picture);
+}
+
+TDibBuffer& TForm1::EnsureTile(int index) {
+    auto& tile = state_.TileBitmaps[index];
+    if (!tile) tile = std::make_unique<TDibBuffer>();
+    return *tile;
+}
+
+void TForm1::StaticText2Click() {
+    state_.TextureSize = state_.TextureSize >= 4096 ? 256 : state_.TextureSize * 2;
+    StaticText2->setText(QString::number(state_.TextureSize) + QStringLiteral("^2"));
+}
+
+void TForm1::SunPosChange() {
+    Label6->setText(QLocale().toString(SunPos->value() / 100.0, 'f', 3));
+}
+
+void TForm1::LightDirChange() { Label7->setText(QString::number(LightDir->value())); }
+
+std::array<PictureBox*, kTileCount> TForm1::TileBoxes() const {
+    return {Image2, Image3, Image4, Image5, Image6};
+}
+
+// In file order: tile 0's band first.
+std::array<QLineEdit*, kTileCount> TForm1::BandStartEdits() const {
+    return {H4Start, H3Start, H2Start, H1Start, H0start};
+}
+
+}  // namespace orvalis

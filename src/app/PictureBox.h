@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace orvalis {
+
+// A clickable box that shows one picture scaled into it, either stretched to
+// fill the box or as large as fits with its aspect ratio kept (top-left).
+class PictureBox : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class Fit { Stretch, KeepAspect };
+
+    PictureBox(Fit fit, QWidget* parent);
+
+    void SetPicture(const QImage& picture);
+    // The picture as shown, already scaled to the box.
+    const QImage& Shown() const { return shown_; }
+
+signals:
+    void Clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Rescale();
+
+    Fit fit_;
+    QImage picture_;
+    QImage shown_;
+};
+
+}  // namespace orvalis

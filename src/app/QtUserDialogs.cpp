@@ -1,0 +1,48 @@
+#include "app/QtUserDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace orvalis {
+
+namespace {
+
+const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)");
+const QString kTextureInfoFilter = QStringLiteral("Texturinformation (*.txt)");
+const QString kTextureInfoSuffix = QStringLiteral("txt");
+
+std::optional<QString> AskForFile(QWidget* parent, const QString& filter,
+                                  QFileDialog::AcceptMode mode, const QString& suffix) {
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::optional<QString> QtUserDialogs::OpenPicture(QWidget* parent) {
+    return AskForFile(parent, kPictureFilter, QFileDialog::AcceptOpen, QString());
+}
+
+std::optional<QString> QtUserDialogs::OpenTextureInfo(QWidget* parent) {
+    return AskForFile(parent, kTextureInfoFilter, QFileDialog::AcceptOpen, kTextureInfoSuffix);
+}
+
+std::optional<QString> QtUserDialogs::SaveTextureInfo(QWidget* parent) {
+    // Qt's save dialog asks before it replaces an existing file.
+    return AskForFile(parent, kTextureInfoFilter, QFileDialog::AcceptSave, kTextureInfoSuffix);
+}
+
+void QtUserDialogs::ShowError(QWidget* parent, const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), message, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+}  // namespace orvalis

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+class QWidget;
+
+namespace orvalis {
+
+// Everything the window asks of the user: which file to open or save, and
+// that an error happened. The window goes through this seam so that tests
+// can answer instead of a person. An empty optional means "cancelled".
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+
+    virtual std::optional<QString> OpenPicture(QWidget* parent) = 0;
+    virtual std::optional<QString> OpenTextureInfo(QWidget* parent) = 0;
+    // Confirms with the user before an existing file is replaced.
+    virtual std::optional<QString> SaveTextureInfo(QWidget* parent) = 0;
+    // A modal error box captioned "Fehler" with a single OK button.
+    virtual void ShowError(QWidget* parent, const QString& message) = 0;
+};
+
+}  // namespace orvalis

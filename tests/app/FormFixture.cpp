@@ -1,0 +1,102 @@
+#include "FormFixture.h"
+
+#include <fstream>
+#include <iterator>
+
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "raster/DibBuffer.h"
+
+namespace orvalis::test {
+
+const std::vector<std::string> kSampleLines = {"tile0.bmp", "tile1.bmp", "tile2.bmp",
+                                               "tile3.bmp", "tile4.bmp", "hills.bmp"};
+
+std::optional<QString> FakeDialogs::Next() {
+    if (Answers.empty()) return std::nullopt;
+    QString answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
+void FormFixture::SetUp() {
+    ASSERT_TRUE(folder_.isValid());
+    previousFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("bin")));
+    ASSERT_TRUE(QDir::setCurrent(folder_.path()));
+}
+
+void FormFixture::TearDown() { QDir::setCurrent(previousFolder_); }
+
+std::string FormFixture::Root(const std::string& name) const {
+    return QDir(folder_.path()).filePath(QString::fromStdString(name)).toStdString();
+}
+
+QString FormFixture::ProgramFolder() const { return QDir(folder_.path()).filePath("bin"); }
+
+std::string FormFixture::ProgramFile(const std::string& name) const {
+    return QDir(ProgramFolder()).filePath(QString::fromStdString(name)).toStdString();
+}
+
+void FormFixture::WriteSampleSetUp() const {
+    const PixelColour colours[] = {MakeColour(250, 250, 250), MakeColour(120, 110, 100),
+                                   MakeColour(40, 160, 30), MakeColour(220, 200, 120),
+                                   MakeColour(20, 40, 200)};
+    for (int i = 0; i < kTileCount; ++i) {
+        WriteOneColour(Root("tile" + std::to_string(i) + ".bmp"), 8, 8, colours[i]);
+    }
+    WriteGreyRamp(Root("hills.bmp"), 24, 20);
+}
+
+void FormFixture::WriteLines(const std::string& name, const std::vector<std::string>& lines) const {
+    std::ofstream file(Root(name), std::ios::binary);
+    for (const std::string& line : lines) file << line << "\r\n";
+}
+
+std::unique_ptr<TForm1> FormFixture::MakeForm() {
+    return std::make_unique<TForm1>(dialogs, ProgramFolder());
+}
+
+std::unique_ptr<TForm1> FormFixture::MakeSampleForm() {
+    WriteSampleSetUp();
+    WriteLines("default.txt", kSampleLines);
+    auto form = MakeForm();
+    EXPECT_TRUE(dialogs.Errors.empty());
+    return form;
+}
+
+void FormFixture::Load(TForm1& form, const std::string& name) {
+    dialogs.Answers = {QString::fromStdString(Root(name))};
+    form.Button1->click();
+}
+
+void WriteOneColour(const std::string& path, int width, int height, PixelColour colour) {
+    TDibBuffer picture;
+    picture.Allocate(width, height, 24);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) picture.WritePixel(row, column, colour);
+    }
+    picture.WriteBmpFile(path);
+}
+
+void WriteGreyRamp(const std::string& path, int width, int height) {
+    TDibBuffer picture;
+    picture.Allocate(width, height, 24);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const auto grey = static_cast<std::uint8_t>((row * 13 + column * 7) % 256);
+            picture.WritePixel(row, column, MakeColour(grey, grey, grey));
+        }
+    }
+    picture.WriteBmpFile(path);
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+bool FileExists(const std::string& path) { return QFileInfo(QString::fromStdString(path)).isFile(); }
+
+}  // namespace orvalis::test

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "app/MainWindow.h"
+#include "app/UserDialogs.h"
+#include "raster/PixelColour.h"
+
+namespace orvalis::test {
+
+// Answers the window's file dialogs from a queue (empty: cancel) and keeps
+// the error messages it was shown.
+class FakeDialogs final : public UserDialogs {
+public:
+    std::deque<QString> Answers;
+    std::vector<QString> Errors;
+
+    std::optional<QString> OpenPicture(QWidget*) override { return Next(); }
+    std::optional<QString> OpenTextureInfo(QWidget*) override { return Next(); }
+    std::optional<QString> SaveTextureInfo(QWidget*) override { return Next(); }
+    void ShowError(QWidget*, const QString& message) override { Errors.push_back(message); }
+
+private:
+    std::optional<QString> Next();
+};
+
+// The six lines of the sample set-up: five 8 x 8 one-colour tiles tile0.bmp
+// .. tile4.bmp and a 24 x 20 grey ramp hills.bmp.
+extern const std::vector<std::string> kSampleLines;
+
+// Each test works in a fresh folder that is the current folder; the program's
+// folder is its subfolder "bin".
+class FormFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string Root(const std::string& name) const;
+    QString ProgramFolder() const;
+    std::string ProgramFile(const std::string& name) const;
+    void WriteSampleSetUp() const;
+    // Writes the lines as given, each followed by CR LF.
+    void WriteLines(const std::string& name, const std::vector<std::string>& lines) const;
+    std::unique_ptr<TForm1> MakeForm();
+    // The sample set-up as "default.txt", loaded without an error.
+    std::unique_ptr<TForm1> MakeSampleForm();
+    // Load with the given texture-info file chosen.
+    void Load(TForm1& form, const std::string& name);
+
+    FakeDialogs dialogs;
+
+private:
+    QTemporaryDir folder_;
+    QString previousFolder_;
+};
+
+void WriteOneColour(const std::string& path, int width, int height, PixelColour colour);
+void WriteGreyRamp(const std::string& path, int width, int height);
+std::string ReadBytes(const std::string& path);
+bool FileExists(const std::string& path);
+
+}  // namespace orvalis::test

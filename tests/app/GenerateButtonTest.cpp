@@ -1,0 +1,129 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+
+#include "FormFixture.h"
+#include "synth/GenerateTexture.h"
+
+namespace orvalis::test {
+namespace {
+
+class GenerateButtonTest : public FormFixture {
+protected:
+    QStringList ProgramFolderFiles() const {
+        return QDir(ProgramFolder()).entryList(QDir::Files);
+    }
+};
+
+TEST_F(GenerateButtonTest, MissingHeightmapIsReportedAndChangesNothing) {
+    const auto form = MakeSampleForm();
+    form->State().PreviewEnabled = true;
+    form->State().HeightmapFile = "nothere.bmp";
+    form->Button3->click();
+    form->State().HeightmapFile.clear();
+    form->Button3->click();
+    EXPECT_EQ(dialogs.Errors, std::vector<QString>({"Heightmap nothere.bmp doesn't exist!",
+                                                   "Heightmap  doesn't exist!"}));
+    EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
+    EXPECT_TRUE(form->State().PreviewEnabled);
+    EXPECT_EQ(form->State().OutputFile, "");
+    EXPECT_TRUE(ProgramFolderFiles().isEmpty());
+}
+
+TEST_F(GenerateButtonTest, WritesTheFirstFreeNameAndReportsIt) {
+    const auto form = MakeSampleForm();
+    for (const char* name : {"terrain_tex.bmp", "terrain_tex0.bmp", "terrain_tex2.bmp"}) {
+        WriteOneColour(ProgramFile(name), 1, 1, MakeColour(1, 1, 1));
+    }
+    const std::string untouched = ReadBytes(ProgramFile("terrain_tex2.bmp"));
+    form->Button3->click();
+    ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+
+    EXPECT_EQ(form->State().OutputFile, "terrain_tex1.bmp");
+    EXPECT_TRUE(FileExists(ProgramFile("terrain_tex1.bmp")));
+    EXPECT_TRUE(FileExists(ProgramFile("lm.bmp")));
+    EXPECT_EQ(ReadBytes(ProgramFile("terrain_tex2.bmp")), untouched);
+    EXPECT_TRUE(QRegularExpression("^terrain_tex1\\.bmp saved \\(\\d+ms\\)$")
+                    .match(form->StaticText1->text())
+                    .hasMatch())
+        << form->StaticText1->text().toStdString();
+    EXPECT_EQ(form->ProgressBar1->maximum(), 65536);
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    EXPECT_EQ(QDir::current(), QDir(ProgramFolder()));
+}
+
+TEST_F(GenerateButtonTest, HardwareLimitDecidesWhetherThePreviewMayShowIt) {
+    const auto form = MakeSampleForm();
+    form->UseLighting->setChecked(false);
+    // Generate leaves the program's folder current, so a relative path would
+    // no longer find the heightmap.
+    form->State().HeightmapFile = Root("hills.bmp");
+    form->State().MaxTextureSize = 128;
+    form->Button3->click();
+    EXPECT_EQ(form->TexInfo->text(), "Textur größer als Hardwarelimit! Keine Vorschau!");
+    EXPECT_FALSE(form->State().PreviewEnabled);
+
+    form->State().MaxTextureSize = 256;
+    form->Button3->click();
+    EXPECT_EQ(form->TexInfo->text(), "");
+    EXPECT_TRUE(form->State().PreviewEnabled);
+    EXPECT_FALSE(FileExists(ProgramFile("lm.bmp")));
+    EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+TEST_F(GenerateButtonTest, WritesTheSameFilesAsTheCoreGeneration) {
+    const auto form = MakeSampleForm();
+    emit form->StaticText2->Clicked();
+    form->SunPos->setValue(120);
+    form->LightDir->setValue(30);
+    form->Button3->click();
+    ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+
+    std::array<TDibBuffer, kTileCount> tiles;
+    GenerateSettings settings;
+    settings.HeightmapFile = Root("hills.bmp");
+    for (int i = 0; i < kTileCount; ++i) {
+        tiles[i].ReadBmpFile(Root("tile" + std::to_string(i) + ".bmp"));
+        settings.Tiles[i] = &tiles[i];
+    }
+    settings.TextureSize = 512;
+    settings.Light = LightSettings{30, 120};
+    settings.Run.Threads = 1;
+    TDibBuffer lightmap;
+    GenerateTexture(settings, Root("expected_tex.bmp"), Root("expected_lm.bmp"), lightmap);
+
+    EXPECT_TRUE(ReadBytes(ProgramFile("terrain_tex.bmp")) == ReadBytes(Root("expected_tex.bmp")));
+    EXPECT_TRUE(ReadBytes(ProgramFile("lm.bmp")) == ReadBytes(Root("expected_lm.bmp")));
+    EXPECT_EQ(form->Image1->Shown().size(), QSize(256, 256));
+}
+
+TEST_F(GenerateButtonTest, TileWithoutPictureIsNamedAndNothingIsWritten) {
+    WriteSampleSetUp();
+    const auto form = MakeForm();  // no "default.txt": empty tile pictures
+    dialogs.Answers = {QString::fromStdString(Root("hills.bmp"))};
+    emit form->Image1->Clicked();
+    form->Button3->click();
+    ASSERT_EQ(dialogs.Errors.size(), 2u);
+    EXPECT_TRUE(dialogs.Errors[1].contains("tile", Qt::CaseInsensitive))
+        << dialogs.Errors[1].toStdString();
+    EXPECT_TRUE(ProgramFolderFiles().isEmpty());
+    EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
+}
+
+TEST_F(GenerateButtonTest, ProgramFolderThatCannotBeWrittenIsNamed) {
+    WriteSampleSetUp();
+    WriteLines("default.txt", kSampleLines);
+    const std::string missingFolder = Root("no/such/folder");
+    TForm1 form(dialogs, QString::fromStdString(missingFolder));
+    form.Button3->click();
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_TRUE(dialogs.Errors[0].contains(QString::fromStdString(missingFolder)));
+    EXPECT_FALSE(FileExists(Root("terrain_tex.bmp")));
+    EXPECT_EQ(form.StaticText1->text(), "No texture generated...");
+}
+
+}  // namespace
+}  // namespace orvalis::test

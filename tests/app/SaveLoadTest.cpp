@@ -1,0 +1,99 @@
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "FormFixture.h"
+
+namespace orvalis::test {
+namespace {
+
+class SaveLoadTest : public FormFixture {
+protected:
+    static QStringList BandTexts(const TForm1& form) {
+        return {form.H4Start->text(), form.H3Start->text(), form.H2Start->text(),
+                form.H1Start->text(), form.H0start->text()};
+    }
+};
+
+TEST_F(SaveLoadTest, SaveRightAfterStartUpWritesElevenLinesThatLoadRestores) {
+    const auto form = MakeSampleForm();
+    dialogs.Answers = {QString::fromStdString(Root("saved.txt"))};
+    form->Button2->click();
+    EXPECT_EQ(ReadBytes(Root("saved.txt")),
+              "tile0.bmp\r\ntile1.bmp\r\ntile2.bmp\r\ntile3.bmp\r\ntile4.bmp\r\nhills.bmp\r\n"
+              "256\r\n192\r\n128\r\n64\r\n0\r\n");
+
+    WriteOneColour(Root("other.bmp"), 4, 4, MakeColour(1, 2, 3));
+    WriteLines("other.txt", {"other.bmp", "other.bmp", "other.bmp", "other.bmp", "other.bmp",
+                             "other.bmp", "a", "b", "c", "d", "e"});
+    Load(*form, "other.txt");
+    EXPECT_EQ(BandTexts(*form), QStringList({"a", "b", "c", "d", "e"}));
+
+    Load(*form, "saved.txt");
+    EXPECT_TRUE(dialogs.Errors.empty());
+    EXPECT_EQ(form->State().TileFiles[0], "tile0.bmp");
+    EXPECT_EQ(form->State().HeightmapFile, "hills.bmp");
+    EXPECT_EQ(BandTexts(*form), QStringList({"256", "192", "128", "64", "0"}));
+    EXPECT_EQ(form->Image2->Shown().pixel(0, 0), qRgb(250, 250, 250));
+}
+
+TEST_F(SaveLoadTest, BandLinesAreOptionalAndMissingOnesReadEmpty) {
+    const auto form = MakeSampleForm();
+    WriteLines("bands.txt", {"tile0.bmp", "tile1.bmp", "tile2.bmp", "tile3.bmp", "tile4.bmp",
+                             "hills.bmp", "1", "2", "3", "4", "5"});
+    Load(*form, "bands.txt");
+    WriteLines("six.txt", kSampleLines);
+    Load(*form, "six.txt");
+    EXPECT_EQ(BandTexts(*form), QStringList({"1", "2", "3", "4", "5"}));
+
+    std::vector<std::string> seven = kSampleLines;
+    seven.push_back("");
+    WriteLines("seven.txt", seven);
+    Load(*form, "seven.txt");
+    EXPECT_EQ(BandTexts(*form), QStringList({"", "", "", "", ""}));
+    EXPECT_EQ(form->H4End->text(), "256");
+    EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+TEST_F(SaveLoadTest, MissingHeightmapFallsBackToTerrainBmp) {
+    const auto form = MakeSampleForm();
+    std::vector<std::string> lines = kSampleLines;
+    lines[5] = "nothere.bmp";
+    WriteLines("lost.txt", lines);
+    Load(*form, "lost.txt");
+    EXPECT_EQ(form->State().HeightmapFile, "terrain.bmp");
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_TRUE(dialogs.Errors[0].contains("terrain.bmp"));
+
+    WriteGreyRamp(Root("terrain.bmp"), 4, 4);
+    Load(*form, "lost.txt");
+    EXPECT_EQ(dialogs.Errors.size(), 1u);
+    // Shown top row first: the ramp's last buffer row is the picture's top.
+    EXPECT_EQ(form->Image1->Shown().pixel(255, 0), qRgb(60, 60, 60));
+    EXPECT_EQ(form->Image1->Shown().pixel(0, 255), qRgb(0, 0, 0));
+    dialogs.Answers = {QString::fromStdString(Root("resaved.txt"))};
+    form->Button2->click();
+    EXPECT_NE(ReadBytes(Root("resaved.txt")).find("\r\nterrain.bmp\r\n256\r\n"), std::string::npos);
+}
+
+TEST_F(SaveLoadTest, LoadStopsAtTheFirstUnreadableTile) {
+    const auto form = MakeSampleForm();
+    WriteOneColour(Root("red.bmp"), 2, 2, MakeColour(255, 0, 0));
+    WriteLines("broken.txt", {"red.bmp", "red.bmp", "missing.bmp", "red.bmp", "red.bmp",
+                              "red.bmp", "x", "x", "x", "x", "x"});
+    Load(*form, "broken.txt");
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_TRUE(dialogs.Errors[0].contains("missing.bmp"));
+
+    const AppState& state = form->State();
+    EXPECT_EQ(state.TileFiles[1], "red.bmp");
+    EXPECT_EQ(state.TileFiles[2], "missing.bmp");
+    EXPECT_EQ(state.TileFiles[3], "tile3.bmp");
+    EXPECT_EQ(state.TileBitmaps[0]->Width(), 2);
+    EXPECT_EQ(state.TileBitmaps[2]->Width(), 8);
+    EXPECT_EQ(state.HeightmapFile, "hills.bmp");
+    EXPECT_EQ(BandTexts(*form), QStringList({"256", "192", "128", "64", "0"}));
+    EXPECT_EQ(form->Image2->Shown().pixel(0, 0), qRgb(250, 250, 250));
+}
+
+}  // namespace
+}  // namespace orvalis::test
