@@ -28,4 +28,22 @@ struct THeightMap {
     std::uint32_t TextureId = 0;  // the preview texture's GL name
 };
 
+// The mesh spans this many world units a side, centred on the origin.
+inline constexpr float kMeshWorldSize = 32.0f;
+
+// Samples the heightmap at (resolution + 1)^2 grid points into Heights and lays
+// (resolution - 1)^2 quads over the grid. The picture is read anew each time;
+// a file that cannot be read raises its RasterError, after which Vertices and
+// TexCoords are empty and Heights still holds the earlier grid. TextureId is
+// left alone.
+void BuildMeshArrays(THeightMap& mesh, const std::string& heightmapFile, std::int32_t resolution);
+
+// Points the current GL context's vertex and texture-coordinate arrays at the
+// mesh. GL keeps the raw addresses: they hold until the mesh's arrays change.
+void PointGlArraysAt(const THeightMap& mesh);
+
+// BuildMeshArrays, then PointGlArraysAt when a GL context is current. The
+// arrays are pointed at only after a successful build.
+void BuildPreviewMesh(THeightMap& mesh, const std::string& heightmapFile, std::int32_t resolution);
+
 }  // namespace orvalis

@@ -14,6 +14,8 @@
 namespace orvalis {
 
 inline constexpr const char* kLightmapFileName = "lm.bmp";
+// Largest texture edge a generation accepts; the window offers 256 .. 4096.
+inline constexpr std::int32_t kLargestTextureSize = 16384;
 
 // Everything one generation needs; the window and the command line fill it.
 struct GenerateSettings {
@@ -34,6 +36,10 @@ struct GenerateSettings {
 // written; every write replaces its file only when complete.
 void GenerateTexture(const GenerateSettings& settings, const std::string& outputPath,
                      const std::string& lightmapPath, TDibBuffer& lightmap);
+
+// Multiplies the lightmap into the texture, through a copy stretched to the
+// texture's size when their sizes (or row orders) differ.
+void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap);
 
 // "terrain_tex.bmp", then "terrain_tex0.bmp" .. "terrain_tex65534.bmp": the
 // first name under which no file exists in folder; none when all exist.

@@ -1,0 +1,236 @@
+// Wall time per stage and peak memory of whole generations.
+//
+//   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2]
+//
+// Makes the sample terrain and a 1024 x 1024 heightmap in a temporary
+// folder, then runs every combination of heightmap, texture size, lighting
+// and thread count twice, each in a child process of its own so that memory
+// peaks do not mix: once stage by stage for the stage times, once through
+// GenerateTexture for the whole time and the peak resident memory.
+
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "SampleTerrain.h"
+#include "raster/DibBuffer.h"
+#include "synth/BandBlend.h"
+#include "synth/GenerateTexture.h"
+#include "synth/Lightmap.h"
+#include "synth/NormalMap.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using orvalis::TDibBuffer;
+
+constexpr const char* kTileNames[orvalis::kTileCount] = {"snow.bmp", "rock.bmp", "grass.bmp",
+                                                         "sand.bmp", "water.bmp"};
+constexpr orvalis::sample::TileKind kTileKinds[orvalis::kTileCount] = {
+    orvalis::sample::TileKind::Snow, orvalis::sample::TileKind::Rock,
+    orvalis::sample::TileKind::Grass, orvalis::sample::TileKind::Sand,
+    orvalis::sample::TileKind::Water};
+
+// The lighting's fixed shading constants, as BuildLightmap passes them.
+constexpr float kHeightScale = 1.0f, kAmbient = 0.6f, kDiffuse = 0.5f;
+
+struct Configuration {
+    std::string Heightmap;  // file name in the work folder
+    int TextureSize = 256;
+    bool Lit = true;
+    int Threads = 1;
+};
+
+class Stopwatch {
+public:
+    double Lap() {
+        const auto now = std::chrono::steady_clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - last_).count();
+        last_ = now;
+        return ms;
+    }
+
+private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+long PeakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+struct LoadedTiles {
+    std::array<TDibBuffer, orvalis::kTileCount> Pictures;
+    orvalis::TileSet Set{};
+};
+
+void LoadTiles(const fs::path& folder, LoadedTiles& tiles) {
+    for (int i = 0; i < orvalis::kTileCount; ++i) {
+        tiles.Pictures[i].ReadBmpFile((folder / kTileNames[i]).string());
+        tiles.Set[i] = &tiles.Pictures[i];
+    }
+}
+
+// The steps of GenerateTexture one by one, timed. Prints the stage times in ms:
+// blend (with the heightmap read), normal map, shading with shadows (with the
+// second heightmap read), multiply (with the stretch), writes (all three).
+void RunStages(const fs::path& folder, const Configuration& c) {
+    LoadedTiles tiles;
+    LoadTiles(folder, tiles);
+    orvalis::RunOptions run;
+    run.Threads = c.Threads;
+    const std::string heightmapPath = (folder / c.Heightmap).string();
+    const std::string texturePath = (folder / "texture.bmp").string();
+    double blend = 0, normals = 0, shading = 0, multiply = 0, writes = 0;
+
+    Stopwatch clock;
+    TDibBuffer texture;
+    {
+        TDibBuffer heightmap;
+        heightmap.ReadBmpFile(heightmapPath);
+        texture = orvalis::BlendTexture(heightmap, tiles.Set, c.TextureSize, run);
+        blend = clock.Lap();
+    }
+    texture.WriteBmpFile(texturePath);
+    writes += clock.Lap();
+    if (c.Lit) {
+        TDibBuffer heightmap, lightmap;
+        heightmap.ReadBmpFile(heightmapPath);
+        orvalis::TNormalMap normalMap;
+        orvalis::BuildNormalMap(heightmap, normalMap, kHeightScale, run);
+        normals = clock.Lap();
+        lightmap.Allocate(heightmap.Width(), heightmap.Height(), 24);
+        orvalis::ShadeLightmap(heightmap, normalMap, orvalis::LightVector({}), kHeightScale,
+                               lightmap, kAmbient, kDiffuse, true, run);
+        shading = clock.Lap();
+        lightmap.WriteBmpFile((folder / orvalis::kLightmapFileName).string());
+        writes += clock.Lap();
+        orvalis::ApplyLightmap(texture, lightmap);
+        multiply = clock.Lap();
+    }
+    texture.WriteBmpFile(texturePath);
+    writes += clock.Lap();
+    std::printf("%.1f %.1f %.1f %.1f %.1f\n", blend, normals, shading, multiply, writes);
+}
+
+// One GenerateTexture call. Prints its time in ms and the process's peak KiB.
+void RunWhole(const fs::path& folder, const Configuration& c) {
+    LoadedTiles tiles;
+    LoadTiles(folder, tiles);
+    orvalis::GenerateSettings settings;
+    settings.HeightmapFile = (folder / c.Heightmap).string();
+    settings.Tiles = tiles.Set;
+    settings.TextureSize = c.TextureSize;
+    settings.UseLighting = c.Lit;
+    settings.Run.Threads = c.Threads;
+    TDibBuffer lightmap;
+    Stopwatch clock;
+    orvalis::GenerateTexture(settings, (folder / "texture.bmp").string(),
+                             (folder / orvalis::kLightmapFileName).string(), lightmap);
+    const double total = clock.Lap();
+    std::printf("%.1f %ld\n", total, PeakResidentKiB());
+}
+
+void MakeInputs(const fs::path& folder) {
+    fs::create_directories(folder);
+    for (int i = 0; i < orvalis::kTileCount; ++i) {
+        orvalis::sample::MakeTile(kTileKinds[i]).WriteBmpFile((folder / kTileNames[i]).string());
+    }
+    orvalis::sample::MakeHeightmap(256).WriteBmpFile((folder / "terrain.bmp").string());
+    orvalis::sample::MakeHeightmap(1024).WriteBmpFile((folder / "hills1024.bmp").string());
+}
+
+std::string ChildCommand(const std::string& self, const std::string& mode, const fs::path& folder,
+                         const Configuration& c) {
+    std::ostringstream command;
+    command << "'" << self << "' --child " << mode << " '" << folder.string() << "' "
+            << c.Heightmap << ' ' << c.TextureSize << ' ' << (c.Lit ? 1 : 0) << ' ' << c.Threads;
+    return command.str();
+}
+
+std::string RunChild(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) throw std::runtime_error("cannot start " + command);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    if (pclose(pipe) != 0) throw std::runtime_error("failed: " + command);
+    return output;
+}
+
+std::vector<int> ParseList(const std::string& text) {
+    std::vector<int> values;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) values.push_back(std::stoi(item));
+    return values;
+}
+
+int RunTable(const std::string& self, const std::vector<int>& sizes,
+             const std::vector<int>& threadCounts) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("orvalis-bench-" + std::to_string(getpid()));
+    MakeInputs(folder);
+    std::printf("| heightmap | texture | light | threads | blend ms | normals ms | shading ms "
+                "| multiply ms | writes ms | whole ms | peak MiB |\n"
+                "|---|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const char* heightmap : {"terrain.bmp", "hills1024.bmp"}) {
+        for (const int size : sizes) {
+            for (const bool lit : {false, true}) {
+                for (const int threads : threadCounts) {
+                    const Configuration c{heightmap, size, lit, threads};
+                    std::istringstream stages(RunChild(ChildCommand(self, "stages", folder, c)));
+                    std::istringstream whole(RunChild(ChildCommand(self, "whole", folder, c)));
+                    double blend, normals, shading, multiply, writes, total;
+                    long peakKiB;
+                    stages >> blend >> normals >> shading >> multiply >> writes;
+                    whole >> total >> peakKiB;
+                    const bool sample = heightmap == std::string("terrain.bmp");
+                    std::printf("| %s | %d | %s | %d ", sample ? "sample 256" : "1024", size,
+                                lit ? "lit" : "unlit", threads);
+                    std::printf("| %.0f | %.0f | %.0f | %.0f | %.0f | %.0f | %.0f |\n", blend,
+                                normals, shading, multiply, writes, total, peakKiB / 1024.0);
+                    std::fflush(stdout);
+                }
+            }
+        }
+    }
+    fs::remove_all(folder);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        if (args.size() == 7 && args[0] == "--child") {
+            const Configuration c{args[3], std::stoi(args[4]), args[5] == "1", std::stoi(args[6])};
+            if (args[1] == "stages") RunStages(args[2], c);
+            else RunWhole(args[2], c);
+            return 0;
+        }
+        std::vector<int> sizes = {256, 1024, 4096}, threads = {1, 2};
+        for (std::size_t i = 0; i < args.size(); i += 2) {
+            if (i + 1 == args.size()) throw std::invalid_argument(args[i] + " needs a value");
+            if (args[i] == "--sizes") sizes = ParseList(args[i + 1]);
+            else if (args[i] == "--threads") threads = ParseList(args[i + 1]);
+            else throw std::invalid_argument("unknown option " + args[i]);
+        }
+        return RunTable(fs::read_symlink("/proc/self/exe").string(), sizes, threads);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orvalis-bench: %s\n", e.what());
+        return 1;
+    }
+}

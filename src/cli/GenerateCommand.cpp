@@ -1,0 +1,237 @@
+#include <unistd.h>
+
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "raster/DibBuffer.h"
+#include "raster/RasterError.h"
+#include "synth/GenerateTexture.h"
+#include "synth/TextureInfo.h"
+
+namespace orvalis::cli {
+
+const char* const kGenerateUsage =
+    "  generate [OPTIONS]         blend, light and save a texture; never overwrites an\n"
+    "                             earlier terrain_tex*.bmp\n"
+    "    --info FILE              texture-info file: five tiles, then the heightmap\n"
+    "                             (default: default.txt)\n"
+    "    --heightmap FILE         heightmap instead of the one in the info file\n"
+    "    --tiles T0,T1,T2,T3,T4   tiles instead of those in the info file, T0 the highest\n"
+    "    --size N                 texture edge, 1 .. 16384 (default: 256)\n"
+    "    --light-dir DEG          light direction, 0 .. 360 (default: 90)\n"
+    "    --sun-pos P              sun position, 0 .. 400 (default: 50)\n"
+    "    --no-lighting            no lightmap, no lm.bmp\n"
+    "    --output FILE            write the texture to FILE (replaced if it exists)\n"
+    "    --output-dir DIR         write the first free terrain_tex*.bmp in DIR\n"
+    "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
+    "    --quiet                  print neither progress nor the result line";
+
+namespace {
+
+constexpr const char* kDefaultInfoFile = "default.txt";
+
+struct GenerateOptions {
+    std::string InfoFile = kDefaultInfoFile;
+    std::optional<std::string> Heightmap;
+    std::optional<std::array<std::string, kTileCount>> Tiles;
+    std::int32_t TextureSize = 256;
+    LightSettings Light;
+    bool UseLighting = true;
+    std::optional<std::string> Output;
+    std::optional<std::string> OutputDir;
+    int Threads = 0;
+    bool Quiet = false;
+};
+
+[[noreturn]] void FailUsage(const std::string& problem) {
+    throw UsageError("generate: " + problem + " (see orvalis-cli generate --help)");
+}
+
+// A whole decimal number and nothing else, within [lowest, highest].
+int ParseNumber(const std::string& option, const std::string& text, int lowest, int highest) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc{} || stop != end || value < lowest || value > highest) {
+        FailUsage(option + " wants a whole number from " + std::to_string(lowest) + " to " +
+                  std::to_string(highest) + ", not '" + text + "'");
+    }
+    return value;
+}
+
+std::array<std::string, kTileCount> ParseTiles(const std::string& text) {
+    std::array<std::string, kTileCount> tiles;
+    std::size_t start = 0;
+    for (int i = 0; i < kTileCount; ++i) {
+        const std::size_t comma = text.find(',', start);
+        const bool last = i == kTileCount - 1;
+        if (last != (comma == std::string::npos)) {
+            FailUsage("--tiles wants five paths separated by commas, not '" + text + "'");
+        }
+        tiles[i] = text.substr(start, last ? std::string::npos : comma - start);
+        if (tiles[i].empty()) FailUsage("--tiles has an empty path in '" + text + "'");
+        start = comma + 1;
+    }
+    return tiles;
+}
+
+GenerateOptions ParseOptions(const std::vector<std::string>& args) {
+    GenerateOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) FailUsage(option + " needs a value");
+            return args[++i];
+        };
+        const auto number = [&](int lowest, int highest) {
+            return ParseNumber(option, value(), lowest, highest);
+        };
+        if (option == "--info") options.InfoFile = value();
+        else if (option == "--heightmap") options.Heightmap = value();
+        else if (option == "--tiles") options.Tiles = ParseTiles(value());
+        else if (option == "--size") options.TextureSize = number(1, kLargestTextureSize);
+        else if (option == "--light-dir") options.Light.LightDir = number(0, 360);
+        else if (option == "--sun-pos") options.Light.SunPos = number(0, 400);
+        else if (option == "--no-lighting") options.UseLighting = false;
+        else if (option == "--output") options.Output = value();
+        else if (option == "--output-dir") options.OutputDir = value();
+        else if (option == "--threads") options.Threads = number(1, 1024);
+        else if (option == "--quiet") options.Quiet = true;
+        else FailUsage("unknown option '" + option + "'");
+    }
+    if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
+    if (options.Output && options.Output->empty()) FailUsage("--output needs a file name");
+    return options;
+}
+
+// The info file is read only for what the command line leaves open.
+void FillFromInfoFile(GenerateOptions& options) {
+    if (options.Heightmap && options.Tiles) return;
+    const TextureInfo info = ReadTextureInfo(options.InfoFile);
+    if (!options.Tiles) {
+        for (int i = 0; i < kTileCount; ++i) {
+            if (info.TileFiles[i].empty()) {
+                throw RasterError(options.InfoFile, "line " + std::to_string(i + 1) +
+                                                        " names no picture for tile " +
+                                                        std::to_string(i));
+            }
+        }
+        options.Tiles = info.TileFiles;
+    }
+    if (!options.Heightmap) {
+        if (info.HeightmapFile.empty()) {
+            throw RasterError(options.InfoFile, "line 6 names no heightmap");
+        }
+        options.Heightmap = info.HeightmapFile;
+    }
+}
+
+// A bar on the terminal, redrawn only when a stage's share changes.
+class TerminalProgress {
+public:
+    void operator()(SynthesisStage stage, int rowsDone, int rowsTotal) {
+        const int percent = rowsTotal > 0 ? static_cast<int>(100LL * rowsDone / rowsTotal) : 100;
+        if (stage == stage_ && percent == percent_) return;
+        stage_ = stage;
+        percent_ = percent;
+        constexpr int kWidth = 40;
+        const int filled = percent * kWidth / 100;
+        std::fprintf(stderr, "\r%-8s [%s%s] %3d%%",
+                     stage == SynthesisStage::Blend ? "blend" : "lightmap",
+                     std::string(filled, '#').c_str(), std::string(kWidth - filled, ' ').c_str(),
+                     percent);
+        std::fflush(stderr);
+    }
+
+    void Clear() const {
+        if (percent_ >= 0) std::fprintf(stderr, "\r%60s\r", "");
+    }
+
+private:
+    SynthesisStage stage_ = SynthesisStage::Blend;
+    int percent_ = -1;
+};
+
+struct OutputChoice {
+    std::string Path;  // as shown in the result line
+    std::string LightmapPath;
+};
+
+OutputChoice ChooseOutput(const GenerateOptions& options) {
+    namespace fs = std::filesystem;
+    if (options.Output) {
+        const fs::path parent = fs::path(*options.Output).parent_path();
+        return {*options.Output, (parent / kLightmapFileName).string()};
+    }
+    const fs::path folder = options.OutputDir.value_or(".");
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (!fs::exists(status)) throw RasterError(folder.string(), "no such folder");
+    if (!fs::is_directory(status)) throw RasterError(folder.string(), "is not a folder");
+    const std::optional<std::string> name = ChooseOutputName(folder);
+    if (!name) {
+        throw std::runtime_error(folder.string() +
+                                 ": terrain_tex.bmp and terrain_tex0.bmp .. "
+                                 "terrain_tex65534.bmp all exist; nothing was written");
+    }
+    if (!options.OutputDir) return {*name, kLightmapFileName};
+    return {(folder / *name).string(), (folder / kLightmapFileName).string()};
+}
+
+}  // namespace
+
+int RunGenerate(const std::vector<std::string>& args) {
+    if (args.size() == 1 && (args.front() == "--help" || args.front() == "-h")) {
+        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kGenerateUsage);
+        return 0;
+    }
+    GenerateOptions options = ParseOptions(args);
+    FillFromInfoFile(options);
+
+    std::array<TDibBuffer, kTileCount> tiles;
+    GenerateSettings settings;
+    for (int i = 0; i < kTileCount; ++i) {
+        tiles[i].ReadBmpFile((*options.Tiles)[i]);
+        settings.Tiles[i] = &tiles[i];
+    }
+    settings.HeightmapFile = *options.Heightmap;
+    settings.TextureSize = options.TextureSize;
+    settings.UseLighting = options.UseLighting;
+    settings.Light = options.Light;
+    settings.Run.Threads = options.Threads;
+
+    TerminalProgress progress;
+    if (!options.Quiet && isatty(STDERR_FILENO)) {
+        settings.Run.Progress = std::ref(progress);
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const OutputChoice output = ChooseOutput(options);
+    TDibBuffer lightmap;
+    try {
+        GenerateTexture(settings, output.Path, output.LightmapPath, lightmap);
+    } catch (...) {
+        progress.Clear();
+        throw;
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    progress.Clear();
+
+    if (!options.Quiet) {
+        std::printf("%s saved (%lldms)\n", output.Path.c_str(),
+                    static_cast<long long>(elapsed.count()));
+    }
+    return 0;
+}
+
+}  // namespace orvalis::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orvalis {
+
+// Pixels as the texture upload takes them: Width x Height pixels of three
+// bytes R, G, B, bottom row first, rows without padding.
+struct TexturePixels {
+    std::uint16_t Width = 0;
+    std::uint16_t Height = 0;
+    std::vector<std::uint8_t> Rgb;
+};
+
+// A file the preview texture cannot be made from. The message is complete and
+// meant for the user as it stands.
+class TextureFileError : public std::runtime_error {
+public:
+    explicit TextureFileError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Reads an uncompressed 24-bit bottom-up BMP with a 40-byte or larger
+// information header. The pixels are taken from the file's pixel offset, each
+// row's padding to whole 32-bit words skipped. Raises TextureFileError with
+// "Error opening " + fileName, "Error reading palette" (the file ends before
+// the pixel offset), "Error reading bitmap data" (it ends inside the pixels),
+// or a message naming the file for a short header, another depth, compression
+// or header, or a side of 0, beyond 65535 or negative (top-down).
+TexturePixels ReadBmpTexturePixels(const std::string& fileName);
+
+}  // namespace orvalis

@@ -1,0 +1,203 @@
+#include "synth/BandBlend.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "math/Geometry.h"
+#include "raster/RasterError.h"
+#include "raster/StretchMap.h"
+#include "synth/ParallelRows.h"
+
+namespace orvalis {
+
+namespace {
+
+// Buffer row (memory order) of device row y, counted from the picture's top.
+// The mapping is its own inverse: it also gives the device row of a buffer row.
+std::int32_t BufferRowOf(const TDibBuffer& picture, std::int32_t y) {
+    return picture.IsTopDown() ? y : picture.RowCount() - 1 - y;
+}
+
+PixelColour BitwiseAnd(PixelColour a, PixelColour b) {
+    return PixelColour{static_cast<std::uint8_t>(a.Blue & b.Blue),
+                       static_cast<std::uint8_t>(a.Green & b.Green),
+                       static_cast<std::uint8_t>(a.Red & b.Red)};
+}
+
+// The heightmap stretched onto the whole texture, made one texture row at a
+// time: each texture pixel takes the nearest heightmap pixel when enlarging
+// and the AND of the heightmap pixels merged into it when shrinking.
+class StretchedHeights {
+public:
+    StretchedHeights(const TDibBuffer& heightmap, std::int32_t textureSize)
+        : heightmap_(heightmap),
+          rows_(MapStretchAxis(textureSize, heightmap.RowCount())),
+          columns_(MapStretchAxis(textureSize, heightmap.Width())) {}
+
+    // Heights (red + green + blue) div 3 of texture device row y; merged is
+    // scratch space of the heightmap's width.
+    void Row(std::int32_t y, std::vector<PixelColour>& merged, std::uint8_t* heights) const {
+        const SourceSpan rows = rows_[y];
+        merged.assign(static_cast<std::size_t>(heightmap_.Width()), PixelColour{255, 255, 255});
+        for (std::int32_t v = rows.First; v < rows.First + rows.Count; ++v) {
+            const std::int32_t bufferRow = BufferRowOf(heightmap_, v);
+            for (std::int32_t c = 0; c < heightmap_.Width(); ++c) {
+                merged[c] = BitwiseAnd(merged[c], heightmap_.ReadPixel(bufferRow, c));
+            }
+        }
+        for (std::size_t x = 0; x < columns_.size(); ++x) {
+            const SourceSpan columns = columns_[x];
+            PixelColour p = merged[columns.First];
+            for (std::int32_t k = 1; k < columns.Count; ++k) {
+                p = BitwiseAnd(p, merged[columns.First + k]);
+            }
+            heights[x] = static_cast<std::uint8_t>((p.Red + p.Green + p.Blue) / 3);
+        }
+    }
+
+private:
+    const TDibBuffer& heightmap_;
+    std::vector<SourceSpan> rows_;
+    std::vector<SourceSpan> columns_;
+};
+
+// One tile repeated over the texture: copies sit at (tw * ix, th * iy) from
+// the top-left corner and are cut at the right and bottom edges, so texture
+// pixel (x, y) shows tile pixel (x mod tw, y mod th). Only the part of the
+// tile that can reach the texture is kept, converted to 24 bits.
+class TilePattern {
+public:
+    TilePattern(const TDibBuffer& tile, std::int32_t textureSize)
+        : tileHeight_(tile.RowCount()),
+          keptWidth_(std::min(tile.Width(), textureSize)),
+          columnOf_(static_cast<std::size_t>(textureSize)) {
+        const std::int32_t keptHeight = std::min(tile.RowCount(), textureSize);
+        pixels_.reserve(static_cast<std::size_t>(keptWidth_) * keptHeight);
+        for (std::int32_t y = 0; y < keptHeight; ++y) {
+            const std::int32_t bufferRow = BufferRowOf(tile, y);
+            for (std::int32_t x = 0; x < keptWidth_; ++x) pixels_.push_back(tile.ReadPixel(bufferRow, x));
+        }
+        for (std::int32_t x = 0; x < textureSize; ++x) columnOf_[x] = x % tile.Width();
+    }
+
+    PixelColour At(const PixelColour* row, std::int32_t x) const { return row[columnOf_[x]]; }
+    const PixelColour* RowAt(std::int32_t y) const {
+        return pixels_.data() + static_cast<std::size_t>(y % tileHeight_) * keptWidth_;
+    }
+
+private:
+    std::int32_t tileHeight_;
+    std::int32_t keptWidth_;
+    std::vector<std::int32_t> columnOf_;  // texture column -> tile column
+    std::vector<PixelColour> pixels_;     // kept rows from the top, keptWidth_ each
+};
+
+// The two bands around a height and their weights. Every other band weighs
+// exactly 0 and so adds exactly 0 to each channel.
+struct BandMix {
+    int Upper = 0;
+    int Lower = 0;
+    float UpperWeight = 0.0f;
+    float LowerWeight = 0.0f;
+};
+using BandMixes = std::array<BandMix, 256>;
+
+BandMixes BuildBandMixes() {
+    BandMixes mixes;
+    for (int h = 0; h < 256; ++h) {
+        // The centres are 0, 64, 128, 192, 256 from the last tile up to the first.
+        const int lower = kTileCount - 1 - h / 64;
+        const int upper = lower - 1;
+        const auto height = static_cast<float>(h);
+        mixes[h] = BandMix{upper, lower, BandWeight(BandCentres[upper], height),
+                           BandWeight(BandCentres[lower], height)};
+    }
+    return mixes;
+}
+
+// Each term rounds half to even (112.5 -> 112, 0.5 -> 0, 1.5 -> 2); two
+// halves that both round up give 256, which is kept at 255.
+std::uint8_t BlendChannel(std::uint8_t upper, std::uint8_t lower, const BandMix& mix) {
+    const std::int32_t sum = RoundToInt(upper * mix.UpperWeight) + RoundToInt(lower * mix.LowerWeight);
+    return static_cast<std::uint8_t>(std::min(sum, 255));
+}
+
+void BlendRow(TDibBuffer& texture, std::int32_t row, const std::uint8_t* heights,
+              const std::vector<TilePattern>& tiles, const BandMixes& mixes) {
+    const std::int32_t y = BufferRowOf(texture, row);
+    std::array<const PixelColour*, kTileCount> tileRows;
+    for (int i = 0; i < kTileCount; ++i) tileRows[i] = tiles[i].RowAt(y);
+    for (std::int32_t x = 0; x < texture.Width(); ++x) {
+        const BandMix& mix = mixes[heights[x]];
+        const PixelColour upper = tiles[mix.Upper].At(tileRows[mix.Upper], x);
+        const PixelColour lower = tiles[mix.Lower].At(tileRows[mix.Lower], x);
+        texture.WritePixel(row, x,
+                           PixelColour{BlendChannel(upper.Blue, lower.Blue, mix),
+                                       BlendChannel(upper.Green, lower.Green, mix),
+                                       BlendChannel(upper.Red, lower.Red, mix)});
+    }
+}
+
+void CheckBlendSettings(const TileSet& tiles, std::int32_t textureSize) {
+    for (int i = 0; i < kTileCount; ++i) {
+        if (tiles[i] == nullptr || tiles[i]->IsEmpty()) {
+            throw RasterError("tile " + std::to_string(i) + " (band centre " +
+                              std::to_string(static_cast<int>(BandCentres[i])) +
+                              ") has no picture");
+        }
+    }
+    if (textureSize < 1 || textureSize > TDibBuffer::kMaxDimension) {
+        throw RasterError("texture size " + std::to_string(textureSize) + " is outside 1 .. " +
+                          std::to_string(TDibBuffer::kMaxDimension));
+    }
+}
+
+}  // namespace
+
+float BandWeight(float centre, float height) {
+    // Extended intermediates, rounded to single before the clamps.
+    const auto weight = static_cast<float>(
+        (64.0L - std::fabs(static_cast<long double>(centre) - height)) / 64.0L);
+    return std::max(0.0f, std::min(1.0f, weight));
+}
+
+TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::int32_t textureSize,
+                        const RunOptions& options) {
+    CheckBlendSettings(tiles, textureSize);
+    if (heightmap.IsEmpty()) throw RasterError("the heightmap has no picture");
+
+    TDibBuffer texture;
+    texture.Allocate(textureSize, textureSize, 24);
+    const StretchedHeights heights(heightmap, textureSize);
+    std::vector<TilePattern> patterns;
+    for (const TDibBuffer* tile : tiles) patterns.emplace_back(*tile, textureSize);
+    const BandMixes mixes = BuildBandMixes();
+
+    ParallelRowBands(textureSize, options, SynthesisStage::Blend,
+                     [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
+                         std::vector<PixelColour> merged;
+                         std::vector<std::uint8_t> rowHeights(static_cast<std::size_t>(textureSize));
+                         for (std::int32_t row = firstRow; row < endRow; ++row) {
+                             heights.Row(BufferRowOf(texture, row), merged, rowHeights.data());
+                             BlendRow(texture, row, rowHeights.data(), patterns, mixes);
+                             tally.RowDone();
+                         }
+                     });
+    return texture;
+}
+
+TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string& outputPath,
+                             const TileSet& tiles, std::int32_t textureSize,
+                             const RunOptions& options) {
+    CheckBlendSettings(tiles, textureSize);
+    TDibBuffer heightmap;
+    heightmap.ReadBmpFile(heightmapPath);
+    if (heightmap.IsEmpty()) throw RasterError(heightmapPath, "the picture is empty");
+    TDibBuffer texture = BlendTexture(heightmap, tiles, textureSize, options);
+    texture.WriteBmpFile(outputPath);
+    return texture;
+}
+
+}  // namespace orvalis

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "raster/DibBuffer.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTiles = "in/t0.bmp,in/t1.bmp,in/t2.bmp,in/t3.bmp,in/t4.bmp";
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WritePicture(const fs::path& path, int width, int height, int shade) {
+    TDibBuffer picture;
+    picture.Allocate(width, height, 24);
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            picture.WritePixel(row, column,
+                               MakeColour(static_cast<std::uint8_t>(shade + 9 * row),
+                                          static_cast<std::uint8_t>(shade + 5 * column),
+                                          static_cast<std::uint8_t>(shade)));
+    picture.WriteBmpFile(path.string());
+}
+
+struct RunResult {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs orvalis-cli generate in a working folder that holds a small set-up:
+// in/t0.bmp .. in/t4.bmp, in/height.bmp and default.txt naming them.
+class GenerateCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("orvalis-generate-cli-" + std::to_string(getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        work_ = root_ / "work";
+        fs::create_directories(work_ / "in");
+        const char* tiles[] = {"t0.bmp", "t1.bmp", "t2.bmp", "t3.bmp", "t4.bmp"};
+        for (int i = 0; i < 5; ++i) WritePicture(work_ / "in" / tiles[i], 4 + i, 3, 40 * i);
+        WritePicture(work_ / "in/height.bmp", 12, 10, 60);
+        std::ofstream(work_ / "default.txt", std::ios::binary)
+            << "in/t0.bmp\r\nin/t1.bmp\r\nin/t2.bmp\r\nin/t3.bmp\r\nin/t4.bmp\r\nin/height.bmp\r\n"
+               "256\r\n192\r\n128\r\n64\r\n0\r\n";
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    // Arguments must need no shell quoting.
+    RunResult Generate(const std::string& arguments) const {
+        const fs::path out = root_ / "stdout.txt", err = root_ / "stderr.txt";
+        const std::string command = "cd " + work_.string() + " && " + ORVALIS_BIN_DIR +
+                                    "/orvalis-cli generate " + arguments + " >" + out.string() +
+                                    " 2>" + err.string();
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
+    }
+
+    // Everything in the working folder except the inputs.
+    std::set<std::string> Outputs(const fs::path& folder) const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            if (name != "in" && name != "default.txt") names.insert(name);
+        }
+        return names;
+    }
+    std::set<std::string> Outputs() const { return Outputs(work_); }
+
+    fs::path root_, work_;
+};
+
+TEST_F(GenerateCommandTest, PrintsTheChosenNameAndTimeAndNeverOverwrites) {
+    const RunResult first = Generate("--size 16");
+    ASSERT_EQ(first.ExitCode, 0) << first.Err;
+    EXPECT_TRUE(std::regex_match(first.Out, std::regex("terrain_tex\\.bmp saved \\([0-9]+ms\\)\n")))
+        << first.Out;
+    EXPECT_EQ(first.Err, "");  // no progress bar when stderr is no terminal
+    TDibBuffer texture;
+    texture.ReadBmpFile((work_ / "terrain_tex.bmp").string());
+    EXPECT_EQ(texture.Width(), 16);
+    EXPECT_EQ(texture.Height(), 16);
+
+    fs::remove(work_ / "lm.bmp");
+    const RunResult unlit = Generate("--size 16 --no-lighting --quiet");
+    ASSERT_EQ(unlit.ExitCode, 0) << unlit.Err;
+    EXPECT_EQ(unlit.Out, "");
+    EXPECT_EQ(Outputs(), (std::set<std::string>{"terrain_tex.bmp", "terrain_tex0.bmp"}));
+    EXPECT_NE(ReadBytes(work_ / "terrain_tex.bmp"), ReadBytes(work_ / "terrain_tex0.bmp"));
+}
+
+TEST_F(GenerateCommandTest, OutputDirTakesItsFirstFreeName) {
+    fs::create_directory(work_ / "out");
+    std::ofstream(work_ / "out/terrain_tex.bmp") << "earlier";
+    const RunResult result = Generate("--output-dir out --size 8");
+    ASSERT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Out.substr(0, 27), "out/terrain_tex0.bmp saved ");
+    EXPECT_EQ(ReadBytes(work_ / "out/terrain_tex.bmp"), "earlier");
+    EXPECT_EQ(Outputs(work_ / "out"),
+              (std::set<std::string>{"terrain_tex.bmp", "terrain_tex0.bmp", "lm.bmp"}));
+    EXPECT_EQ(Outputs(), std::set<std::string>{"out"});
+
+    EXPECT_EQ(Generate("--output-dir missing").ExitCode, 1);
+}
+
+TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
+    fs::remove(work_ / "default.txt");
+    fs::create_directory(work_ / "res");
+    const RunResult result =
+        Generate("--heightmap in/height.bmp --tiles " + kTiles +
+                 " --output res/tex.bmp --size 8 --light-dir 0 --sun-pos 400 --threads 2");
+    ASSERT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Out.substr(0, 18), "res/tex.bmp saved ");
+    EXPECT_EQ(Outputs(work_ / "res"), (std::set<std::string>{"tex.bmp", "lm.bmp"}));
+
+    // Without the tiles the info file is needed, and it is gone.
+    const RunResult noInfo = Generate("--heightmap in/height.bmp");
+    EXPECT_EQ(noInfo.ExitCode, 1);
+    EXPECT_NE(noInfo.Err.find("default.txt: Datei nicht gefunden"), std::string::npos)
+        << noInfo.Err;
+}
+
+TEST_F(GenerateCommandTest, BadUsageExitsWithTwoAndWritesNothing) {
+    for (const std::string arguments :
+         {"--size 300x", "--size 16385", "--size", "--size +8", "--light-dir 361", "--sun-pos -1",
+          "--threads 0", "--tiles a,b", "--tiles a,,c,d,e", "--bogus", "extra",
+          "--output a.bmp --output-dir ."}) {
+        SCOPED_TRACE(arguments);
+        const RunResult result = Generate(arguments);
+        EXPECT_EQ(result.ExitCode, 2);
+        EXPECT_NE(result.Err.find("error"), std::string::npos) << result.Err;
+    }
+    EXPECT_TRUE(Outputs().empty());
+}
+
+TEST_F(GenerateCommandTest, MissingFilesAreNamedAndNothingIsWritten) {
+    const RunResult heightmap = Generate("--heightmap in/none.bmp");
+    EXPECT_EQ(heightmap.ExitCode, 1);
+    EXPECT_NE(heightmap.Err.find("Heightmap in/none.bmp doesn't exist!"), std::string::npos)
+        << heightmap.Err;
+
+    fs::remove(work_ / "in/t3.bmp");
+    const RunResult tile = Generate("");
+    EXPECT_EQ(tile.ExitCode, 1);
+    EXPECT_NE(tile.Err.find("in/t3.bmp"), std::string::npos) << tile.Err;
+
+    const RunResult info = Generate("--info other.txt");
+    EXPECT_EQ(info.ExitCode, 1);
+    EXPECT_NE(info.Err.find("other.txt"), std::string::npos) << info.Err;
+
+    // An info file whose heightmap line is missing.
+    std::ofstream(work_ / "short.txt") << "in/t0.bmp\nin/t1.bmp\nin/t2.bmp\nin/t4.bmp\nin/t4.bmp\n";
+    const RunResult shortInfo = Generate("--info short.txt");
+    EXPECT_EQ(shortInfo.ExitCode, 1);
+    EXPECT_NE(shortInfo.Err.find("short.txt: line 6"), std::string::npos) << shortInfo.Err;
+
+    fs::remove(work_ / "short.txt");
+    EXPECT_TRUE(Outputs().empty());
+}
+
+}  // namespace
+}  // namespace orvalis

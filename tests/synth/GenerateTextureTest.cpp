@@ -1,0 +1,210 @@
+#include "synth/GenerateTexture.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "raster/RasterError.h"
+#include "synth/TestPictures.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Bytes of a file, and their 32-bit FNV-1a hash for pinned whole-file results.
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::uint32_t Fnv1a(const std::string& bytes) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : bytes) {
+        hash ^= static_cast<std::uint8_t>(c);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+class GenerateTextureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("orvalis-generate-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        // Tiles of different sizes and colours, with some pattern in each.
+        const int sizes[kTileCount][2] = {{4, 4}, {3, 5}, {8, 2}, {5, 5}, {1, 1}};
+        for (int i = 0; i < kTileCount; ++i) {
+            tiles_[i] = test::MakePicture(sizes[i][0], sizes[i][1], [i](int row, int column) {
+                return MakeColour(static_cast<std::uint8_t>(40 * i + 17 * row),
+                                  static_cast<std::uint8_t>(250 - 30 * i - 13 * column),
+                                  static_cast<std::uint8_t>(99 + 7 * (row + column) + i));
+            });
+            settings_.Tiles[i] = &tiles_[i];
+        }
+        UseHeightmap(16, 16);
+        settings_.TextureSize = 32;
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    void UseHeightmap(int width, int height) {
+        settings_.HeightmapFile = PathOf("height.bmp");
+        test::RuggedTerrain(width, height).WriteBmpFile(settings_.HeightmapFile);
+    }
+
+    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+    void Touch(const std::string& name) const { std::ofstream(folder_ / name) << "x"; }
+
+    void Generate(const std::string& output = "texture.bmp") {
+        GenerateTexture(settings_, PathOf(output), PathOf(kLightmapFileName), lightmap_);
+    }
+
+    // Each channel of the lit texture is the unlit one times the lightmap at
+    // that place, over 256; a smaller lightmap repeats its rows and columns.
+    void ExpectLitIsUnlitTimesLightmap(const TDibBuffer& unlit, const TDibBuffer& lit) const {
+        const int size = lit.Width();
+        for (int row = 0; row < size; ++row) {
+            for (int column = 0; column < size; ++column) {
+                const int light = lightmap_.ReadPixel(row * lightmap_.Height() / size,
+                                                      column * lightmap_.Width() / size).Green;
+                const PixelColour c = unlit.ReadPixel(row, column);
+                const PixelColour expected{static_cast<std::uint8_t>(c.Blue * light >> 8),
+                                           static_cast<std::uint8_t>(c.Green * light >> 8),
+                                           static_cast<std::uint8_t>(c.Red * light >> 8)};
+                ASSERT_EQ(lit.ReadPixel(row, column), expected)
+                    << "row " << row << ", column " << column;
+            }
+        }
+    }
+
+    fs::path folder_;
+    std::array<TDibBuffer, kTileCount> tiles_;
+    GenerateSettings settings_;
+    TDibBuffer lightmap_;
+};
+
+TEST_F(GenerateTextureTest, OutputNameIsTheFirstFreeCandidate) {
+    Touch("terrain_tex0.bmp");
+    Touch("terrain_tex1.bmp");
+    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex.bmp");
+    Touch("terrain_tex.bmp");
+    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex2.bmp");
+    fs::remove(folder_ / "terrain_tex1.bmp");
+    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex1.bmp");  // with 0 and 2 present
+    for (int n = 1; n <= 9; ++n) Touch("terrain_tex" + std::to_string(n) + ".bmp");
+    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex10.bmp");
+}
+
+TEST_F(GenerateTextureTest, AnyEntryBlocksANameUntilNoneIsLeft) {
+    fs::create_directory(folder_ / "terrain_tex.bmp");
+    fs::create_symlink(folder_ / "nowhere.bmp", folder_ / "terrain_tex0.bmp");
+    for (int n = 1; n <= 65533; ++n) Touch("terrain_tex" + std::to_string(n) + ".bmp");
+    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex65534.bmp");
+    Touch("terrain_tex65534.bmp");
+    EXPECT_EQ(ChooseOutputName(folder_), std::nullopt);
+}
+
+TEST_F(GenerateTextureTest, UnlitRunKeepsTheBlendAndWritesNoLightmap) {
+    settings_.UseLighting = false;
+    std::vector<std::string> announced;
+    std::string unlitBytes;
+    settings_.BlendWritten = [&](const std::string& path) {
+        announced.push_back(path);
+        unlitBytes = ReadBytes(path);
+    };
+    Generate();
+
+    EXPECT_EQ(announced, std::vector<std::string>{PathOf("texture.bmp")});
+    EXPECT_EQ(ReadBytes(PathOf("texture.bmp")), unlitBytes);
+    EXPECT_FALSE(fs::exists(PathOf(kLightmapFileName)));
+    EXPECT_TRUE(lightmap_.IsEmpty());
+    EXPECT_EQ(Fnv1a(unlitBytes), 740629015u);
+}
+
+TEST_F(GenerateTextureTest, LitRunMultipliesTheLightmapIn) {
+    settings_.TextureSize = 16;
+    TDibBuffer unlit;
+    settings_.BlendWritten = [&](const std::string& path) { unlit.ReadBmpFile(path); };
+    Generate();
+
+    TDibBuffer lit, written;
+    lit.ReadBmpFile(PathOf("texture.bmp"));
+    written.ReadBmpFile(PathOf(kLightmapFileName));
+    EXPECT_TRUE(test::SamePixels(written, lightmap_));
+    ExpectLitIsUnlitTimesLightmap(unlit, lit);
+    EXPECT_EQ(Fnv1a(ReadBytes(PathOf("texture.bmp"))), 3732405156u);
+    EXPECT_EQ(Fnv1a(ReadBytes(PathOf(kLightmapFileName))), 1442790885u);
+}
+
+TEST_F(GenerateTextureTest, LightmapOfAnotherShapeIsStretchedAndKeepsItsSize) {
+    UseHeightmap(256, 128);  // the widths match the texture's, the heights do not
+    settings_.TextureSize = 256;
+    TDibBuffer unlit;
+    settings_.BlendWritten = [&](const std::string& path) { unlit.ReadBmpFile(path); };
+    Generate();
+
+    EXPECT_EQ(lightmap_.Width(), 256);
+    EXPECT_EQ(lightmap_.Height(), 128);
+    TDibBuffer lit;
+    lit.ReadBmpFile(PathOf("texture.bmp"));
+    ExpectLitIsUnlitTimesLightmap(unlit, lit);
+    EXPECT_EQ(Fnv1a(ReadBytes(PathOf("texture.bmp"))), 711533742u);
+}
+
+TEST_F(GenerateTextureTest, OneAndTwoThreadsWriteTheSameFiles) {
+    settings_.TextureSize = 37;
+    settings_.Run.Threads = 1;
+    Generate("one.bmp");
+    const std::string oneLightmap = ReadBytes(PathOf(kLightmapFileName));
+    settings_.Run.Threads = 2;
+    Generate("two.bmp");
+    EXPECT_EQ(ReadBytes(PathOf("one.bmp")), ReadBytes(PathOf("two.bmp")));
+    EXPECT_EQ(ReadBytes(PathOf(kLightmapFileName)), oneLightmap);
+}
+
+TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierFile) {
+    std::ofstream(PathOf("texture.bmp")) << "earlier result";
+    std::ofstream(PathOf("garbage.bmp")) << "not a picture";
+    const GenerateSettings good = settings_;
+    const TDibBuffer empty;
+
+    const auto expectRefused = [&](const char* what, const std::string& message) {
+        SCOPED_TRACE(what);
+        try {
+            Generate();
+            ADD_FAILURE() << "no error";
+        } catch (const std::exception& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(ReadBytes(PathOf("texture.bmp")), "earlier result");
+        EXPECT_FALSE(fs::exists(PathOf(kLightmapFileName)));
+        settings_ = good;
+    };
+    settings_.HeightmapFile = "hills.bmp";
+    expectRefused("missing heightmap", "Heightmap hills.bmp doesn't exist!");
+    settings_.HeightmapFile = folder_.string();
+    expectRefused("heightmap is a folder", folder_.string());
+    settings_.HeightmapFile = PathOf("garbage.bmp");
+    expectRefused("heightmap is no picture", "garbage.bmp");
+    settings_.Tiles[2] = nullptr;
+    expectRefused("tile missing", "tile 2");
+    settings_.Tiles[4] = &empty;
+    expectRefused("tile empty", "tile 4");
+    settings_.TextureSize = 0;
+    expectRefused("size 0", "texture size 0");
+    settings_.TextureSize = 16385;
+    expectRefused("size 16385", "texture size 16385");
+}
+
+}  // namespace
+}  // namespace orvalis

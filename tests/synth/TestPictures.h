@@ -1,0 +1,70 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "raster/DibBuffer.h"
+
+namespace orvalis::test {
+
+// A 24-bit picture whose pixel (row, column) in memory order is colourAt(row, column).
+// A negative height makes a top-down picture.
+template <class ColourAt>
+TDibBuffer MakePicture(std::int32_t width, std::int32_t height, ColourAt colourAt) {
+    TDibBuffer picture;
+    picture.Allocate(width, height, 24);
+    for (std::int32_t row = 0; row < picture.RowCount(); ++row) {
+        for (std::int32_t column = 0; column < width; ++column) {
+            picture.WritePixel(row, column, colourAt(row, column));
+        }
+    }
+    return picture;
+}
+
+inline PixelColour Grey(int level) {
+    const auto v = static_cast<std::uint8_t>(level);
+    return PixelColour{v, v, v};
+}
+
+inline TDibBuffer GreyPicture(std::int32_t width, std::int32_t height, int level) {
+    return MakePicture(width, height, [level](std::int32_t, std::int32_t) { return Grey(level); });
+}
+
+// Ridges, a plateau, a cliff and some noise: every kind of slope and shadow.
+inline TDibBuffer RuggedTerrain(std::int32_t width, std::int32_t height) {
+    return MakePicture(width, height, [width](std::int32_t row, std::int32_t column) {
+        const std::uint32_t noise = (static_cast<std::uint32_t>(row) * 7919u + column * 104729u) * 2654435761u >> 27;
+        int level = (row * 13 + column * 7) % 160 + static_cast<int>(noise);
+        if (column > width / 2 && row % 11 < 4) level = 240;  // plateaus with cliffs
+        return PixelColour{static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level + row % 3),
+                           static_cast<std::uint8_t>(level / 2)};
+    });
+}
+
+inline bool SamePixels(const TDibBuffer& a, const TDibBuffer& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() && a.PixelBytes() == b.PixelBytes() &&
+           std::memcmp(a.PixelData(), b.PixelData(), a.PixelBytes()) == 0;
+}
+
+// A fresh folder for the files of one test, removed afterwards.
+class TempFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("orvalis-synth-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+    std::filesystem::path folder_;
+};
+
+}  // namespace orvalis::test
