@@ -30,7 +30,7 @@ const char* const kGenerateUsage =
     "    --light-dir DEG          light direction, 0 .. 360 (default: 90)\n"
     "    --sun-pos P              sun position, 0 .. 400 (default: 50)\n"
     "    --no-lighting            no lightmap, no lm.bmp\n"
-    "    --output FILE            write the texture to FILE (replaced if it exists)\n"
+    "    --output FILE            write the texture to FILE (which must not exist yet)\n"
     "    --output-dir DIR         write the first free terrain_tex*.bmp in DIR\n"
     "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
     "    --quiet                  print neither progress nor the result line";
@@ -169,6 +169,11 @@ struct OutputChoice {
 OutputChoice ChooseOutput(const GenerateOptions& options) {
     namespace fs = std::filesystem;
     if (options.Output) {
+        // A generated texture never replaces an earlier file, named or not.
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(*options.Output, error))) {
+            throw RasterError(*options.Output, "already exists; choose another name");
+        }
         const fs::path parent = fs::path(*options.Output).parent_path();
         return {*options.Output, (parent / kLightmapFileName).string()};
     }

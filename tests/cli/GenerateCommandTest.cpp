@@ -129,6 +129,14 @@ TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
     EXPECT_EQ(result.Out.substr(0, 18), "res/tex.bmp saved ");
     EXPECT_EQ(Outputs(work_ / "res"), (std::set<std::string>{"tex.bmp", "lm.bmp"}));
 
+    // A named output is never replaced either.
+    const auto before = fs::last_write_time(work_ / "res/tex.bmp");
+    const RunResult again = Generate("--heightmap in/height.bmp --tiles " + kTiles +
+                                     " --output res/tex.bmp --size 8");
+    EXPECT_EQ(again.ExitCode, 1);
+    EXPECT_NE(again.Err.find("res/tex.bmp: already exists"), std::string::npos) << again.Err;
+    EXPECT_EQ(fs::last_write_time(work_ / "res/tex.bmp"), before);
+
     // Without the tiles the info file is needed, and it is gone.
     const RunResult noInfo = Generate("--heightmap in/height.bmp");
     EXPECT_EQ(noInfo.ExitCode, 1);
