@@ -55,6 +55,7 @@ void TForm1::Button3Click() {
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
     state_.PreviewEnabled = fitsHardware;
+    UpdateIdleLoop();
 }
 
 GenerateSettings TForm1::SettingsFromWindow(const std::string& heightmapPath) {

@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
+#include <QTimer>
 
 #include "app/DibImage.h"
 
@@ -18,8 +20,16 @@ TForm1::TForm1(UserDialogs& dialogs, QString programFolder, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)) {
     BuildControls();
     ConnectHandlers();
+    WatchWheel();
+    previousTextureSink_ =
+        SetTextureMessageSink([this](const std::string& caption, const std::string& text) {
+            dialogs_.ShowMessage(this, QString::fromStdString(caption),
+                                 QString::fromStdString(text));
+        });
     Run([this] { FormCreate(); });
 }
+
+TForm1::~TForm1() { SetTextureMessageSink(std::move(previousTextureSink_)); }
 
 void TForm1::Run(const std::function<void()>& handler) {
     try {
@@ -46,6 +56,11 @@ void TForm1::ConnectHandlers() {
     bind(StaticText2, &ClickableLabel::Clicked, &TForm1::StaticText2Click);
     bind(SunPos, &QScrollBar::valueChanged, &TForm1::SunPosChange);
     bind(LightDir, &QScrollBar::valueChanged, &TForm1::LightDirChange);
+    bind(StaticText4, &ClickableLabel::Clicked, &TForm1::StaticText4Click);
+    bind(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
+    bind(FPSTimer, &QTimer::timeout, &TForm1::FPSTimerTimer);
+    bind(IdleTimer, &QTimer::timeout, &TForm1::ApplicationEvents1Idle);
+    connect(PageControl, &QTabWidget::currentChanged, this, &TForm1::PreviewPageChanged);
 }
 
 void TForm1::FormCreate() {
@@ -55,6 +70,11 @@ void TForm1::FormCreate() {
     // The tile pictures exist from the start, so that the tile handlers and
     // Generate work on empty pictures when "default.txt" cannot be read.
     for (int i = 0; i < kTileCount; ++i) EnsureTile(i);
+    // Without GL the preview stays black, but the window still starts with
+    // the user's set-up. A surface without GL would show whatever lay on the
+    // screen before, so it gives way to the black behind it.
+    Run([this] { StartPreview(); });
+    if (!Panel1->HasGl()) Panel1Container->hide();
     LoadTextureInfo("default.txt");
 }
 

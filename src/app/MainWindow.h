@@ -11,6 +11,8 @@
 #include "app/ClickableLabel.h"
 #include "app/PictureBox.h"
 #include "app/UserDialogs.h"
+#include "preview/GlContext.h"
+#include "preview/Textures.h"
 #include "synth/GenerateTexture.h"
 
 class QCheckBox;
@@ -22,6 +24,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 class QTabWidget;
+class QTimer;
 
 namespace orvalis {
 
@@ -32,16 +35,21 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
+    // The tab index of the Preview page.
+    static constexpr int kPreviewPage = 2;
+
     // Generated textures and "lm.bmp" go to programFolder (the executable's
     // folder); "default.txt" is read from the current folder at start-up.
     TForm1(UserDialogs& dialogs, QString programFolder, QWidget* parent = nullptr);
+    ~TForm1() override;
 
     AppState& State() { return state_; }
     const AppState& State() const { return state_; }
 
     void Run(const std::function<void()>& handler);
 
-    // Start-up: the defaults, then "default.txt".
+    // Start-up: the defaults, the preview's GL context and the texture-size
+    // limit, then "default.txt".
     void FormCreate();
     void Image1Click();
     void Image2Click();
@@ -56,6 +64,16 @@ public:
     void SunPosChange();
     void LightDirChange();
     void LoadTextureInfo(const std::string& path);
+
+    // The Preview page: rebuilt when it becomes current, drawn frame after
+    // frame while it is current and a texture may be shown.
+    void TabSheet3Show();
+    void ApplicationEvents1Idle();
+    void Timer1Timer();
+    void FPSTimerTimer();
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+    void StaticText4Click();
 
     QTabWidget* PageControl = nullptr;
     QWidget* TabSheet1 = nullptr;  // "HeightMap"
@@ -99,8 +117,10 @@ public:
     QLabel* Label8 = nullptr;
 
     QFrame* Bevel1 = nullptr;
-    // Placeholder for the OpenGL preview surface, which takes its place.
-    QWidget* Panel1 = nullptr;
+    // The OpenGL surface, shown on the page through Panel1Container, which
+    // owns it.
+    TPreviewSurface* Panel1 = nullptr;
+    QWidget* Panel1Container = nullptr;
     QLabel* StaticText3 = nullptr;
     QLabel* TexInfo = nullptr;  // the hardware-limit warning
     ClickableLabel* StaticText4 = nullptr;  // the mesh-resolution switch
@@ -110,13 +130,32 @@ public:
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
 
+    QTimer* Timer1 = nullptr;    // turns the mesh every 20 ms, whatever page is shown
+    QTimer* FPSTimer = nullptr;  // turns the frame count into the rate every second
+    // Stands in for the application's idle event: a zero-interval timer that
+    // runs only while frames are wanted, so the event loop gets its turn
+    // between any two frames.
+    QTimer* IdleTimer = nullptr;
+
+protected:
+    // Watches the wheel on the window and on the preview surface, which gets
+    // its own events, and lets every wheel event go on to its control.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildControls();
     void BuildHeightMapPage();
     void BuildLightingPage();
     void BuildPreviewPage();
     void BuildInfoPage();
+    void BuildTimers();
     void ConnectHandlers();
+    void WatchWheel();
+    void StartPreview();
+    void PreviewPageChanged(int index);
+    // True while the Preview page is current and may show the texture.
+    bool DrawsFrames() const;
+    void UpdateIdleLoop();
 
     std::array<PictureBox*, kTileCount> TileBoxes() const;
     std::array<QLineEdit*, kTileCount> BandStartEdits() const;
@@ -132,6 +171,7 @@ private:
     QString programFolder_;
     AppState state_;
     int blendRowsShown_ = 0;  // rows of the running blend on the progress bar
+    TextureMessageSink previousTextureSink_;
 };
 
 }  // namespace orvalis

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/MainWindow.h"
 
@@ -108,6 +109,7 @@ void TForm1::BuildControls() {
     BuildLightingPage();
     BuildPreviewPage();
     BuildInfoPage();
+    BuildTimers();
 }
 
 void TForm1::BuildHeightMapPage() {
@@ -188,16 +190,19 @@ void TForm1::BuildLightingPage() {
 
 void TForm1::BuildPreviewPage() {
     QWidget* page = TabSheet3;
+    // Black inside, which is what shows when the preview has no GL.
     Bevel1 = new QFrame(page);
     Bevel1->setGeometry(7, 7, 323, 243);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Panel1 = new QWidget(page);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(8, 8, 320, 240);
-    Panel1->setAutoFillBackground(true);
-    QPalette black = Panel1->palette();
+    Bevel1->setAutoFillBackground(true);
+    QPalette black = Bevel1->palette();
     black.setColor(QPalette::Window, Qt::black);
-    Panel1->setPalette(black);
+    Bevel1->setPalette(black);
+    // The surface gets its context at start-up, before the page is ever shown.
+    Panel1 = new TPreviewSurface;
+    Panel1Container = QWidget::createWindowContainer(Panel1, page);
+    Panel1Container->setObjectName(QStringLiteral("Panel1"));
+    Panel1Container->setGeometry(8, 8, TPreviewSurface::kWidth, TPreviewSurface::kHeight);
     StaticText3 = MakeStaticText<QLabel>(page, QString(), QRect(8, 260, 321, 17), false);
     // Grows to the left when the font is too wide for its longest caption.
     const int switchWidth =
@@ -211,6 +216,15 @@ void TForm1::BuildPreviewPage() {
     TexInfo->setGeometry(9, 282, switchLeft - 9 - 4, 28);
     TexInfo->setWordWrap(true);
     TexInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void TForm1::BuildTimers() {
+    Timer1 = new QTimer(this);
+    Timer1->start(20);
+    FPSTimer = new QTimer(this);
+    FPSTimer->start(1000);
+    IdleTimer = new QTimer(this);
+    IdleTimer->setInterval(0);
 }
 
 void TForm1::BuildInfoPage() {

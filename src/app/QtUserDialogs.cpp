@@ -24,6 +24,12 @@ std::optional<QString> AskForFile(QWidget* parent, const QString& filter,
     return dialog.selectedFiles().constFirst();
 }
 
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+             const QString& message) {
+    QMessageBox box(icon, caption, message, QMessageBox::Ok, parent);
+    box.exec();
+}
+
 }  // namespace
 
 std::optional<QString> QtUserDialogs::OpenPicture(QWidget* parent) {
@@ -40,9 +46,11 @@ std::optional<QString> QtUserDialogs::SaveTextureInfo(QWidget* parent) {
 }
 
 void QtUserDialogs::ShowError(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), message, QMessageBox::Ok,
-                    parent);
-    box.exec();
+    ShowBox(parent, QMessageBox::Critical, QStringLiteral("Fehler"), message);
+}
+
+void QtUserDialogs::ShowMessage(QWidget* parent, const QString& caption, const QString& message) {
+    ShowBox(parent, QMessageBox::NoIcon, caption, message);
 }
 
 }  // namespace orvalis

@@ -11,6 +11,7 @@ public:
     std::optional<QString> OpenTextureInfo(QWidget* parent) override;
     std::optional<QString> SaveTextureInfo(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& message) override;
+    void ShowMessage(QWidget* parent, const QString& caption, const QString& message) override;
 };
 
 }  // namespace orvalis

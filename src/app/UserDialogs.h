@@ -21,6 +21,9 @@ public:
     virtual std::optional<QString> SaveTextureInfo(QWidget* parent) = 0;
     // A modal error box captioned "Fehler" with a single OK button.
     virtual void ShowError(QWidget* parent, const QString& message) = 0;
+    // A modal box with its own caption and a single OK button, for the
+    // preview's texture loader.
+    virtual void ShowMessage(QWidget* parent, const QString& caption, const QString& message) = 0;
 };
 
 }  // namespace orvalis

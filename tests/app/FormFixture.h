@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QDir>
@@ -18,16 +19,20 @@
 namespace orvalis::test {
 
 // Answers the window's file dialogs from a queue (empty: cancel) and keeps
-// the error messages it was shown.
+// the error messages and the captioned messages it was shown.
 class FakeDialogs final : public UserDialogs {
 public:
     std::deque<QString> Answers;
     std::vector<QString> Errors;
+    std::vector<std::pair<QString, QString>> Messages;
 
     std::optional<QString> OpenPicture(QWidget*) override { return Next(); }
     std::optional<QString> OpenTextureInfo(QWidget*) override { return Next(); }
     std::optional<QString> SaveTextureInfo(QWidget*) override { return Next(); }
     void ShowError(QWidget*, const QString& message) override { Errors.push_back(message); }
+    void ShowMessage(QWidget*, const QString& caption, const QString& message) override {
+        Messages.emplace_back(caption, message);
+    }
 
 private:
     std::optional<QString> Next();
@@ -50,7 +55,10 @@ protected:
     void WriteSampleSetUp() const;
     // Writes the lines as given, each followed by CR LF.
     void WriteLines(const std::string& name, const std::vector<std::string>& lines) const;
+    // A window started here. Where the platform gives no GL, the start-up
+    // message saying so is checked and taken out of the errors.
     std::unique_ptr<TForm1> MakeForm();
+    std::unique_ptr<TForm1> MakeForm(const QString& programFolder);
     // The sample set-up as "default.txt", loaded without an error.
     std::unique_ptr<TForm1> MakeSampleForm();
     // Load with the given texture-info file chosen.

@@ -117,12 +117,12 @@ TEST_F(GenerateButtonTest, ProgramFolderThatCannotBeWrittenIsNamed) {
     WriteSampleSetUp();
     WriteLines("default.txt", kSampleLines);
     const std::string missingFolder = Root("no/such/folder");
-    TForm1 form(dialogs, QString::fromStdString(missingFolder));
-    form.Button3->click();
+    const auto form = MakeForm(QString::fromStdString(missingFolder));
+    form->Button3->click();
     ASSERT_EQ(dialogs.Errors.size(), 1u);
     EXPECT_TRUE(dialogs.Errors[0].contains(QString::fromStdString(missingFolder)));
     EXPECT_FALSE(FileExists(Root("terrain_tex.bmp")));
-    EXPECT_EQ(form.StaticText1->text(), "No texture generated...");
+    EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
 }
 
 }  // namespace

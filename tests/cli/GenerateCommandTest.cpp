@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "common/ScratchFolderTest.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -44,14 +45,11 @@ struct RunResult {
 
 // Runs orvalis-cli generate in a working folder that holds a small set-up:
 // in/t0.bmp .. in/t4.bmp, in/height.bmp and default.txt naming them.
-class GenerateCommandTest : public ::testing::Test {
+class GenerateCommandTest : public test::ScratchFolderTest {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("orvalis-generate-cli-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        work_ = root_ / "work";
+        ScratchFolderTest::SetUp();
+        work_ = folder_ / "work";
         fs::create_directories(work_ / "in");
         const char* tiles[] = {"t0.bmp", "t1.bmp", "t2.bmp", "t3.bmp", "t4.bmp"};
         for (int i = 0; i < 5; ++i) WritePicture(work_ / "in" / tiles[i], 4 + i, 3, 40 * i);
@@ -60,11 +58,10 @@ protected:
             << "in/t0.bmp\r\nin/t1.bmp\r\nin/t2.bmp\r\nin/t3.bmp\r\nin/t4.bmp\r\nin/height.bmp\r\n"
                "256\r\n192\r\n128\r\n64\r\n0\r\n";
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     // Arguments must need no shell quoting.
     RunResult Generate(const std::string& arguments) const {
-        const fs::path out = root_ / "stdout.txt", err = root_ / "stderr.txt";
+        const fs::path out = folder_ / "stdout.txt", err = folder_ / "stderr.txt";
         const std::string command = "cd " + work_.string() + " && " + ORVALIS_BIN_DIR +
                                     "/orvalis-cli generate " + arguments + " >" + out.string() +
                                     " 2>" + err.string();
@@ -83,7 +80,7 @@ protected:
     }
     std::set<std::string> Outputs() const { return Outputs(work_); }
 
-    fs::path root_, work_;
+    fs::path work_;
 };
 
 TEST_F(GenerateCommandTest, PrintsTheChosenNameAndTimeAndNeverOverwrites) {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
+#include "common/ScratchFolderTest.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -28,14 +28,8 @@ std::string ReadText(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class InfoConvertTest : public ::testing::Test {
+class InfoConvertTest : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() / ("orvalis-cli-" + std::to_string(std::random_device{}()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
 
     // Runs orvalis-cli with arguments that need no shell quoting.
     RunResult Run(const std::string& arguments) const {
@@ -46,10 +40,6 @@ protected:
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
     }
-
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
-
-    fs::path folder_;
 };
 
 TEST_F(InfoConvertTest, InfoPrintsTheHeaderOneKeyAndValueALine) {

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "common/ScratchFolderTest.h"
 #include "raster/BmpFile.h"
 #include "raster/DibBuffer.h"
 #include "raster/RasterError.h"
@@ -70,16 +70,9 @@ Bytes Build(const FileLayout& layout) {
     return file;
 }
 
-class BmpFileTest : public ::testing::Test {
+class BmpFileTest : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() / ("orvalis-bmp-" + std::to_string(std::random_device{}()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
 
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
     std::string WriteFile(const std::string& name, const Bytes& bytes) const {
         WriteAll(PathOf(name), bytes);
         return PathOf(name);
@@ -91,8 +84,6 @@ protected:
         }
         return names;
     }
-
-    fs::path folder_;
 };
 
 void FillPattern(TDibBuffer& buffer) {

@@ -204,7 +204,7 @@ TEST(BlendTexture, RefusesMissingPicturesAndSizesByName) {
     EXPECT_EQ(messageOf(heightmap, 16), "tile 2 (band centre 128) has no picture");
 }
 
-using SynthesizeTextureTest = test::TempFolderTest;
+using SynthesizeTextureTest = test::ScratchFolderTest;
 
 TEST_F(SynthesizeTextureTest, WritesAndReturnsTheBlendOfTheHeightmapFile) {
     const TDibBuffer heightmap = test::RuggedTerrain(40, 30);

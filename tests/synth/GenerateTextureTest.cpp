@@ -1,7 +1,6 @@
 #include "synth/GenerateTexture.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -33,14 +32,10 @@ std::uint32_t Fnv1a(const std::string& bytes) {
     return hash;
 }
 
-class GenerateTextureTest : public ::testing::Test {
+class GenerateTextureTest : public test::ScratchFolderTest {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("orvalis-generate-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        ScratchFolderTest::SetUp();
         // Tiles of different sizes and colours, with some pattern in each.
         const int sizes[kTileCount][2] = {{4, 4}, {3, 5}, {8, 2}, {5, 5}, {1, 1}};
         for (int i = 0; i < kTileCount; ++i) {
@@ -54,14 +49,11 @@ protected:
         UseHeightmap(16, 16);
         settings_.TextureSize = 32;
     }
-    void TearDown() override { fs::remove_all(folder_); }
-
     void UseHeightmap(int width, int height) {
         settings_.HeightmapFile = PathOf("height.bmp");
         test::RuggedTerrain(width, height).WriteBmpFile(settings_.HeightmapFile);
     }
 
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
 
     void Touch(const std::string& name) const { std::ofstream(folder_ / name) << "x"; }
 
@@ -87,7 +79,6 @@ protected:
         }
     }
 
-    fs::path folder_;
     std::array<TDibBuffer, kTileCount> tiles_;
     GenerateSettings settings_;
     TDibBuffer lightmap_;

@@ -146,7 +146,7 @@ TEST(ShadeLightmap, RefusesANormalMapOrTargetOfAnotherSize) {
     EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(12), {0, 1, 0}, 1, shortTarget, 0.6f, 0.5f, true), RasterError);
 }
 
-using BuildLightmapTest = test::TempFolderTest;
+using BuildLightmapTest = test::ScratchFolderTest;
 
 TEST_F(BuildLightmapTest, WritesTheLightmapAtTheHeightmapsSizeAndRowOrder) {
     const TDibBuffer heightmap = test::RuggedTerrain(30, -20);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ScratchFolderTest.h"
+
 #include "raster/DibBuffer.h"
 
 namespace orvalis::test {
@@ -52,19 +54,5 @@ inline bool SamePixels(const TDibBuffer& a, const TDibBuffer& b) {
            std::memcmp(a.PixelData(), b.PixelData(), a.PixelBytes()) == 0;
 }
 
-// A fresh folder for the files of one test, removed afterwards.
-class TempFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("orvalis-synth-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
-
-    std::filesystem::path folder_;
-};
 
 }  // namespace orvalis::test

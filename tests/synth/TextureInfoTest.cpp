@@ -1,13 +1,13 @@
 #include "synth/TextureInfo.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "common/ScratchFolderTest.h"
 #include "raster/RasterError.h"
 
 namespace orvalis {
@@ -16,19 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::array<std::string, 5>;
 
-class TextureInfoTest : public ::testing::Test {
+class TextureInfoTest : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("orvalis-info-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
-
     std::string WriteRaw(const std::string& bytes) const {
         const std::string path = PathOf("info.txt");
         std::ofstream(path, std::ios::binary) << bytes;
@@ -39,8 +28,6 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-
-    fs::path folder_;
 };
 
 TextureInfo SampleInfo() {
