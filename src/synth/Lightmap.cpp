@@ -97,6 +97,20 @@ RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal
     return part;
 }
 
+// Rows count up from the picture's bottom edge, as in a bottom-up file, so
+// that a light direction means the same side of the picture whichever row
+// order its file uses.
+TDibBuffer ReadUprightHeightmap(const std::string& path) {
+    TDibBuffer heightmap;
+    heightmap.ReadBmpFile(path);
+    if (heightmap.IsEmpty()) throw RasterError(path, "the picture is empty");
+    if (!heightmap.IsTopDown()) return heightmap;
+    TDibBuffer upright;
+    upright.Allocate(heightmap.Width(), heightmap.RowCount(), 24);
+    heightmap.BlitTo(upright.DeviceContext(), 0, 0);
+    return upright;
+}
+
 }  // namespace
 
 Vector3 LightVector(const LightSettings& light) {
@@ -168,9 +182,7 @@ void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
                    TDibBuffer& lightmap, const std::string& lightmapPath,
                    const RunOptions& options) {
-    TDibBuffer heightmap;
-    heightmap.ReadBmpFile(heightmapPath);
-    if (heightmap.IsEmpty()) throw RasterError(heightmapPath, "the picture is empty");
+    const TDibBuffer heightmap = ReadUprightHeightmap(heightmapPath);
     TDibBuffer shaded;
     shaded.Allocate(heightmap.Width(), heightmap.Height(), 24);
     const int rows = heightmap.RowCount();

@@ -148,9 +148,12 @@ TEST(ShadeLightmap, RefusesANormalMapOrTargetOfAnotherSize) {
 
 using BuildLightmapTest = test::ScratchFolderTest;
 
-TEST_F(BuildLightmapTest, WritesTheLightmapAtTheHeightmapsSizeAndRowOrder) {
-    const TDibBuffer heightmap = test::RuggedTerrain(30, -20);
-    heightmap.WriteBmpFile(PathOf("terrain.bmp"));
+TEST_F(BuildLightmapTest, LightsTheHeightmapAsShownWhateverItsFilesRowOrder) {
+    const TDibBuffer heightmap = test::RuggedTerrain(30, 20);
+    TDibBuffer topDown;
+    topDown.Allocate(30, -20, 24);
+    heightmap.BlitTo(topDown.DeviceContext(), 0, 0);
+    topDown.WriteBmpFile(PathOf("terrain.bmp"));
     std::vector<int> reports;
     const RunOptions options{2, [&](SynthesisStage stage, int done, int total) {
                                  EXPECT_EQ(stage, SynthesisStage::Lightmap);
@@ -161,7 +164,7 @@ TEST_F(BuildLightmapTest, WritesTheLightmapAtTheHeightmapsSizeAndRowOrder) {
     BuildLightmap(PathOf("terrain.bmp"), {120, 30}, lightmap, PathOf("lm.bmp"), options);
 
     EXPECT_EQ(lightmap.Width(), 30);
-    EXPECT_EQ(lightmap.Height(), -20);
+    EXPECT_EQ(lightmap.Height(), 20);
     EXPECT_EQ(lightmap.BitsPerPixel(), 24);
     EXPECT_TRUE(test::SamePixels(lightmap, Shade(heightmap, {120, 30})));
     TDibBuffer written;
