@@ -69,7 +69,8 @@ TEST(ParallelRows, ProgressExceptionStopsTheWorkAndReachesTheCaller) {
     RunOptions options{2, [](SynthesisStage, int, int) { throw std::logic_error("cancelled"); }};
     EXPECT_THROW(ParallelRows(1000, options, SynthesisStage::Blend,
                               [&](std::int32_t) {
-                                  std::this_thread::sleep_for(std::chrono::microseconds(100));
+                                  // Slow enough that the caller's first report comes long before the end.
+                                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
                                   ++rowsRun;
                               }),
                  std::logic_error);
