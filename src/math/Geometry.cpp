@@ -7,16 +7,10 @@ namespace orvalis {
 
 namespace {
 
-constexpr std::int32_t kIntegerIndefinite = std::numeric_limits<std::int32_t>::min();
-
 // x87 extended precision: the intermediate format of every operation here.
 using Extended = long double;
 static_assert(std::numeric_limits<Extended>::digits >= 64,
               "vector arithmetic needs 80-bit extended intermediates");
-
-bool FitsInt32(double whole) {
-    return whole >= -2147483648.0 && whole <= 2147483647.0;
-}
 
 void ScaleByInverseLength(const Vector3& v, Vector3& r) {
     const Extended x = v.x, y = v.y, z = v.z;
@@ -27,18 +21,6 @@ void ScaleByInverseLength(const Vector3& v, Vector3& r) {
 }
 
 }  // namespace
-
-void AddVectors(const Vector3& a, const Vector3& b, Vector3& r) {
-    r.x = static_cast<float>(Extended{a.x} + b.x);
-    r.y = static_cast<float>(Extended{a.y} + b.y);
-    r.z = static_cast<float>(Extended{a.z} + b.z);
-}
-
-void SubtractVectors(const Vector3& a, const Vector3& b, Vector3& r) {
-    r.x = static_cast<float>(Extended{a.x} - b.x);
-    r.y = static_cast<float>(Extended{a.y} - b.y);
-    r.z = static_cast<float>(Extended{a.z} - b.z);
-}
 
 long double DotProduct(const Vector3& a, const Vector3& b) {
     return (Extended{a.x} * b.x + Extended{a.y} * b.y) + Extended{a.z} * b.z;
@@ -58,17 +40,6 @@ void ScaleVector(const Vector3& v, Vector3& r, float factor) {
     r.x = static_cast<float>(Extended{v.x} * factor);
     r.y = static_cast<float>(Extended{v.y} * factor);
     r.z = static_cast<float>(Extended{v.z} * factor);
-}
-
-std::int32_t RoundToInt(float value) {
-    // The default rounding mode is to nearest with ties to even.
-    const double whole = std::nearbyint(static_cast<double>(value));
-    return FitsInt32(whole) ? static_cast<std::int32_t>(whole) : kIntegerIndefinite;
-}
-
-std::int32_t TruncToInt(float value) {
-    const double whole = std::trunc(static_cast<double>(value));
-    return FitsInt32(whole) ? static_cast<std::int32_t>(whole) : kIntegerIndefinite;
 }
 
 }  // namespace orvalis

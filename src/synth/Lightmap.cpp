@@ -24,15 +24,22 @@ constexpr float kAmbient = 0.6f;
 constexpr float kDiffuse = 0.5f;
 constexpr float kHeightScale = 1.0f;
 
+// A cell's height times the single height scale needs at most 8 + 24 bits,
+// so it is exact in double and compares with a single exactly as at extended
+// precision.
+double CellHeight(std::uint8_t cell, float heightScale) {
+    return static_cast<double>(cell) * heightScale;
+}
+
 // No cell of the grid lies higher than this (and it is never below 0).
-long double ShadowCeiling(const HeightGrid& grid, float heightScale) {
-    return std::max(0.0L, static_cast<long double>(grid.Highest()) * heightScale);
+double ShadowCeiling(const HeightGrid& grid, float heightScale) {
+    return std::max(0.0, CellHeight(grid.Highest(), heightScale));
 }
 
 // Steps from origin along the unit vector dir while strictly inside the
 // picture; true at the first step whose cell reaches up to the ray. The
 // starting pixel itself is not tested.
-bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, long double ceiling,
+bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
                       const Vector3& origin, const Vector3& dir) {
     const auto lastColumn = static_cast<float>(grid.Columns() - 1);
     const auto lastRow = static_cast<float>(grid.Rows() - 1);
@@ -41,9 +48,9 @@ bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, long double cei
     while (pos.x > 0 && pos.x < lastColumn && pos.z > 0 && pos.z < lastRow) {
         // Above the highest cell a ray that does not descend meets nothing more.
         if (dir.y >= 0 && pos.y > ceiling) return false;
-        const long double ground =
-            static_cast<long double>(grid.At(TruncToInt(pos.x), TruncToInt(pos.z))) * heightScale;
-        if (ground >= pos.y) return true;
+        if (CellHeight(grid.At(TruncToInt(pos.x), TruncToInt(pos.z)), heightScale) >= pos.y) {
+            return true;
+        }
         AddVectors(pos, dir, pos);
     }
     return false;
@@ -56,7 +63,7 @@ struct Shading {
     const HeightGrid& Grid;
     Vector3 UnitLight;
     float HeightScale;
-    long double Ceiling;
+    double Ceiling;
     float Ambient;
     float Diffuse;
     bool CastShadows;
