@@ -94,13 +94,26 @@ private:
     std::vector<PixelColour> pixels_;     // kept rows from the top, keptWidth_ each
 };
 
-// The two bands around a height and their weights. Every other band weighs
+// One tile's share of a channel at one weight: RoundToInt of the single
+// product c x w for every channel value c. Each share rounds half to even
+// (112.5 -> 112, 0.5 -> 0, 1.5 -> 2).
+using ChannelShares = std::array<std::uint8_t, 256>;
+
+ChannelShares SharesAt(float weight) {
+    ChannelShares shares;
+    for (int c = 0; c < 256; ++c) {
+        shares[c] = static_cast<std::uint8_t>(RoundToInt(static_cast<float>(c) * weight));
+    }
+    return shares;
+}
+
+// The two bands around a height and their shares. Every other band weighs
 // exactly 0 and so adds exactly 0 to each channel.
 struct BandMix {
     int Upper = 0;
     int Lower = 0;
-    float UpperWeight = 0.0f;
-    float LowerWeight = 0.0f;
+    ChannelShares UpperShares{};
+    ChannelShares LowerShares{};
 };
 using BandMixes = std::array<BandMix, 256>;
 
@@ -111,16 +124,15 @@ BandMixes BuildBandMixes() {
         const int lower = kTileCount - 1 - h / 64;
         const int upper = lower - 1;
         const auto height = static_cast<float>(h);
-        mixes[h] = BandMix{upper, lower, BandWeight(BandCentres[upper], height),
-                           BandWeight(BandCentres[lower], height)};
+        mixes[h] = BandMix{upper, lower, SharesAt(BandWeight(BandCentres[upper], height)),
+                           SharesAt(BandWeight(BandCentres[lower], height))};
     }
     return mixes;
 }
 
-// Each term rounds half to even (112.5 -> 112, 0.5 -> 0, 1.5 -> 2); two
-// halves that both round up give 256, which is kept at 255.
+// Two shares that both rounded up by a half can reach 256, which is kept at 255.
 std::uint8_t BlendChannel(std::uint8_t upper, std::uint8_t lower, const BandMix& mix) {
-    const std::int32_t sum = RoundToInt(upper * mix.UpperWeight) + RoundToInt(lower * mix.LowerWeight);
+    const int sum = mix.UpperShares[upper] + mix.LowerShares[lower];
     return static_cast<std::uint8_t>(std::min(sum, 255));
 }
 
@@ -129,14 +141,14 @@ void BlendRow(TDibBuffer& texture, std::int32_t row, const std::uint8_t* heights
     const std::int32_t y = BufferRowOf(texture, row);
     std::array<const PixelColour*, kTileCount> tileRows;
     for (int i = 0; i < kTileCount; ++i) tileRows[i] = tiles[i].RowAt(y);
-    for (std::int32_t x = 0; x < texture.Width(); ++x) {
+    std::uint8_t* out = texture.RowTable(row);  // blue, green, red per 24-bit pixel
+    for (std::int32_t x = 0; x < texture.Width(); ++x, out += 3) {
         const BandMix& mix = mixes[heights[x]];
         const PixelColour upper = tiles[mix.Upper].At(tileRows[mix.Upper], x);
         const PixelColour lower = tiles[mix.Lower].At(tileRows[mix.Lower], x);
-        texture.WritePixel(row, x,
-                           PixelColour{BlendChannel(upper.Blue, lower.Blue, mix),
-                                       BlendChannel(upper.Green, lower.Green, mix),
-                                       BlendChannel(upper.Red, lower.Red, mix)});
+        out[0] = BlendChannel(upper.Blue, lower.Blue, mix);
+        out[1] = BlendChannel(upper.Green, lower.Green, mix);
+        out[2] = BlendChannel(upper.Red, lower.Red, mix);
     }
 }
 
