@@ -7,8 +7,6 @@
 
 namespace orvalis {
 
-namespace {
-
 // (a * b) >> 8 divides by 256, not 255: a white lightmap darkens every
 // non-zero channel by one step, and the product has always done so. Each
 // byte is read before it is written, so destination may equal a or b.
@@ -18,6 +16,8 @@ void MultiplyRowBytes(std::uint8_t* destination, const std::uint8_t* a, const st
         destination[k] = static_cast<std::uint8_t>((a[k] * b[k]) >> 8);
     }
 }
+
+namespace {
 
 // The same product on one packed channel of N bits: (x * y) >> N.
 std::uint32_t MultiplyChannel(std::uint32_t a, std::uint32_t b, const ChannelField& field) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -10,5 +13,9 @@ namespace orvalis {
 // channel; depths other than 8, 16, 24 and 32 are left alone. The sources
 // must have at least the destination's rows and row length.
 void MultiplyBuffers(TDibBuffer& destination, const TDibBuffer& source1, const TDibBuffer& source2);
+
+// The same product over count bytes of single rows; destination may be a or b.
+void MultiplyRowBytes(std::uint8_t* destination, const std::uint8_t* a, const std::uint8_t* b,
+                      std::size_t count);
 
 }  // namespace orvalis

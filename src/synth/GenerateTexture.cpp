@@ -1,5 +1,6 @@
 #include "synth/GenerateTexture.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
@@ -38,17 +39,29 @@ void CheckSettings(const GenerateSettings& settings) {
 
 }  // namespace
 
-// The lightmap has the heightmap's size and keeps it; the stretched copy
-// lives only for the multiply.
+// The lightmap has the heightmap's size and keeps it. Stretched to the
+// texture's size it is only needed a band of rows at a time: each band is
+// the stretch drawn shifted up by the band's first row, so it holds exactly
+// those rows of the whole stretched picture.
 void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
     if (lightmap.Width() == texture.Width() && lightmap.Height() == texture.Height()) {
         MultiplyBuffers(texture, texture, lightmap);
         return;
     }
-    TDibBuffer stretched;
-    stretched.Allocate(texture.Width(), texture.Height(), 24);
-    lightmap.StretchTo(stretched.DeviceContext(), 0, 0, texture.Width(), texture.Height());
-    MultiplyBuffers(texture, texture, stretched);
+    if (texture.BitsPerPixel() != 24) throw RasterError("the texture is not a 24-bit picture");
+    constexpr std::int32_t kBandRows = 64;
+    const std::int32_t width = texture.Width(), rows = texture.RowCount();
+    TDibBuffer band;
+    for (std::int32_t top = 0; top < rows; top += kBandRows) {
+        const std::int32_t bandRows = std::min(kBandRows, rows - top);
+        band.Allocate(width, -bandRows, 24);  // top-down: buffer row v is device row v
+        lightmap.StretchTo(band.DeviceContext(), 0, -top, width, rows);
+        for (std::int32_t v = 0; v < bandRows; ++v) {
+            const std::int32_t y = top + v;
+            std::uint8_t* row = texture.RowTable(texture.IsTopDown() ? y : rows - 1 - y);
+            MultiplyRowBytes(row, row, band.RowTable(v), static_cast<std::size_t>(width) * 3);
+        }
+    }
 }
 
 void GenerateTexture(const GenerateSettings& settings, const std::string& outputPath,
