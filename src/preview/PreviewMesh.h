@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "math/VectorTypes.h"
+
 namespace orvalis {
 
-struct MeshVertex {
-    float x = 0.0f;
-    float y = 0.0f;
-    float z = 0.0f;
-};
+// Handed to GL as three tightly packed floats.
+using MeshVertex = Vector3;
 static_assert(sizeof(MeshVertex) == 12);
 
 struct MeshTexCoord {
