@@ -14,8 +14,7 @@ QImage DibToImage(const TDibBuffer& picture) {
                           " picture is too large to show");
     }
     for (std::int32_t y = 0; y < rows; ++y) {
-        // Bottom-up buffers keep the picture's top row last in memory.
-        const std::int32_t row = picture.IsTopDown() ? y : rows - 1 - y;
+        const std::int32_t row = picture.BufferRow(y);
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (std::int32_t x = 0; x < width; ++x) {
             const PixelColour c = picture.ReadPixel(row, x);

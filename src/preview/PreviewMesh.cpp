@@ -17,8 +17,7 @@ constexpr std::int32_t kInvalidColour = -1;
 // The colour at column x, row y counted from the picture's top, as 0x00BBGGRR.
 std::int32_t ColourAt(const TDibBuffer& picture, std::int32_t x, std::int32_t y) {
     if (x < 0 || x >= picture.Width() || y < 0 || y >= picture.RowCount()) return kInvalidColour;
-    const std::int32_t row = picture.IsTopDown() ? y : picture.RowCount() - 1 - y;
-    const PixelColour pixel = picture.ReadPixel(row, x);
+    const PixelColour pixel = picture.ReadPixel(picture.BufferRow(y), x);
     return pixel.Red | pixel.Green << 8 | pixel.Blue << 16;
 }
 

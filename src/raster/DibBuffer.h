@@ -107,6 +107,9 @@ public:
     std::int32_t RowGap() const { return rowGap_; }
     int BitsPerPixel() const { return info_.Header.biBitCount; }
     bool IsTopDown() const { return Height() < 0; }
+    // The buffer row (memory order) of device row y, counted from the
+    // picture's top; its own inverse, so it also gives a buffer row's device row.
+    std::int32_t BufferRow(std::int32_t y) const { return IsTopDown() ? y : rowCount_ - 1 - y; }
     bool IsEmpty() const { return !pixels_; }
     TDeviceContext DeviceContext() { return TDeviceContext{pixels_ ? this : nullptr}; }
 

@@ -79,18 +79,6 @@ AxisMap MapAxis(std::int32_t targetOrigin, std::int32_t targetExtent, std::int32
     return map;
 }
 
-PixelColour And(PixelColour a, PixelColour b) {
-    return PixelColour{static_cast<std::uint8_t>(a.Blue & b.Blue),
-                       static_cast<std::uint8_t>(a.Green & b.Green),
-                       static_cast<std::uint8_t>(a.Red & b.Red)};
-}
-
-// Buffer rows are in memory order; device row 0 is the picture's top row.
-std::int32_t BufferRow(const TDibBuffer& buffer, std::int64_t deviceRow) {
-    return static_cast<std::int32_t>(buffer.IsTopDown() ? deviceRow
-                                                        : buffer.RowCount() - 1 - deviceRow);
-}
-
 class StretchTransfer {
 public:
     StretchTransfer(const TDibBuffer& source, TDibBuffer& target, const AxisMap& columns,
@@ -133,12 +121,12 @@ private:
         ResampleSourceRow(span.First, line_);
         for (std::int32_t k = 1; k < span.Count; ++k) {
             ResampleSourceRow(span.First + k, scratch_);
-            for (std::size_t i = 0; i < line_.size(); ++i) line_[i] = And(line_[i], scratch_[i]);
+            for (std::size_t i = 0; i < line_.size(); ++i) line_[i] = line_[i] & scratch_[i];
         }
     }
 
     void ResampleSourceRow(std::int64_t deviceRow, std::vector<PixelColour>& out) {
-        ReadSourceRow(BufferRow(source_, deviceRow));
+        ReadSourceRow(source_.BufferRow(static_cast<std::int32_t>(deviceRow)));
         const std::vector<AxisSpan>& spans = columns_.Spans;
         if (columns_.OneToOne && spans.front().First >= windowFirst_ &&
             spans.back().First < windowEnd_) {
@@ -154,7 +142,7 @@ private:
             }
             const PixelColour* pixel = sourceRow_.data() + (span.First - windowFirst_);
             PixelColour merged = pixel[0];
-            for (std::int32_t k = 1; k < span.Count; ++k) merged = And(merged, pixel[k]);
+            for (std::int32_t k = 1; k < span.Count; ++k) merged = merged & pixel[k];
             out[i] = merged;
         }
     }
@@ -172,7 +160,7 @@ private:
     }
 
     void WriteTargetRow(std::int64_t deviceRow) {
-        const std::int32_t row = BufferRow(target_, deviceRow);
+        const std::int32_t row = target_.BufferRow(static_cast<std::int32_t>(deviceRow));
         if (target_.BitsPerPixel() == 24) {
             std::memcpy(target_.RowTable(row) + 3 * static_cast<std::size_t>(columns_.TargetFirst), line_.data(),
                         line_.size() * sizeof(PixelColour));

@@ -14,6 +14,13 @@ struct PixelColour {
 };
 static_assert(sizeof(PixelColour) == 3);
 
+// Channel by channel: how a shrinking stretch merges the pixels it drops.
+constexpr PixelColour operator&(PixelColour a, PixelColour b) {
+    return PixelColour{static_cast<std::uint8_t>(a.Blue & b.Blue),
+                       static_cast<std::uint8_t>(a.Green & b.Green),
+                       static_cast<std::uint8_t>(a.Red & b.Red)};
+}
+
 constexpr PixelColour MakeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     return PixelColour{blue, green, red};
 }

@@ -1,17 +1,13 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "raster/Error.h"
 
 namespace orvalis {
 
-// A picture or file that cannot be used. The message names the file (when
-// there is one) and the problem: "hills.bmp: Datei nicht gefunden".
-class RasterError : public std::runtime_error {
+// A picture or file that cannot be used.
+class RasterError : public Error {
 public:
-    explicit RasterError(const std::string& problem) : std::runtime_error(problem) {}
-    RasterError(const std::string& path, const std::string& problem)
-        : std::runtime_error(path + ": " + problem) {}
+    using Error::Error;
 };
 
 }  // namespace orvalis

@@ -7,61 +7,12 @@
 
 #include "math/Geometry.h"
 #include "raster/RasterError.h"
-#include "raster/StretchMap.h"
 #include "synth/ParallelRows.h"
+#include "synth/StretchedHeights.h"
 
 namespace orvalis {
 
 namespace {
-
-// Buffer row (memory order) of device row y, counted from the picture's top.
-// The mapping is its own inverse: it also gives the device row of a buffer row.
-std::int32_t BufferRowOf(const TDibBuffer& picture, std::int32_t y) {
-    return picture.IsTopDown() ? y : picture.RowCount() - 1 - y;
-}
-
-PixelColour BitwiseAnd(PixelColour a, PixelColour b) {
-    return PixelColour{static_cast<std::uint8_t>(a.Blue & b.Blue),
-                       static_cast<std::uint8_t>(a.Green & b.Green),
-                       static_cast<std::uint8_t>(a.Red & b.Red)};
-}
-
-// The heightmap stretched onto the whole texture, made one texture row at a
-// time: each texture pixel takes the nearest heightmap pixel when enlarging
-// and the AND of the heightmap pixels merged into it when shrinking.
-class StretchedHeights {
-public:
-    StretchedHeights(const TDibBuffer& heightmap, std::int32_t textureSize)
-        : heightmap_(heightmap),
-          rows_(MapStretchAxis(textureSize, heightmap.RowCount())),
-          columns_(MapStretchAxis(textureSize, heightmap.Width())) {}
-
-    // Heights (red + green + blue) div 3 of texture device row y; merged is
-    // scratch space of the heightmap's width.
-    void Row(std::int32_t y, std::vector<PixelColour>& merged, std::uint8_t* heights) const {
-        const SourceSpan rows = rows_[y];
-        merged.assign(static_cast<std::size_t>(heightmap_.Width()), PixelColour{255, 255, 255});
-        for (std::int32_t v = rows.First; v < rows.First + rows.Count; ++v) {
-            const std::int32_t bufferRow = BufferRowOf(heightmap_, v);
-            for (std::int32_t c = 0; c < heightmap_.Width(); ++c) {
-                merged[c] = BitwiseAnd(merged[c], heightmap_.ReadPixel(bufferRow, c));
-            }
-        }
-        for (std::size_t x = 0; x < columns_.size(); ++x) {
-            const SourceSpan columns = columns_[x];
-            PixelColour p = merged[columns.First];
-            for (std::int32_t k = 1; k < columns.Count; ++k) {
-                p = BitwiseAnd(p, merged[columns.First + k]);
-            }
-            heights[x] = static_cast<std::uint8_t>((p.Red + p.Green + p.Blue) / 3);
-        }
-    }
-
-private:
-    const TDibBuffer& heightmap_;
-    std::vector<SourceSpan> rows_;
-    std::vector<SourceSpan> columns_;
-};
 
 // One tile repeated over the texture: copies sit at (tw * ix, th * iy) from
 // the top-left corner and are cut at the right and bottom edges, so texture
@@ -76,7 +27,7 @@ public:
         const std::int32_t keptHeight = std::min(tile.RowCount(), textureSize);
         pixels_.reserve(static_cast<std::size_t>(keptWidth_) * keptHeight);
         for (std::int32_t y = 0; y < keptHeight; ++y) {
-            const std::int32_t bufferRow = BufferRowOf(tile, y);
+            const std::int32_t bufferRow = tile.BufferRow(y);
             for (std::int32_t x = 0; x < keptWidth_; ++x) pixels_.push_back(tile.ReadPixel(bufferRow, x));
         }
         for (std::int32_t x = 0; x < textureSize; ++x) columnOf_[x] = x % tile.Width();
@@ -138,7 +89,7 @@ std::uint8_t BlendChannel(std::uint8_t upper, std::uint8_t lower, const BandMix&
 
 void BlendRow(TDibBuffer& texture, std::int32_t row, const std::uint8_t* heights,
               const std::vector<TilePattern>& tiles, const BandMixes& mixes) {
-    const std::int32_t y = BufferRowOf(texture, row);
+    const std::int32_t y = texture.BufferRow(row);
     std::array<const PixelColour*, kTileCount> tileRows;
     for (int i = 0; i < kTileCount; ++i) tileRows[i] = tiles[i].RowAt(y);
     std::uint8_t* out = texture.RowTable(row);  // blue, green, red per 24-bit pixel
@@ -192,7 +143,7 @@ TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::
                          std::vector<PixelColour> merged;
                          std::vector<std::uint8_t> rowHeights(static_cast<std::size_t>(textureSize));
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             heights.Row(BufferRowOf(texture, row), merged, rowHeights.data());
+                             heights.Row(texture.BufferRow(row), merged, rowHeights.data());
                              BlendRow(texture, row, rowHeights.data(), patterns, mixes);
                              tally.RowDone();
                          }

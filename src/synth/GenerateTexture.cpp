@@ -58,7 +58,7 @@ void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
         lightmap.StretchTo(band.DeviceContext(), 0, -top, width, rows);
         for (std::int32_t v = 0; v < bandRows; ++v) {
             const std::int32_t y = top + v;
-            std::uint8_t* row = texture.RowTable(texture.IsTopDown() ? y : rows - 1 - y);
+            std::uint8_t* row = texture.RowTable(texture.BufferRow(y));
             MultiplyRowBytes(row, row, band.RowTable(v), static_cast<std::size_t>(width) * 3);
         }
     }

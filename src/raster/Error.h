@@ -1,0 +1,18 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace orvalis {
+
+// Every fault caused by input from outside (a file, a text, a number, a
+// path) is an Error. The message names the file (when there is one) and the
+// problem: "hills.bmp: Datei nicht gefunden".
+class Error : public std::runtime_error {
+public:
+    explicit Error(const std::string& problem) : std::runtime_error(problem) {}
+    Error(const std::string& path, const std::string& problem)
+        : std::runtime_error(path + ": " + problem) {}
+};
+
+}  // namespace orvalis

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "raster/DibBuffer.h"
+#include "raster/StretchMap.h"
+
+namespace orvalis {
+
+// The heightmap stretched onto the whole texture, made one texture row at a
+// time: each texture pixel takes the nearest heightmap pixel when enlarging
+// and the AND of the heightmap pixels merged into it when shrinking, as
+// drawing the heightmap stretched onto the texture would.
+class StretchedHeights {
+public:
+    StretchedHeights(const TDibBuffer& heightmap, std::int32_t textureSize);
+
+    // Heights (red + green + blue) div 3 of texture device row y (counted
+    // from the top); merged is scratch space of the heightmap's width.
+    void Row(std::int32_t y, std::vector<PixelColour>& merged, std::uint8_t* heights) const;
+
+private:
+    const TDibBuffer& heightmap_;
+    std::vector<SourceSpan> rows_;
+    std::vector<SourceSpan> columns_;
+};
+
+}  // namespace orvalis
