@@ -117,6 +117,36 @@ void TDibBuffer::AllocateFromInfo(const BitmapInfo& info) {
 void TDibBuffer::AllocateWithMasks(std::int32_t width, std::int32_t height, int bits,
                                    std::uint32_t compression, std::uint32_t redMask,
                                    std::uint32_t greenMask, std::uint32_t blueMask) {
+    CheckFormat(width, height, bits, compression, redMask, greenMask, blueMask);
+    const ChannelField red = DescribeChannel(IsPacked(bits) ? redMask : 0);
+    const ChannelField green = DescribeChannel(IsPacked(bits) ? greenMask : 0);
+    const ChannelField blue = DescribeChannel(IsPacked(bits) ? blueMask : 0);
+    const bool unchanged = pixels_ && width == Width() && height == Height() &&
+                           bits == BitsPerPixel() && red.Mask == red_.Mask &&
+                           green.Mask == green_.Mask && blue.Mask == blue_.Mask;
+    if (!unchanged) {
+        const PixelLayout layout = LayOutPixels(width, height, bits);
+        PixelMemory pixels = AllocatePixels(layout, width, height, bits);
+        // Nothing changes before this point, so a failure leaves the buffer as it was.
+        info_.Header.biWidth = width;
+        info_.Header.biHeight = height;
+        info_.Header.biBitCount = static_cast<std::uint16_t>(bits);
+        info_.Header.biSizeImage = static_cast<std::uint32_t>(layout.Total);
+        red_ = red;
+        green_ = green;
+        blue_ = blue;
+        bytesPerRow_ = layout.BytesPerRow;
+        rowCount_ = layout.RowCount;
+        rowGap_ = layout.RowGap;
+        pixels_ = std::move(pixels.Pixels);
+        rowTable_ = std::move(pixels.Rows);
+    }
+    SetCompressionAndMasks(info_, bits, compression, redMask, greenMask, blueMask);
+}
+
+void TDibBuffer::CheckFormat(std::int32_t width, std::int32_t height, int bits,
+                             std::uint32_t compression, std::uint32_t redMask,
+                             std::uint32_t greenMask, std::uint32_t blueMask) {
     if (!IsSupportedDepth(bits)) {
         throw RasterError(std::to_string(bits) + " bits per pixel are not supported");
     }
@@ -124,56 +154,40 @@ void TDibBuffer::AllocateWithMasks(std::int32_t width, std::int32_t height, int 
         height < -kMaxDimension) {
         throw RasterError("a " + FormatName(width, height, bits) + " is not supported");
     }
-
     // A zero mask has no width and no position, and no reader accepts it.
     if (IsPacked(bits) && compression == BI_BITFIELDS &&
         (redMask == 0 || greenMask == 0 || blueMask == 0)) {
         throw RasterError("a bit-field mask is zero");
     }
+}
 
-    const ChannelField red = DescribeChannel(IsPacked(bits) ? redMask : 0);
-    const ChannelField green = DescribeChannel(IsPacked(bits) ? greenMask : 0);
-    const ChannelField blue = DescribeChannel(IsPacked(bits) ? blueMask : 0);
-    const bool unchanged = pixels_ && width == Width() && height == Height() &&
-                           bits == BitsPerPixel() && red.Mask == red_.Mask &&
-                           green.Mask == green_.Mask && blue.Mask == blue_.Mask;
-    if (unchanged) {
-        SetCompressionAndMasks(info_, bits, compression, redMask, greenMask, blueMask);
-        return;
-    }
-
+TDibBuffer::PixelLayout TDibBuffer::LayOutPixels(std::int32_t width, std::int32_t height, int bits) {
     // width and |height| are at most 2^15, so a row is at most 2^17 bytes and
     // the whole picture at most 2^32 bytes: no overflow in 64-bit size_t.
     const std::int64_t rowBits = std::int64_t{width} * bits;
-    const std::int32_t bytesPerRow = static_cast<std::int32_t>((rowBits + 31) / 32 * 4);
-    const std::int32_t rowCount = height < 0 ? -height : height;
-    const std::size_t total = static_cast<std::size_t>(bytesPerRow) * rowCount;
+    PixelLayout layout;
+    layout.BytesPerRow = static_cast<std::int32_t>((rowBits + 31) / 32 * 4);
+    layout.RowCount = height < 0 ? -height : height;
+    layout.RowGap = static_cast<std::int32_t>(layout.BytesPerRow - (rowBits + 7) / 8);
+    layout.Total = static_cast<std::size_t>(layout.BytesPerRow) * layout.RowCount;
+    return layout;
+}
 
+TDibBuffer::PixelMemory TDibBuffer::AllocatePixels(const PixelLayout& layout, std::int32_t width,
+                                                   std::int32_t height, int bits) {
     // calloc hands out zeroed pages lazily, so a fresh picture costs nothing
     // until it is written.
-    std::unique_ptr<std::uint8_t[], FreeDeleter> pixels(
-        static_cast<std::uint8_t*>(std::calloc(total, 1)));
-    if (!pixels) {
+    PixelMemory memory{std::unique_ptr<std::uint8_t[], FreeDeleter>(
+                           static_cast<std::uint8_t*>(std::calloc(layout.Total, 1))),
+                       {}};
+    if (!memory.Pixels) {
         throw RasterError("out of memory for a " + FormatName(width, height, bits));
     }
-    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(rowCount));
-    for (std::int32_t i = 0; i < rowCount; ++i) {
-        rows[i] = pixels.get() + static_cast<std::size_t>(i) * bytesPerRow;
+    memory.Rows.resize(static_cast<std::size_t>(layout.RowCount));
+    for (std::int32_t i = 0; i < layout.RowCount; ++i) {
+        memory.Rows[i] = memory.Pixels.get() + static_cast<std::size_t>(i) * layout.BytesPerRow;
     }
-
-    SetCompressionAndMasks(info_, bits, compression, redMask, greenMask, blueMask);
-    info_.Header.biWidth = width;
-    info_.Header.biHeight = height;
-    info_.Header.biBitCount = static_cast<std::uint16_t>(bits);
-    info_.Header.biSizeImage = static_cast<std::uint32_t>(total);
-    red_ = red;
-    green_ = green;
-    blue_ = blue;
-    bytesPerRow_ = bytesPerRow;
-    rowCount_ = rowCount;
-    rowGap_ = static_cast<std::int32_t>(bytesPerRow - (rowBits + 7) / 8);
-    pixels_ = std::move(pixels);
-    rowTable_ = std::move(rows);
+    return memory;
 }
 
 std::uint8_t TDibBuffer::ReadIndex(std::int32_t row, std::int32_t column) const {
@@ -289,8 +303,6 @@ void TDibBuffer::WritePixel(std::int32_t row, std::int32_t column, PixelColour c
         default: break;
     }
 }
-
-void TDibBuffer::ApplyColourTable() {}
 
 std::uint8_t TDibBuffer::NearestIndex(const RgbQuad* table, int lastIndex, PixelColour colour) {
     int best = 765;

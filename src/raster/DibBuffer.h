@@ -66,9 +66,6 @@ public:
     void WritePixel(std::int32_t row, std::int32_t column, PixelColour colour);
     std::uint8_t ReadIndex(std::int32_t row, std::int32_t column) const;
     void WriteIndex(std::int32_t row, std::int32_t column, std::uint8_t index);
-    // The buffer draws indexed pixels straight from Info's colour table, so
-    // a changed table takes effect at once; kept for callers that change it.
-    void ApplyColourTable();
 
     static std::uint8_t NearestIndex(const RgbQuad* table, int lastIndex, PixelColour colour);
     static std::uint8_t ExpandChannel(std::uint32_t value, int bits);
@@ -133,9 +130,29 @@ private:
         void operator()(std::uint8_t* p) const;
     };
 
+    // Where the rows of a format lie in its pixel memory.
+    struct PixelLayout {
+        std::int32_t BytesPerRow = 0;
+        std::int32_t RowCount = 0;
+        std::int32_t RowGap = 0;
+        std::size_t Total = 0;
+    };
+    struct PixelMemory {
+        std::unique_ptr<std::uint8_t[], FreeDeleter> Pixels;
+        std::vector<std::uint8_t*> Rows;
+    };
+
+    // Checks the format, lays out and allocates its memory, and only then
+    // takes it over, so that a rejected or failed format changes nothing.
     void AllocateWithMasks(std::int32_t width, std::int32_t height, int bits,
                            std::uint32_t compression, std::uint32_t redMask,
                            std::uint32_t greenMask, std::uint32_t blueMask);
+    static void CheckFormat(std::int32_t width, std::int32_t height, int bits,
+                            std::uint32_t compression, std::uint32_t redMask,
+                            std::uint32_t greenMask, std::uint32_t blueMask);
+    static PixelLayout LayOutPixels(std::int32_t width, std::int32_t height, int bits);
+    static PixelMemory AllocatePixels(const PixelLayout& layout, std::int32_t width,
+                                      std::int32_t height, int bits);
     PixelColour UnpackPixel(std::uint32_t packed) const;
     std::uint32_t PackPixel(PixelColour colour) const;
 
