@@ -21,13 +21,14 @@ struct BmpTextureHeaders {
     BitmapInfoHeader Info;
 };
 
-[[noreturn]] void Unsupported(const std::string& shownName, const std::string& problem) {
-    throw TextureFileError("Unsupported BMP " + shownName + ": " + problem);
+// fileName as messages show it (DisplayPath).
+[[noreturn]] void Unsupported(const std::string& fileName, const std::string& problem) {
+    throw TextureFileError("Unsupported BMP " + fileName + ": " + problem);
 }
 
-BmpTextureHeaders ReadHeaders(const InputFile& file, const std::string& shownName) {
+BmpTextureHeaders ReadHeaders(const InputFile& file, const std::string& fileName) {
     std::uint8_t bytes[kFileHeaderBytes + kInfoHeaderBytes];
-    if (file.Size() < sizeof bytes) throw TextureFileError("Error reading header of " + shownName);
+    if (file.Size() < sizeof bytes) throw TextureFileError("Error reading header of " + fileName);
     file.ReadAt(0, bytes);
     std::uint32_t pixelOffset;
     std::memcpy(&pixelOffset, bytes + kPixelOffsetField, sizeof pixelOffset);
@@ -37,24 +38,24 @@ BmpTextureHeaders ReadHeaders(const InputFile& file, const std::string& shownNam
     return headers;
 }
 
-void CheckFormat(const BmpTextureHeaders& headers, const std::string& shownName) {
+void CheckFormat(const BmpTextureHeaders& headers, const std::string& fileName) {
     const BitmapInfoHeader& info = headers.Info;
     if (info.biSize < kInfoHeaderBytes) {
-        Unsupported(shownName, "information header of " + std::to_string(info.biSize) + " bytes");
+        Unsupported(fileName, "information header of " + std::to_string(info.biSize) + " bytes");
     }
     if (info.biBitCount != 24 || info.biCompression != BI_RGB) {
-        Unsupported(shownName, std::to_string(info.biBitCount) + " bits per pixel, compression " +
+        Unsupported(fileName, std::to_string(info.biBitCount) + " bits per pixel, compression " +
                                   std::to_string(info.biCompression) +
                                   " (the preview reads uncompressed 24-bit pictures)");
     }
     if (info.biWidth < 1 || info.biWidth > kLargestSide || info.biHeight < 1 ||
         info.biHeight > kLargestSide) {
-        Unsupported(shownName, "picture of " + std::to_string(info.biWidth) + " x " +
+        Unsupported(fileName, "picture of " + std::to_string(info.biWidth) + " x " +
                                   std::to_string(info.biHeight) +
                                   " pixels (the preview reads 1 to 65535 pixels a side, bottom row first)");
     }
     if (headers.PixelOffset < kFileHeaderBytes + info.biSize) {
-        Unsupported(shownName, "pixel data at offset " + std::to_string(headers.PixelOffset) +
+        Unsupported(fileName, "pixel data at offset " + std::to_string(headers.PixelOffset) +
                                   " lies inside the headers");
     }
 }

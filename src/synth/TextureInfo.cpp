@@ -18,6 +18,7 @@ namespace {
 
 constexpr char kCtrlZ = 0x1A;  // an old editor's end-of-file mark; nothing after it is read
 
+// Bytes read at a time; a line may run over any number of them.
 constexpr std::size_t kReadChunk = 64 * 1024;
 
 // Hands out the file's lines one by one, reading only as far as asked. A
