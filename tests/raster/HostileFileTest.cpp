@@ -41,19 +41,15 @@ class HostileFileTest : public test::ScratchFolderTest {};
 TEST_F(HostileFileTest, EveryReaderRefusesAtOnceNamingTheFile) {
     const std::string fifo = PathOf("pipe.bmp");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string runLengthClaim =
+        "the header claims 30000 x 30000 pixels, more than 2 bytes of run-length data can describe";
     const std::vector<HostileFile> files = {
         {kRegressions + "bomb-rgb24.bmp",
          "the header claims 30000 x 30000 pixels (2700000000 bytes), but the file holds only 0 "
          "bytes of pixels",
          true},
-        {kRegressions + "bomb-rle8.bmp",
-         "the header claims 30000 x 30000 pixels, more than 2 bytes of run-length data can "
-         "describe",
-         true},
-        {kRegressions + "bomb-rle4.bmp",
-         "the header claims 30000 x 30000 pixels, more than 2 bytes of run-length data can "
-         "describe",
-         true},
+        {kRegressions + "bomb-rle8.bmp", runLengthClaim, true},
+        {kRegressions + "bomb-rle4.bmp", runLengthClaim, true},
         {fifo, "is not a regular file (a FIFO)"},
         {"/dev/zero", "is not a regular file (a character device)"},
         {folder_.string(), "is a folder, not a file"},
