@@ -54,15 +54,15 @@ Decoded DecodeUtf8(std::string_view text, std::size_t at) {
 // Characters that show nothing, or change how the text around them is shown.
 bool IsInvisible(char32_t c) {
     return (c >= 0x80 && c <= 0x9F) ||                    // C1 controls
-           c == 0xAD || c == 0x034F || c == 0x061C ||      // soft hyphen, grapheme joiner, ALM
-           c == 0x115F || c == 0x1160 || c == 0x3164 ||    // Hangul fillers
-           c == 0x180E ||                                  // Mongolian vowel separator
-           (c >= 0x200B && c <= 0x200F) ||                 // zero widths, LRM, RLM
-           (c >= 0x2028 && c <= 0x202E) ||                 // line breaks, embeddings
-           (c >= 0x2060 && c <= 0x206F) ||                 // joiners, isolates
-           c == 0xFEFF ||                                  // byte-order mark
-           (c >= 0xFFF9 && c <= 0xFFFB) ||                 // annotation marks
-           (c >= 0xE0000 && c <= 0xE007F);                 // tags
+           c == 0xAD || c == 0x034F || c == 0x061C ||     // soft hyphen, grapheme joiner, ALM
+           c == 0x115F || c == 0x1160 || c == 0x3164 ||   // Hangul fillers
+           c == 0x180E ||                                 // Mongolian vowel separator
+           (c >= 0x200B && c <= 0x200F) ||                // zero widths, LRM, RLM
+           (c >= 0x2028 && c <= 0x202E) ||                // line breaks, embeddings
+           (c >= 0x2060 && c <= 0x206F) ||                // joiners, isolates
+           c == 0xFEFF ||                                 // byte-order mark
+           (c >= 0xFFF9 && c <= 0xFFFB) ||                // annotation marks
+           (c >= 0xE0000 && c <= 0xE007F);                // tags
 }
 
 void AppendFormatted(std::string& out, const char* format, unsigned value) {
