@@ -19,3 +19,24 @@ orvalis_build "$ORVALIS_ROOT/build/asan" -DCMAKE_BUILD_TYPE=Debug -DORVALIS_SANI
   -DORVALIS_WITH_GUI=OFF -DORVALIS_WITH_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$ORVALIS_ROOT/build/asan" --output-on-failure --timeout 1200 -j "$(nproc)"
+
+if command -v clang++ >/dev/null; then
+  echo "== Fuzz smoke run (libFuzzer, ${ORVALIS_FUZZ_SECONDS:-25} s a harness)"
+  fuzz=$ORVALIS_ROOT/build/fuzz
+  cmake -S "$ORVALIS_ROOT/tests/raster/fuzz" -B "$fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$fuzz" --parallel "$(nproc)"
+  # A crash, a hang of 10 s or 512 MB of memory fails the run; libFuzzer
+  # leaves the input as $fuzz/crash-*, timeout-* or oom-*.
+  orvalis_fuzz() {
+    local harness=$1; shift
+    local seeds=()
+    for dir in "$@"; do [ -d "$dir" ] && seeds+=("$dir"); done
+    mkdir -p "$fuzz/corpus-$harness"
+    "$fuzz/$harness" -max_total_time="${ORVALIS_FUZZ_SECONDS:-25}" -timeout=10 -rss_limit_mb=512 \
+      -artifact_prefix="$fuzz/" "$fuzz/corpus-$harness" "${seeds[@]}" >"$fuzz/$harness.log" 2>&1 ||
+      { tail -n 40 "$fuzz/$harness.log"; return 1; }
+  }
+  suite=$ORVALIS_ROOT/../shared/testdata/bmpsuite
+  orvalis_fuzz bmp_read_fuzz "$suite/g" "$suite/q" "$suite/b" "$ORVALIS_ROOT/tests/raster/regressions"
+  orvalis_fuzz texture_info_fuzz "$ORVALIS_ROOT/tests/raster/fuzz/seeds"
+fi

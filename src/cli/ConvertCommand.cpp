@@ -5,6 +5,7 @@
 
 #include "cli/Commands.h"
 #include "raster/DibBuffer.h"
+#include "raster/DisplayPath.h"
 
 namespace orvalis::cli {
 
@@ -32,8 +33,8 @@ int RunConvert(const std::vector<std::string>& args) {
         }
     }
     converted.WriteBmpFile(args[1]);
-    std::printf("%s: %d x %d, 24 bits per pixel\n", args[1].c_str(), converted.Width(),
-                converted.RowCount());
+    std::printf("%s: %d x %d, 24 bits per pixel\n", DisplayPath(args[1]).c_str(),
+                converted.Width(), converted.RowCount());
     return 0;
 }
 

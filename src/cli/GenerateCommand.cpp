@@ -121,8 +121,8 @@ void FillFromInfoFile(GenerateOptions& options) {
         for (int i = 0; i < kTileCount; ++i) {
             if (info.TileFiles[i].empty()) {
                 throw RasterError(options.InfoFile, "line " + std::to_string(i + 1) +
-                                                        " names no picture for tile " +
-                                                        std::to_string(i));
+                                                        " names no picture for " +
+                                                        TileDescription(i));
             }
         }
         options.Tiles = info.TileFiles;

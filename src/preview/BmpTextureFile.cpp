@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <span>
 
 #include "raster/BitmapInfo.h"
+#include "raster/DisplayPath.h"
+#include "raster/InputFile.h"
 
 namespace orvalis {
 namespace {
@@ -19,22 +21,15 @@ struct BmpTextureHeaders {
     BitmapInfoHeader Info;
 };
 
+// fileName as messages show it (DisplayPath).
 [[noreturn]] void Unsupported(const std::string& fileName, const std::string& problem) {
     throw TextureFileError("Unsupported BMP " + fileName + ": " + problem);
 }
 
-std::uint64_t FileSize(std::ifstream& file) {
-    file.seekg(0, std::ios::end);
-    const auto size = static_cast<std::uint64_t>(file.tellg());
-    file.seekg(0, std::ios::beg);
-    return size;
-}
-
-BmpTextureHeaders ReadHeaders(std::ifstream& file, const std::string& fileName) {
+BmpTextureHeaders ReadHeaders(const InputFile& file, const std::string& fileName) {
     std::uint8_t bytes[kFileHeaderBytes + kInfoHeaderBytes];
-    if (!file.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
-        throw TextureFileError("Error reading header of " + fileName);
-    }
+    if (file.Size() < sizeof bytes) throw TextureFileError("Error reading header of " + fileName);
+    file.ReadAt(0, bytes);
     std::uint32_t pixelOffset;
     std::memcpy(&pixelOffset, bytes + kPixelOffsetField, sizeof pixelOffset);
     BmpTextureHeaders headers;
@@ -77,21 +72,18 @@ void CheckPixelsPresent(const BmpTextureHeaders& headers, std::uint64_t fileSize
     }
 }
 
-// Reads the rows as they lie in the file and turns each pixel from B, G, R into R, G, B.
-std::vector<std::uint8_t> ReadRgbRows(std::ifstream& file, const BmpTextureHeaders& headers) {
+// Reads the rows as they lie in the file and turns each pixel from B, G, R
+// into R, G, B. CheckPixelsPresent has made sure the file holds them all.
+std::vector<std::uint8_t> ReadRgbRows(const InputFile& file, const BmpTextureHeaders& headers) {
     const auto width = static_cast<std::size_t>(headers.Info.biWidth);
     const auto height = static_cast<std::size_t>(headers.Info.biHeight);
     const std::size_t pixelBytes = width * 3;
-    const std::streamoff padding = static_cast<std::streamoff>((4 - pixelBytes % 4) % 4);
+    const std::size_t rowBytes = (pixelBytes + 3) / 4 * 4;
     std::vector<std::uint8_t> rgb(pixelBytes * height);
-    file.seekg(static_cast<std::streamoff>(headers.PixelOffset));
     for (std::size_t row = 0; row < height; ++row) {
         std::uint8_t* line = rgb.data() + row * pixelBytes;
-        if (!file.read(reinterpret_cast<char*>(line), static_cast<std::streamsize>(pixelBytes))) {
-            throw TextureFileError("Error reading bitmap data");
-        }
+        file.ReadAt(headers.PixelOffset + row * rowBytes, {line, pixelBytes});
         for (std::size_t p = 0; p < pixelBytes; p += 3) std::swap(line[p], line[p + 2]);
-        if (row + 1 < height) file.seekg(padding, std::ios::cur);
     }
     return rgb;
 }
@@ -99,17 +91,25 @@ std::vector<std::uint8_t> ReadRgbRows(std::ifstream& file, const BmpTextureHeade
 }  // namespace
 
 TexturePixels ReadBmpTexturePixels(const std::string& fileName) {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file) throw TextureFileError("Error opening " + fileName);
-    const std::uint64_t fileSize = FileSize(file);
-    const BmpTextureHeaders headers = ReadHeaders(file, fileName);
-    CheckFormat(headers, fileName);
-    CheckPixelsPresent(headers, fileSize);
-    TexturePixels pixels;
-    pixels.Width = static_cast<std::uint16_t>(headers.Info.biWidth);
-    pixels.Height = static_cast<std::uint16_t>(headers.Info.biHeight);
-    pixels.Rgb = ReadRgbRows(file, headers);
-    return pixels;
+    const std::string shownName = DisplayPath(fileName);
+    try {
+        // Never blocks: a FIFO, device or folder is refused at once.
+        const InputFile file(fileName);
+        const BmpTextureHeaders headers = ReadHeaders(file, shownName);
+        CheckFormat(headers, shownName);
+        CheckPixelsPresent(headers, file.Size());
+        TexturePixels pixels;
+        pixels.Width = static_cast<std::uint16_t>(headers.Info.biWidth);
+        pixels.Height = static_cast<std::uint16_t>(headers.Info.biHeight);
+        pixels.Rgb = ReadRgbRows(file, headers);
+        return pixels;
+    } catch (const InputFileError& error) {
+        // A missing file keeps the loader's own message; anything else says why.
+        if (error.Problem() == kFileNotFound) throw TextureFileError("Error opening " + shownName);
+        throw TextureFileError("Error opening " + shownName + ": " + error.Problem());
+    } catch (const RasterError&) {
+        throw TextureFileError("Error reading bitmap data");  // the file shrank or failed meanwhile
+    }
 }
 
 }  // namespace orvalis

@@ -24,11 +24,14 @@ public:
 
 // Reads an uncompressed 24-bit bottom-up BMP with a 40-byte or larger
 // information header. The pixels are taken from the file's pixel offset, each
-// row's padding to whole 32-bit words skipped. Raises TextureFileError with
-// "Error opening " + fileName, "Error reading palette" (the file ends before
+// row's padding to whole 32-bit words skipped. The file is opened without
+// blocking and only when it is a regular file. Raises TextureFileError with
+// "Error opening " + fileName (followed by ": " and the reason when something
+// other than a regular file is there), "Error reading palette" (the file ends before
 // the pixel offset), "Error reading bitmap data" (it ends inside the pixels),
 // or a message naming the file for a short header, another depth, compression
-// or header, or a side of 0, beyond 65535 or negative (top-down).
+// or header, or a side of 0, beyond 65535 or negative (top-down). Messages
+// quote the file name as DisplayPath shows it.
 TexturePixels ReadBmpTexturePixels(const std::string& fileName);
 
 }  // namespace orvalis

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <initializer_list>
 #include <limits>
 #include <random>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "raster/DibBuffer.h"
+#include "raster/InputFile.h"
 #include "raster/RasterError.h"
 
 namespace orvalis {
@@ -24,6 +24,15 @@ constexpr std::size_t kColourTableBytes = sizeof(BitmapInfo::Colours);  // 256 e
 // The reader's one look at the start of a file: the file header, the largest
 // information header and a whole colour table.
 constexpr std::size_t kWorkAreaSize = kFileHeaderSize + kLargestHeaderSize + kColourTableBytes;
+// A picture of at most this many pixel bytes costs little whatever its file
+// holds, so a short file of this size loads as it is.
+constexpr std::uint64_t kLargestUncheckedClaim = std::uint64_t{1} << 20;
+// A larger uncompressed picture loads, cut short, only when its file holds at
+// least this part (1/2) of its pixel bytes: a cut file, not a header that lies.
+constexpr std::uint64_t kLeastPresentShare = 2;
+// No run-length code covers more pixels a byte: a 2-byte end of line skips
+// one row of at most 32768 pixels, a 4-byte delta 255 x 255 pixels.
+constexpr std::uint64_t kMostPixelsPerRunLengthByte = TDibBuffer::kMaxDimension / 2;
 // Red, green and blue masks: right after a 40-byte header, inside the larger ones.
 constexpr std::size_t kMaskOffset = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::size_t kMaskBytes = 12;
@@ -114,53 +123,31 @@ void NamingFile(const std::string& path, Step&& step) {
     }
 }
 
-// A file open for reading, closed when it goes out of scope.
-class InputFile {
-public:
-    explicit InputFile(const std::string& path) : path_(path) {
-        file_ = std::fopen(path.c_str(), "rb");
-        if (!file_) {
-            if (errno == ENOENT || errno == ENOTDIR) {
-                throw RasterError(path, "Datei nicht gefunden");
-            }
-            throw RasterError(path, "cannot be opened (" + SystemReason() + ")");
+// A header whose pixels the file could never hold would cost memory and time
+// far beyond the file's size (a few bytes claiming 30000 x 30000 pixels).
+void CheckClaimFitsFile(const BmpFileHeader& header) {
+    const BitmapInfoHeader& info = header.Info.Header;
+    // Sides of at most 2^15 (checked by ParseBmpHeader) and at most 32 bits a
+    // pixel keep every product here below 2^37.
+    const std::uint64_t width = static_cast<std::uint32_t>(info.biWidth);
+    const std::uint64_t rows = static_cast<std::uint64_t>(std::abs(std::int64_t{info.biHeight}));
+    const std::uint64_t claimed = (width * info.biBitCount + 31) / 32 * 4 * rows;
+    if (claimed <= kLargestUncheckedClaim) return;
+    const std::string picture = std::to_string(width) + " x " + std::to_string(rows) + " pixels";
+    if (IsRunLength(info.biCompression)) {
+        const std::uint64_t data =
+            std::min<std::uint64_t>(header.DeclaredFileSize, header.FileSize) - header.PixelOffset;
+        if (width * rows > data * kMostPixelsPerRunLengthByte) {
+            throw RasterError("the header claims " + picture + ", more than " +
+                              std::to_string(data) + " bytes of run-length data can describe");
         }
-        std::error_code ignored;
-        if (std::filesystem::is_directory(path, ignored)) {
-            std::fclose(file_);
-            throw RasterError(path, "is a folder, not a file");
-        }
-        long size = -1;
-        if (std::fseek(file_, 0, SEEK_END) == 0) size = std::ftell(file_);
-        if (size < 0) {
-            const std::string reason = SystemReason();
-            std::fclose(file_);
-            throw RasterError(path, "cannot be read (" + reason + ")");
-        }
-        size_ = static_cast<std::uint64_t>(size);
+    } else if (header.FileSize - header.PixelOffset < claimed / kLeastPresentShare) {
+        throw RasterError("the header claims " + picture + " (" + std::to_string(claimed) +
+                          " bytes), but the file holds only " +
+                          std::to_string(header.FileSize - header.PixelOffset) +
+                          " bytes of pixels");
     }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    ~InputFile() { std::fclose(file_); }
-
-    std::uint64_t Size() const { return size_; }
-
-    // The caller keeps offset + out.size() within Size(); a file that has
-    // shrunk since it was opened is a read error.
-    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-        if (out.empty()) return;
-        if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0 ||
-            std::fread(out.data(), 1, out.size(), file_) != out.size()) {
-            throw RasterError(path_, std::ferror(file_) ? "cannot be read (" + SystemReason() + ")"
-                                                        : "ended while it was being read");
-        }
-    }
-
-private:
-    std::string path_;
-    std::FILE* file_ = nullptr;
-    std::uint64_t size_ = 0;
-};
+}
 
 BmpFileHeader ReadHeaderOf(InputFile& file, const std::string& path) {
     std::vector<std::uint8_t> workArea(std::min<std::uint64_t>(file.Size(), kWorkAreaSize));
@@ -174,6 +161,7 @@ BmpFileHeader ReadHeaderOf(InputFile& file, const std::string& path) {
             path, "the pixel data would start at byte " + std::to_string(header.PixelOffset) +
                       ", beyond the end of the " + std::to_string(header.FileSize) + "-byte file");
     }
+    NamingFile(path, [&] { CheckClaimFitsFile(header); });
     return header;
 }
 

@@ -106,9 +106,7 @@ void BlendRow(TDibBuffer& texture, std::int32_t row, const std::uint8_t* heights
 void CheckBlendSettings(const TileSet& tiles, std::int32_t textureSize) {
     for (int i = 0; i < kTileCount; ++i) {
         if (tiles[i] == nullptr || tiles[i]->IsEmpty()) {
-            throw RasterError("tile " + std::to_string(i) + " (band centre " +
-                              std::to_string(static_cast<int>(BandCentres[i])) +
-                              ") has no picture");
+            throw RasterError(TileDescription(i) + " has no picture");
         }
     }
     if (textureSize < 1 || textureSize > TDibBuffer::kMaxDimension) {
@@ -161,6 +159,14 @@ TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string
     TDibBuffer texture = BlendTexture(heightmap, tiles, textureSize, options);
     texture.WriteBmpFile(outputPath);
     return texture;
+}
+
+std::string TileDescription(int index) {
+    // The window shows the tiles top to bottom, highest band first.
+    static constexpr std::array<const char*, kTileCount> kBoxes = {
+        "top box", "second box", "middle box", "fourth box", "bottom box"};
+    return "tile " + std::to_string(index + 1) + " (" + kBoxes[index] + ", band " +
+           std::to_string(static_cast<int>(BandCentres[index])) + ")";
 }
 
 }  // namespace orvalis

@@ -33,4 +33,8 @@ TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string
                              const TileSet& tiles, std::int32_t textureSize,
                              const RunOptions& options);
 
+// How messages name tile `index` (0 to 4): by the box the window shows it in
+// and its band, counted from 1 as users count, e.g. "tile 1 (top box, band 256)".
+std::string TileDescription(int index);
+
 }  // namespace orvalis

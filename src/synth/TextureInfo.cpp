@@ -1,12 +1,15 @@
 #include "synth/TextureInfo.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <istream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "raster/DisplayPath.h"
+#include "raster/InputFile.h"
 #include "raster/RasterError.h"
 
 namespace orvalis {
@@ -15,51 +18,62 @@ namespace {
 
 constexpr char kCtrlZ = 0x1A;  // an old editor's end-of-file mark; nothing after it is read
 
-// Hands out the file's lines one by one, reading only as far as asked.
+// Bytes read at a time; a line may run over any number of them.
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+// Hands out the file's lines one by one, reading only as far as asked. A
+// line holding a control character is refused: it would name a file other
+// than the one the user sees, or cut a path short at a NUL.
 class InfoLineReader {
 public:
-    InfoLineReader(std::istream& in, const std::string& path) : in_(in), path_(path) {}
+    explicit InfoLineReader(const std::string& path) : file_(path), chunk_(kReadChunk) {}
 
     bool AtEnd() {
         if (!ended_) {
-            const int next = in_.peek();
-            if (in_.bad()) throw RasterError(path_, "cannot be read");
-            ended_ = next == std::char_traits<char>::eof() || next == kCtrlZ;
+            if (next_ == filled_) {
+                next_ = 0;
+                filled_ = file_.Read(chunk_);
+            }
+            ended_ = filled_ == 0 || chunk_[next_] == kCtrlZ;
         }
         return ended_;
     }
 
     // Everything up to the next LF or CR LF; past the end, the empty line.
     std::string NextLine() {
+        ++lineNumber_;
         std::string line;
         while (!AtEnd()) {
-            const char c = static_cast<char>(in_.get());
+            const char c = static_cast<char>(chunk_[next_++]);
             if (c == '\n') {
                 if (!line.empty() && line.back() == '\r') line.pop_back();
                 break;
             }
             line.push_back(c);
         }
+        CheckNoControlCharacter(line);
         return line;
     }
 
 private:
-    std::istream& in_;
-    const std::string& path_;
+    void CheckNoControlCharacter(const std::string& line) const {
+        const auto control = std::find_if(line.begin(), line.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+        if (control != line.end()) {
+            throw RasterError(file_.Path(), "line " + std::to_string(lineNumber_) +
+                                                " contains a control character (" +
+                                                DisplayPath(std::string(1, *control)) + ")");
+        }
+    }
+
+    InputFile file_;
+    std::vector<std::uint8_t> chunk_;
+    std::size_t next_ = 0;    // the next byte of chunk_ to hand out
+    std::size_t filled_ = 0;  // bytes of chunk_ read from the file
+    int lineNumber_ = 0;
     bool ended_ = false;
 };
-
-std::ifstream OpenForReading(const std::string& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) throw RasterError(path, "Datei nicht gefunden");
-    if (std::filesystem::is_directory(status)) {
-        throw RasterError(path, "is a folder, not a texture-info file");
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RasterError(path, "cannot be opened");
-    return in;
-}
 
 // A line break inside a value would split it into two lines of the file.
 void CheckStorable(const std::string& path, const std::string& value) {
@@ -71,8 +85,7 @@ void CheckStorable(const std::string& path, const std::string& value) {
 }  // namespace
 
 TextureInfo ReadTextureInfo(const std::string& path) {
-    std::ifstream in = OpenForReading(path);
-    InfoLineReader lines(in, path);
+    InfoLineReader lines(path);
     TextureInfo info;
     for (std::string& tile : info.TileFiles) tile = lines.NextLine();
     info.HeightmapFile = lines.NextLine();

@@ -18,7 +18,9 @@ struct TextureInfo {
 };
 
 // Lines end at LF or CR LF; a Ctrl-Z byte ends the file; lines past the end
-// read as empty. A missing file raises "path: Datei nicht gefunden".
+// read as empty. A missing file raises "path: Datei nicht gefunden"; anything
+// but a regular file is refused at once; a line that holds any other control
+// character raises "path: line 3 contains a control character (\x00)".
 TextureInfo ReadTextureInfo(const std::string& path);
 
 // Writes all eleven lines (band texts empty when absent), each followed by

@@ -106,5 +106,15 @@ TEST_F(InfoConvertTest, WrongNumberOfFilesIsAUsageError) {
     EXPECT_NE(convert.Err.find("orvalis-cli convert IN.bmp OUT.bmp"), std::string::npos);
 }
 
+TEST_F(InfoConvertTest, ConvertRefusesABombWithoutOutput) {
+    const std::string bomb = std::string(ORVALIS_REGRESSIONS_DIR) + "/bomb-rle8.bmp";
+    const RunResult converted = Run("convert " + bomb + " " + PathOf("out.bmp"));
+    EXPECT_EQ(converted.ExitCode, 1);
+    EXPECT_EQ(converted.Err, "orvalis-cli: error: " + bomb +
+                                 ": the header claims 30000 x 30000 pixels, more than 2 bytes of "
+                                 "run-length data can describe\n");
+    EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
+}
+
 }  // namespace
 }  // namespace orvalis

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TestPictures.h"
 #include "preview/BmpTextureFile.h"
@@ -109,6 +110,9 @@ TEST(BmpTextureFile, ReportsEveryFileItCannotUse) {
     }
     const std::string missing = folder.Path("missing.bmp");
     EXPECT_EQ(MessageFor(missing), "Error opening " + missing);
+    const std::string fifo = folder.Path("pipe.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(MessageFor(fifo), "Error opening " + fifo + ": is not a regular file (a FIFO)");
 }
 
 }  // namespace

