@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -29,12 +30,23 @@ struct AppState {
     float FramesPerSecond = 0.0f;
     float RotationAngle = 0.0f;
     float ZoomFactor = 0.0f;
+    // The heightmap as the user chose it or a texture-info file wrote it:
+    // what Save writes and messages show.
     std::string HeightmapFile;
+    // HeightmapFile resolved against the current folder when it was set: the
+    // file that Generate and the preview read, wherever the current folder
+    // is by then.
+    std::string HeightmapPath;
     // Plain file name of the last generated texture, in the program's folder.
     std::string OutputFile;
     // The GL implementation's largest texture edge; 0 while unknown.
     std::int32_t MaxTextureSize = 0;
     bool PreviewEnabled = false;
+
+    void SetHeightmapFile(const std::string& path) {
+        HeightmapFile = path;
+        HeightmapPath = path.empty() ? path : std::filesystem::absolute(path).string();
+    }
 };
 
 }  // namespace orvalis

@@ -21,10 +21,10 @@ protected:
 TEST_F(GenerateButtonTest, MissingHeightmapIsReportedAndChangesNothing) {
     const auto form = MakeSampleForm();
     form->State().PreviewEnabled = true;
-    form->State().HeightmapFile = "nothere.bmp";
-    form->Button3->click();
-    form->State().HeightmapFile.clear();
-    form->Button3->click();
+    form->State().SetHeightmapFile("nothere.bmp");
+    Generate(*form);
+    form->State().SetHeightmapFile("");
+    Generate(*form);
     EXPECT_EQ(dialogs.Errors, std::vector<QString>({"Heightmap nothere.bmp doesn't exist!",
                                                    "Heightmap  doesn't exist!"}));
     EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
@@ -39,7 +39,7 @@ TEST_F(GenerateButtonTest, WritesTheFirstFreeNameAndReportsIt) {
         WriteOneColour(ProgramFile(name), 1, 1, MakeColour(1, 1, 1));
     }
     const std::string untouched = ReadBytes(ProgramFile("terrain_tex2.bmp"));
-    form->Button3->click();
+    Generate(*form);
     ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
 
     EXPECT_EQ(form->State().OutputFile, "terrain_tex1.bmp");
@@ -52,22 +52,19 @@ TEST_F(GenerateButtonTest, WritesTheFirstFreeNameAndReportsIt) {
         << form->StaticText1->text().toStdString();
     EXPECT_EQ(form->ProgressBar1->maximum(), 65536);
     EXPECT_EQ(form->ProgressBar1->value(), 0);
-    EXPECT_EQ(QDir::current(), QDir(ProgramFolder()));
+    EXPECT_EQ(QDir::current(), QDir(QString::fromStdString(Root(""))));
 }
 
 TEST_F(GenerateButtonTest, HardwareLimitDecidesWhetherThePreviewMayShowIt) {
     const auto form = MakeSampleForm();
     form->UseLighting->setChecked(false);
-    // Generate leaves the program's folder current, so a relative path would
-    // no longer find the heightmap.
-    form->State().HeightmapFile = Root("hills.bmp");
     form->State().MaxTextureSize = 128;
-    form->Button3->click();
+    Generate(*form);
     EXPECT_EQ(form->TexInfo->text(), "Textur größer als Hardwarelimit! Keine Vorschau!");
     EXPECT_FALSE(form->State().PreviewEnabled);
 
     form->State().MaxTextureSize = 256;
-    form->Button3->click();
+    Generate(*form);
     EXPECT_EQ(form->TexInfo->text(), "");
     EXPECT_TRUE(form->State().PreviewEnabled);
     EXPECT_FALSE(FileExists(ProgramFile("lm.bmp")));
@@ -79,7 +76,7 @@ TEST_F(GenerateButtonTest, WritesTheSameFilesAsTheCoreGeneration) {
     emit form->StaticText2->Clicked();
     form->SunPos->setValue(120);
     form->LightDir->setValue(30);
-    form->Button3->click();
+    Generate(*form);
     ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
 
     std::array<TDibBuffer, kTileCount> tiles;
@@ -105,7 +102,7 @@ TEST_F(GenerateButtonTest, TileWithoutPictureIsNamedAndNothingIsWritten) {
     const auto form = MakeForm();  // no "default.txt": empty tile pictures
     dialogs.Answers = {QString::fromStdString(Root("hills.bmp"))};
     emit form->Image1->Clicked();
-    form->Button3->click();
+    Generate(*form);
     ASSERT_EQ(dialogs.Errors.size(), 2u);
     EXPECT_TRUE(dialogs.Errors[1].contains("tile", Qt::CaseInsensitive))
         << dialogs.Errors[1].toStdString();
@@ -118,7 +115,7 @@ TEST_F(GenerateButtonTest, ProgramFolderThatCannotBeWrittenIsNamed) {
     WriteLines("default.txt", kSampleLines);
     const std::string missingFolder = Root("no/such/folder");
     const auto form = MakeForm(QString::fromStdString(missingFolder));
-    form->Button3->click();
+    Generate(*form);
     ASSERT_EQ(dialogs.Errors.size(), 1u);
     EXPECT_TRUE(dialogs.Errors[0].contains(QString::fromStdString(missingFolder)));
     EXPECT_FALSE(FileExists(Root("terrain_tex.bmp")));
