@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTest>
 
 #include "FormFixture.h"
 #include "synth/GenerateTexture.h"
@@ -120,6 +121,55 @@ TEST_F(GenerateButtonTest, ProgramFolderThatCannotBeWrittenIsNamed) {
     EXPECT_TRUE(dialogs.Errors[0].contains(QString::fromStdString(missingFolder)));
     EXPECT_FALSE(FileExists(Root("terrain_tex.bmp")));
     EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
+}
+
+// The heightmap named relative in "default.txt" stays the one read at
+// start-up when the current folder changes; Save still writes the text.
+TEST_F(GenerateButtonTest, RelativePathsStayAsResolvedWhenTheCurrentFolderChanges) {
+    const auto form = MakeSampleForm();
+    form->UseLighting->setChecked(false);
+    ASSERT_TRUE(QDir::setCurrent(ProgramFolder()));
+    Generate(*form);
+    ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+    EXPECT_TRUE(FileExists(ProgramFile("terrain_tex.bmp")));
+    dialogs.Answers = {QString::fromStdString(Root("saved.txt"))};
+    form->Button2->click();
+    EXPECT_NE(ReadBytes(Root("saved.txt")).find("\r\nhills.bmp\r\n"), std::string::npos);
+}
+
+// While a run works, only the Cancel button and Esc reach the window; either
+// stops it, and the run leaves nothing behind.
+TEST_F(GenerateButtonTest, CancelStopsTheRunAndLeavesNothing) {
+    const auto form = MakeSampleForm();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    WriteOneColour(ProgramFile("lm.bmp"), 1, 1, MakeColour(1, 2, 3));
+    const std::string earlierLightmap = ReadBytes(ProgramFile("lm.bmp"));
+    const QImage heightmapShown = form->Image1->Shown();
+    for (int i = 0; i < 4; ++i) emit form->StaticText2->Clicked();  // 4096
+    for (const bool byEscape : {false, true}) {
+        SCOPED_TRACE(byEscape ? "Esc" : "Cancel button");
+        form->Button3->click();
+        ASSERT_TRUE(form->IsGenerating());
+        EXPECT_EQ(form->Button3->text(), "Cancel");
+        dialogs.Answers = {QString::fromStdString(Root("other.txt"))};
+        QTest::mouseClick(form->Button1, Qt::LeftButton);  // "Load" is blocked
+        EXPECT_EQ(dialogs.Answers.size(), 1u);
+        if (byEscape) {
+            QTest::keyClick(form.get(), Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(form->Button3, Qt::LeftButton);
+        }
+        WaitForGeneration(*form);
+        EXPECT_TRUE(dialogs.Errors.empty());
+        EXPECT_EQ(form->StaticText1->text(), "Generation cancelled, nothing saved");
+        EXPECT_EQ(form->Button3->text(), "Generate");
+        EXPECT_EQ(form->ProgressBar1->value(), 0);
+        EXPECT_EQ(form->Image1->Shown(), heightmapShown);
+        EXPECT_EQ(form->State().OutputFile, "");
+        EXPECT_EQ(ProgramFolderFiles(), QStringList{"lm.bmp"});
+        EXPECT_EQ(ReadBytes(ProgramFile("lm.bmp")), earlierLightmap);
+    }
 }
 
 }  // namespace
