@@ -14,7 +14,8 @@ namespace orvalis {
 
 // The working state the window's handlers, the generation and the preview
 // share. It lives as long as the main window; everything is touched on the
-// GUI thread only.
+// GUI thread only, except the tile pictures, which a running generation's
+// worker reads while the window takes no input that could change them.
 struct AppState {
     // Tile i belongs to the band centred at BandCentres[i]. Null until
     // start-up creates the pictures; a picture stays empty until a tile file
