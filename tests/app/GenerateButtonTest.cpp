@@ -140,7 +140,7 @@ TEST_F(GenerateButtonTest, RelativePathsStayAsResolvedWhenTheCurrentFolderChange
 // While a run works, only the Cancel button and Esc reach the window; either
 // stops it, and the run leaves nothing behind.
 TEST_F(GenerateButtonTest, CancelStopsTheRunAndLeavesNothing) {
-    const auto form = MakeSampleForm();
+    auto form = MakeSampleForm();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     WriteOneColour(ProgramFile("lm.bmp"), 1, 1, MakeColour(1, 2, 3));
@@ -170,6 +170,10 @@ TEST_F(GenerateButtonTest, CancelStopsTheRunAndLeavesNothing) {
         EXPECT_EQ(ProgramFolderFiles(), QStringList{"lm.bmp"});
         EXPECT_EQ(ReadBytes(ProgramFile("lm.bmp")), earlierLightmap);
     }
+    // Closing the window stops a run as well.
+    form->Button3->click();
+    form.reset();
+    EXPECT_EQ(ProgramFolderFiles(), QStringList{"lm.bmp"});
 }
 
 }  // namespace
