@@ -41,8 +41,10 @@ public:
     // Puts the staged file under the name. On failure nothing has changed
     // under the name and it raises RasterError.
     void Commit();
-    // Takes a committed file back off the name (a later step of the run
-    // failed); a file that is not this run's own stays.
+    // Takes a committed file back off a claimed name (a later step of the
+    // run failed), leaving the name free; a file that is not this run's own
+    // stays. A replaced file cannot come back, so a Replacing name is
+    // committed last.
     void Withdraw();
 
 private:
