@@ -240,11 +240,12 @@ TEST_F(GenerateCommandTest, StopSignalRemovesEverythingTheRunMade) {
             _exit(98);
         }
         // The claim shows that the run has begun; its blend takes seconds.
+        int status = 0;
         while (!fs::exists(work_ / "out/terrain_tex.bmp")) {
+            ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << ReadBytes(err);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         kill(child, signal);
-        int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), exitCode);
