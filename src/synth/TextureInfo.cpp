@@ -1,6 +1,5 @@
 #include "synth/TextureInfo.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <istream>
