@@ -226,7 +226,7 @@ TEST_F(GenerateCommandTest, OverlappingRunsEachKeepTheirOwnFile) {
 TEST_F(GenerateCommandTest, StopSignalRemovesEverythingTheRunMade) {
     fs::create_directory(work_ / "out");
     std::ofstream(work_ / "out/lm.bmp") << "earlier lightmap";
-    for (const auto [signal, exitCode, name] :
+    for (const auto& [signal, exitCode, name] :
          {std::tuple{SIGINT, 130, "SIGINT"}, {SIGTERM, 143, "SIGTERM"}, {SIGHUP, 129, "SIGHUP"}}) {
         SCOPED_TRACE(name);
         const fs::path err = folder_ / "stderr.txt";
