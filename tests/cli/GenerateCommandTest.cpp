@@ -198,7 +198,7 @@ TEST_F(GenerateCommandTest, OverlappingRunsEachKeepTheirOwnFile) {
     const std::string reference = ReadBytes(work_ / "reference.bmp");
     fs::create_directory(work_ / "out");
     std::string command = "cd " + work_.string() + " && for i in";
-    for (int i = 0; i < kRuns; ++i) command += " " + std::to_string(i);
+    for (int i = 0; i < kRuns; ++i) command.append(" ").append(std::to_string(i));
     command += std::string("; do (") + ORVALIS_BIN_DIR +
                "/orvalis-cli generate --no-lighting --size 48 --output-dir out >out$i.txt 2>&1;"
                " echo $? >>out$i.txt) & done; wait";
