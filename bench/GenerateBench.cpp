@@ -136,6 +136,8 @@ void RunWhole(const fs::path& folder, const Configuration& c) {
     settings.UseLighting = c.Lit;
     settings.Run.Threads = c.Threads;
     TDibBuffer lightmap;
+    // A generation never replaces a texture; the stage run wrote one.
+    fs::remove(folder / "texture.bmp");
     Stopwatch clock;
     orvalis::GenerateTexture(settings, (folder / "texture.bmp").string(),
                              (folder / orvalis::kLightmapFileName).string(), lightmap);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -13,7 +14,8 @@ namespace orvalis {
 
 // The working state the window's handlers, the generation and the preview
 // share. It lives as long as the main window; everything is touched on the
-// GUI thread only.
+// GUI thread only, except the tile pictures, which a running generation's
+// worker reads while the window takes no input that could change them.
 struct AppState {
     // Tile i belongs to the band centred at BandCentres[i]. Null until
     // start-up creates the pictures; a picture stays empty until a tile file
@@ -29,12 +31,23 @@ struct AppState {
     float FramesPerSecond = 0.0f;
     float RotationAngle = 0.0f;
     float ZoomFactor = 0.0f;
+    // The heightmap as the user chose it or a texture-info file wrote it:
+    // what Save writes and messages show.
     std::string HeightmapFile;
+    // HeightmapFile resolved against the current folder when it was set: the
+    // file that Generate and the preview read, wherever the current folder
+    // is by then.
+    std::string HeightmapPath;
     // Plain file name of the last generated texture, in the program's folder.
     std::string OutputFile;
     // The GL implementation's largest texture edge; 0 while unknown.
     std::int32_t MaxTextureSize = 0;
     bool PreviewEnabled = false;
+
+    void SetHeightmapFile(const std::string& path) {
+        HeightmapFile = path;
+        HeightmapPath = path.empty() ? path : std::filesystem::absolute(path).string();
+    }
 };
 
 }  // namespace orvalis

@@ -1,17 +1,18 @@
 // Generate: one whole generation from the click to the texture on screen.
+// The work runs in the background; the window stays responsive, takes only
+// Cancel (the Generate button meanwhile) or Esc, and shows the progress.
 #include <algorithm>
 #include <stdexcept>
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 
 #include "app/DibImage.h"
-#include "app/InputBlocker.h"
 #include "app/MainWindow.h"
 #include "synth/GenerateTexture.h"
 
@@ -26,30 +27,51 @@ const char* const kHardwareLimitWarning = "Textur größer als Hardwarelimit! Ke
 }  // namespace
 
 void TForm1::Button3Click() {
-    const QFileInfo heightmap(QString::fromStdString(state_.HeightmapFile));
-    if (!heightmap.isFile()) {
+    if (generation_) {
+        generation_->Cancel();
+        return;
+    }
+    if (!QFileInfo(QString::fromStdString(state_.HeightmapPath)).isFile()) {
         Fail(QStringLiteral("Heightmap ") + QString::fromStdString(state_.HeightmapFile) +
              QStringLiteral(" doesn't exist!"));
     }
-    // Read where the check found it, although the generation works from the
-    // program's folder.
-    const GenerateSettings settings =
-        SettingsFromWindow(heightmap.absoluteFilePath().toStdString());
-
-    const InputBlocker blocker;
-    QElapsedTimer clock;
-    clock.start();
+    CheckProgramFolder();
     ProgressBar1->setMaximum(state_.TextureSize * state_.TextureSize);
-    state_.OutputFile = ChooseOutputFile();
-    if (!QDir::setCurrent(programFolder_)) {
-        Fail(QStringLiteral("Cannot change to the program's folder %1").arg(programFolder_));
-    }
-    GenerateTexture(settings, ProgramFile(state_.OutputFile), ProgramFile(kLightmapFileName),
-                    state_.Lightmap);
-    const qint64 elapsedMs = clock.elapsed();
+    pictureBeforeRun_ = Image1->Picture();
+    BackgroundGeneration::Callbacks callbacks;
+    callbacks.Progress = [this](SynthesisStage, int rowsDone, int rowsTotal) {
+        ShowProgress(rowsDone, rowsTotal);
+    };
+    callbacks.BlendDone = [this](const QImage& unlit) { Image1->SetPicture(unlit); };
+    callbacks.Finished = [this](BackgroundGeneration::Outcome& outcome) {
+        Run([this, &outcome] { FinishGeneration(outcome); });
+    };
+    generation_ = std::make_unique<BackgroundGeneration>(this, SettingsFromWindow(),
+                                                         programFolder_.toStdString(), callbacks);
+    inputBlocker_ = std::make_unique<InputBlocker>(Button3, [this] {
+        if (generation_) generation_->Cancel();
+    });
+    Button3->setText(QStringLiteral("Cancel"));
+}
 
+bool TForm1::IsGenerating() const { return generation_ != nullptr; }
+
+// The run has removed whatever it made when it did not complete.
+void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
+    generation_.reset();
+    inputBlocker_.reset();
+    Button3->setText(QStringLiteral("Generate"));
+    if (outcome.Cancelled || !outcome.Error.empty()) {
+        Image1->SetPicture(pictureBeforeRun_);
+        if (!outcome.Error.empty()) throw std::runtime_error(outcome.Error);
+        ProgressBar1->setValue(0);
+        StaticText1->setText(QStringLiteral("Generation cancelled, nothing saved"));
+        return;
+    }
+    state_.OutputFile = outcome.OutputFile;
+    if (!outcome.Lightmap.IsEmpty()) state_.Lightmap = std::move(outcome.Lightmap);
     StaticText1->setText(QString::fromStdString(state_.OutputFile) + QStringLiteral(" saved (") +
-                         QString::number(elapsedMs) + QStringLiteral("ms)"));
+                         QString::number(outcome.ElapsedMs) + QStringLiteral("ms)"));
     ProgressBar1->setValue(0);
     Image1->SetPicture(ReadPicture(ProgramFile(state_.OutputFile)));
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
@@ -58,49 +80,30 @@ void TForm1::Button3Click() {
     UpdateIdleLoop();
 }
 
-GenerateSettings TForm1::SettingsFromWindow(const std::string& heightmapPath) {
+GenerateSettings TForm1::SettingsFromWindow() const {
     GenerateSettings settings;
-    settings.HeightmapFile = heightmapPath;
+    settings.HeightmapFile = state_.HeightmapPath;
     for (int i = 0; i < kTileCount; ++i) settings.Tiles[i] = state_.TileBitmaps[i].get();
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
-    blendRowsShown_ = 0;
-    settings.Run.Progress = [this](SynthesisStage stage, int rowsDone, int) {
-        if (stage != SynthesisStage::Blend) return;
-        AdvanceProgress(rowsDone - blendRowsShown_);
-        blendRowsShown_ = rowsDone;
-    };
-    settings.BlendWritten = [this](const std::string& unlitTexture) {
-        Image1->SetPicture(ReadPicture(unlitTexture));
-        Image1->repaint();
-    };
     return settings;
 }
 
-// The first free name in the program's folder, which must take the files.
-std::string TForm1::ChooseOutputFile() const {
+void TForm1::CheckProgramFolder() const {
     const QFileInfo folder(programFolder_);
     if (!folder.isDir() || !folder.isWritable()) {
         Fail(QStringLiteral("Cannot write the texture: the program's folder %1 is not writable")
                  .arg(programFolder_));
     }
-    const std::optional<std::string> name = ChooseOutputName(programFolder_.toStdString());
-    if (!name) {
-        Fail(QStringLiteral("No free texture name left in %1: terrain_tex.bmp and "
-                            "terrain_tex0.bmp to terrain_tex65534.bmp all exist")
-                 .arg(programFolder_));
-    }
-    return *name;
 }
 
-// Each blend row moves the bar by TextureSize. QProgressBar repaints at once
-// whenever the shown length changes, so it advances although the generation
-// keeps the event loop waiting.
-void TForm1::AdvanceProgress(int rows) {
-    const qint64 advanced =
-        qint64{ProgressBar1->value()} + qint64{rows} * qint64{state_.TextureSize};
-    ProgressBar1->setValue(static_cast<int>(std::min<qint64>(advanced, ProgressBar1->maximum())));
+// The blend moves the bar by TextureSize a row up to its maximum; the
+// lightmap, which follows, fills the same bar once more.
+void TForm1::ShowProgress(int rowsDone, int rowsTotal) {
+    if (rowsTotal <= 0) return;
+    const qint64 maximum = ProgressBar1->maximum();
+    ProgressBar1->setValue(static_cast<int>(std::min(maximum * rowsDone / rowsTotal, maximum)));
 }
 
 std::string TForm1::ProgramFile(const std::string& name) const {

@@ -1,9 +1,14 @@
 #include "app/InputBlocker.h"
 
+#include <utility>
+
 #include <QCoreApplication>
-#include <QEvent>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
 
 namespace orvalis {
 
@@ -29,20 +34,40 @@ bool IsUserInput(QEvent::Type type) {
     }
 }
 
+bool IsMouseButton(QEvent::Type type) {
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
+
 }  // namespace
 
-InputBlocker::InputBlocker() {
+InputBlocker::InputBlocker(QWidget* stillUsable, std::function<void()> onEscape)
+    : stillUsable_(stillUsable), onEscape_(std::move(onEscape)) {
     QCoreApplication::instance()->installEventFilter(this);
-    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
 }
 
 InputBlocker::~InputBlocker() {
-    // Reads and swallows the input that arrived while the command ran.
-    QCoreApplication::processEvents();
     QGuiApplication::restoreOverrideCursor();
     QCoreApplication::instance()->removeEventFilter(this);
 }
 
-bool InputBlocker::eventFilter(QObject*, QEvent* event) { return IsUserInput(event->type()); }
+// A click reaches the window before the widget under it, so the place
+// decides, whichever object receives the event.
+bool InputBlocker::IsOnStillUsable(QEvent* event) const {
+    if (!IsMouseButton(event->type()) || !stillUsable_->isVisible()) return false;
+    const QPointF global = static_cast<QMouseEvent*>(event)->globalPosition();
+    return stillUsable_->rect().contains(stillUsable_->mapFromGlobal(global.toPoint()));
+}
+
+bool InputBlocker::eventFilter(QObject*, QEvent* event) {
+    if (!IsUserInput(event->type())) return false;
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        onEscape_();
+        return true;
+    }
+    return !IsOnStillUsable(event);
+}
 
 }  // namespace orvalis

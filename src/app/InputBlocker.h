@@ -1,22 +1,32 @@
 #pragma once
 
+#include <functional>
+
 #include <QObject>
+
+class QEvent;
+class QWidget;
 
 namespace orvalis {
 
 // Makes the application ignore mouse and keyboard input for as long as it
-// lives, for a command that works on the GUI thread without returning to the
-// event loop. Input that piled up meanwhile is dropped when it ends, so a
-// click made during a long generation does not run once it is over.
+// lives, while a command runs in the background, except clicks on one widget
+// (the Cancel button); Esc calls onEscape.
 class InputBlocker : public QObject {
 public:
-    InputBlocker();
+    InputBlocker(QWidget* stillUsable, std::function<void()> onEscape);
     ~InputBlocker() override;
     InputBlocker(const InputBlocker&) = delete;
     InputBlocker& operator=(const InputBlocker&) = delete;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool IsOnStillUsable(QEvent* event) const;
+
+    QWidget* stillUsable_;
+    std::function<void()> onEscape_;
 };
 
 }  // namespace orvalis

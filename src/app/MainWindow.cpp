@@ -29,7 +29,12 @@ TForm1::TForm1(UserDialogs& dialogs, QString programFolder, QWidget* parent)
     Run([this] { FormCreate(); });
 }
 
-TForm1::~TForm1() { SetTextureMessageSink(std::move(previousTextureSink_)); }
+// A running generation stops and its worker is gone before the tiles it
+// reads are.
+TForm1::~TForm1() {
+    generation_.reset();
+    SetTextureMessageSink(std::move(previousTextureSink_));
+}
 
 void TForm1::Run(const std::function<void()>& handler) {
     try {
@@ -81,8 +86,8 @@ void TForm1::FormCreate() {
 void TForm1::Image1Click() {
     const std::optional<QString> path = dialogs_.OpenPicture(this);
     if (!path) return;
-    state_.HeightmapFile = path->toStdString();
-    Image1->SetPicture(ReadPicture(state_.HeightmapFile));
+    state_.SetHeightmapFile(path->toStdString());
+    Image1->SetPicture(ReadPicture(state_.HeightmapPath));
 }
 
 void TForm1::Image2Click() { LoadTileFromDialog(0); }

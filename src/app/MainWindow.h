@@ -2,13 +2,16 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QString>
 #include <QWidget>
 
 #include "app/AppState.h"
+#include "app/BackgroundGeneration.h"
 #include "app/ClickableLabel.h"
+#include "app/InputBlocker.h"
 #include "app/PictureBox.h"
 #include "app/UserDialogs.h"
 #include "preview/GlContext.h"
@@ -64,6 +67,9 @@ public:
     void SunPosChange();
     void LightDirChange();
     void LoadTextureInfo(const std::string& path);
+    // True from a Generate click until its run has finished, failed or
+    // been cancelled.
+    bool IsGenerating() const;
 
     // The Preview page: rebuilt when it becomes current, drawn frame after
     // frame while it is current and a texture may be shown.
@@ -162,16 +168,20 @@ private:
     TDibBuffer& EnsureTile(int index);
     void LoadTileFromDialog(int index);
     void LoadTile(int index, const std::string& path);
-    GenerateSettings SettingsFromWindow(const std::string& heightmapPath);
-    std::string ChooseOutputFile() const;
-    void AdvanceProgress(int rows);
+    GenerateSettings SettingsFromWindow() const;
+    void CheckProgramFolder() const;
+    void ShowProgress(int rowsDone, int rowsTotal);
+    void FinishGeneration(BackgroundGeneration::Outcome& outcome);
     std::string ProgramFile(const std::string& name) const;
 
     UserDialogs& dialogs_;
     QString programFolder_;
     AppState state_;
-    int blendRowsShown_ = 0;  // rows of the running blend on the progress bar
     TextureMessageSink previousTextureSink_;
+    // While a generation runs; it reads the tile pictures in state_.
+    std::unique_ptr<BackgroundGeneration> generation_;
+    std::unique_ptr<InputBlocker> inputBlocker_;
+    QImage pictureBeforeRun_;  // shown again when the run does not complete
 };
 
 }  // namespace orvalis

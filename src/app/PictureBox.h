@@ -16,6 +16,7 @@ public:
     PictureBox(Fit fit, QWidget* parent);
 
     void SetPicture(const QImage& picture);
+    const QImage& Picture() const { return picture_; }
     // The picture as shown, already scaled to the box.
     const QImage& Shown() const { return shown_; }
 

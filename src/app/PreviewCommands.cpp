@@ -40,8 +40,8 @@ void TForm1::UpdateIdleLoop() {
 // An unreadable heightmap raises here and leaves the texture as it was.
 void TForm1::TabSheet3Show() {
     if (!state_.PreviewEnabled) return;
-    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapFile, state_.PreviewResolution);
-    if (Panel1->HasGl()) ReloadPreviewTexture(state_.PreviewMesh, state_.OutputFile);
+    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
+    if (Panel1->HasGl()) ReloadPreviewTexture(state_.PreviewMesh, ProgramFile(state_.OutputFile));
 }
 
 void TForm1::ApplicationEvents1Idle() {
@@ -72,7 +72,7 @@ void TForm1::FormMouseWheelUp() { state_.ZoomFactor = ZoomedIn(state_.ZoomFactor
 void TForm1::StaticText4Click() {
     state_.PreviewResolution = NextPreviewResolution(state_.PreviewResolution);
     StaticText4->setText(QString::fromStdString(ResolutionCaption(state_.PreviewResolution)));
-    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapFile, state_.PreviewResolution);
+    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
 }
 
 // The window's native window exists from here on, so that the wheel is

@@ -1,9 +1,13 @@
 // Save, Load and the texture-info reading shared with start-up.
+#include <functional>
+#include <string>
+
 #include <QFileInfo>
 #include <QLineEdit>
 
 #include "app/DibImage.h"
 #include "app/MainWindow.h"
+#include "raster/Error.h"
 #include "synth/TextureInfo.h"
 
 namespace orvalis {
@@ -34,14 +38,22 @@ void TForm1::Button2Click() {
 
 // Loads tile after tile and stops at the first that fails: the paths up to
 // that one are taken, the heightmap, the band fields and the pictures shown
-// stay as they were.
+// stay as they were. A picture that fails is named with the info file and
+// its line.
 void TForm1::LoadTextureInfo(const std::string& path) {
     const TextureInfo info = ReadTextureInfo(path);
+    const auto atLine = [&path](int line, const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const Error& error) {
+            throw Error(path, "line " + std::to_string(line) + ": " + error.what());
+        }
+    };
     for (int i = 0; i < kTileCount; ++i) {
         state_.TileFiles[i] = info.TileFiles[i];
-        LoadTile(i, state_.TileFiles[i]);
+        atLine(i + 1, [&] { LoadTile(i, state_.TileFiles[i]); });
     }
-    state_.HeightmapFile = info.HeightmapFile;
+    state_.SetHeightmapFile(info.HeightmapFile);
     if (info.BandTexts) {
         for (int i = 0; i < kTileCount; ++i) {
             BandStartEdits()[i]->setText(QString::fromStdString((*info.BandTexts)[i]));
@@ -51,10 +63,10 @@ void TForm1::LoadTextureInfo(const std::string& path) {
         TileBoxes()[i]->SetPicture(DibToImage(*state_.TileBitmaps[i]));
     }
     // The fallback stays even when "terrain.bmp" cannot be shown either.
-    if (!QFileInfo(QString::fromStdString(state_.HeightmapFile)).isFile()) {
-        state_.HeightmapFile = kFallbackHeightmap;
+    if (!QFileInfo(QString::fromStdString(state_.HeightmapPath)).isFile()) {
+        state_.SetHeightmapFile(kFallbackHeightmap);
     }
-    Image1->SetPicture(ReadPicture(state_.HeightmapFile));
+    atLine(6, [this] { Image1->SetPicture(ReadPicture(state_.HeightmapPath)); });
 }
 
 }  // namespace orvalis

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "raster/Cancellation.h"
+
 namespace orvalis::cli {
 
 // Wrong use of the command line: reported with exit code 2.
@@ -16,7 +18,8 @@ public:
 // thrown as any other exception (exit code 1); the output goes to stdout.
 int RunInfo(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
-int RunGenerate(const std::vector<std::string>& args);
+// Generate stops with RunCancelled, having removed its files, once `stop` is set.
+int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop);
 
 // Usage texts, shown by --help and after a usage error.
 extern const char* const kInfoUsage;

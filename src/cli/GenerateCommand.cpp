@@ -30,10 +30,17 @@ const char* const kGenerateUsage =
     "    --light-dir DEG          light direction, 0 .. 360 (default: 90)\n"
     "    --sun-pos P              sun position, 0 .. 400 (default: 50)\n"
     "    --no-lighting            no lightmap, no lm.bmp\n"
-    "    --output FILE            write the texture to FILE (which must not exist yet)\n"
-    "    --output-dir DIR         write the first free terrain_tex*.bmp in DIR\n"
+    "    --output FILE            write the texture to FILE, which must not exist yet,\n"
+    "                             and the lightmap to FILE's name + _lm.bmp beside it\n"
+    "                             (tex.bmp: tex_lm.bmp), which must not exist either\n"
+    "    --output-dir DIR         write the first free terrain_tex*.bmp in DIR, and\n"
+    "                             the lightmap to DIR/lm.bmp, replacing it\n"
+    "    --lightmap FILE          write the lightmap to FILE, which must not exist yet\n"
     "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
-    "    --quiet                  print neither progress nor the result line";
+    "    --quiet                  print neither progress nor the result line\n"
+    "                             Files appear only when the run completes; a run that\n"
+    "                             fails or is interrupted (SIGINT, SIGTERM, SIGHUP:\n"
+    "                             exit code 128 + signal) leaves nothing behind.";
 
 namespace {
 
@@ -48,6 +55,7 @@ struct GenerateOptions {
     bool UseLighting = true;
     std::optional<std::string> Output;
     std::optional<std::string> OutputDir;
+    std::optional<std::string> Lightmap;
     int Threads = 0;
     bool Quiet = false;
 };
@@ -104,12 +112,17 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--no-lighting") options.UseLighting = false;
         else if (option == "--output") options.Output = value();
         else if (option == "--output-dir") options.OutputDir = value();
+        else if (option == "--lightmap") options.Lightmap = value();
         else if (option == "--threads") options.Threads = number(1, 1024);
         else if (option == "--quiet") options.Quiet = true;
         else FailUsage("unknown option '" + option + "'");
     }
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
     if (options.Output && options.Output->empty()) FailUsage("--output needs a file name");
+    if (options.Lightmap && options.Lightmap->empty()) FailUsage("--lightmap needs a file name");
+    if (options.Lightmap && !options.UseLighting) {
+        FailUsage("--lightmap and --no-lighting exclude each other");
+    }
     return options;
 }
 
@@ -161,40 +174,57 @@ private:
     int percent_ = -1;
 };
 
-struct OutputChoice {
-    std::string Path;  // as shown in the result line
-    std::string LightmapPath;
+// The files of one run, claimed before the work begins.
+struct OutputFiles {
+    std::string Shown;  // the texture's path as the result line shows it
+    ResultFile Texture;
+    std::optional<ResultFile> Lightmap;
 };
 
-OutputChoice ChooseOutput(const GenerateOptions& options) {
+ResultFile ClaimDefaultName(const GenerateOptions& options) {
     namespace fs = std::filesystem;
-    if (options.Output) {
-        // A generated texture never replaces an earlier file, named or not.
+    const fs::path folder = options.OutputDir.value_or("");
+    if (options.OutputDir) {
         std::error_code error;
-        if (fs::exists(fs::symlink_status(*options.Output, error))) {
-            throw RasterError(*options.Output, "already exists; choose another name");
-        }
-        const fs::path parent = fs::path(*options.Output).parent_path();
-        return {*options.Output, (parent / kLightmapFileName).string()};
+        const fs::file_status status = fs::status(folder, error);
+        if (!fs::exists(status)) throw RasterError(folder.string(), "no such folder");
+        if (!fs::is_directory(status)) throw RasterError(folder.string(), "is not a folder");
     }
-    const fs::path folder = options.OutputDir.value_or(".");
-    std::error_code error;
-    const fs::file_status status = fs::status(folder, error);
-    if (!fs::exists(status)) throw RasterError(folder.string(), "no such folder");
-    if (!fs::is_directory(status)) throw RasterError(folder.string(), "is not a folder");
-    const std::optional<std::string> name = ChooseOutputName(folder);
-    if (!name) {
-        throw std::runtime_error(folder.string() +
+    std::optional<ResultFile> claimed = ClaimOutputName(folder);
+    if (!claimed) {
+        throw std::runtime_error((options.OutputDir ? folder.string() : ".") +
                                  ": terrain_tex.bmp and terrain_tex0.bmp .. "
                                  "terrain_tex65534.bmp all exist; nothing was written");
     }
-    if (!options.OutputDir) return {*name, kLightmapFileName};
-    return {(folder / *name).string(), (folder / kLightmapFileName).string()};
+    return std::move(*claimed);
+}
+
+// A named texture brings its own lightmap name, so that it never touches a
+// lightmap of another run; only the numbered textures share "lm.bmp".
+std::string LightmapBeside(const std::string& output) {
+    const std::filesystem::path path(output);
+    return (path.parent_path() / (path.stem().string() + "_lm.bmp")).string();
+}
+
+OutputFiles ClaimOutputs(const GenerateOptions& options) {
+    ResultFile texture =
+        options.Output ? ResultFile::Claim(*options.Output) : ClaimDefaultName(options);
+    const std::string shown = texture.Path();
+    OutputFiles files{shown, std::move(texture), std::nullopt};
+    if (!options.UseLighting) return files;
+    if (options.Lightmap || options.Output) {
+        files.Lightmap.emplace(
+            ResultFile::Claim(options.Lightmap.value_or(LightmapBeside(*options.Output))));
+    } else {
+        const std::filesystem::path folder = options.OutputDir.value_or("");
+        files.Lightmap.emplace(ResultFile::Replacing((folder / kLightmapFileName).string()));
+    }
+    return files;
 }
 
 }  // namespace
 
-int RunGenerate(const std::vector<std::string>& args) {
+int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     if (args.size() == 1 && (args.front() == "--help" || args.front() == "-h")) {
         std::printf("Usage: orvalis-cli COMMAND\n%s\n", kGenerateUsage);
         return 0;
@@ -213,6 +243,7 @@ int RunGenerate(const std::vector<std::string>& args) {
     settings.UseLighting = options.UseLighting;
     settings.Light = options.Light;
     settings.Run.Threads = options.Threads;
+    settings.Run.Cancel = &stop;
 
     TerminalProgress progress;
     if (!options.Quiet && isatty(STDERR_FILENO)) {
@@ -220,20 +251,28 @@ int RunGenerate(const std::vector<std::string>& args) {
     }
 
     const auto start = std::chrono::steady_clock::now();
-    const OutputChoice output = ChooseOutput(options);
     TDibBuffer lightmap;
+    std::string shown;
     try {
-        GenerateTexture(settings, output.Path, output.LightmapPath, lightmap);
-    } catch (...) {
+        OutputFiles files = ClaimOutputs(options);
+        shown = files.Shown;
+        GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
+                        lightmap);
+    } catch (const RunCancelled&) {
         progress.Clear();
         throw;
+    } catch (const std::exception& error) {
+        progress.Clear();
+        if (shown.empty()) throw;
+        // The claimed names and the staging files are gone again.
+        throw std::runtime_error(std::string(error.what()) + " (nothing was saved)");
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     progress.Clear();
 
     if (!options.Quiet) {
-        std::printf("%s saved (%lldms)\n", output.Path.c_str(),
+        std::printf("%s saved (%lldms)\n", shown.c_str(),
                     static_cast<long long>(elapsed.count()));
     }
     return 0;

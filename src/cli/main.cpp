@@ -1,3 +1,6 @@
+#include <signal.h>
+
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -8,6 +11,42 @@
 namespace {
 
 using orvalis::cli::UsageError;
+
+orvalis::CancelFlag g_stopRequested{false};
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+// Only what is safe in a signal handler: the work sees the flag between rows
+// and between blocks of a write, and undoes its files as it unwinds.
+extern "C" void RequestStop(int signal) {
+    g_stopSignal = signal;
+    g_stopRequested.store(true);
+}
+
+// The first SIGINT, SIGTERM or SIGHUP asks for a clean stop; a repeated one
+// ends the program at once.
+void StopOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+const char* SignalName(int signal) {
+    switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "a signal";
+    }
+}
+
+// As a shell reports a program that a signal ended: 128 + the signal.
+int ReportStop() {
+    std::fprintf(stderr, "orvalis-cli: stopped by %s; nothing was saved\n",
+                 SignalName(g_stopSignal));
+    return 128 + g_stopSignal;
+}
 
 void PrintHelp() {
     std::printf(
@@ -35,7 +74,10 @@ int Dispatch(const std::vector<std::string>& words) {
     }
     if (command == "info") return orvalis::cli::RunInfo(args);
     if (command == "convert") return orvalis::cli::RunConvert(args);
-    if (command == "generate") return orvalis::cli::RunGenerate(args);
+    if (command == "generate") {
+        StopOnSignals();
+        return orvalis::cli::RunGenerate(args, g_stopRequested);
+    }
     throw UsageError("unknown command '" + command + "' (try --help)");
 }
 
@@ -48,6 +90,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvalis-cli: error: %s\n", e.what());
         return 2;
     } catch (const std::exception& e) {
+        // A failure while stopping (an interrupted read) is part of the stop.
+        if (g_stopRequested.load()) return ReportStop();
         std::fprintf(stderr, "orvalis-cli: error: %s\n", e.what());
         return 1;
     }

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
-#include <random>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "raster/AtomicFile.h"
 #include "raster/DibBuffer.h"
 #include "raster/InputFile.h"
 #include "raster/RasterError.h"
@@ -46,8 +46,6 @@ std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
     std::memcpy(&value, bytes.data() + offset, sizeof value);
     return value;
 }
-
-std::string SystemReason() { return std::strerror(errno); }
 
 bool IsAcceptedHeaderSize(std::uint32_t size) {
     return size == kCoreHeaderSize || size == kInfoHeaderSize || size == 52 || size == 56 ||
@@ -176,39 +174,6 @@ std::size_t PaletteBytes(const BitmapInfoHeader& header) {
 void PutU16(std::uint8_t* at, std::uint16_t value) { std::memcpy(at, &value, sizeof value); }
 void PutU32(std::uint8_t* at, std::uint32_t value) { std::memcpy(at, &value, sizeof value); }
 
-// A name beside the target that no other writer picks.
-std::string TemporaryNameFor(const std::string& path) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", std::random_device{}());
-    return path + suffix;
-}
-
-// Writes the parts into a temporary file beside the target and renames it
-// over the target, so that a failed write leaves an earlier file intact.
-void WriteFileAtomically(const std::string& path,
-                         std::initializer_list<std::span<const std::uint8_t>> parts) {
-    const std::string temporary = TemporaryNameFor(path);
-    std::FILE* file = std::fopen(temporary.c_str(), "wbx");
-    if (!file) throw RasterError(path, "cannot be written (" + SystemReason() + ")");
-    std::string failure;  // the first thing that went wrong, if anything did
-    const auto noteFailure = [&failure] {
-        if (failure.empty()) failure = "writing failed (" + SystemReason() + ")";
-    };
-    for (const auto part : parts) {
-        if (failure.empty() && std::fwrite(part.data(), 1, part.size(), file) != part.size()) {
-            noteFailure();
-        }
-    }
-    if (std::fflush(file) != 0) noteFailure();
-    if (std::fclose(file) != 0) noteFailure();
-    if (failure.empty()) {
-        if (std::rename(temporary.c_str(), path.c_str()) == 0) return;
-        failure = "cannot be replaced (" + SystemReason() + ")";
-    }
-    std::remove(temporary.c_str());
-    throw RasterError(path, failure);
-}
-
 }  // namespace
 
 std::uint32_t ParseBmpHeader(std::span<const std::uint8_t> fileStart, BitmapInfo& info) {
@@ -297,7 +262,7 @@ void TDibBuffer::ReadBmpFile(const std::string& path) {
     if (reused) std::memset(pixels + count, 0, pixelBytes - count);
 }
 
-void TDibBuffer::WriteBmpFile(const std::string& path) const {
+void TDibBuffer::WriteBmpFile(const std::string& path, const CancelFlag* cancel) const {
     if (IsEmpty()) throw RasterError(path, "there is no picture to write");
     const std::size_t paletteBytes = PaletteBytes(info_.Header);
     const std::size_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + paletteBytes;
@@ -317,7 +282,7 @@ void TDibBuffer::WriteBmpFile(const std::string& path) const {
     // The header with the buffer's own values, then the colour table or masks.
     std::memcpy(&head[kFileHeaderSize], &info_, kInfoHeaderSize + paletteBytes);
 
-    WriteFileAtomically(path, {head, {PixelData(), PixelBytes()}});
+    WriteFileAtomically(path, {head, {PixelData(), PixelBytes()}}, cancel);
 }
 
 }  // namespace orvalis

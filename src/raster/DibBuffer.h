@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "raster/BitmapInfo.h"
+#include "raster/Cancellation.h"
 #include "raster/PixelColour.h"
 
 namespace orvalis {
@@ -74,8 +75,9 @@ public:
     // --- Files (BmpFile.cpp) -------------------------------------------------
     void ReadBmpFile(const std::string& path);
     // Writes a temporary file beside the target and renames it over the
-    // target, so a failed write never destroys an earlier good file.
-    void WriteBmpFile(const std::string& path) const;
+    // target, so a failed write never destroys an earlier good file. A set
+    // cancel flag stops the write (RunCancelled) and removes the temporary.
+    void WriteBmpFile(const std::string& path, const CancelFlag* cancel = nullptr) const;
     // Expand run-length data into a buffer that already has the file's format.
     void DecodeRle8(std::span<const std::uint8_t> data);
     void DecodeRle4(std::span<const std::uint8_t> data);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <utility>
 #include <stdexcept>
 #include <system_error>
 
@@ -64,33 +65,68 @@ void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
     }
 }
 
+namespace {
+
+TDibBuffer BlendHeightmap(const GenerateSettings& settings) {
+    TDibBuffer heightmap;
+    heightmap.ReadBmpFile(settings.HeightmapFile);
+    if (heightmap.IsEmpty()) throw RasterError(settings.HeightmapFile, "the picture is empty");
+    return BlendTexture(heightmap, settings.Tiles, settings.TextureSize, settings.Run);
+}
+
+void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
+                     ResultFile* lightmapFile, TDibBuffer& lightmap) {
+    if (settings.UseLighting && lightmapFile == nullptr) {
+        throw std::invalid_argument("a lit generation needs a lightmap file");
+    }
+    const CancelFlag* const cancel = settings.Run.Cancel;
+    ThrowIfCancelled(cancel);
+    TDibBuffer texture = BlendHeightmap(settings);
+    if (settings.BlendDone) settings.BlendDone(texture);
+    TDibBuffer shaded;
+    if (settings.UseLighting) {
+        BuildLightmap(settings.HeightmapFile, settings.Light, shaded, lightmapFile->StagingPath(),
+                      settings.Run);
+        ThrowIfCancelled(cancel);
+        ApplyLightmap(texture, shaded);
+    }
+    texture.WriteBmpFile(textureFile.StagingPath(), cancel);
+    textureFile.Commit();
+    if (!settings.UseLighting) return;
+    try {
+        lightmapFile->Commit();
+    } catch (...) {
+        textureFile.Withdraw();
+        throw;
+    }
+    lightmap = std::move(shaded);
+}
+
+}  // namespace
+
+void GenerateTexture(const GenerateSettings& settings, ResultFile& texture,
+                     ResultFile* lightmapFile, TDibBuffer& lightmap) {
+    CheckSettings(settings);
+    GenerateChecked(settings, texture, lightmapFile, lightmap);
+}
+
 void GenerateTexture(const GenerateSettings& settings, const std::string& outputPath,
                      const std::string& lightmapPath, TDibBuffer& lightmap) {
     CheckSettings(settings);
-    // The blend hands back the bytes it wrote, so the texture is not read back.
-    TDibBuffer texture = SynthesizeTexture(settings.HeightmapFile, outputPath, settings.Tiles,
-                                           settings.TextureSize, settings.Run);
-    if (settings.BlendWritten) settings.BlendWritten(outputPath);
-    if (settings.UseLighting) {
-        BuildLightmap(settings.HeightmapFile, settings.Light, lightmap, lightmapPath,
-                      settings.Run);
-        ApplyLightmap(texture, lightmap);
-    }
-    // Written a second time even when unlit: every generation writes the file twice.
-    texture.WriteBmpFile(outputPath);
+    ResultFile texture = ResultFile::Claim(outputPath);
+    ResultFile lightmapFile = ResultFile::Replacing(lightmapPath);
+    GenerateChecked(settings, texture, &lightmapFile, lightmap);
 }
 
-std::optional<std::string> ChooseOutputName(const std::filesystem::path& folder) {
+std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder) {
     // Any directory entry blocks a name, a dangling link included: writing
     // through it would land somewhere else.
-    const auto isFree = [&folder](const std::string& name) {
-        std::error_code error;
-        return !std::filesystem::exists(std::filesystem::symlink_status(folder / name, error));
+    const auto claim = [&folder](const std::string& name) {
+        return ResultFile::TryClaim((folder / name).string());
     };
-    if (isFree("terrain_tex.bmp")) return "terrain_tex.bmp";
+    if (auto claimed = claim("terrain_tex.bmp")) return claimed;
     for (int n = 0; n <= kLastNumberedName; ++n) {
-        std::string name = "terrain_tex" + std::to_string(n) + ".bmp";
-        if (isFree(name)) return name;
+        if (auto claimed = claim("terrain_tex" + std::to_string(n) + ".bmp")) return claimed;
     }
     return std::nullopt;
 }

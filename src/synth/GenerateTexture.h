@@ -7,6 +7,7 @@
 #include <string>
 
 #include "raster/DibBuffer.h"
+#include "raster/ResultFile.h"
 #include "synth/BandBlend.h"
 #include "synth/Lightmap.h"
 #include "synth/Progress.h"
@@ -25,15 +26,24 @@ struct GenerateSettings {
     bool UseLighting = true;
     LightSettings Light;
     RunOptions Run;
-    // Called once the unlit texture has been written, with its path.
-    std::function<void(const std::string&)> BlendWritten;
+    // Called on the generating thread once the blend is done, with the unlit
+    // texture (a window shows it while the lighting runs).
+    std::function<void(const TDibBuffer& unlit)> BlendDone;
 };
 
-// One whole generation: blend and write the texture to outputPath; when
-// lighting is on, build the lightmap (written to lightmapPath and left in
-// `lightmap`), stretch it to the texture's size if needed and multiply it
-// in; then write the texture again. Inputs are checked before any file is
-// written; every write replaces its file only when complete.
+// One whole generation: blend; when lighting is on, build the lightmap,
+// stretch it to the texture's size if needed and multiply it in. The texture
+// and the lightmap go to staging files, and only a run that has done
+// everything commits them: the texture first, then the lightmap (needed when
+// lighting is on), taking the texture back if the lightmap cannot be
+// committed. So a run that fails or is cancelled (RunCancelled) leaves
+// nothing under either name and no staging file, and an earlier lightmap
+// stays. `lightmap` receives the new lightmap only when the run completes.
+void GenerateTexture(const GenerateSettings& settings, ResultFile& texture,
+                     ResultFile* lightmapFile, TDibBuffer& lightmap);
+
+// The same with the texture claimed under outputPath (which must not exist)
+// and the lightmap replacing lightmapPath.
 void GenerateTexture(const GenerateSettings& settings, const std::string& outputPath,
                      const std::string& lightmapPath, TDibBuffer& lightmap);
 
@@ -41,8 +51,10 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
 // texture's size when their sizes (or row orders) differ.
 void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap);
 
-// "terrain_tex.bmp", then "terrain_tex0.bmp" .. "terrain_tex65534.bmp": the
-// first name under which no file exists in folder; none when all exist.
-std::optional<std::string> ChooseOutputName(const std::filesystem::path& folder);
+// Claims the first of "terrain_tex.bmp", "terrain_tex0.bmp" ..
+// "terrain_tex65534.bmp" in folder (empty: the current folder) under which
+// nothing exists; none when all are taken. Raises RasterError when the
+// folder cannot take a file.
+std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder);
 
 }  // namespace orvalis

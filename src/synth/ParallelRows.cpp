@@ -24,12 +24,14 @@ int ThreadCount(int requested) {
 
 // What the workers and the waiting thread share; guarded by Mutex.
 struct RowWork {
-    RowWork(std::int32_t rows, std::int32_t bands, const RowBandBody& body)
-        : Rows(rows), Bands(bands), Body(body) {}
+    RowWork(std::int32_t rows, std::int32_t bands, const RowBandBody& body,
+            const CancelFlag* cancel)
+        : Rows(rows), Bands(bands), Body(body), Cancel(cancel) {}
 
     const std::int32_t Rows;
     const std::int32_t Bands;
     const RowBandBody& Body;
+    const CancelFlag* const Cancel;
     RowTally Tally{*this};
 
     std::mutex Mutex;
@@ -88,7 +90,9 @@ struct RowWork {
     }
 };
 
+// A stop request ends the band here, between two rows, as any failure does.
 void RowTally::RowDone() {
+    ThrowIfCancelled(work_.Cancel);
     {
         std::lock_guard lock(work_.Mutex);
         ++work_.RowsDone;
@@ -101,7 +105,8 @@ void ParallelRowBands(std::int32_t rows, const RunOptions& options, SynthesisSta
     if (rows <= 0) return;
     const auto threads = static_cast<int>(std::min<std::int64_t>(ThreadCount(options.Threads), rows));
     const auto bands = static_cast<std::int32_t>(std::min<std::int64_t>(rows, threads * kBandsPerThread));
-    RowWork work(rows, bands, body);
+    ThrowIfCancelled(options.Cancel);
+    RowWork work(rows, bands, body, options.Cancel);
     work.WorkersRunning = threads;
     {
         // Declared after `work`, so the threads are joined before it goes,

@@ -21,7 +21,8 @@ private:
 };
 
 // Works on the contiguous rows [firstRow, endRow) in order and calls
-// tally.RowDone() after each one.
+// tally.RowDone() after each one, which raises RunCancelled once the run is
+// asked to stop.
 using RowBandBody =
     std::function<void(std::int32_t firstRow, std::int32_t endRow, RowTally& tally)>;
 using RowBody = std::function<void(std::int32_t row)>;
@@ -30,7 +31,8 @@ using RowBody = std::function<void(std::int32_t row)>;
 // count) and runs body on every band with options.Threads worker threads
 // (0: one per core). The calling thread only waits and calls options.Progress
 // with `stage` as rows finish and once more at the end. The first exception a
-// body throws stops the work and is rethrown here. A body whose result does
+// body throws stops the work and is rethrown here; a set options.Cancel
+// stops it after the rows in hand with RunCancelled. A body whose result does
 // not depend on where the bands begin gives the same result for every thread
 // count.
 void ParallelRowBands(std::int32_t rows, const RunOptions& options, SynthesisStage stage,

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "raster/Cancellation.h"
+
 namespace orvalis {
 
 enum class SynthesisStage { Blend, Lightmap };
@@ -10,10 +12,12 @@ enum class SynthesisStage { Blend, Lightmap };
 // started the work (never on a worker), so a window may repaint from it.
 using ProgressCallback = std::function<void(SynthesisStage stage, int rowsDone, int rowsTotal)>;
 
-// How a stage runs: how many threads (0: all cores) and whom to tell.
+// How a stage runs: how many threads (0: all cores), whom to tell, and the
+// flag that asks it to stop (none: it runs to its end). Copies share the flag.
 struct RunOptions {
     int Threads = 0;
     ProgressCallback Progress;
+    const CancelFlag* Cancel = nullptr;
 };
 
 }  // namespace orvalis

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "raster/AtomicFile.h"
 #include "raster/DisplayPath.h"
 #include "raster/InputFile.h"
 #include "raster/RasterError.h"
@@ -107,24 +108,9 @@ void WriteTextureInfo(const std::string& path, const TextureInfo& info) {
     }
     for (const std::string& value : values) CheckStorable(path, value);
 
-    const std::string temporary = path + ".partial";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string& value : values) out << value << "\r\n";
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw RasterError(path, "cannot be written");
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw RasterError(path, "cannot be written: " + error.message());
-    }
+    std::string text;
+    for (const std::string& value : values) text += value + "\r\n";
+    WriteFileAtomically(path, {{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}});
 }
 
 }  // namespace orvalis

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QPushButton>
+#include <QTest>
 
 #include "raster/DibBuffer.h"
 
@@ -78,6 +79,15 @@ std::unique_ptr<TForm1> FormFixture::MakeSampleForm() {
 void FormFixture::Load(TForm1& form, const std::string& name) {
     dialogs.Answers = {QString::fromStdString(Root(name))};
     form.Button1->click();
+}
+
+void FormFixture::Generate(TForm1& form) {
+    form.Button3->click();
+    WaitForGeneration(form);
+}
+
+void FormFixture::WaitForGeneration(TForm1& form) {
+    EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.IsGenerating(); }, 60000));
 }
 
 void WriteOneColour(const std::string& path, int width, int height, PixelColour colour) {

@@ -63,6 +63,9 @@ protected:
     std::unique_ptr<TForm1> MakeSampleForm();
     // Load with the given texture-info file chosen.
     void Load(TForm1& form, const std::string& name);
+    // Clicks Generate and runs the event loop until the run has ended.
+    static void Generate(TForm1& form);
+    static void WaitForGeneration(TForm1& form);
 
     FakeDialogs dialogs;
 

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTest>
 
 #include "FormFixture.h"
 #include "synth/GenerateTexture.h"
@@ -21,10 +22,10 @@ protected:
 TEST_F(GenerateButtonTest, MissingHeightmapIsReportedAndChangesNothing) {
     const auto form = MakeSampleForm();
     form->State().PreviewEnabled = true;
-    form->State().HeightmapFile = "nothere.bmp";
-    form->Button3->click();
-    form->State().HeightmapFile.clear();
-    form->Button3->click();
+    form->State().SetHeightmapFile("nothere.bmp");
+    Generate(*form);
+    form->State().SetHeightmapFile("");
+    Generate(*form);
     EXPECT_EQ(dialogs.Errors, std::vector<QString>({"Heightmap nothere.bmp doesn't exist!",
                                                    "Heightmap  doesn't exist!"}));
     EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
@@ -39,7 +40,7 @@ TEST_F(GenerateButtonTest, WritesTheFirstFreeNameAndReportsIt) {
         WriteOneColour(ProgramFile(name), 1, 1, MakeColour(1, 1, 1));
     }
     const std::string untouched = ReadBytes(ProgramFile("terrain_tex2.bmp"));
-    form->Button3->click();
+    Generate(*form);
     ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
 
     EXPECT_EQ(form->State().OutputFile, "terrain_tex1.bmp");
@@ -52,22 +53,19 @@ TEST_F(GenerateButtonTest, WritesTheFirstFreeNameAndReportsIt) {
         << form->StaticText1->text().toStdString();
     EXPECT_EQ(form->ProgressBar1->maximum(), 65536);
     EXPECT_EQ(form->ProgressBar1->value(), 0);
-    EXPECT_EQ(QDir::current(), QDir(ProgramFolder()));
+    EXPECT_EQ(QDir::current(), QDir(QString::fromStdString(Root(""))));
 }
 
 TEST_F(GenerateButtonTest, HardwareLimitDecidesWhetherThePreviewMayShowIt) {
     const auto form = MakeSampleForm();
     form->UseLighting->setChecked(false);
-    // Generate leaves the program's folder current, so a relative path would
-    // no longer find the heightmap.
-    form->State().HeightmapFile = Root("hills.bmp");
     form->State().MaxTextureSize = 128;
-    form->Button3->click();
+    Generate(*form);
     EXPECT_EQ(form->TexInfo->text(), "Textur größer als Hardwarelimit! Keine Vorschau!");
     EXPECT_FALSE(form->State().PreviewEnabled);
 
     form->State().MaxTextureSize = 256;
-    form->Button3->click();
+    Generate(*form);
     EXPECT_EQ(form->TexInfo->text(), "");
     EXPECT_TRUE(form->State().PreviewEnabled);
     EXPECT_FALSE(FileExists(ProgramFile("lm.bmp")));
@@ -79,7 +77,7 @@ TEST_F(GenerateButtonTest, WritesTheSameFilesAsTheCoreGeneration) {
     emit form->StaticText2->Clicked();
     form->SunPos->setValue(120);
     form->LightDir->setValue(30);
-    form->Button3->click();
+    Generate(*form);
     ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
 
     std::array<TDibBuffer, kTileCount> tiles;
@@ -105,7 +103,7 @@ TEST_F(GenerateButtonTest, TileWithoutPictureIsNamedAndNothingIsWritten) {
     const auto form = MakeForm();  // no "default.txt": empty tile pictures
     dialogs.Answers = {QString::fromStdString(Root("hills.bmp"))};
     emit form->Image1->Clicked();
-    form->Button3->click();
+    Generate(*form);
     ASSERT_EQ(dialogs.Errors.size(), 2u);
     EXPECT_TRUE(dialogs.Errors[1].contains("tile", Qt::CaseInsensitive))
         << dialogs.Errors[1].toStdString();
@@ -118,11 +116,64 @@ TEST_F(GenerateButtonTest, ProgramFolderThatCannotBeWrittenIsNamed) {
     WriteLines("default.txt", kSampleLines);
     const std::string missingFolder = Root("no/such/folder");
     const auto form = MakeForm(QString::fromStdString(missingFolder));
-    form->Button3->click();
+    Generate(*form);
     ASSERT_EQ(dialogs.Errors.size(), 1u);
     EXPECT_TRUE(dialogs.Errors[0].contains(QString::fromStdString(missingFolder)));
     EXPECT_FALSE(FileExists(Root("terrain_tex.bmp")));
     EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
+}
+
+// The heightmap named relative in "default.txt" stays the one read at
+// start-up when the current folder changes; Save still writes the text.
+TEST_F(GenerateButtonTest, RelativePathsStayAsResolvedWhenTheCurrentFolderChanges) {
+    const auto form = MakeSampleForm();
+    form->UseLighting->setChecked(false);
+    ASSERT_TRUE(QDir::setCurrent(ProgramFolder()));
+    Generate(*form);
+    ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+    EXPECT_TRUE(FileExists(ProgramFile("terrain_tex.bmp")));
+    dialogs.Answers = {QString::fromStdString(Root("saved.txt"))};
+    form->Button2->click();
+    EXPECT_NE(ReadBytes(Root("saved.txt")).find("\r\nhills.bmp\r\n"), std::string::npos);
+}
+
+// While a run works, only the Cancel button and Esc reach the window; either
+// stops it, and the run leaves nothing behind.
+TEST_F(GenerateButtonTest, CancelStopsTheRunAndLeavesNothing) {
+    auto form = MakeSampleForm();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    WriteOneColour(ProgramFile("lm.bmp"), 1, 1, MakeColour(1, 2, 3));
+    const std::string earlierLightmap = ReadBytes(ProgramFile("lm.bmp"));
+    const QImage heightmapShown = form->Image1->Shown();
+    for (int i = 0; i < 4; ++i) emit form->StaticText2->Clicked();  // 4096
+    for (const bool byEscape : {false, true}) {
+        SCOPED_TRACE(byEscape ? "Esc" : "Cancel button");
+        form->Button3->click();
+        ASSERT_TRUE(form->IsGenerating());
+        EXPECT_EQ(form->Button3->text(), "Cancel");
+        dialogs.Answers = {QString::fromStdString(Root("other.txt"))};
+        QTest::mouseClick(form->Button1, Qt::LeftButton);  // "Load" is blocked
+        EXPECT_EQ(dialogs.Answers.size(), 1u);
+        if (byEscape) {
+            QTest::keyClick(form.get(), Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(form->Button3, Qt::LeftButton);
+        }
+        WaitForGeneration(*form);
+        EXPECT_TRUE(dialogs.Errors.empty());
+        EXPECT_EQ(form->StaticText1->text(), "Generation cancelled, nothing saved");
+        EXPECT_EQ(form->Button3->text(), "Generate");
+        EXPECT_EQ(form->ProgressBar1->value(), 0);
+        EXPECT_EQ(form->Image1->Shown(), heightmapShown);
+        EXPECT_EQ(form->State().OutputFile, "");
+        EXPECT_EQ(ProgramFolderFiles(), QStringList{"lm.bmp"});
+        EXPECT_EQ(ReadBytes(ProgramFile("lm.bmp")), earlierLightmap);
+    }
+    // Closing the window stops a run as well.
+    form->Button3->click();
+    form.reset();
+    EXPECT_EQ(ProgramFolderFiles(), QStringList{"lm.bmp"});
 }
 
 }  // namespace

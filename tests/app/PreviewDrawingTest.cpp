@@ -48,7 +48,7 @@ protected:
 
     void Generate(TForm1& form) {
         form.PageControl->setCurrentIndex(0);
-        form.Button3->click();
+        FormFixture::Generate(form);
         ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
         ASSERT_TRUE(form.State().PreviewEnabled);
     }
@@ -148,7 +148,7 @@ TEST_F(PreviewDrawingTest, UnreadableFilesAreReportedAndFramesGoOn) {
     EXPECT_EQ(Middle(DrawFrame(*form)), qRgb(255, 255, 255));
 
     form->PageControl->setCurrentIndex(0);
-    form->State().HeightmapFile = Root("gone.bmp");
+    form->State().SetHeightmapFile(Root("gone.bmp"));
     EnterPreview(*form);
     ASSERT_EQ(dialogs.Errors.size(), 1u);
     EXPECT_TRUE(dialogs.Errors[0].contains("gone.bmp")) << dialogs.Errors[0].toStdString();

@@ -64,7 +64,7 @@ TEST_F(PreviewPageTest, ResolutionSwitchRebuildsTheMeshEvenWithoutATexture) {
     }
     EXPECT_EQ(form->State().PreviewMesh.Vertices.size(), 64516u);
 
-    form->State().HeightmapFile = "gone.bmp";
+    form->State().SetHeightmapFile("gone.bmp");
     emit form->StaticText4->Clicked();
     ASSERT_EQ(dialogs.Errors.size(), 1u);
     EXPECT_TRUE(dialogs.Errors[0].contains("gone.bmp")) << dialogs.Errors[0].toStdString();
@@ -81,8 +81,8 @@ TEST_F(PreviewPageTest, WithoutGlTheSetUpIsLoadedAndThePreviewStaysOff) {
     EXPECT_EQ(form->State().TileFiles[4], "tile4.bmp");
     EXPECT_EQ(form->State().TileBitmaps[4]->Width(), 8);
 
-    form->State().HeightmapFile = Root("hills.bmp");
-    form->Button3->click();
+    form->State().SetHeightmapFile(Root("hills.bmp"));
+    Generate(*form);
     ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
     EXPECT_EQ(form->TexInfo->text(), "Textur größer als Hardwarelimit! Keine Vorschau!");
     form->PageControl->setCurrentIndex(TForm1::kPreviewPage);

@@ -82,7 +82,9 @@ TEST_F(SaveLoadTest, LoadStopsAtTheFirstUnreadableTile) {
                               "red.bmp", "x", "x", "x", "x", "x"});
     Load(*form, "broken.txt");
     ASSERT_EQ(dialogs.Errors.size(), 1u);
-    EXPECT_TRUE(dialogs.Errors[0].contains("missing.bmp"));
+    for (const char* part : {"broken.txt", "line 3: ", "missing.bmp"}) {
+        EXPECT_TRUE(dialogs.Errors[0].contains(part)) << dialogs.Errors[0].toStdString();
+    }
 
     const AppState& state = form->State();
     EXPECT_EQ(state.TileFiles[1], "red.bmp");

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +12,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "common/ScratchFolderTest.h"
 #include "raster/DibBuffer.h"
@@ -119,20 +123,27 @@ TEST_F(GenerateCommandTest, OutputDirTakesItsFirstFreeName) {
 TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
     fs::remove(work_ / "default.txt");
     fs::create_directory(work_ / "res");
+    std::ofstream(work_ / "res/lm.bmp") << "another program's lightmap";
     const RunResult result =
         Generate("--heightmap in/height.bmp --tiles " + kTiles +
                  " --output res/tex.bmp --size 8 --light-dir 0 --sun-pos 400 --threads 2");
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
     EXPECT_EQ(result.Out.substr(0, 18), "res/tex.bmp saved ");
-    EXPECT_EQ(Outputs(work_ / "res"), (std::set<std::string>{"tex.bmp", "lm.bmp"}));
+    EXPECT_EQ(Outputs(work_ / "res"), (std::set<std::string>{"tex.bmp", "tex_lm.bmp", "lm.bmp"}));
+    EXPECT_EQ(ReadBytes(work_ / "res/lm.bmp"), "another program's lightmap");
 
-    // A named output is never replaced either.
+    // A named output is never replaced either, nor a named lightmap.
     const auto before = fs::last_write_time(work_ / "res/tex.bmp");
-    const RunResult again = Generate("--heightmap in/height.bmp --tiles " + kTiles +
-                                     " --output res/tex.bmp --size 8");
-    EXPECT_EQ(again.ExitCode, 1);
-    EXPECT_NE(again.Err.find("res/tex.bmp: already exists"), std::string::npos) << again.Err;
+    for (const std::string output :
+         {"--output res/tex.bmp", "--output res/new.bmp --lightmap res/lm.bmp"}) {
+        const RunResult again = Generate("--heightmap in/height.bmp --tiles " + kTiles + " " +
+                                         output + " --size 8");
+        EXPECT_EQ(again.ExitCode, 1);
+        EXPECT_NE(again.Err.find("already exists"), std::string::npos) << again.Err;
+    }
     EXPECT_EQ(fs::last_write_time(work_ / "res/tex.bmp"), before);
+    EXPECT_EQ(Outputs(work_ / "res"), (std::set<std::string>{"tex.bmp", "tex_lm.bmp", "lm.bmp"}));
+    EXPECT_EQ(ReadBytes(work_ / "res/lm.bmp"), "another program's lightmap");
 
     // Without the tiles the info file is needed, and it is gone.
     const RunResult noInfo = Generate("--heightmap in/height.bmp");
@@ -145,7 +156,7 @@ TEST_F(GenerateCommandTest, BadUsageExitsWithTwoAndWritesNothing) {
     for (const std::string arguments :
          {"--size 300x", "--size 16385", "--size", "--size +8", "--light-dir 361", "--sun-pos -1",
           "--threads 0", "--tiles a,b", "--tiles a,,c,d,e", "--bogus", "extra",
-          "--output a.bmp --output-dir ."}) {
+          "--output a.bmp --output-dir .", "--lightmap l.bmp --no-lighting"}) {
         SCOPED_TRACE(arguments);
         const RunResult result = Generate(arguments);
         EXPECT_EQ(result.ExitCode, 2);
@@ -177,6 +188,73 @@ TEST_F(GenerateCommandTest, MissingFilesAreNamedAndNothingIsWritten) {
 
     fs::remove(work_ / "short.txt");
     EXPECT_TRUE(Outputs().empty());
+}
+
+// Several runs into one folder at once: every run that reports success leaves
+// a complete file of its own under the name it reports.
+TEST_F(GenerateCommandTest, OverlappingRunsEachKeepTheirOwnFile) {
+    constexpr int kRounds = 20, kRuns = 6;
+    ASSERT_EQ(Generate("--no-lighting --size 48 --output reference.bmp --quiet").ExitCode, 0);
+    const std::string reference = ReadBytes(work_ / "reference.bmp");
+    fs::create_directory(work_ / "out");
+    std::string command = "cd " + work_.string() + " && for i in";
+    for (int i = 0; i < kRuns; ++i) command.append(" ").append(std::to_string(i));
+    command += std::string("; do (") + ORVALIS_BIN_DIR +
+               "/orvalis-cli generate --no-lighting --size 48 --output-dir out >out$i.txt 2>&1;"
+               " echo $? >>out$i.txt) & done; wait";
+    const std::regex savedThenZero("(out/terrain_tex[0-9]*\\.bmp) saved \\([0-9]+ms\\)\n0\n");
+    int successes = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        for (int i = 0; i < kRuns; ++i) {
+            const std::string report = ReadBytes(work_ / ("out" + std::to_string(i) + ".txt"));
+            std::smatch saved;
+            ASSERT_TRUE(std::regex_match(report, saved, savedThenZero)) << report;
+            EXPECT_TRUE(ReadBytes(work_ / saved[1].str()) == reference) << saved[1];
+            ++successes;
+        }
+    }
+    std::set<std::string> expected = {"terrain_tex.bmp"};
+    for (int n = 0; n + 1 < successes; ++n) {
+        expected.insert("terrain_tex" + std::to_string(n) + ".bmp");
+    }
+    EXPECT_EQ(Outputs(work_ / "out"), expected);
+}
+
+// A stop signal during a long run: its exit code, and nothing left behind
+// but the earlier lightmap.
+TEST_F(GenerateCommandTest, StopSignalRemovesEverythingTheRunMade) {
+    fs::create_directory(work_ / "out");
+    std::ofstream(work_ / "out/lm.bmp") << "earlier lightmap";
+    for (const auto& [signal, exitCode, name] :
+         {std::tuple{SIGINT, 130, "SIGINT"}, {SIGTERM, 143, "SIGTERM"}, {SIGHUP, 129, "SIGHUP"}}) {
+        SCOPED_TRACE(name);
+        const fs::path err = folder_ / "stderr.txt";
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (chdir(work_.c_str()) != 0 || !freopen(err.c_str(), "w", stderr)) _exit(99);
+            const std::string program = std::string(ORVALIS_BIN_DIR) + "/orvalis-cli";
+            execl(program.c_str(), program.c_str(), "generate", "--output-dir", "out", "--size",
+                  "16384", "--threads", "1", static_cast<char*>(nullptr));
+            _exit(98);
+        }
+        // The claim shows that the run has begun; its blend takes seconds.
+        int status = 0;
+        while (!fs::exists(work_ / "out/terrain_tex.bmp")) {
+            ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << ReadBytes(err);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        kill(child, signal);
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), exitCode);
+        EXPECT_NE(ReadBytes(err).find(std::string("stopped by ") + name + "; nothing was saved"),
+                  std::string::npos)
+            << ReadBytes(err);
+        EXPECT_EQ(Outputs(work_ / "out"), std::set<std::string>{"lm.bmp"});
+        EXPECT_EQ(ReadBytes(work_ / "out/lm.bmp"), "earlier lightmap");
+    }
 }
 
 }  // namespace

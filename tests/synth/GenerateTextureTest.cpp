@@ -1,12 +1,18 @@
 #include "synth/GenerateTexture.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "raster/RasterError.h"
@@ -57,6 +63,30 @@ protected:
 
     void Touch(const std::string& name) const { std::ofstream(folder_ / name) << "x"; }
 
+    // The name a claim takes now; the claim ends at once.
+    std::optional<std::string> NextFreeName() const {
+        const std::optional<ResultFile> claimed = ClaimOutputName(folder_);
+        if (!claimed) return std::nullopt;
+        return fs::path(claimed->Path()).filename().string();
+    }
+
+    // Every file of the folder with its bytes ("<folder>" for a folder).
+    std::map<std::string, std::string> Contents() const {
+        std::map<std::string, std::string> contents;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            contents[entry.path().filename().string()] =
+                entry.is_directory() ? "<folder>" : ReadBytes(entry.path());
+        }
+        return contents;
+    }
+
+    // Keeps the unlit texture in "unlit.bmp" when the blend hands it over.
+    void KeepUnlit() {
+        settings_.BlendDone = [this](const TDibBuffer& unlit) {
+            unlit.WriteBmpFile(PathOf("unlit.bmp"));
+        };
+    }
+
     void Generate(const std::string& output = "texture.bmp") {
         GenerateTexture(settings_, PathOf(output), PathOf(kLightmapFileName), lightmap_);
     }
@@ -87,35 +117,30 @@ protected:
 TEST_F(GenerateTextureTest, OutputNameIsTheFirstFreeCandidate) {
     Touch("terrain_tex0.bmp");
     Touch("terrain_tex1.bmp");
-    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex.bmp");
+    EXPECT_EQ(NextFreeName(), "terrain_tex.bmp");
     Touch("terrain_tex.bmp");
-    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex2.bmp");
+    EXPECT_EQ(NextFreeName(), "terrain_tex2.bmp");
     fs::remove(folder_ / "terrain_tex1.bmp");
-    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex1.bmp");  // with 0 and 2 present
+    EXPECT_EQ(NextFreeName(), "terrain_tex1.bmp");  // with 0 and 2 present
     for (int n = 1; n <= 9; ++n) Touch("terrain_tex" + std::to_string(n) + ".bmp");
-    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex10.bmp");
+    EXPECT_EQ(NextFreeName(), "terrain_tex10.bmp");
 }
 
 TEST_F(GenerateTextureTest, AnyEntryBlocksANameUntilNoneIsLeft) {
     fs::create_directory(folder_ / "terrain_tex.bmp");
     fs::create_symlink(folder_ / "nowhere.bmp", folder_ / "terrain_tex0.bmp");
     for (int n = 1; n <= 65533; ++n) Touch("terrain_tex" + std::to_string(n) + ".bmp");
-    EXPECT_EQ(ChooseOutputName(folder_), "terrain_tex65534.bmp");
+    EXPECT_EQ(NextFreeName(), "terrain_tex65534.bmp");
     Touch("terrain_tex65534.bmp");
-    EXPECT_EQ(ChooseOutputName(folder_), std::nullopt);
+    EXPECT_EQ(NextFreeName(), std::nullopt);
 }
 
 TEST_F(GenerateTextureTest, UnlitRunKeepsTheBlendAndWritesNoLightmap) {
     settings_.UseLighting = false;
-    std::vector<std::string> announced;
-    std::string unlitBytes;
-    settings_.BlendWritten = [&](const std::string& path) {
-        announced.push_back(path);
-        unlitBytes = ReadBytes(path);
-    };
+    KeepUnlit();
     Generate();
 
-    EXPECT_EQ(announced, std::vector<std::string>{PathOf("texture.bmp")});
+    const std::string unlitBytes = ReadBytes(PathOf("unlit.bmp"));
     EXPECT_EQ(ReadBytes(PathOf("texture.bmp")), unlitBytes);
     EXPECT_FALSE(fs::exists(PathOf(kLightmapFileName)));
     EXPECT_TRUE(lightmap_.IsEmpty());
@@ -124,9 +149,10 @@ TEST_F(GenerateTextureTest, UnlitRunKeepsTheBlendAndWritesNoLightmap) {
 
 TEST_F(GenerateTextureTest, LitRunMultipliesTheLightmapIn) {
     settings_.TextureSize = 16;
-    TDibBuffer unlit;
-    settings_.BlendWritten = [&](const std::string& path) { unlit.ReadBmpFile(path); };
+    KeepUnlit();
     Generate();
+    TDibBuffer unlit;
+    unlit.ReadBmpFile(PathOf("unlit.bmp"));
 
     TDibBuffer lit, written;
     lit.ReadBmpFile(PathOf("texture.bmp"));
@@ -140,9 +166,10 @@ TEST_F(GenerateTextureTest, LitRunMultipliesTheLightmapIn) {
 TEST_F(GenerateTextureTest, LightmapOfAnotherShapeIsStretchedAndKeepsItsSize) {
     UseHeightmap(256, 128);  // the widths match the texture's, the heights do not
     settings_.TextureSize = 256;
-    TDibBuffer unlit;
-    settings_.BlendWritten = [&](const std::string& path) { unlit.ReadBmpFile(path); };
+    KeepUnlit();
     Generate();
+    TDibBuffer unlit;
+    unlit.ReadBmpFile(PathOf("unlit.bmp"));
 
     EXPECT_EQ(lightmap_.Width(), 256);
     EXPECT_EQ(lightmap_.Height(), 128);
@@ -163,11 +190,12 @@ TEST_F(GenerateTextureTest, OneAndTwoThreadsWriteTheSameFiles) {
     EXPECT_EQ(ReadBytes(PathOf(kLightmapFileName)), oneLightmap);
 }
 
-TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierFile) {
-    std::ofstream(PathOf("texture.bmp")) << "earlier result";
+TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierLightmap) {
+    std::ofstream(PathOf(kLightmapFileName)) << "earlier lightmap";
     std::ofstream(PathOf("garbage.bmp")) << "not a picture";
     const GenerateSettings good = settings_;
     const TDibBuffer empty;
+    const auto before = Contents();
 
     const auto expectRefused = [&](const char* what, const std::string& message) {
         SCOPED_TRACE(what);
@@ -177,8 +205,7 @@ TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierFile) {
         } catch (const std::exception& e) {
             EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
         }
-        EXPECT_EQ(ReadBytes(PathOf("texture.bmp")), "earlier result");
-        EXPECT_FALSE(fs::exists(PathOf(kLightmapFileName)));
+        EXPECT_EQ(Contents(), before);
         settings_ = good;
     };
     settings_.HeightmapFile = "hills.bmp";
@@ -195,6 +222,119 @@ TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierFile) {
     expectRefused("size 0", "texture size 0");
     settings_.TextureSize = 16385;
     expectRefused("size 16385", "texture size 16385");
+}
+
+// Files beyond `bytes` fail to grow, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, previous_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+// A run that fails at any step after its name is claimed leaves the folder
+// as it was: no texture, no staging file, the earlier lightmap, and whatever
+// someone else put under the texture's name.
+TEST_F(GenerateTextureTest, FailureAtEveryStepLeavesTheFolderAsItWas) {
+    CancelFlag cancel{false};
+    struct Case {
+        const char* What;
+        std::function<void()> Before;      // before the run
+        std::function<void()> AfterBlend;  // while it runs
+        rlim_t FileSizeLimit;              // 0: none
+        std::string Message;
+        std::string TextureLeft;  // what "texture.bmp" holds afterwards; empty: nothing
+        std::string Removed;      // a file the case itself removes
+    };
+    const auto intrude = [this] { std::ofstream(PathOf("texture.bmp")) << "intruder"; };
+    const auto none = [] {};
+    // The lightmap (16 x 16) needs 822 bytes, the texture (32 x 32) 3126.
+    const std::vector<Case> cases = {
+        {"heightmap vanishes before the lightmap", none,
+         [this] { fs::remove(settings_.HeightmapFile); }, 0, "height.bmp", "", "height.bmp"},
+        {"lm.bmp cannot be replaced",
+         [this] {
+             fs::remove(PathOf(kLightmapFileName));
+             fs::create_directories(folder_ / kLightmapFileName / "inside");
+         },
+         none, 0, kLightmapFileName, "", ""},
+        {"disk full at the lightmap", none, none, 500, "File too large", "", ""},
+        {"disk full at the texture", none, none, 2000, "File too large", "", ""},
+        {"name replaced during the run", none,
+         [this] {
+             std::ofstream(PathOf("intruder.bmp")) << "intruder";
+             fs::rename(PathOf("intruder.bmp"), PathOf("texture.bmp"));
+         },
+         0, "taken by another program", "intruder", ""},
+        {"name written into during the run", none, intrude, 0, "taken by another program",
+         "intruder", ""},
+        {"name removed during the run and taken again", none,
+         [&] {
+             fs::remove(PathOf("texture.bmp"));
+             intrude();
+         },
+         0, "taken by another program", "intruder", ""},
+        {"cancelled", none, [&] { cancel = true; }, 0, "cancelled", "", ""},
+    };
+    settings_.TextureSize = 32;
+    settings_.Run.Cancel = &cancel;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        UseHeightmap(16, 16);
+        std::ofstream(PathOf(kLightmapFileName)) << "earlier lightmap";
+        cancel = false;
+        c.Before();
+        auto expected = Contents();
+        if (!c.TextureLeft.empty()) expected["texture.bmp"] = c.TextureLeft;
+        expected.erase(c.Removed);
+        settings_.BlendDone = [&c](const TDibBuffer&) { c.AfterBlend(); };
+        try {
+            std::optional<FileSizeLimit> limit;
+            if (c.FileSizeLimit != 0) limit.emplace(c.FileSizeLimit);
+            Generate();
+            ADD_FAILURE() << "no error";
+        } catch (const std::exception& e) {
+            EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Contents(), expected);
+        EXPECT_TRUE(lightmap_.IsEmpty());
+    }
+}
+
+// Threads that claim names in one folder at once all get names of their own.
+TEST_F(GenerateTextureTest, ConcurrentClaimsNeverShareAName) {
+    constexpr int kThreads = 8, kClaimsEach = 40;
+    Touch("terrain_tex3.bmp");
+    std::vector<std::vector<ResultFile>> held(kThreads);
+    {
+        std::vector<std::jthread> threads;
+        for (auto& mine : held) {
+            threads.emplace_back([this, &mine] {
+                for (int i = 0; i < kClaimsEach; ++i) mine.push_back(*ClaimOutputName(folder_));
+            });
+        }
+    }
+    std::set<std::string> names;
+    for (const auto& mine : held) {
+        for (const ResultFile& claim : mine) names.insert(claim.Path());
+    }
+    EXPECT_EQ(names.size(), std::size_t{kThreads * kClaimsEach});
+    EXPECT_EQ(names.count(PathOf("terrain_tex3.bmp")), 0u);
+    held.clear();
+    EXPECT_EQ(Contents().size(), 2u);  // the heightmap and terrain_tex3.bmp
 }
 
 }  // namespace

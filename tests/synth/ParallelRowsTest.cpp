@@ -81,5 +81,22 @@ TEST(ParallelRows, ProgressExceptionStopsTheWorkAndReachesTheCaller) {
     EXPECT_LT(afterReturn, 1000);
 }
 
+TEST(ParallelRows, CancelStopsEveryWorkerBetweenRows) {
+    for (const int threads : {1, 4}) {
+        CancelFlag cancel{false};
+        std::atomic<int> rowsRun{0};
+        RunOptions options{threads, {}, &cancel};
+        EXPECT_THROW(ParallelRows(100000, options, SynthesisStage::Lightmap,
+                                  [&](std::int32_t) {
+                                      if (++rowsRun == 100) cancel = true;
+                                  }),
+                     RunCancelled);
+        // Each worker finishes at most the row in hand.
+        EXPECT_LE(rowsRun, 100 + threads);
+        EXPECT_THROW(ParallelRows(10, options, SynthesisStage::Blend, [](std::int32_t) {}),
+                     RunCancelled);
+    }
+}
+
 }  // namespace
 }  // namespace orvalis
