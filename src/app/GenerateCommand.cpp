@@ -13,6 +13,7 @@
 #include "app/DibImage.h"
 #include "app/InputBlocker.h"
 #include "app/MainWindow.h"
+#include "app/Relight.h"
 #include "synth/GenerateTexture.h"
 
 namespace orvalis {
@@ -65,6 +66,7 @@ GenerateSettings TForm1::SettingsFromWindow(const std::string& heightmapPath) {
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
+    settings.UnlitTexture = Relighter->Prepare(heightmapPath, RelightInputs());
     blendRowsShown_ = 0;
     settings.Run.Progress = [this](SynthesisStage stage, int rowsDone, int) {
         if (stage != SynthesisStage::Blend) return;

@@ -19,4 +19,12 @@ bool ReloadPreviewTexture(THeightMap& mesh, const std::string& outputFile) {
                            GL_LINEAR_MIPMAP_LINEAR);
 }
 
+void ReplacePreviewTexture(THeightMap& mesh, std::int32_t width, std::int32_t height,
+                           const std::uint8_t* rgb) {
+    glDeleteTextures(1, &mesh.TextureId);
+    mesh.TextureId = UploadTexture(static_cast<std::uint16_t>(width),
+                                   static_cast<std::uint16_t>(height), GL_RGB, rgb, GL_LINEAR,
+                                   GL_LINEAR_MIPMAP_LINEAR);
+}
+
 }  // namespace orvalis

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "preview/PreviewMesh.h"
@@ -16,5 +17,10 @@ std::string PreviewTextureFile(const std::string& outputFile);
 // the deleted name, which binds as an empty texture, so the mesh is drawn
 // untextured. Gives the loader's result.
 bool ReloadPreviewTexture(THeightMap& mesh, const std::string& outputFile);
+
+// Deletes the mesh's texture and makes a new one, filtered as above, from
+// tightly packed RGB rows, bottom row first.
+void ReplacePreviewTexture(THeightMap& mesh, std::int32_t width, std::int32_t height,
+                           const std::uint8_t* rgb);
 
 }  // namespace orvalis

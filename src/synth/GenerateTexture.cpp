@@ -71,6 +71,7 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
     TDibBuffer texture = SynthesizeTexture(settings.HeightmapFile, outputPath, settings.Tiles,
                                            settings.TextureSize, settings.Run);
     if (settings.BlendWritten) settings.BlendWritten(outputPath);
+    if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
     if (settings.UseLighting) {
         BuildLightmap(settings.HeightmapFile, settings.Light, lightmap, lightmapPath,
                       settings.Run);

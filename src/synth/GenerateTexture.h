@@ -27,6 +27,8 @@ struct GenerateSettings {
     RunOptions Run;
     // Called once the unlit texture has been written, with its path.
     std::function<void(const std::string&)> BlendWritten;
+    // When set, receives a copy of the blended texture before it is lit.
+    TDibBuffer* UnlitTexture = nullptr;
 };
 
 // One whole generation: blend and write the texture to outputPath; when

@@ -1,0 +1,50 @@
+#include "app/KeyActivation.h"
+
+#include <utility>
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QWidget>
+
+namespace orvalis {
+
+namespace {
+
+bool IsActivationKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    return modifiers == Qt::NoModifier &&
+           (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter);
+}
+
+}  // namespace
+
+KeyActivation::KeyActivation(QWidget* control, std::function<void()> click)
+    : QObject(control), control_(control), click_(std::move(click)) {}
+
+void KeyActivation::Install(QWidget* control, std::function<void()> click) {
+    control->setFocusPolicy(Qt::StrongFocus);
+    control->installEventFilter(new KeyActivation(control, std::move(click)));
+}
+
+bool KeyActivation::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != control_) return false;
+    if (click_ && event->type() == QEvent::KeyPress &&
+        IsActivationKey(*static_cast<QKeyEvent*>(event))) {
+        click_();
+        return true;
+    }
+    // The control paints itself first; the focus frame goes on top.
+    if (event->type() == QEvent::Paint && control_->hasFocus()) {
+        static_cast<QObject*>(control_)->event(event);
+        QPainter painter(control_);
+        QStyleOptionFocusRect frame;
+        frame.initFrom(control_);
+        frame.rect = control_->rect().adjusted(1, 1, -1, -1);
+        control_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, control_);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace orvalis

@@ -1,0 +1,26 @@
+// The Lighting page's scrollbars relight the last generated texture on screen.
+#include <QCheckBox>
+#include <QScrollBar>
+
+#include "app/MainWindow.h"
+#include "app/Relight.h"
+
+namespace orvalis {
+
+// The names of the heightmap and the tiles, and the size; the relight also
+// checks that the heightmap file itself has not changed.
+QStringList TForm1::RelightInputs() const {
+    QStringList inputs{QString::fromStdString(state_.HeightmapFile),
+                       QString::number(state_.TextureSize)};
+    for (const std::string& tile : state_.TileFiles) inputs.append(QString::fromStdString(tile));
+    return inputs;
+}
+
+void TForm1::LightingMoved() {
+    if (!UseLighting->isChecked()) return;
+    Relighter->Request(LightSettings{LightDir->value(), SunPos->value()}, RelightInputs());
+}
+
+void TForm1::ShowRelit(const RelitTexture& texture) { Image1->SetPicture(texture.Picture); }
+
+}  // namespace orvalis
