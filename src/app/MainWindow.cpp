@@ -68,6 +68,7 @@ void TForm1::ConnectHandlers() {
     bind(FPSTimer, &QTimer::timeout, &TForm1::FPSTimerTimer);
     bind(IdleTimer, &QTimer::timeout, &TForm1::ApplicationEvents1Idle);
     connect(PageControl, &QTabWidget::currentChanged, this, &TForm1::PreviewPageChanged);
+    connect(PageControl, &QTabWidget::currentChanged, this, &TForm1::LightingPageChanged);
     connect(SunPos, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(LightDir, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(Relighter, &TRelight::Relit, this, &TForm1::ShowRelit);

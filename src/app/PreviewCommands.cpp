@@ -76,8 +76,7 @@ void TForm1::TabSheet3Show() {
     // A texture relit on the Lighting page is shown in place of the file.
     const RelitTexture* relit = Relighter->Last();
     if (relit) {
-        ReplacePreviewTexture(state_.PreviewMesh, relit->Texture.Width(), relit->Texture.RowCount(),
-                              relit->Rgb.data());
+        ReplacePreviewTexture(state_.PreviewMesh, relit->Texture);
     } else {
         ReloadPreviewTexture(state_.PreviewMesh, state_.OutputFile);
     }

@@ -28,34 +28,21 @@ QDateTime LastChange(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).lastModified();
 }
 
-std::vector<std::uint8_t> RgbRowsBottomUp(const TDibBuffer& texture) {
-    const std::int32_t width = texture.Width(), rows = texture.RowCount();
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * rows * 3);
-    std::uint8_t* out = rgb.data();
-    for (std::int32_t y = rows - 1; y >= 0; --y) {
-        const std::uint8_t* row = texture.RowTable(texture.BufferRow(y));
-        for (std::int32_t x = 0; x < width; ++x, out += 3, row += 3) {
-            out[0] = row[2];
-            out[1] = row[1];
-            out[2] = row[0];
-        }
-    }
-    return rgb;
-}
-
-// Runs on a pool thread. A heightmap that has become unreadable gives no
-// result; the window keeps what it shows.
+// Runs on a pool thread; without a light it only gets the terrain ready. A
+// heightmap that has become unreadable gives no result; the window keeps what
+// it shows.
 std::shared_ptr<const RelitTexture> LightAgain(const std::string& heightmapPath,
                                                std::optional<TerrainLighting>& terrain,
-                                               const TDibBuffer& unlit, LightSettings light) {
+                                               const TDibBuffer& unlit,
+                                               std::optional<LightSettings> light) {
     try {
         if (!terrain) terrain = PrepareTerrainLighting(heightmapPath);
+        if (!light) return nullptr;
         auto relit = std::make_shared<RelitTexture>();
-        relit->Light = light;
+        relit->Light = *light;
         relit->Texture.CopyFromBitmap(unlit);
-        ApplyLightmap(relit->Texture, ShadeTerrain(*terrain, light));
+        ApplyLightmap(relit->Texture, ShadeTerrain(*terrain, *light));
         relit->Picture = DibToImage(relit->Texture);
-        relit->Rgb = RgbRowsBottomUp(relit->Texture);
         return relit;
     } catch (const std::exception&) {
         return nullptr;
@@ -81,11 +68,19 @@ TDibBuffer* TRelight::Prepare(const std::string& heightmapPath, QStringList inpu
     return &source_->Unlit;
 }
 
+bool TRelight::IsCurrent(const QStringList& inputs) const {
+    return source_ && !source_->Unlit.IsEmpty() && source_->Inputs == inputs &&
+           LastChange(source_->HeightmapPath) == source_->HeightmapChanged;
+}
+
+// No job runs, so the terrain may be looked at here.
+void TRelight::Warm(const QStringList& inputs) {
+    if (!IsCurrent(inputs) || watcher_.isRunning() || source_->Terrain) return;
+    Start(std::nullopt);
+}
+
 bool TRelight::Request(const LightSettings& light, const QStringList& inputs) {
-    if (!source_ || source_->Unlit.IsEmpty() || source_->Inputs != inputs ||
-        LastChange(source_->HeightmapPath) != source_->HeightmapChanged) {
-        return false;
-    }
+    if (!IsCurrent(inputs)) return false;
     if (watcher_.isRunning()) {
         waiting_ = light;
     } else {
@@ -94,7 +89,7 @@ bool TRelight::Request(const LightSettings& light, const QStringList& inputs) {
     return true;
 }
 
-void TRelight::Start(const LightSettings& light) {
+void TRelight::Start(std::optional<LightSettings> light) {
     running_ = source_;
     watcher_.setFuture(QtConcurrent::run([source = source_, light] {
         return LightAgain(source->HeightmapPath, source->Terrain, source->Unlit, light);

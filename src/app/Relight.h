@@ -1,10 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include <QFutureWatcher>
 #include <QImage>
@@ -19,9 +17,8 @@ namespace orvalis {
 // The last generated texture lit for another light, made in memory only.
 struct RelitTexture {
     LightSettings Light;
-    TDibBuffer Texture;           // 24-bit, as the generation would write it
-    QImage Picture;               // the same, top row first, for a picture box
-    std::vector<std::uint8_t> Rgb;  // the same, tightly packed RGB rows, bottom row first
+    TDibBuffer Texture;  // 24-bit, as the generation would write it
+    QImage Picture;      // the same, top row first, for a picture box
 };
 
 // Lights the last generation's blend again when the lighting scrollbars move,
@@ -41,6 +38,10 @@ public:
     // for the generation's blend; the earlier generation is forgotten.
     TDibBuffer* Prepare(const std::string& heightmapPath, QStringList inputs);
 
+    // Reads the heightmap and builds its normal map ahead of the first light,
+    // when `inputs` are those the last blend was made from.
+    void Warm(const QStringList& inputs);
+
     // Lights the last blend for `light` when `inputs` are those it was made
     // from. False when there is nothing to relight.
     bool Request(const LightSettings& light, const QStringList& inputs);
@@ -55,7 +56,8 @@ signals:
 private:
     struct Source;
 
-    void Start(const LightSettings& light);
+    bool IsCurrent(const QStringList& inputs) const;
+    void Start(std::optional<LightSettings> light);
     void Finished();
 
     std::shared_ptr<Source> source_;

@@ -1,6 +1,7 @@
 // The Lighting page's scrollbars relight the last generated texture on screen.
 #include <QCheckBox>
 #include <QScrollBar>
+#include <QTabWidget>
 
 #include "app/MainWindow.h"
 #include "app/Relight.h"
@@ -14,6 +15,11 @@ QStringList TForm1::RelightInputs() const {
                        QString::number(state_.TextureSize)};
     for (const std::string& tile : state_.TileFiles) inputs.append(QString::fromStdString(tile));
     return inputs;
+}
+
+// The Lighting page gets the terrain ready as soon as it is shown.
+void TForm1::LightingPageChanged(int index) {
+    if (PageControl->widget(index) == TabSheet4) Relighter->Warm(RelightInputs());
 }
 
 void TForm1::LightingMoved() {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "preview/PreviewMesh.h"
+#include "raster/DibBuffer.h"
 
 namespace orvalis {
 
@@ -18,9 +18,8 @@ std::string PreviewTextureFile(const std::string& outputFile);
 // untextured. Gives the loader's result.
 bool ReloadPreviewTexture(THeightMap& mesh, const std::string& outputFile);
 
-// Deletes the mesh's texture and makes a new one, filtered as above, from
-// tightly packed RGB rows, bottom row first.
-void ReplacePreviewTexture(THeightMap& mesh, std::int32_t width, std::int32_t height,
-                           const std::uint8_t* rgb);
+// Deletes the mesh's texture and makes a new one, filtered as above, from a
+// 24-bit picture in memory.
+void ReplacePreviewTexture(THeightMap& mesh, const TDibBuffer& picture);
 
 }  // namespace orvalis

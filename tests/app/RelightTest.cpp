@@ -1,5 +1,6 @@
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTest>
 
 #include "FormFixture.h"
@@ -32,6 +33,9 @@ TEST_F(RelightTest, ScrollbarsRelightTheLastTextureInMemoryOnly) {
     const QStringList filesAfterGenerate = QDir(ProgramFolder()).entryList(QDir::Files);
     TDibBuffer saved;
     saved.ReadBmpFile(ProgramFile(form->State().OutputFile));
+    form->PageControl->setCurrentIndex(1);  // gets the terrain ready, shows nothing yet
+    WaitForRelight(*form);
+    EXPECT_EQ(form->Relighter->Last(), nullptr);
 
     form->LightDir->setValue(200);  // several moves while one is worked on
     form->SunPos->setValue(300);
@@ -48,7 +52,6 @@ TEST_F(RelightTest, ScrollbarsRelightTheLastTextureInMemoryOnly) {
     EXPECT_EQ(relit.Light.LightDir, 30);
     EXPECT_EQ(PixelBytes(relit.Texture), PixelBytes(saved));
     EXPECT_EQ(form->Image1->Shown(), relit.Picture.scaled(256, 256));
-    EXPECT_EQ(relit.Rgb.size(), std::size_t{512} * 512 * 3);
     EXPECT_EQ(QDir(ProgramFolder()).entryList(QDir::Files), filesAfterGenerate);
 }
 
