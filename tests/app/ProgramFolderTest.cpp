@@ -72,5 +72,14 @@ TEST_F(ProgramFolderTest, SeedingKeepsWhatTheUserChangedAndAddsWhatIsMissing) {
     }
 }
 
+// `orvalis my_setup.txt` starts from that file; "default.txt" is not read.
+TEST_F(ProgramFolderTest, StartsFromTheSetUpFileGivenInsteadOfDefault) {
+    WriteSampleSetUp();
+    WriteLines("mine.txt", kSampleLines);
+    const auto form = MakeForm(ProgramFolder(), WindowOptions{Root("mine.txt"), false});
+    EXPECT_TRUE(dialogs.Errors.empty());
+    EXPECT_EQ(form->State().HeightmapFile, "hills.bmp");
+}
+
 }  // namespace
 }  // namespace orvalis::test
