@@ -4,7 +4,6 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 #include <QWidget>
 
 namespace orvalis {
@@ -37,11 +36,10 @@ bool KeyActivation::eventFilter(QObject* watched, QEvent* event) {
     // The control paints itself first; the focus frame goes on top.
     if (event->type() == QEvent::Paint && control_->hasFocus()) {
         static_cast<QObject*>(control_)->event(event);
+        // Pictures hide the style's faint focus frame, so it is drawn plainly.
         QPainter painter(control_);
-        QStyleOptionFocusRect frame;
-        frame.initFrom(control_);
-        frame.rect = control_->rect().adjusted(1, 1, -1, -1);
-        control_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, control_);
+        painter.setPen(QPen(control_->palette().color(QPalette::Highlight), 2));
+        painter.drawRect(control_->rect().adjusted(1, 1, -1, -1));
         return true;
     }
     return false;

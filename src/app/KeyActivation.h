@@ -8,9 +8,9 @@ class QWidget;
 
 namespace orvalis {
 
-// Makes a control reachable with Tab: it takes the focus and shows it with
-// the style's focus frame; when it acts on a click, Space or Return act as
-// that click. Owned by the control.
+// Makes a control reachable with Tab: it takes the focus and shows it with a
+// frame in the highlight colour; when it acts on a click, Space or Return act
+// as that click. Owned by the control.
 class KeyActivation : public QObject {
 public:
     static void Install(QWidget* control, std::function<void()> click = {});
