@@ -4,7 +4,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 orvalis_install_packages
-orvalis_build "$ORVALIS_ROOT/build/release" -DCMAKE_BUILD_TYPE=Release
+orvalis_build release
 bin="$ORVALIS_ROOT/build/release/bin"
 cd "$bin"
 

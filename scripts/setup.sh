@@ -8,6 +8,7 @@ orvalis_packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils appstream
 )
 
 # Installs missing Debian packages when running as root; otherwise says what is missing.
@@ -28,11 +29,10 @@ orvalis_install_packages() {
   fi
 }
 
-# orvalis_build DIR [cmake options...]: configures (once) and builds DIR.
+# orvalis_build PRESET: configures (once) and builds the tree of one of the
+# presets in CMakePresets.json (release, asan) under build/PRESET.
 orvalis_build() {
-  local dir=$1; shift
-  cmake -S "$ORVALIS_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" --parallel "$(nproc)"
+  (cd "$ORVALIS_ROOT" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1" --parallel "$(nproc)")
 }
 
 # Starts a virtual X display when there is none, for the window and GL tests.

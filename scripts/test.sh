@@ -11,14 +11,15 @@ trap '[ -n "${ORVALIS_XVFB_PID:-}" ] && kill "$ORVALIS_XVFB_PID" 2>/dev/null || 
 export LIBGL_ALWAYS_SOFTWARE=1
 
 echo "== Release build"
-orvalis_build "$ORVALIS_ROOT/build/release" -DCMAKE_BUILD_TYPE=Release
-ctest --test-dir "$ORVALIS_ROOT/build/release" --output-on-failure --timeout 600 -j "$(nproc)"
+orvalis_build release
+(cd "$ORVALIS_ROOT" && ctest --preset release -j "$(nproc)")
+
+echo "== Installed tree"
+"$ORVALIS_ROOT/scripts/check-install.sh" "$ORVALIS_ROOT/build/release"
 
 echo "== Sanitized build (ASan + UBSan)"
-orvalis_build "$ORVALIS_ROOT/build/asan" -DCMAKE_BUILD_TYPE=Debug -DORVALIS_SANITIZE=ON \
-  -DORVALIS_WITH_GUI=OFF -DORVALIS_WITH_BENCH=OFF
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir "$ORVALIS_ROOT/build/asan" --output-on-failure --timeout 1200 -j "$(nproc)"
+orvalis_build asan
+(cd "$ORVALIS_ROOT" && ctest --preset asan -j "$(nproc)")
 
 if command -v clang++ >/dev/null; then
   echo "== Fuzz smoke run (libFuzzer, ${ORVALIS_FUZZ_SECONDS:-25} s a harness)"

@@ -14,6 +14,7 @@
 
 #include "app/DibImage.h"
 #include "app/MainWindow.h"
+#include "app/Relight.h"
 #include "synth/GenerateTexture.h"
 
 namespace orvalis {
@@ -87,6 +88,7 @@ GenerateSettings TForm1::SettingsFromWindow() const {
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
+    settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     return settings;
 }
 

@@ -13,12 +13,19 @@
 #include <QTimer>
 
 #include "app/DibImage.h"
+#include "app/Relight.h"
 
 namespace orvalis {
 
-TForm1::TForm1(UserDialogs& dialogs, QString programFolder, QWidget* parent)
-    : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)) {
+TForm1::TForm1(UserDialogs& dialogs, QString programFolder, WindowOptions options,
+               QWidget* parent)
+    : QWidget(parent),
+      dialogs_(dialogs),
+      programFolder_(std::move(programFolder)),
+      options_(std::move(options)) {
     BuildControls();
+    BuildKeyboard();
+    Relighter = new TRelight(this);
     ConnectHandlers();
     WatchWheel();
     previousTextureSink_ =
@@ -66,6 +73,11 @@ void TForm1::ConnectHandlers() {
     bind(FPSTimer, &QTimer::timeout, &TForm1::FPSTimerTimer);
     bind(IdleTimer, &QTimer::timeout, &TForm1::ApplicationEvents1Idle);
     connect(PageControl, &QTabWidget::currentChanged, this, &TForm1::PreviewPageChanged);
+    connect(PageControl, &QTabWidget::currentChanged, this, &TForm1::LightingPageChanged);
+    connect(SunPos, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
+    connect(LightDir, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
+    connect(Relighter, &TRelight::Relit, this, &TForm1::ShowRelit);
+    Panel1->ExposureChanged = [this] { UpdateIdleLoop(); };
 }
 
 void TForm1::FormCreate() {
@@ -75,12 +87,11 @@ void TForm1::FormCreate() {
     // The tile pictures exist from the start, so that the tile handlers and
     // Generate work on empty pictures when "default.txt" cannot be read.
     for (int i = 0; i < kTileCount; ++i) EnsureTile(i);
-    // Without GL the preview stays black, but the window still starts with
-    // the user's set-up. A surface without GL would show whatever lay on the
-    // screen before, so it gives way to the black behind it.
+    // Without GL the page says there is no preview, but the window still
+    // starts with the user's set-up.
     Run([this] { StartPreview(); });
-    if (!Panel1->HasGl()) Panel1Container->hide();
-    LoadTextureInfo("default.txt");
+    if (!Panel1->HasGl()) ShowPreviewUnavailable();
+    LoadTextureInfo(options_.SetUpFile);
 }
 
 void TForm1::Image1Click() {

@@ -14,6 +14,7 @@
 #include "app/InputBlocker.h"
 #include "app/PictureBox.h"
 #include "app/UserDialogs.h"
+#include "app/WindowOptions.h"
 #include "preview/GlContext.h"
 #include "preview/Textures.h"
 #include "synth/GenerateTexture.h"
@@ -31,6 +32,9 @@ class QTimer;
 
 namespace orvalis {
 
+class TRelight;
+struct RelitTexture;
+
 // The one main window: four pages (heightmap and tiles, lighting, preview,
 // info) and the handlers behind their controls. Every handler runs through
 // Run, which shows what it raises in the error box and ends it at that step.
@@ -41,9 +45,10 @@ public:
     // The tab index of the Preview page.
     static constexpr int kPreviewPage = 2;
 
-    // Generated textures and "lm.bmp" go to programFolder (the executable's
-    // folder); "default.txt" is read from the current folder at start-up.
-    TForm1(UserDialogs& dialogs, QString programFolder, QWidget* parent = nullptr);
+    // Generated textures and "lm.bmp" go to programFolder; the set-up file
+    // of the options ("default.txt") is read from the current folder at start-up.
+    TForm1(UserDialogs& dialogs, QString programFolder, WindowOptions options = {},
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     AppState& State() { return state_; }
@@ -130,6 +135,8 @@ public:
     QLabel* StaticText3 = nullptr;
     QLabel* TexInfo = nullptr;  // the hardware-limit warning
     ClickableLabel* StaticText4 = nullptr;  // the mesh-resolution switch
+    // Takes the panel's place when the window system gives no OpenGL.
+    QLabel* PreviewUnavailable = nullptr;
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -143,10 +150,17 @@ public:
     // between any two frames.
     QTimer* IdleTimer = nullptr;
 
+    // Lights the last generated texture again while the lighting scrollbars move.
+    TRelight* Relighter = nullptr;
+
 protected:
     // Watches the wheel on the window and on the preview surface, which gets
     // its own events, and lets every wheel event go on to its control.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The preview draws only while the window can be seen.
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void BuildControls();
@@ -155,13 +169,21 @@ private:
     void BuildPreviewPage();
     void BuildInfoPage();
     void BuildTimers();
+    void BuildKeyboard();
+    void PlaceOnScreen();
     void ConnectHandlers();
+    void ShowPreviewUnavailable();
     void WatchWheel();
     void StartPreview();
     void PreviewPageChanged(int index);
     // True while the Preview page is current and may show the texture.
     bool DrawsFrames() const;
     void UpdateIdleLoop();
+    // What a relight must find unchanged since the generation.
+    QStringList RelightInputs() const;
+    void LightingPageChanged(int index);
+    void LightingMoved();
+    void ShowRelit(const RelitTexture& texture);
 
     std::array<PictureBox*, kTileCount> TileBoxes() const;
     std::array<QLineEdit*, kTileCount> BandStartEdits() const;
@@ -176,6 +198,7 @@ private:
 
     UserDialogs& dialogs_;
     QString programFolder_;
+    WindowOptions options_;
     AppState state_;
     TextureMessageSink previousTextureSink_;
     // While a generation runs; it reads the tile pictures in state_.

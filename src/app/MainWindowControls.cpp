@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -90,8 +91,8 @@ void TForm1::BuildControls() {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
-    move(209, 107);
     setFont(WindowFont());
+    PlaceOnScreen();
 
     PageControl = new QTabWidget(this);
     PageControl->setGeometry(0, 0, kClientWidth, kClientHeight);
@@ -138,15 +139,20 @@ void TForm1::BuildHeightMapPage() {
     setTabOrder(Button3, Button1);
     setTabOrder(Button1, Button2);
 
+    // The status line takes the whole row under the buttons, so that a
+    // result such as "terrain_tex12.bmp saved (20345ms)" shows whole; the
+    // size switch moves beside the progress bar, which gives way to it.
     StaticText1 = MakeStaticText<QLabel>(page, QStringLiteral("No texture generated..."),
-                                         QRect(8, 296, 177, 17), false);
+                                         QRect(8, 296, 241, 17), false);
+    const int sizeWidth =
+        std::max(45, page->fontMetrics().horizontalAdvance(QStringLiteral("4096^2")) + 8);
     StaticText2 = MakeStaticText<ClickableLabel>(page, QStringLiteral("256^2"),
-                                                 QRect(188, 296, 61, 17), true);
+                                                 QRect(249 - sizeWidth, 316, sizeWidth, 18), true);
     StaticText2->setAlignment(Qt::AlignCenter);
     StaticText2->setCursor(Qt::PointingHandCursor);
 
     ProgressBar1 = new QProgressBar(page);
-    ProgressBar1->setGeometry(8, 317, 241, 16);
+    ProgressBar1->setGeometry(8, 317, 249 - sizeWidth - 4 - 8, 16);
     ProgressBar1->setRange(0, 65535);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
@@ -216,6 +222,25 @@ void TForm1::BuildPreviewPage() {
     TexInfo->setGeometry(9, 282, switchLeft - 9 - 4, 28);
     TexInfo->setWordWrap(true);
     TexInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PreviewUnavailable = new QLabel(QStringLiteral("Preview unavailable: no OpenGL"), Bevel1);
+    PreviewUnavailable->setGeometry(Bevel1->contentsRect());
+    PreviewUnavailable->setAlignment(Qt::AlignCenter);
+    QPalette white = PreviewUnavailable->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    PreviewUnavailable->setPalette(white);
+    PreviewUnavailable->hide();
+}
+
+// Where the window was designed to first stand, moved as little as needed to
+// lie within the screen's free area; at a large scale factor the window is
+// larger than the design assumed.
+void TForm1::PlaceOnScreen() {
+    const QRect free = screen()->availableGeometry();
+    const auto within = [](int preferred, int first, int size, int room) {
+        return std::max(first, std::min(preferred, first + room - size));
+    };
+    move(within(209, free.left(), width(), free.width()),
+         within(107, free.top(), height(), free.height()));
 }
 
 void TForm1::BuildTimers() {

@@ -1,12 +1,14 @@
 // The Preview page: the GL start, the mesh and texture, the frame loop, the
 // rotation and frame-rate timers, the wheel zoom and the resolution switch.
 #include <QLabel>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
 
 #include "app/MainWindow.h"
+#include "app/Relight.h"
 #include "preview/PreviewControls.h"
 #include "preview/PreviewFrame.h"
 #include "preview/PreviewTexture.h"
@@ -29,19 +31,55 @@ bool TForm1::DrawsFrames() const {
     return state_.PreviewEnabled && PageControl->currentIndex() == kPreviewPage && Panel1->HasGl();
 }
 
+// Frames are drawn only while they can be seen: not while the window is
+// minimised or hidden, nor while the panel is covered by another page. With
+// the frame cap they come at the screen's refresh rate, else back to back.
 void TForm1::UpdateIdleLoop() {
-    if (DrawsFrames()) {
-        IdleTimer->start();
-    } else {
+    if (!DrawsFrames() || !Panel1->isExposed() || isMinimized() || !isVisible()) {
         IdleTimer->stop();
+        return;
     }
+    const qreal refresh = Panel1->screen()->refreshRate();
+    const int interval = options_.CapFrameRate && refresh > 0 ? qRound(1000 / refresh) : 0;
+    IdleTimer->setTimerType(interval > 0 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    IdleTimer->start(interval);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) UpdateIdleLoop();
+    QWidget::changeEvent(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    UpdateIdleLoop();
+    QWidget::showEvent(event);
+}
+
+void TForm1::hideEvent(QHideEvent* event) {
+    UpdateIdleLoop();
+    QWidget::hideEvent(event);
+}
+
+// The panel gives way to a plain statement on the page, and the
+// hardware-limit warning, meaningless without GL, is not shown.
+void TForm1::ShowPreviewUnavailable() {
+    Panel1Container->hide();
+    TexInfo->hide();
+    PreviewUnavailable->show();
 }
 
 // An unreadable heightmap raises here and leaves the texture as it was.
 void TForm1::TabSheet3Show() {
     if (!state_.PreviewEnabled) return;
     BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
-    if (Panel1->HasGl()) ReloadPreviewTexture(state_.PreviewMesh, ProgramFile(state_.OutputFile));
+    if (!Panel1->HasGl()) return;
+    // A texture relit on the Lighting page is shown in place of the file.
+    const RelitTexture* relit = Relighter->Last();
+    if (relit) {
+        ReplacePreviewTexture(state_.PreviewMesh, relit->Texture);
+    } else {
+        ReloadPreviewTexture(state_.PreviewMesh, ProgramFile(state_.OutputFile));
+    }
 }
 
 void TForm1::ApplicationEvents1Idle() {

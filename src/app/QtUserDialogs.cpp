@@ -1,7 +1,9 @@
 #include "app/QtUserDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace orvalis {
 
@@ -11,9 +13,14 @@ const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)");
 const QString kTextureInfoFilter = QStringLiteral("Texturinformation (*.txt)");
 const QString kTextureInfoSuffix = QStringLiteral("txt");
 
+// Every file dialog opens in the folder the last one was closed in, also
+// after a restart.
+const QString kLastFolderKey = QStringLiteral("dialogs/lastFolder");
+
 std::optional<QString> AskForFile(QWidget* parent, const QString& filter,
                                   QFileDialog::AcceptMode mode, const QString& suffix) {
-    QFileDialog dialog(parent, QString(), QString(), filter);
+    QSettings settings;
+    QFileDialog dialog(parent, QString(), settings.value(kLastFolderKey).toString(), filter);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
@@ -21,7 +28,9 @@ std::optional<QString> AskForFile(QWidget* parent, const QString& filter,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    settings.setValue(kLastFolderKey, QFileInfo(chosen).absolutePath());
+    return chosen;
 }
 
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,

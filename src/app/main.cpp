@@ -1,12 +1,86 @@
+#include <cstdio>
+#include <exception>
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 
 #include "app/MainWindow.h"
+#include "app/ProgramFolder.h"
 #include "app/QtUserDialogs.h"
+#include "app/WindowOptions.h"
+
+namespace {
+
+void DescribeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Makes a terrain's colour texture from its heightmap and five tiles."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("cap-fps"),
+                      QStringLiteral("Draw the preview at most once per screen refresh.")});
+    parser.addPositionalArgument(QStringLiteral("set-up"),
+                                 QStringLiteral("Texture-info file to load instead of default.txt."),
+                                 QStringLiteral("[set-up]"));
+}
+
+// --help and --version answer without a display, before the window system starts.
+void AnswerHelpOrVersion(int argc, char** argv) {
+    QCoreApplication core(argc, argv);
+    QCommandLineParser parser;
+    DescribeOptions(parser);
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp();
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+}
+
+// The installed sample terrain, found from the executable's folder.
+QString InstalledData() {
+    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
+                               .filePath(QStringLiteral(ORVALIS_DATA_FROM_BIN)));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("orvalis"));
+    QCoreApplication::setOrganizationName(QStringLiteral("orvalis"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORVALIS_VERSION));
+    AnswerHelpOrVersion(argc, argv);
+
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.orvalis"));
+    QCommandLineParser parser;
+    DescribeOptions(parser);
+    parser.process(application);
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "orvalis: give at most one set-up file (try --help)\n");
+        return 2;
+    }
+
+    orvalis::WindowOptions options;
+    options.CapFrameRate = parser.isSet(QStringLiteral("cap-fps"));
+    if (!parser.positionalArguments().isEmpty()) {
+        // Named from where the user started the program, which may change below.
+        options.SetUpFile = QFileInfo(parser.positionalArguments().constFirst())
+                                .absoluteFilePath()
+                                .toStdString();
+    }
+    QString programFolder = QCoreApplication::applicationDirPath();
+    try {
+        const orvalis::ProgramFolder folder = orvalis::ChooseProgramFolder(
+            programFolder, InstalledData(), orvalis::UserDataFolder());
+        programFolder = folder.Path;
+        // An installed program reads "default.txt" and the sample it names
+        // from the user's folder.
+        if (folder.PerUser) QDir::setCurrent(folder.Path);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "orvalis: %s\n", error.what());
+    }
+
     orvalis::QtUserDialogs dialogs;
-    orvalis::TForm1 form(dialogs, QCoreApplication::applicationDirPath());
+    orvalis::TForm1 form(dialogs, programFolder, options);
     form.show();
     return QApplication::exec();
 }

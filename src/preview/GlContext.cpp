@@ -52,6 +52,7 @@ void TPreviewSurface::SwapBuffers() {
 }
 
 void TPreviewSurface::exposeEvent(QExposeEvent*) {
+    if (ExposureChanged) ExposureChanged();
     if (!context_ || !isExposed()) return;
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -2,6 +2,7 @@
 
 #include <QWindow>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -37,6 +38,10 @@ public:
     bool HasGl() const { return context_ != nullptr; }
     // Shows the frame drawn since the last swap.
     void SwapBuffers();
+
+    // Called whenever the surface is shown, covered, uncovered or hidden, so
+    // that its owner draws only while it can be seen.
+    std::function<void()> ExposureChanged;
 
 protected:
     void exposeEvent(QExposeEvent* event) override;

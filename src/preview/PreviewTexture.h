@@ -3,6 +3,7 @@
 #include <string>
 
 #include "preview/PreviewMesh.h"
+#include "raster/DibBuffer.h"
 
 namespace orvalis {
 
@@ -16,5 +17,9 @@ std::string PreviewTextureFile(const std::string& outputFile);
 // the deleted name, which binds as an empty texture, so the mesh is drawn
 // untextured. Gives the loader's result.
 bool ReloadPreviewTexture(THeightMap& mesh, const std::string& outputFile);
+
+// Deletes the mesh's texture and makes a new one, filtered as above, from a
+// 24-bit picture in memory.
+void ReplacePreviewTexture(THeightMap& mesh, const TDibBuffer& picture);
 
 }  // namespace orvalis

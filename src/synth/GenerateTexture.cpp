@@ -83,6 +83,7 @@ void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
     ThrowIfCancelled(cancel);
     TDibBuffer texture = BlendHeightmap(settings);
     if (settings.BlendDone) settings.BlendDone(texture);
+    if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
     TDibBuffer shaded;
     if (settings.UseLighting) {
         BuildLightmap(settings.HeightmapFile, settings.Light, shaded, lightmapFile->StagingPath(),

@@ -29,6 +29,8 @@ struct GenerateSettings {
     // Called on the generating thread once the blend is done, with the unlit
     // texture (a window shows it while the lighting runs).
     std::function<void(const TDibBuffer& unlit)> BlendDone;
+    // When set, receives a copy of the blended texture before it is lit.
+    TDibBuffer* UnlitTexture = nullptr;
 };
 
 // One whole generation: blend; when lighting is on, build the lightmap,

@@ -186,18 +186,36 @@ void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
     });
 }
 
+TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
+                                       const RunOptions& options) {
+    TerrainLighting terrain{ReadUprightHeightmap(heightmapPath), {}};
+    BuildNormalMap(terrain.Heightmap, terrain.Normals, kHeightScale, options);
+    return terrain;
+}
+
+TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& light,
+                        const RunOptions& options) {
+    TDibBuffer shaded;
+    shaded.Allocate(terrain.Heightmap.Width(), terrain.Heightmap.Height(), 24);
+    ShadeLightmap(terrain.Heightmap, terrain.Normals, LightVector(light), kHeightScale, shaded,
+                  kAmbient, kDiffuse, true, options);
+    return shaded;
+}
+
+// The normal map's rows and then the shaded rows report as one run.
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
                    TDibBuffer& lightmap, const std::string& lightmapPath,
                    const RunOptions& options) {
-    const TDibBuffer heightmap = ReadUprightHeightmap(heightmapPath);
-    TDibBuffer shaded;
-    shaded.Allocate(heightmap.Width(), heightmap.Height(), 24);
-    const int rows = heightmap.RowCount();
-
-    TNormalMap normals;
-    BuildNormalMap(heightmap, normals, kHeightScale, ProgressPart(options, 0, 2 * rows));
-    ShadeLightmap(heightmap, normals, LightVector(light), kHeightScale, shaded, kAmbient, kDiffuse,
-                  true, ProgressPart(options, rows, 2 * rows));
+    RunOptions normalsPart{options.Threads, {}};
+    if (options.Progress) {
+        normalsPart.Progress = [progress = options.Progress](SynthesisStage stage, int rowsDone,
+                                                             int rowsTotal) {
+            progress(stage, rowsDone, 2 * rowsTotal);
+        };
+    }
+    const TerrainLighting terrain = PrepareTerrainLighting(heightmapPath, normalsPart);
+    const int rows = terrain.Heightmap.RowCount();
+    TDibBuffer shaded = ShadeTerrain(terrain, light, ProgressPart(options, rows, 2 * rows));
     shaded.WriteBmpFile(lightmapPath);
     lightmap = std::move(shaded);
 }

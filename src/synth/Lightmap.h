@@ -53,6 +53,20 @@ void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
                    const Vector3& lightVector, float heightScale, TDibBuffer& target,
                    float ambient, float diffuse, bool castShadows, const RunOptions& options = {});
 
+// A heightmap read for lighting (rows counted up from its bottom edge, as in
+// a bottom-up file) with its normal map: what every light shares.
+struct TerrainLighting {
+    TDibBuffer Heightmap;
+    TNormalMap Normals;
+};
+
+TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
+                                       const RunOptions& options = {});
+
+// The lightmap of a generation for this light: 24-bit grey, the heightmap's size.
+TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& light,
+                        const RunOptions& options = {});
+
 // Reads the heightmap, shades it into `lightmap` (24-bit grey, the
 // heightmap's size) and writes it to lightmapPath.
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,

@@ -57,8 +57,9 @@ void FormFixture::WriteLines(const std::string& name, const std::vector<std::str
 
 std::unique_ptr<TForm1> FormFixture::MakeForm() { return MakeForm(ProgramFolder()); }
 
-std::unique_ptr<TForm1> FormFixture::MakeForm(const QString& programFolder) {
-    auto form = std::make_unique<TForm1>(dialogs, programFolder);
+std::unique_ptr<TForm1> FormFixture::MakeForm(const QString& programFolder,
+                                              WindowOptions options) {
+    auto form = std::make_unique<TForm1>(dialogs, programFolder, std::move(options));
     if (form->Panel1->HasGl()) return form;
     if (dialogs.Errors.empty() || !dialogs.Errors.front().startsWith("No OpenGL for the preview")) {
         ADD_FAILURE() << "start-up without GL did not say so first";

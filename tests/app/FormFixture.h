@@ -58,7 +58,7 @@ protected:
     // A window started here. Where the platform gives no GL, the start-up
     // message saying so is checked and taken out of the errors.
     std::unique_ptr<TForm1> MakeForm();
-    std::unique_ptr<TForm1> MakeForm(const QString& programFolder);
+    std::unique_ptr<TForm1> MakeForm(const QString& programFolder, WindowOptions options = {});
     // The sample set-up as "default.txt", loaded without an error.
     std::unique_ptr<TForm1> MakeSampleForm();
     // Load with the given texture-info file chosen.

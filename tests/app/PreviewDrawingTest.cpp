@@ -10,12 +10,14 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <vector>
 
 #include "FormFixture.h"
+#include "app/Relight.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis::test {
@@ -134,6 +136,23 @@ TEST_F(PreviewDrawingTest, ResolutionSwitchKeepsTheTexture) {
     EXPECT_TRUE(form->StaticText3->text().startsWith("101124 Vertices / "));
     EXPECT_EQ(form->State().PreviewMesh.TextureId, texture);
     EXPECT_EQ(Middle(frame), TextureColour(*form));
+}
+
+// A texture relit on the Lighting page replaces the saved one in the preview.
+// The terrain is flat, so each light gives a texture of one colour.
+TEST_F(PreviewDrawingTest, ShowsTheRelitTextureOnceTheLightMoves) {
+    const auto form = ShowWindow(MakeColour(200, 200, 200));
+    WriteOneColour(Root("hills.bmp"), 24, 20, MakeColour(128, 128, 128));
+    form->UseLighting->setChecked(true);
+    Generate(*form);
+    const QRgb saved = TextureColour(*form);
+    form->SunPos->setValue(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->Relighter->IsBusy(); }, 20000));
+    ASSERT_NE(form->Relighter->Last(), nullptr);
+    const PixelColour relit = form->Relighter->Last()->Texture.ReadPixel(128, 128);
+    EXPECT_NE(qRgb(relit.Red, relit.Green, relit.Blue), saved);
+    EnterPreview(*form);
+    EXPECT_EQ(Middle(DrawFrame(*form)), qRgb(relit.Red, relit.Green, relit.Blue));
 }
 
 TEST_F(PreviewDrawingTest, UnreadableFilesAreReportedAndFramesGoOn) {

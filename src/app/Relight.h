@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QFutureWatcher>
+#include <QImage>
+#include <QObject>
+#include <QStringList>
+
+#include "raster/DibBuffer.h"
+#include "synth/Lightmap.h"
+
+namespace orvalis {
+
+// The last generated texture lit for another light, made in memory only.
+struct RelitTexture {
+    LightSettings Light;
+    TDibBuffer Texture;  // 24-bit, as the generation would write it
+    QImage Picture;      // the same, top row first, for a picture box
+};
+
+// Lights the last generation's blend again when the lighting scrollbars move,
+// off the GUI thread: the heightmap and its normal map are read once, each
+// light only shades and multiplies. At most one light is worked on at a time;
+// moves that arrive meanwhile are merged into the newest, which follows.
+class TRelight : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TRelight(QObject* parent = nullptr);
+    // Waits for the light being worked on.
+    ~TRelight() override;
+
+    // A generation starts from the heightmap file and the inputs described by
+    // `inputs` (any texts that change when they do). The returned buffer is
+    // for the generation's blend; the earlier generation is forgotten.
+    TDibBuffer* Prepare(const std::string& heightmapPath, QStringList inputs);
+
+    // Reads the heightmap and builds its normal map ahead of the first light,
+    // when `inputs` are those the last blend was made from.
+    void Warm(const QStringList& inputs);
+
+    // Lights the last blend for `light` when `inputs` are those it was made
+    // from. False when there is nothing to relight.
+    bool Request(const LightSettings& light, const QStringList& inputs);
+
+    // The newest result of the current generation, or null.
+    const RelitTexture* Last() const { return last_.get(); }
+    bool IsBusy() const { return watcher_.isRunning() || waiting_.has_value(); }
+
+signals:
+    void Relit(const orvalis::RelitTexture& texture);
+
+private:
+    struct Source;
+
+    bool IsCurrent(const QStringList& inputs) const;
+    void Start(std::optional<LightSettings> light);
+    void Finished();
+
+    std::shared_ptr<Source> source_;
+    std::shared_ptr<Source> running_;  // the source of the light being worked on
+    std::optional<LightSettings> waiting_;
+    std::shared_ptr<const RelitTexture> last_;
+    QFutureWatcher<std::shared_ptr<const RelitTexture>> watcher_;
+};
+
+}  // namespace orvalis

@@ -1,0 +1,32 @@
+// The Lighting page's scrollbars relight the last generated texture on screen.
+#include <QCheckBox>
+#include <QScrollBar>
+#include <QTabWidget>
+
+#include "app/MainWindow.h"
+#include "app/Relight.h"
+
+namespace orvalis {
+
+// The names of the heightmap and the tiles, and the size; the relight also
+// checks that the heightmap file itself has not changed.
+QStringList TForm1::RelightInputs() const {
+    QStringList inputs{QString::fromStdString(state_.HeightmapPath),
+                       QString::number(state_.TextureSize)};
+    for (const std::string& tile : state_.TileFiles) inputs.append(QString::fromStdString(tile));
+    return inputs;
+}
+
+// The Lighting page gets the terrain ready as soon as it is shown.
+void TForm1::LightingPageChanged(int index) {
+    if (PageControl->widget(index) == TabSheet4) Relighter->Warm(RelightInputs());
+}
+
+void TForm1::LightingMoved() {
+    if (!UseLighting->isChecked()) return;
+    Relighter->Request(LightSettings{LightDir->value(), SunPos->value()}, RelightInputs());
+}
+
+void TForm1::ShowRelit(const RelitTexture& texture) { Image1->SetPicture(texture.Picture); }
+
+}  // namespace orvalis

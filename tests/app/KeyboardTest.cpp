@@ -1,0 +1,78 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include "FormFixture.h"
+
+namespace orvalis::test {
+namespace {
+
+class KeyboardTest : public FormFixture {
+protected:
+    std::unique_ptr<TForm1> ShowSampleForm() {
+        auto form = MakeSampleForm();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return form;
+    }
+
+    // The controls Tab visits on the current page, from the tab bar on.
+    static std::vector<QWidget*> TabStops(TForm1& form) {
+        std::vector<QWidget*> stops;
+        form.PageControl->tabBar()->setFocus();
+        QWidget* start = QApplication::focusWidget();
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (QApplication::focusWidget() == start) break;
+            stops.push_back(QApplication::focusWidget());
+        }
+        return stops;
+    }
+};
+
+TEST_F(KeyboardTest, TabReachesEveryControlOfEachPage) {
+    const auto form = ShowSampleForm();
+    const std::vector<std::pair<int, std::vector<QWidget*>>> pages = {
+        {0, {form->Button3, form->Button1, form->Button2, form->StaticText2, form->Image1,
+             form->Image2, form->Image3, form->Image4, form->Image5, form->Image6}},
+        {1, {form->SunPos, form->LightDir, form->UseLighting}},
+        {2, {form->StaticText4}},
+    };
+    for (const auto& [page, expected] : pages) {
+        form->PageControl->setCurrentIndex(page);
+        EXPECT_EQ(TabStops(*form), expected) << "page " << page;
+    }
+}
+
+TEST_F(KeyboardTest, SpaceAndReturnActLikeClicksAndShortcutsSwitchPages) {
+    const auto form = ShowSampleForm();
+    form->StaticText2->setFocus();
+    QTest::keyClick(form->StaticText2, Qt::Key_Space);
+    QTest::keyClick(form->StaticText2, Qt::Key_Return);
+    EXPECT_EQ(form->StaticText2->text(), "1024^2");
+
+    dialogs.Answers = {QString::fromStdString(Root("tile3.bmp"))};
+    form->Image2->setFocus();
+    QTest::keyClick(form->Image2, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(form->State().TileFiles[0], Root("tile3.bmp"));
+
+    for (const int page : {3, 1, 2, 0}) {
+        QTest::keyClick(form.get(), Qt::Key(Qt::Key_1 + page), Qt::ControlModifier);
+        EXPECT_EQ(form->PageControl->currentIndex(), page);
+    }
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    WaitForGeneration(*form);
+    EXPECT_TRUE(form->StaticText1->text().startsWith("terrain_tex.bmp saved ("));
+    EXPECT_TRUE(dialogs.Errors.empty());
+    QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace
+}  // namespace orvalis::test
