@@ -75,13 +75,13 @@ bool TRelight::IsCurrent(const QStringList& inputs) const {
 
 // No job runs, so the terrain may be looked at here.
 void TRelight::Warm(const QStringList& inputs) {
-    if (!IsCurrent(inputs) || watcher_.isRunning() || source_->Terrain) return;
+    if (!IsCurrent(inputs) || running_ || source_->Terrain) return;
     Start(std::nullopt);
 }
 
 bool TRelight::Request(const LightSettings& light, const QStringList& inputs) {
     if (!IsCurrent(inputs)) return false;
-    if (watcher_.isRunning()) {
+    if (running_) {
         waiting_ = light;
     } else {
         Start(light);
@@ -100,6 +100,7 @@ void TRelight::Start(std::optional<LightSettings> light) {
 void TRelight::Finished() {
     std::shared_ptr<const RelitTexture> relit = watcher_.result();
     if (running_ != source_) relit.reset();
+    running_.reset();
     if (waiting_) {
         const LightSettings next = *waiting_;
         waiting_.reset();

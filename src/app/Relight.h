@@ -48,7 +48,9 @@ public:
 
     // The newest result of the current generation, or null.
     const RelitTexture* Last() const { return last_.get(); }
-    bool IsBusy() const { return watcher_.isRunning() || waiting_.has_value(); }
+    // Busy until the result of the last light has been taken over, which
+    // happens a moment after the pool thread ends.
+    bool IsBusy() const { return running_ != nullptr || waiting_.has_value(); }
 
 signals:
     void Relit(const orvalis::RelitTexture& texture);
@@ -61,7 +63,7 @@ private:
     void Finished();
 
     std::shared_ptr<Source> source_;
-    std::shared_ptr<Source> running_;  // the source of the light being worked on
+    std::shared_ptr<Source> running_;  // the source of the light being worked on, or null
     std::optional<LightSettings> waiting_;
     std::shared_ptr<const RelitTexture> last_;
     QFutureWatcher<std::shared_ptr<const RelitTexture>> watcher_;
