@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/EngineOutputs.h"
 #include "raster/DibBuffer.h"
 #include "raster/RasterError.h"
 #include "synth/GenerateTexture.h"
@@ -33,7 +34,7 @@ const char* const kGenerateUsage =
     "    --output FILE            write the texture to FILE (which must not exist yet)\n"
     "    --output-dir DIR         write the first free terrain_tex*.bmp in DIR\n"
     "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
-    "    --quiet                  print neither progress nor the result line";
+    "    --quiet                  print neither progress nor the result line\n";
 
 namespace {
 
@@ -50,6 +51,7 @@ struct GenerateOptions {
     std::optional<std::string> OutputDir;
     int Threads = 0;
     bool Quiet = false;
+    EngineOutputs Engine;
 };
 
 [[noreturn]] void FailUsage(const std::string& problem) {
@@ -106,6 +108,7 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--output-dir") options.OutputDir = value();
         else if (option == "--threads") options.Threads = number(1, 1024);
         else if (option == "--quiet") options.Quiet = true;
+        else if (ParseEngineOption(option, value, options.Engine)) continue;
         else FailUsage("unknown option '" + option + "'");
     }
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
@@ -196,7 +199,7 @@ OutputChoice ChooseOutput(const GenerateOptions& options) {
 
 int RunGenerate(const std::vector<std::string>& args) {
     if (args.size() == 1 && (args.front() == "--help" || args.front() == "-h")) {
-        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kGenerateUsage);
+        std::printf("Usage: orvalis-cli COMMAND\n%s%s\n", kGenerateUsage, kEngineOutputsUsage);
         return 0;
     }
     GenerateOptions options = ParseOptions(args);
@@ -205,7 +208,7 @@ int RunGenerate(const std::vector<std::string>& args) {
     std::array<TDibBuffer, kTileCount> tiles;
     GenerateSettings settings;
     for (int i = 0; i < kTileCount; ++i) {
-        tiles[i].ReadBmpFile((*options.Tiles)[i]);
+        tiles[i] = ReadPictureFile((*options.Tiles)[i], options.Engine.Read).Pixels;
         settings.Tiles[i] = &tiles[i];
     }
     settings.HeightmapFile = *options.Heightmap;
@@ -213,6 +216,7 @@ int RunGenerate(const std::vector<std::string>& args) {
     settings.UseLighting = options.UseLighting;
     settings.Light = options.Light;
     settings.Run.Threads = options.Threads;
+    settings.Run.ReadPicture = PictureFileReader(options.Engine.Read);
 
     TerminalProgress progress;
     if (!options.Quiet && isatty(STDERR_FILENO)) {
@@ -221,6 +225,7 @@ int RunGenerate(const std::vector<std::string>& args) {
 
     const auto start = std::chrono::steady_clock::now();
     const OutputChoice output = ChooseOutput(options);
+    CheckEngineOutputs(options.Engine, output.Path);
     TDibBuffer lightmap;
     try {
         GenerateTexture(settings, output.Path, output.LightmapPath, lightmap);
@@ -231,9 +236,11 @@ int RunGenerate(const std::vector<std::string>& args) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     progress.Clear();
+    const std::string written = WriteEngineOutputs(options.Engine, settings, output.Path,
+                                                   output.LightmapPath, lightmap);
 
     if (!options.Quiet) {
-        std::printf("%s saved (%lldms)\n", output.Path.c_str(),
+        std::printf("%s saved (%lldms)\n", written.c_str(),
                     static_cast<long long>(elapsed.count()));
     }
     return 0;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "raster/AtomicFile.h"
 #include "raster/DibBuffer.h"
 #include "raster/RasterError.h"
 
@@ -195,8 +196,8 @@ std::string TemporaryNameFor(const std::string& path) {
     return path + suffix;
 }
 
-// Writes the parts into a temporary file beside the target and renames it
-// over the target, so that a failed write leaves an earlier file intact.
+}  // namespace
+
 void WriteFileAtomically(const std::string& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts) {
     const std::string temporary = TemporaryNameFor(path);
@@ -220,8 +221,6 @@ void WriteFileAtomically(const std::string& path,
     std::remove(temporary.c_str());
     throw RasterError(path, failure);
 }
-
-}  // namespace
 
 std::uint32_t ParseBmpHeader(std::span<const std::uint8_t> fileStart, BitmapInfo& info) {
     if (fileStart.size() < kFileHeaderSize + 4) throw RasterError("the file header is cut short");

@@ -107,9 +107,8 @@ RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal
 // Rows count up from the picture's bottom edge, as in a bottom-up file, so
 // that a light direction means the same side of the picture whichever row
 // order its file uses.
-TDibBuffer ReadUprightHeightmap(const std::string& path) {
-    TDibBuffer heightmap;
-    heightmap.ReadBmpFile(path);
+TDibBuffer ReadUprightHeightmap(const std::string& path, const PictureReader& readPicture) {
+    TDibBuffer heightmap = readPicture(path).Pixels;
     if (heightmap.IsEmpty()) throw RasterError(path, "the picture is empty");
     if (!heightmap.IsTopDown()) return heightmap;
     TDibBuffer upright;
@@ -189,7 +188,7 @@ void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
                    TDibBuffer& lightmap, const std::string& lightmapPath,
                    const RunOptions& options) {
-    const TDibBuffer heightmap = ReadUprightHeightmap(heightmapPath);
+    const TDibBuffer heightmap = ReadUprightHeightmap(heightmapPath, options.ReadPicture);
     TDibBuffer shaded;
     shaded.Allocate(heightmap.Width(), heightmap.Height(), 24);
     const int rows = heightmap.RowCount();

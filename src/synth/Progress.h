@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "raster/Picture.h"
+
 namespace orvalis {
 
 enum class SynthesisStage { Blend, Lightmap };
@@ -10,10 +12,12 @@ enum class SynthesisStage { Blend, Lightmap };
 // started the work (never on a worker), so a window may repaint from it.
 using ProgressCallback = std::function<void(SynthesisStage stage, int rowsDone, int rowsTotal)>;
 
-// How a stage runs: how many threads (0: all cores) and whom to tell.
+// How a stage runs: how many threads (0: all cores), whom to tell, and how
+// it reads the heightmap file (the programs read more formats than BMP).
 struct RunOptions {
     int Threads = 0;
     ProgressCallback Progress;
+    PictureReader ReadPicture = ReadBmpPicture;
 };
 
 }  // namespace orvalis
