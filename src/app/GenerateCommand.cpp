@@ -65,6 +65,7 @@ GenerateSettings TForm1::SettingsFromWindow(const std::string& heightmapPath) {
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
+    settings.Run.ReadPicture = PictureFileReader();
     blendRowsShown_ = 0;
     settings.Run.Progress = [this](SynthesisStage stage, int rowsDone, int) {
         if (stage != SynthesisStage::Blend) return;
