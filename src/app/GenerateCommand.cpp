@@ -21,7 +21,7 @@ namespace {
 
 const char* const kHardwareLimitWarning = "Textur größer als Hardwarelimit! Keine Vorschau!";
 
-[[noreturn]] void Fail(const QString& message) { throw std::runtime_error(message.toStdString()); }
+[[noreturn]] void Fail(const QString& message) { throw Error(message.toStdString()); }
 
 }  // namespace
 

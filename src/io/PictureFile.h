@@ -5,6 +5,7 @@
 #include <string>
 
 #include "io/RasterSamples.h"
+#include "raster/Error.h"
 #include "raster/Picture.h"
 
 namespace orvalis {

@@ -19,8 +19,8 @@ constexpr int kLastNumberedName = 65534;
 // fails in the blend's read, which also comes before any write.
 void CheckSettings(const GenerateSettings& settings) {
     if (settings.TextureSize < 1 || settings.TextureSize > kLargestTextureSize) {
-        throw std::invalid_argument("texture size " + std::to_string(settings.TextureSize) +
-                                    " is outside 1 .. " + std::to_string(kLargestTextureSize));
+        throw RasterError("texture size " + std::to_string(settings.TextureSize) +
+                          " is outside 1 .. " + std::to_string(kLargestTextureSize));
     }
     for (int i = 0; i < kTileCount; ++i) {
         const TDibBuffer* tile = settings.Tiles[i];
