@@ -57,4 +57,23 @@ inline void WriteWithGdal(const std::string& path, const char* driverName, const
     GDALClose(copy);
 }
 
+// Every band of a file as GDAL reads it, top row first, bands one after another.
+inline GdalPicture ReadWithGdal(const std::string& path) {
+    GDALAllRegister();
+    GdalPicture p;
+    GDALDatasetH dataset = GDALOpen(path.c_str(), GA_ReadOnly);
+    if (!dataset) return p;
+    p.Width = GDALGetRasterXSize(dataset);
+    p.Rows = GDALGetRasterYSize(dataset);
+    p.Bands = GDALGetRasterCount(dataset);
+    p.Type = GDALGetRasterDataType(GDALGetRasterBand(dataset, 1));
+    p.Samples.resize(static_cast<std::size_t>(p.Width) * p.Rows * p.Bands);
+    if (GDALDatasetRasterIO(dataset, GF_Read, 0, 0, p.Width, p.Rows, p.Samples.data(), p.Width,
+                            p.Rows, GDT_Float64, p.Bands, nullptr, 0, 0, 0) != CE_None) {
+        p.Samples.clear();
+    }
+    GDALClose(dataset);
+    return p;
+}
+
 }  // namespace orvalis::test
