@@ -106,13 +106,30 @@ int ChannelsOf(const std::string& path, GDALDatasetH dataset, SampleKind kind) {
     return channels;
 }
 
-void CheckDecodedSize(const std::string& path, const RasterSamples& s, std::uint64_t fileSize) {
-    const std::uint64_t bytes = static_cast<std::uint64_t>(s.Width) * s.Rows * s.Channels *
-                                ((s.BitsPerSample + 7) / 8);  // sides <= 2^15: no overflow
-    if (bytes > kSmallPicture && bytes / kLargestExpansion > fileSize) {
+bool Fits(std::uint64_t bytes, std::uint64_t fileSize) {
+    return bytes <= kSmallPicture || bytes / kLargestExpansion <= fileSize;
+}
+
+// GDAL decodes whole blocks (strips, tiles), which a file may declare far
+// larger than its picture; both must fit what the file can hold.
+void CheckDecodedSize(const std::string& path, GDALDatasetH dataset, const RasterSamples& s,
+                      std::uint64_t fileSize) {
+    const std::uint64_t sampleBytes = (s.BitsPerSample + 7) / 8;
+    // Sides <= 2^15, at most 4 bands of at most 16 bytes: no overflow.
+    const std::uint64_t bytes = static_cast<std::uint64_t>(s.Width) * s.Rows * s.Channels * sampleBytes;
+    if (!Fits(bytes, fileSize)) {
         throw Error(path, "claims " + std::to_string(s.Width) + " x " + std::to_string(s.Rows) +
                               " pixels, more than its " + std::to_string(fileSize) +
                               " bytes can hold");
+    }
+    int blockWidth = 0, blockRows = 0;
+    GDALGetBlockSize(GDALGetRasterBand(dataset, 1), &blockWidth, &blockRows);
+    if (blockWidth < 1 || blockRows < 1 || blockWidth > TDibBuffer::kMaxDimension ||
+        blockRows > TDibBuffer::kMaxDimension ||
+        !Fits(static_cast<std::uint64_t>(blockWidth) * blockRows * sampleBytes, fileSize)) {
+        throw Error(path, "claims blocks of " + std::to_string(blockWidth) + " x " +
+                              std::to_string(blockRows) + " pixels, more than its " +
+                              std::to_string(fileSize) + " bytes can hold");
     }
 }
 
@@ -189,7 +206,7 @@ RasterSamples ReadGdalRaster(const std::string& path) {
     s.Rows = GDALGetRasterYSize(handle);
     s.Kind = KindOf(type);
     s.Channels = ChannelsOf(path, handle, s.Kind);
-    CheckDecodedSize(path, s, fileSize);
+    CheckDecodedSize(path, handle, s, fileSize);
     if (s.Kind == SampleKind::Real) {
         ReadReal(path, handle, s);
     } else {

@@ -25,9 +25,17 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A little-endian TIFF of one uncompressed 16-bit grey strip whose header
-// claims width x rows pixels; the file itself holds 64 bytes of pixels.
-std::vector<std::uint8_t> TiffClaiming(std::uint32_t width, std::uint32_t rows) {
+struct TiffEntry {
+    std::uint16_t Tag, Type;
+    std::uint32_t Value;
+};
+
+// A little-endian TIFF of one uncompressed 16-bit grey picture with the
+// layout's tags besides the fixed ones, and 64 bytes of pixels after them.
+std::vector<std::uint8_t> Tiff(std::uint32_t width, std::uint32_t rows, std::vector<TiffEntry> layout) {
+    std::vector<TiffEntry> entries = {{256, 4, width}, {257, 4, rows}, {258, 3, 16},
+                                      {259, 3, 1},     {262, 3, 1},    {277, 3, 1}};
+    entries.insert(entries.end(), layout.begin(), layout.end());
     std::vector<std::uint8_t> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0};
     const auto put16 = [&bytes](std::uint32_t v) {
         bytes.push_back(static_cast<std::uint8_t>(v));
@@ -37,13 +45,8 @@ std::vector<std::uint8_t> TiffClaiming(std::uint32_t width, std::uint32_t rows) 
         put16(v & 0xFFFF);
         put16(v >> 16);
     };
-    struct Entry { std::uint16_t Tag, Type; std::uint32_t Value; };
-    const std::uint32_t pixelOffset = 8 + 2 + 9 * 12 + 4;
-    const Entry entries[] = {{256, 4, width}, {257, 4, rows}, {258, 3, 16}, {259, 3, 1},
-                             {262, 3, 1}, {273, 4, pixelOffset}, {277, 3, 1}, {278, 4, rows},
-                             {279, 4, 2 * width * rows}};
-    put16(9);
-    for (const Entry& e : entries) {
+    put16(static_cast<std::uint32_t>(entries.size()));
+    for (const TiffEntry& e : entries) {  // the tags are in ascending order, as TIFF wants
         put16(e.Tag);
         put16(e.Type);
         put32(1);
@@ -52,6 +55,19 @@ std::vector<std::uint8_t> TiffClaiming(std::uint32_t width, std::uint32_t rows) 
     put32(0);
     bytes.resize(bytes.size() + 64);
     return bytes;
+}
+
+// Where the pixels of a nine-entry file start; inside the file with ten too.
+constexpr std::uint32_t kPixelOffset = 8 + 2 + 9 * 12 + 4;
+
+// One strip holding the whole picture.
+std::vector<std::uint8_t> StripTiff(std::uint32_t width, std::uint32_t rows) {
+    return Tiff(width, rows, {{273, 4, kPixelOffset}, {278, 4, rows}, {279, 4, 2 * width * rows}});
+}
+
+// One tile of tileSide x tileSide pixels.
+std::vector<std::uint8_t> TiledTiff(std::uint32_t width, std::uint32_t rows, std::uint32_t tileSide) {
+    return Tiff(width, rows, {{322, 4, tileSide}, {323, 4, tileSide}, {324, 4, kPixelOffset}, {325, 4, 64}});
 }
 
 struct BrokenCase {
@@ -86,10 +102,12 @@ std::vector<BrokenCase> BrokenCases() {
         {"PNG signature only", "sig.png", bytes({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}),
          "cannot be read as PNG"},
         {"text named .png", "text.png", bytes({'h', 'e', 'l', 'l', 'o'}), "not a picture in a supported format"},
-        {"TIFF claiming 30000 x 30000", "huge.tif", bytes(TiffClaiming(30000, 30000)),
+        {"TIFF claiming 30000 x 30000", "huge.tif", bytes(StripTiff(30000, 30000)),
          "more than its 186 bytes can hold"},
-        {"TIFF claiming 40000 x 2", "wide.tif", bytes(TiffClaiming(40000, 2)),
+        {"TIFF claiming 40000 x 2", "wide.tif", bytes(StripTiff(40000, 2)),
          "40000 x 2 pixels is not supported"},
+        {"TIFF of 16 x 16 in tiles of 32768 x 32768", "tile.tif", bytes(TiledTiff(16, 16, 32768)),
+         "claims blocks of 32768 x 32768 pixels"},
         {"virtual raster pointing elsewhere", "other.vrt",
          bytes({'<', 'V', 'R', 'T', 'D', 'a', 't', 'a', 's', 'e', 't', ' ', 'r', 'a', 's', 't', 'e',
                 'r', 'X', 'S', 'i', 'z', 'e', '=', '"', '1', '"', ' ', 'r', 'a', 's', 't', 'e', 'r',
