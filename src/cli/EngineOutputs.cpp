@@ -1,5 +1,6 @@
 #include "cli/EngineOutputs.h"
 
+#include <cctype>
 #include <filesystem>
 #include <vector>
 

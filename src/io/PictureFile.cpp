@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "raster/Error.h"
 
