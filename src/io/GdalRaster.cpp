@@ -48,13 +48,13 @@ public:
     }
 };
 
+// Closes the dataset on every path out of the reader.
 class Dataset {
 public:
     explicit Dataset(GDALDatasetH handle) : handle_(handle) {}
     Dataset(const Dataset&) = delete;
     Dataset& operator=(const Dataset&) = delete;
     ~Dataset() { GDALClose(handle_); }
-    GDALDatasetH Get() const { return handle_; }
 
 private:
     GDALDatasetH handle_;
