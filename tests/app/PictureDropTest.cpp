@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 
 #include "FormFixture.h"
@@ -63,6 +64,16 @@ TEST_F(PictureDropTest, DroppingAFileIsChoosingItInTheDialog) {
         EXPECT_EQ(((*dropped).*c.Box)->Shown(), ((*chosen).*c.Box)->Shown());
         dialogs.Errors.clear();
     }
+}
+
+// The window's generation reads a heightmap of any format.
+TEST_F(PictureDropTest, GenerateReadsTheDroppedSixteenBitHeightmap) {
+    WritePngFile(Root("hills16.png"), {2, 2, 1}, std::vector<std::uint16_t>{0, 257, 514, 65535});
+    const auto form = MakeSampleForm();
+    Drop(form->Image1, {QUrl::fromLocalFile(QString::fromStdString(Root("hills16.png")))});
+    form->Button3->click();
+    EXPECT_TRUE(dialogs.Errors.empty());
+    EXPECT_EQ(form->State().OutputFile, "terrain_tex.bmp");
 }
 
 TEST_F(PictureDropTest, SeveralFilesOrOtherDataAreIgnored) {
