@@ -24,10 +24,6 @@ QImage DibToImage(const TDibBuffer& picture) {
     return image;
 }
 
-QImage ReadPicture(const std::string& path) {
-    TDibBuffer picture;
-    picture.ReadBmpFile(path);
-    return DibToImage(picture);
-}
+QImage ReadPicture(const std::string& path) { return DibToImage(ReadPictureFile(path).Pixels); }
 
 }  // namespace orvalis

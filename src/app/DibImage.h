@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include "io/PictureFile.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -12,8 +13,9 @@ namespace orvalis {
 // row order. An empty buffer gives a null image.
 QImage DibToImage(const TDibBuffer& picture);
 
-// Reads a BMP file with our own reader, so that the window shows exactly
-// what the generation will use. Raises the reader's error naming the file.
+// Reads a picture file of any supported format with the reader the
+// generation uses, so that the window shows exactly what it will use.
+// Raises the reader's error naming the file.
 QImage ReadPicture(const std::string& path);
 
 }  // namespace orvalis

@@ -23,7 +23,7 @@ namespace {
 
 const char* const kHardwareLimitWarning = "Textur größer als Hardwarelimit! Keine Vorschau!";
 
-[[noreturn]] void Fail(const QString& message) { throw std::runtime_error(message.toStdString()); }
+[[noreturn]] void Fail(const QString& message) { throw Error(message.toStdString()); }
 
 }  // namespace
 
@@ -88,6 +88,7 @@ GenerateSettings TForm1::SettingsFromWindow() const {
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
+    settings.Run.ReadPicture = PictureFileReader();
     settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     return settings;
 }

@@ -14,6 +14,7 @@
 
 #include "app/DibImage.h"
 #include "app/Relight.h"
+#include "io/PictureFile.h"
 
 namespace orvalis {
 
@@ -62,6 +63,13 @@ void TForm1::ConnectHandlers() {
     bind(Image4, &PictureBox::Clicked, &TForm1::Image4Click);
     bind(Image5, &PictureBox::Clicked, &TForm1::Image5Click);
     bind(Image6, &PictureBox::Clicked, &TForm1::Image6Click);
+    // A picture file dropped on a box counts as chosen in its dialog.
+    connect(Image1, &PictureBox::FileDropped, this,
+            [this](const QString& path) { Run([&] { ChooseHeightmap(path); }); });
+    for (int i = 0; i < kTileCount; ++i) {
+        connect(TileBoxes()[i], &PictureBox::FileDropped, this,
+                [this, i](const QString& path) { Run([&] { ChooseTile(i, path); }); });
+    }
     bind(Button1, &QPushButton::clicked, &TForm1::Button1Click);
     bind(Button2, &QPushButton::clicked, &TForm1::Button2Click);
     bind(Button3, &QPushButton::clicked, &TForm1::Button3Click);
@@ -96,8 +104,11 @@ void TForm1::FormCreate() {
 
 void TForm1::Image1Click() {
     const std::optional<QString> path = dialogs_.OpenPicture(this);
-    if (!path) return;
-    state_.SetHeightmapFile(path->toStdString());
+    if (path) ChooseHeightmap(*path);
+}
+
+void TForm1::ChooseHeightmap(const QString& path) {
+    state_.SetHeightmapFile(path.toStdString());
     Image1->SetPicture(ReadPicture(state_.HeightmapPath));
 }
 
@@ -109,8 +120,11 @@ void TForm1::Image6Click() { LoadTileFromDialog(4); }
 
 void TForm1::LoadTileFromDialog(int index) {
     const std::optional<QString> path = dialogs_.OpenPicture(this);
-    if (!path) return;
-    state_.TileFiles[index] = path->toStdString();
+    if (path) ChooseTile(index, *path);
+}
+
+void TForm1::ChooseTile(int index, const QString& path) {
+    state_.TileFiles[index] = path.toStdString();
     LoadTile(index, state_.TileFiles[index]);
     TileBoxes()[index]->SetPicture(DibToImage(*state_.TileBitmaps[index]));
 }
@@ -118,9 +132,7 @@ void TForm1::LoadTileFromDialog(int index) {
 // A tile that cannot be read keeps its previous picture.
 void TForm1::LoadTile(int index, const std::string& path) {
     TDibBuffer& tile = EnsureTile(index);
-    TDibBuffer picture;
-    picture.ReadBmpFile(path);
-    tile = std::move(picture);
+    tile = ReadPictureFile(path).Pixels;
 }
 
 TDibBuffer& TForm1::EnsureTile(int index) {

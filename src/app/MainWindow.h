@@ -189,6 +189,9 @@ private:
     std::array<QLineEdit*, kTileCount> BandStartEdits() const;
     TDibBuffer& EnsureTile(int index);
     void LoadTileFromDialog(int index);
+    // What choosing a file in a picture dialog (or dropping it on the box) does.
+    void ChooseHeightmap(const QString& path);
+    void ChooseTile(int index, const QString& path);
     void LoadTile(int index, const std::string& path);
     GenerateSettings SettingsFromWindow() const;
     void CheckProgramFolder() const;

@@ -1,11 +1,29 @@
 #include "app/PictureBox.h"
 
+#include <optional>
+
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 #include <QPainter>
 
 namespace orvalis {
 
-PictureBox::PictureBox(Fit fit, QWidget* parent) : QWidget(parent), fit_(fit) {}
+namespace {
+
+// The one local file a drag carries; none for several files or other data.
+std::optional<QString> DroppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile()) return std::nullopt;
+    return url.toLocalFile();
+}
+
+}  // namespace
+
+PictureBox::PictureBox(Fit fit, QWidget* parent) : QWidget(parent), fit_(fit) {
+    setAcceptDrops(true);
+}
 
 void PictureBox::SetPicture(const QImage& picture) {
     picture_ = picture;
@@ -38,5 +56,16 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) { Rescale(); }
+
+void PictureBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void PictureBox::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = DroppedFile(event->mimeData());
+    if (!path) return;
+    event->acceptProposedAction();
+    emit FileDropped(*path);
+}
 
 }  // namespace orvalis

@@ -22,11 +22,15 @@ public:
 
 signals:
     void Clicked();
+    // A local file dropped from the file manager.
+    void FileDropped(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void Rescale();

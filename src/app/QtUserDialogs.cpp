@@ -9,7 +9,10 @@ namespace orvalis {
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)");
+const QString kPictureFilter = QStringLiteral(
+    "Bitmaps (*.bmp);;"
+    "Heightmaps and pictures (*.png *.tif *.tiff *.jpg *.jpeg *.r16 *.raw *.hgt *.asc);;"
+    "All files (*)");
 const QString kTextureInfoFilter = QStringLiteral("Texturinformation (*.txt)");
 const QString kTextureInfoSuffix = QStringLiteral("txt");
 

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "raster/Cancellation.h"
+#include "raster/Error.h"
 
 namespace orvalis::cli {
 
 // Wrong use of the command line: reported with exit code 2.
-class UsageError : public std::runtime_error {
+class UsageError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // Each command takes the words after its name. Bad input or a failed write is

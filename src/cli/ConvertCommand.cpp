@@ -4,14 +4,15 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "io/PictureFile.h"
 #include "raster/DibBuffer.h"
 #include "raster/DisplayPath.h"
 
 namespace orvalis::cli {
 
 const char* const kConvertUsage =
-    "  convert IN.bmp OUT.bmp     any supported BMP file to a 24-bit BMP file of the same\n"
-    "                             size and row order";
+    "  convert IN.bmp OUT.bmp     any supported picture file to a 24-bit BMP file of the\n"
+    "                             same size and row order";
 
 int RunConvert(const std::vector<std::string>& args) {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
@@ -22,8 +23,7 @@ int RunConvert(const std::vector<std::string>& args) {
         throw UsageError("convert takes two files: orvalis-cli convert IN.bmp OUT.bmp");
     }
 
-    TDibBuffer source;
-    source.ReadBmpFile(args[0]);
+    const TDibBuffer source = ReadPictureFile(args[0]).Pixels;
     // Same signed height, so row r of both buffers is the same picture row.
     TDibBuffer converted;
     converted.Allocate(source.Width(), source.Height(), 24);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/EngineOutputs.h"
 #include "raster/DibBuffer.h"
 #include "raster/RasterError.h"
 #include "synth/GenerateTexture.h"
@@ -58,6 +59,7 @@ struct GenerateOptions {
     std::optional<std::string> Lightmap;
     int Threads = 0;
     bool Quiet = false;
+    EngineOutputs Engine;
 };
 
 [[noreturn]] void FailUsage(const std::string& problem) {
@@ -115,6 +117,7 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--lightmap") options.Lightmap = value();
         else if (option == "--threads") options.Threads = number(1, 1024);
         else if (option == "--quiet") options.Quiet = true;
+        else if (ParseEngineOption(option, value, options.Engine)) continue;
         else FailUsage("unknown option '" + option + "'");
     }
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
@@ -226,7 +229,7 @@ OutputFiles ClaimOutputs(const GenerateOptions& options) {
 
 int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     if (args.size() == 1 && (args.front() == "--help" || args.front() == "-h")) {
-        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kGenerateUsage);
+        std::printf("Usage: orvalis-cli COMMAND\n%s%s\n", kGenerateUsage, kEngineOutputsUsage);
         return 0;
     }
     GenerateOptions options = ParseOptions(args);
@@ -235,7 +238,7 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     std::array<TDibBuffer, kTileCount> tiles;
     GenerateSettings settings;
     for (int i = 0; i < kTileCount; ++i) {
-        tiles[i].ReadBmpFile((*options.Tiles)[i]);
+        tiles[i] = ReadPictureFile((*options.Tiles)[i], options.Engine.Read).Pixels;
         settings.Tiles[i] = &tiles[i];
     }
     settings.HeightmapFile = *options.Heightmap;
@@ -244,6 +247,7 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     settings.Light = options.Light;
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
+    settings.Run.ReadPicture = PictureFileReader(options.Engine.Read);
 
     TerminalProgress progress;
     if (!options.Quiet && isatty(STDERR_FILENO)) {
@@ -252,10 +256,12 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
 
     const auto start = std::chrono::steady_clock::now();
     TDibBuffer lightmap;
-    std::string shown;
+    std::string shown, lightmapShown;
     try {
         OutputFiles files = ClaimOutputs(options);
         shown = files.Shown;
+        if (files.Lightmap) lightmapShown = files.Lightmap->Path();
+        CheckEngineOutputs(options.Engine, shown);
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
                         lightmap);
     } catch (const RunCancelled&) {
@@ -270,9 +276,11 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     progress.Clear();
+    const std::string written =
+        WriteEngineOutputs(options.Engine, settings, shown, lightmapShown, lightmap);
 
     if (!options.Quiet) {
-        std::printf("%s saved (%lldms)\n", shown.c_str(),
+        std::printf("%s saved (%lldms)\n", written.c_str(),
                     static_cast<long long>(elapsed.count()));
     }
     return 0;

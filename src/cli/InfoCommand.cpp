@@ -1,17 +1,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
+#include "io/PictureFile.h"
 #include "raster/BmpFile.h"
 
 namespace orvalis::cli {
 
 const char* const kInfoUsage =
     "  info FILE.bmp              width, height, bits per pixel, header size, compression\n"
-    "                             and row order of a BMP file";
+    "                             and row order of a BMP file; format, size, channels,\n"
+    "                             sample type and height range of any other picture";
 
 namespace {
 
@@ -24,6 +27,24 @@ const char* CompressionName(std::uint32_t compression) {
     }
 }
 
+void PrintPictureFacts(const std::string& path) {
+    const RasterSamples samples = ReadPictureSamples(path);
+    std::printf(
+        "format: %s\n"
+        "width: %d\n"
+        "height: %d\n"
+        "channels: %d\n"
+        "bits per sample: %d\n"
+        "sample type: %s\n",
+        samples.Format.c_str(), samples.Width, samples.Rows, samples.Channels,
+        samples.BitsPerSample, samples.SampleType.c_str());
+    if (const std::optional<HeightRange> range = SampleRange(samples)) {
+        std::printf("height range: %.17g .. %.17g\n", range->Low, range->High);
+    } else {
+        std::printf("height range: no data\n");
+    }
+}
+
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
@@ -33,6 +54,10 @@ int RunInfo(const std::vector<std::string>& args) {
     }
     if (args.size() != 1) throw UsageError("info takes one file: orvalis-cli info FILE.bmp");
 
+    if (!IsBmpFile(args[0])) {
+        PrintPictureFacts(args[0]);
+        return 0;
+    }
     const BitmapInfoHeader header = ReadBmpHeader(args[0]).Info.Header;
     std::printf(
         "width: %d\n"

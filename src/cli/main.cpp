@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/EngineOutputs.h"
 
 namespace {
 
@@ -52,12 +53,13 @@ void PrintHelp() {
     std::printf(
         "Usage: orvalis-cli COMMAND [OPTIONS]\n"
         "Makes terrain textures from a heightmap and five tile pictures.\n\n"
-        "Commands:\n%s\n%s\n%s\n"
+        "Commands:\n%s\n%s\n%s%s\n"
         "Options:\n"
         "  --help     show this help\n"
         "  --version  show the version\n\n"
         "Exit codes: 0 success, 1 bad input or a failed write, 2 bad usage.\n",
-        orvalis::cli::kInfoUsage, orvalis::cli::kConvertUsage, orvalis::cli::kGenerateUsage);
+        orvalis::cli::kInfoUsage, orvalis::cli::kConvertUsage, orvalis::cli::kGenerateUsage,
+        orvalis::cli::kEngineOutputsUsage);
 }
 
 int Dispatch(const std::vector<std::string>& words) {

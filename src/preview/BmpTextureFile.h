@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "raster/Error.h"
 
 namespace orvalis {
 
@@ -17,9 +18,9 @@ struct TexturePixels {
 
 // A file the preview texture cannot be made from. The message is complete and
 // meant for the user as it stands.
-class TextureFileError : public std::runtime_error {
+class TextureFileError : public Error {
 public:
-    explicit TextureFileError(const std::string& message) : std::runtime_error(message) {}
+    explicit TextureFileError(const std::string& message) : Error(message) {}
 };
 
 // Reads an uncompressed 24-bit bottom-up BMP with a 40-byte or larger

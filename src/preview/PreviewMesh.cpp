@@ -5,6 +5,7 @@
 #include <QOpenGLContext>
 #include <stdexcept>
 
+#include "io/PictureFile.h"
 #include "math/Geometry.h"
 #include "raster/DibBuffer.h"
 
@@ -85,8 +86,7 @@ void BuildMeshArrays(THeightMap& mesh, const std::string& heightmapFile, std::in
     if (resolution < 1) throw std::invalid_argument("preview resolution must be at least 1");
     mesh.Vertices.clear();
     mesh.TexCoords.clear();
-    TDibBuffer picture;
-    picture.ReadBmpFile(heightmapFile);
+    const TDibBuffer picture = ReadPictureFile(heightmapFile).Pixels;
     SampleHeights(mesh, picture, resolution);
     EmitQuads(mesh, resolution);
 }

@@ -153,8 +153,7 @@ TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string
                              const TileSet& tiles, std::int32_t textureSize,
                              const RunOptions& options) {
     CheckBlendSettings(tiles, textureSize);
-    TDibBuffer heightmap;
-    heightmap.ReadBmpFile(heightmapPath);
+    TDibBuffer heightmap = options.ReadPicture(heightmapPath).Pixels;
     if (heightmap.IsEmpty()) throw RasterError(heightmapPath, "the picture is empty");
     TDibBuffer texture = BlendTexture(heightmap, tiles, textureSize, options);
     texture.WriteBmpFile(outputPath);

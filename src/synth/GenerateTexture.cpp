@@ -20,8 +20,8 @@ constexpr int kLastNumberedName = 65534;
 // fails in the blend's read, which also comes before any write.
 void CheckSettings(const GenerateSettings& settings) {
     if (settings.TextureSize < 1 || settings.TextureSize > kLargestTextureSize) {
-        throw std::invalid_argument("texture size " + std::to_string(settings.TextureSize) +
-                                    " is outside 1 .. " + std::to_string(kLargestTextureSize));
+        throw RasterError("texture size " + std::to_string(settings.TextureSize) +
+                          " is outside 1 .. " + std::to_string(kLargestTextureSize));
     }
     for (int i = 0; i < kTileCount; ++i) {
         const TDibBuffer* tile = settings.Tiles[i];
@@ -68,8 +68,7 @@ void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
 namespace {
 
 TDibBuffer BlendHeightmap(const GenerateSettings& settings) {
-    TDibBuffer heightmap;
-    heightmap.ReadBmpFile(settings.HeightmapFile);
+    const TDibBuffer heightmap = settings.Run.ReadPicture(settings.HeightmapFile).Pixels;
     if (heightmap.IsEmpty()) throw RasterError(settings.HeightmapFile, "the picture is empty");
     return BlendTexture(heightmap, settings.Tiles, settings.TextureSize, settings.Run);
 }

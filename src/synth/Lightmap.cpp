@@ -94,7 +94,8 @@ std::uint8_t ShadePixel(const Shading& s, std::int32_t row, std::int32_t column)
 
 // A lightmap reports its normal-map rows and then its shaded rows as one run.
 RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal) {
-    RunOptions part{options.Threads, {}};
+    RunOptions part = options;
+    part.Progress = {};
     if (options.Progress) {
         part.Progress = [progress = options.Progress, rowsBefore, rowsTotal](
                             SynthesisStage stage, int rowsDone, int) {
@@ -107,9 +108,8 @@ RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal
 // Rows count up from the picture's bottom edge, as in a bottom-up file, so
 // that a light direction means the same side of the picture whichever row
 // order its file uses.
-TDibBuffer ReadUprightHeightmap(const std::string& path) {
-    TDibBuffer heightmap;
-    heightmap.ReadBmpFile(path);
+TDibBuffer ReadUprightHeightmap(const std::string& path, const PictureReader& readPicture) {
+    TDibBuffer heightmap = readPicture(path).Pixels;
     if (heightmap.IsEmpty()) throw RasterError(path, "the picture is empty");
     if (!heightmap.IsTopDown()) return heightmap;
     TDibBuffer upright;
@@ -188,7 +188,7 @@ void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
 
 TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
                                        const RunOptions& options) {
-    TerrainLighting terrain{ReadUprightHeightmap(heightmapPath), {}};
+    TerrainLighting terrain{ReadUprightHeightmap(heightmapPath, options.ReadPicture), {}};
     BuildNormalMap(terrain.Heightmap, terrain.Normals, kHeightScale, options);
     return terrain;
 }
@@ -206,7 +206,8 @@ TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& lig
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
                    TDibBuffer& lightmap, const std::string& lightmapPath,
                    const RunOptions& options) {
-    RunOptions normalsPart{options.Threads, {}};
+    RunOptions normalsPart = options;
+    normalsPart.Progress = {};
     if (options.Progress) {
         normalsPart.Progress = [progress = options.Progress](SynthesisStage stage, int rowsDone,
                                                              int rowsTotal) {

@@ -103,32 +103,48 @@ inline std::int64_t RawHeight(int x, int y, int size) {
 }
 
 // A flat table at kPlateauLevel whose ring blends back into the land around it.
-inline int Flatten(int x, int y, int size, int height) {
+inline int Flatten(int x, int y, int size, int height, int plateauLevel) {
     const std::int64_t dx = x - kPlateau.X * size / 256, dy = y - kPlateau.Y * size / 256;
     const std::int64_t inner = kPlateau.Radius * size / 256;
     const std::int64_t d = IntSqrt(dx * dx + dy * dy);
-    if (d <= inner) return kPlateauLevel;
+    if (d <= inner) return plateauLevel;
     if (d >= 2 * inner) return height;
-    return static_cast<int>(kPlateauLevel + (height - kPlateauLevel) * (d - inner) / inner);
+    return static_cast<int>(plateauLevel + (height - plateauLevel) * (d - inner) / inner);
 }
 
-// A size x size 24-bit grey heightmap with hills, a valley and a plateau.
-inline TDibBuffer MakeHeightmap(int size) {
+// The heights of the sample terrain, 0 .. top, (x, y) at y * size + x with
+// y = 0 the bottom row. Top 255 gives the 8-bit heightmap, 65535 the same
+// terrain at 16-bit precision.
+inline std::vector<std::uint16_t> HeightmapLevels(int size, std::int64_t top) {
     const auto at = [size](int x, int y) { return static_cast<std::size_t>(y) * size + x; };
     std::vector<std::int64_t> raw(at(0, size));
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) raw[at(x, y)] = RawHeight(x, y, size);
     const auto [low, high] = std::minmax_element(raw.begin(), raw.end());
     const std::int64_t lowest = *low, range = std::max<std::int64_t>(*high - *low, 1);
+    const int plateauLevel = static_cast<int>(kPlateauLevel * top / 255);
 
+    std::vector<std::uint16_t> levels(raw.size());
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            // Squared, so that the low bands get more land and the peaks stand out.
+            const std::int64_t linear = (raw[at(x, y)] - lowest) * top / range;
+            const std::int64_t scaled = linear * linear / top;
+            const int h = Flatten(x, y, size, static_cast<int>(scaled), plateauLevel);
+            levels[at(x, y)] = static_cast<std::uint16_t>(std::clamp<std::int64_t>(h, 0, top));
+        }
+    }
+    return levels;
+}
+
+// A size x size 24-bit grey heightmap with hills, a valley and a plateau.
+inline TDibBuffer MakeHeightmap(int size) {
+    const std::vector<std::uint16_t> levels = HeightmapLevels(size, 255);
     TDibBuffer map;
     map.Allocate(size, size, 24);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            // Squared, so that the low bands get more land and the peaks stand out.
-            const std::int64_t linear = (raw[at(x, y)] - lowest) * 255 / range;
-            const std::int64_t scaled = linear * linear / 255;
-            const std::uint8_t h = ClampByte(Flatten(x, y, size, static_cast<int>(scaled)));
+            const auto h = static_cast<std::uint8_t>(levels[static_cast<std::size_t>(y) * size + x]);
             map.WritePixel(y, x, PixelColour{h, h, h});
         }
     }

@@ -1,12 +1,15 @@
 // Makes the sample terrain in the folder given as the only argument:
-// sample/terrain.bmp, the five tiles sample/<name>.bmp and default.txt.
+// sample/terrain.bmp, the same terrain at 16-bit precision as
+// sample/terrain16.png, the five tiles sample/<name>.bmp and default.txt.
 
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "SampleTerrain.h"
+#include "io/PngFile.h"
 #include "synth/TextureInfo.h"
 
 namespace {
@@ -25,7 +28,20 @@ constexpr SampleTile kTiles[] = {{TileKind::Snow, "sample/snow.bmp"},
                                  {TileKind::Sand, "sample/sand.bmp"},
                                  {TileKind::Water, "sample/water.bmp"}};
 constexpr const char* kHeightmapFile = "sample/terrain.bmp";
+constexpr const char* kFineHeightmapFile = "sample/terrain16.png";
 constexpr int kHeightmapSize = 256;
+
+// PNG stores the top row first.
+void WriteFineHeightmap(const std::string& path) {
+    const std::vector<std::uint16_t> levels = orvalis::sample::HeightmapLevels(kHeightmapSize, 65535);
+    std::vector<std::uint16_t> topFirst;
+    topFirst.reserve(levels.size());
+    for (int y = kHeightmapSize - 1; y >= 0; --y) {
+        const auto row = levels.begin() + static_cast<std::ptrdiff_t>(y) * kHeightmapSize;
+        topFirst.insert(topFirst.end(), row, row + kHeightmapSize);
+    }
+    orvalis::WritePngFile(path, {kHeightmapSize, kHeightmapSize, 1}, topFirst);
+}
 
 void MakeSample(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder / "sample");
@@ -35,6 +51,7 @@ void MakeSample(const std::filesystem::path& folder) {
         info.TileFiles[i] = kTiles[i].File;
     }
     orvalis::sample::MakeHeightmap(kHeightmapSize).WriteBmpFile((folder / kHeightmapFile).string());
+    WriteFineHeightmap((folder / kFineHeightmapFile).string());
     info.HeightmapFile = kHeightmapFile;
     info.BandTexts = {"256", "192", "128", "64", "0"};
     orvalis::WriteTextureInfo((folder / "default.txt").string(), info);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "io/RasterSamples.h"
+#include "raster/Error.h"
+#include "raster/Picture.h"
+
+namespace orvalis {
+
+struct PictureReadOptions {
+    // Real-valued heights (signed or floating-point samples) map Low .. High
+    // onto 0 .. 255 instead of their own lowest .. highest value.
+    std::optional<HeightRange> Range;
+};
+
+// The one way the programs read a picture file. BMP files (by their "BM"
+// signature or a ".bmp" name) go through TDibBuffer::ReadBmpFile unchanged;
+// ".r16" and ".raw" are headerless 16-bit heightmaps; everything else is
+// read through GDAL. Raises Error naming the file and the problem.
+Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options = {});
+
+// ReadPictureFile with these options, for RunOptions::ReadPicture.
+PictureReader PictureFileReader(const PictureReadOptions& options = {});
+
+// "LOW:HIGH", two numbers with LOW < HIGH; raises Error otherwise.
+HeightRange ParseHeightRange(const std::string& text);
+
+// True when the file is read by our BMP reader.
+bool IsBmpFile(const std::string& path);
+
+// The samples of a file that is not a BMP file, as ReadPictureFile sees them.
+RasterSamples ReadPictureSamples(const std::string& path);
+
+}  // namespace orvalis

@@ -1,0 +1,87 @@
+#include "io/PngFile.h"
+
+#include <atomic>
+#include <vector>
+
+#include <cpl_vsi.h>
+#include <gdal.h>
+
+#include "io/GdalSession.h"
+#include "raster/AtomicFile.h"
+#include "raster/Error.h"
+
+namespace orvalis {
+
+namespace {
+
+// An in-memory file of GDAL's, removed when it goes out of scope.
+class MemoryFile {
+public:
+    MemoryFile() {
+        static std::atomic<unsigned> counter{0};
+        name_ = "/vsimem/orvalis-png-" + std::to_string(counter++) + ".png";
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    ~MemoryFile() { VSIUnlink(name_.c_str()); }
+    const std::string& Name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
+void Encode(const std::string& path, const PngPixels& format, const void* samples,
+            GDALDataType type) {
+    StartGdal();
+    const int sampleBytes = GDALGetDataTypeSizeBytes(type);
+    GDALDriverH memory = GDALGetDriverByName("MEM");
+    GDALDriverH png = GDALGetDriverByName("PNG");
+    if (!memory || !png) throw Error(path, "GDAL has no PNG driver");
+    GDALDatasetH source =
+        GDALCreate(memory, "", format.Width, format.Rows, format.Channels, type, nullptr);
+    if (!source) throw Error(path, "no memory for the picture");
+    const GSpacing pixelSpace = static_cast<GSpacing>(sampleBytes) * format.Channels;
+    CPLErr status = GDALDatasetRasterIOEx(
+        source, GF_Write, 0, 0, format.Width, format.Rows, const_cast<void*>(samples),
+        format.Width, format.Rows, type, format.Channels, nullptr, pixelSpace,
+        pixelSpace * format.Width, sampleBytes, nullptr);
+    const MemoryFile file;
+    GDALDatasetH encoded = status == CE_None
+                               ? GDALCreateCopy(png, file.Name().c_str(), source, FALSE, nullptr,
+                                                nullptr, nullptr)
+                               : nullptr;
+    GDALClose(source);
+    if (!encoded) throw Error(path, "the PNG file cannot be made");
+    GDALClose(encoded);
+    vsi_l_offset size = 0;
+    const GByte* bytes = VSIGetMemFileBuffer(file.Name().c_str(), &size, FALSE);
+    WriteFileAtomically(path, {{bytes, static_cast<std::size_t>(size)}});
+}
+
+}  // namespace
+
+void WritePngFile(const std::string& path, const PngPixels& format,
+                  std::span<const std::uint8_t> samples) {
+    Encode(path, format, samples.data(), GDT_Byte);
+}
+
+void WritePngFile(const std::string& path, const PngPixels& format,
+                  std::span<const std::uint16_t> samples) {
+    Encode(path, format, samples.data(), GDT_UInt16);
+}
+
+void WritePngFile(const std::string& path, const TDibBuffer& picture) {
+    const PngPixels format{picture.Width(), picture.RowCount(), 3};
+    std::vector<std::uint8_t> samples;
+    samples.reserve(static_cast<std::size_t>(format.Width) * format.Rows * 3);
+    for (std::int32_t y = 0; y < format.Rows; ++y) {
+        const std::int32_t row = picture.BufferRow(y);
+        for (std::int32_t x = 0; x < format.Width; ++x) {
+            const PixelColour c = picture.ReadPixel(row, x);
+            samples.insert(samples.end(), {c.Red, c.Green, c.Blue});
+        }
+    }
+    WritePngFile(path, format, samples);
+}
+
+}  // namespace orvalis

@@ -1,0 +1,111 @@
+#include "io/RasterSamples.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "raster/Error.h"
+
+namespace orvalis {
+
+namespace {
+
+// 16-bit v is the height v x 255 / 65535 = v / 257; the pixels show the
+// nearest 8-bit value.
+std::uint8_t NearestByteOfWord(std::uint16_t v) { return static_cast<std::uint8_t>((v + 128) / 257); }
+
+struct RealMapping {
+    double Low = 0;
+    double Span = 0;  // High - Low; nothing above 0 maps everything to 0
+
+    // Multiplied before the division, so that whole-number samples whose
+    // height is whole come out exact: 3 x 255 / 255 is 3, 3 / 255 x 255 is not.
+    double Height(double v) const {
+        if (std::isnan(v) || !(Span > 0)) return 0;
+        return std::clamp((v - Low) * 255 / Span, 0.0, 255.0);
+    }
+};
+
+RealMapping MappingOf(const RasterSamples& samples, const std::optional<HeightRange>& range) {
+    const std::optional<HeightRange> own = range ? range : SampleRange(samples);
+    if (!own) return {};
+    return {own->Low, own->High - own->Low};
+}
+
+// Top row y of the samples is buffer row BufferRow(y) and height row Rows - 1 - y.
+void FillWhole(const RasterSamples& s, Picture& picture) {
+    const bool words = s.Kind == SampleKind::Word;
+    if (words) picture.FineHeights = HeightPlane{s.Width, s.Rows, std::vector<double>(s.Whole.size() / s.Channels)};
+    for (std::int32_t y = 0; y < s.Rows; ++y) {
+        std::uint8_t* out = picture.Pixels.RowTable(picture.Pixels.BufferRow(y));
+        const std::uint16_t* in = s.Whole.data() + static_cast<std::size_t>(y) * s.Width * s.Channels;
+        double* heights = words ? picture.FineHeights->Heights.data() +
+                                      static_cast<std::size_t>(s.Rows - 1 - y) * s.Width
+                                : nullptr;
+        for (std::int32_t x = 0; x < s.Width; ++x, in += s.Channels, out += 3) {
+            const std::uint16_t red = in[0];
+            const std::uint16_t green = s.Channels == 3 ? in[1] : red;
+            const std::uint16_t blue = s.Channels == 3 ? in[2] : red;
+            if (words) {
+                out[0] = NearestByteOfWord(blue);
+                out[1] = NearestByteOfWord(green);
+                out[2] = NearestByteOfWord(red);
+                heights[x] = (red + green + blue) / (3 * 257.0);
+            } else {
+                out[0] = static_cast<std::uint8_t>(blue);
+                out[1] = static_cast<std::uint8_t>(green);
+                out[2] = static_cast<std::uint8_t>(red);
+            }
+        }
+    }
+}
+
+void FillReal(const RasterSamples& s, const RealMapping& mapping, Picture& picture) {
+    HeightPlane plane{s.Width, s.Rows, std::vector<double>(s.Real.size())};
+    for (std::int32_t y = 0; y < s.Rows; ++y) {
+        std::uint8_t* out = picture.Pixels.RowTable(picture.Pixels.BufferRow(y));
+        const double* in = s.Real.data() + static_cast<std::size_t>(y) * s.Width;
+        double* heights = plane.Heights.data() + static_cast<std::size_t>(s.Rows - 1 - y) * s.Width;
+        for (std::int32_t x = 0; x < s.Width; ++x, out += 3) {
+            heights[x] = mapping.Height(in[x]);
+            out[0] = out[1] = out[2] = static_cast<std::uint8_t>(std::lround(heights[x]));
+        }
+    }
+    picture.FineHeights = std::move(plane);
+}
+
+}  // namespace
+
+void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t rows) {
+    if (width < 1 || rows < 1 || width > TDibBuffer::kMaxDimension ||
+        rows > TDibBuffer::kMaxDimension) {
+        throw Error(path, "a picture of " + std::to_string(width) + " x " + std::to_string(rows) +
+                              " pixels is not supported (each side 1 to " +
+                              std::to_string(TDibBuffer::kMaxDimension) + ")");
+    }
+}
+
+std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
+    std::optional<HeightRange> range;
+    const auto widen = [&range](double v) {
+        if (std::isnan(v)) return;
+        if (!range) range = HeightRange{v, v};
+        range->Low = std::min(range->Low, v);
+        range->High = std::max(range->High, v);
+    };
+    for (const double v : samples.Real) widen(v);
+    for (const std::uint16_t v : samples.Whole) widen(v);
+    return range;
+}
+
+Picture MakePicture(const RasterSamples& samples, const std::optional<HeightRange>& range) {
+    Picture picture;
+    picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
+    if (samples.Kind == SampleKind::Real) {
+        FillReal(samples, MappingOf(samples, range), picture);
+    } else {
+        FillWhole(samples, picture);
+    }
+    return picture;
+}
+
+}  // namespace orvalis

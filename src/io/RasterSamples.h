@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "raster/Picture.h"
+
+namespace orvalis {
+
+// Heights of real-valued data: Low becomes 0 and High 255.
+struct HeightRange {
+    double Low = 0;
+    double High = 0;
+};
+
+// How the samples of a file turn into heights: bytes are heights as they
+// are, 16-bit words are scaled by 255 / 65535, everything else (signed
+// integers, floating point) is mapped from a range.
+enum class SampleKind { Byte, Word, Real };
+
+// The samples of a picture file as it holds them, top row first.
+struct RasterSamples {
+    std::string Format;      // "PNG", "GTiff", "RAW", ...
+    std::string SampleType;  // the file's own type: "Byte", "UInt16", "Float32", ...
+    int BitsPerSample = 8;
+    std::int32_t Width = 0;
+    std::int32_t Rows = 0;
+    int Channels = 1;  // 1: grey; 3: red, green, blue
+    SampleKind Kind = SampleKind::Byte;
+    std::vector<std::uint16_t> Whole;  // Byte and Word: Channels values a pixel
+    std::vector<double> Real;          // Real: one value a pixel, NaN where there is no data
+};
+
+// Every picture side is 1 .. TDibBuffer::kMaxDimension; raises Error naming the file.
+void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t rows);
+
+// The lowest and highest real sample with data; none when no sample has data.
+std::optional<HeightRange> SampleRange(const RasterSamples& samples);
+
+// A 24-bit bottom-up picture of the samples (grey for one channel), with
+// fine heights for everything but bytes. Real samples are mapped from
+// `range`, or from their own lowest and highest value; cells without data
+// count as the lowest.
+Picture MakePicture(const RasterSamples& samples, const std::optional<HeightRange>& range);
+
+// Headerless 16-bit little-endian square heightmaps (".r16", ".raw").
+RasterSamples ReadRawHeightmap(const std::string& path);
+
+// Everything GDAL reads that we accept.
+RasterSamples ReadGdalRaster(const std::string& path);
+
+}  // namespace orvalis

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "raster/DibBuffer.h"
+#include "synth/BandBlend.h"
+
+namespace orvalis {
+
+// The five band weights of one height as bytes that add up to 255: each
+// weight x 255 rounded down, and what is left to 255 given one at a time to
+// the largest remainders (on a tie, to the band with the higher centre).
+using SplatWeights = std::array<std::uint8_t, kTileCount>;
+SplatWeights SplatWeightsAt(float height);
+
+// The weights the blend gives every pixel of a textureSize x textureSize
+// texture, top row first, from the same stretched heights.
+std::vector<SplatWeights> BuildSplatMap(const TDibBuffer& heightmap, std::int32_t textureSize);
+
+}  // namespace orvalis

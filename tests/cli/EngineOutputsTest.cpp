@@ -1,0 +1,93 @@
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "common/GdalFiles.h"
+#include "common/ScratchFolderTest.h"
+#include "io/PictureFile.h"
+#include "io/PngFile.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+
+TDibBuffer Picture(int width, int rows, int shade) {
+    TDibBuffer picture;
+    picture.Allocate(width, rows, 24);
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto h = static_cast<std::uint8_t>((x * 29 + y * 53 + x * y * 7 + shade) % 256);
+            picture.WritePixel(y, x, MakeColour(h, shade ? h / 2 : h, shade ? 255 - h : h));
+        }
+    return picture;
+}
+
+bool SamePixels(const std::string& bmpPath, const std::string& otherPath) {
+    TDibBuffer bmp;
+    bmp.ReadBmpFile(bmpPath);
+    const TDibBuffer other = ReadPictureFile(otherPath).Pixels;
+    return bmp.PixelBytes() == other.PixelBytes() &&
+           std::memcmp(bmp.PixelData(), other.PixelData(), bmp.PixelBytes()) == 0;
+}
+
+class EngineOutputsTest : public test::ScratchFolderTest {
+protected:
+    // The exit code of orvalis-cli run in the scratch folder; stderr goes to "err.txt".
+    int Run(const std::string& arguments) const {
+        const std::string command = "cd " + folder_.string() + " && " + ORVALIS_BIN_DIR +
+                                    "/orvalis-cli " + arguments + " 2>err.txt";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+// A 16-bit PNG heightmap of multiples of 257 with PNG tiles gives the
+// texture and lightmap of its 8-bit BMP, as PNG too; the splat and normal
+// maps come at the texture's and the heightmap's size.
+TEST_F(EngineOutputsTest, SixteenBitPngGivesTheBmpResultInEveryOutputFormat) {
+    fs::create_directories(folder_ / "ref");
+    fs::create_directories(folder_ / "png");
+    std::string bmpTiles, pngTiles;
+    for (int i = 0; i < 5; ++i) {
+        const std::string stem = PathOf("t") + static_cast<char>('0' + i);
+        Picture(3 + i, 4, 40 * i + 1).WriteBmpFile(stem + ".bmp");
+        WritePngFile(stem + ".png", Picture(3 + i, 4, 40 * i + 1));
+        bmpTiles += (i ? "," : "") + stem + ".bmp";
+        pngTiles += (i ? "," : "") + stem + ".png";
+    }
+    const TDibBuffer heightmap = Picture(10, 10, 0);
+    heightmap.WriteBmpFile(PathOf("h.bmp"));
+    test::GdalPicture words{10, 10, 1, GDT_UInt16};
+    for (int y = 9; y >= 0; --y)
+        for (int x = 0; x < 10; ++x) words.Samples.push_back(heightmap.ReadPixel(y, x).Red * 257.0);
+    test::WriteWithGdal(PathOf("h16.png"), "PNG", words);
+
+    const std::string common = "generate --quiet --size 16 --tiles ";
+    ASSERT_EQ(Run(common + bmpTiles + " --heightmap h.bmp --output-dir ref"), 0);
+    ASSERT_EQ(Run(common + pngTiles + " --heightmap h16.png --output-dir png --format png"
+                                      " --splat-map png/splat.png --normal-map png/normals.png"),
+              0);
+    EXPECT_TRUE(SamePixels(PathOf("ref/terrain_tex.bmp"), PathOf("png/terrain_tex.png")));
+    EXPECT_TRUE(SamePixels(PathOf("ref/lm.bmp"), PathOf("png/lm.png")));
+    EXPECT_FALSE(fs::exists(PathOf("png/terrain_tex.bmp")));
+    EXPECT_EQ(ReadPictureSamples(PathOf("png/splat.png")).Width, 16);
+    EXPECT_EQ(ReadPictureSamples(PathOf("png/splat_1.png")).Rows, 16);
+    EXPECT_EQ(ReadPictureSamples(PathOf("png/normals.png")).Width, 10);
+
+    // A PNG name that is taken stops the generation before it writes anything.
+    EXPECT_EQ(Run(common + bmpTiles + " --heightmap h.bmp --output-dir png --format png"), 1);
+    std::ifstream err(PathOf("err.txt"));
+    const std::string message(std::istreambuf_iterator<char>(err), {});
+    EXPECT_NE(message.find("terrain_tex.png: already exists"), std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace orvalis
