@@ -215,13 +215,13 @@ TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierLightmap) {
     settings_.HeightmapFile = PathOf("garbage.bmp");
     expectRefused("heightmap is no picture", "garbage.bmp");
     settings_.Tiles[2] = nullptr;
-    expectRefused("tile missing", "tile 2");
+    expectRefused("tile missing", "tile 3 (middle box, band 128) has no picture");
     settings_.Tiles[4] = &empty;
-    expectRefused("tile empty", "tile 4");
+    expectRefused("tile empty", "tile 5 (bottom box, band 0) has no picture");
     settings_.TextureSize = 0;
     expectRefused("size 0", "texture size 0");
     settings_.TextureSize = 16385;
-    expectRefused("size 16385", "texture size 16385");
+    expectRefused("size 16385", "texture size 16385 is outside 1 .. 16384");
 }
 
 // Files beyond `bytes` fail to grow, as on a full disk.

@@ -32,10 +32,7 @@ void TForm1::Button3Click() {
         generation_->Cancel();
         return;
     }
-    if (!QFileInfo(QString::fromStdString(state_.HeightmapPath)).isFile()) {
-        Fail(QStringLiteral("Heightmap ") + QString::fromStdString(state_.HeightmapFile) +
-             QStringLiteral(" doesn't exist!"));
-    }
+    CheckHeightmapFile(state_.HeightmapPath, state_.HeightmapFile);
     CheckProgramFolder();
     ProgressBar1->setMaximum(state_.TextureSize * state_.TextureSize);
     pictureBeforeRun_ = Image1->Picture();
