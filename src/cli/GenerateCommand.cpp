@@ -13,6 +13,7 @@
 
 #include "cli/Commands.h"
 #include "raster/DibBuffer.h"
+#include "raster/DisplayPath.h"
 #include "raster/RasterError.h"
 #include "synth/GenerateTexture.h"
 #include "synth/TextureInfo.h"
@@ -71,7 +72,7 @@ int ParseNumber(const std::string& option, const std::string& text, int lowest, 
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc{} || stop != end || value < lowest || value > highest) {
         FailUsage(option + " wants a whole number from " + std::to_string(lowest) + " to " +
-                  std::to_string(highest) + ", not '" + text + "'");
+                  std::to_string(highest) + ", not '" + DisplayPath(text) + "'");
     }
     return value;
 }
@@ -83,10 +84,11 @@ std::array<std::string, kTileCount> ParseTiles(const std::string& text) {
         const std::size_t comma = text.find(',', start);
         const bool last = i == kTileCount - 1;
         if (last != (comma == std::string::npos)) {
-            FailUsage("--tiles wants five paths separated by commas, not '" + text + "'");
+            FailUsage("--tiles wants five paths separated by commas, not '" + DisplayPath(text) +
+                      "'");
         }
         tiles[i] = text.substr(start, last ? std::string::npos : comma - start);
-        if (tiles[i].empty()) FailUsage("--tiles has an empty path in '" + text + "'");
+        if (tiles[i].empty()) FailUsage("--tiles has an empty path in '" + DisplayPath(text) + "'");
         start = comma + 1;
     }
     return tiles;
@@ -192,9 +194,9 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
     }
     std::optional<ResultFile> claimed = ClaimOutputName(folder);
     if (!claimed) {
-        throw std::runtime_error((options.OutputDir ? folder.string() : ".") +
-                                 ": terrain_tex.bmp and terrain_tex0.bmp .. "
-                                 "terrain_tex65534.bmp all exist; nothing was written");
+        throw RasterError(options.OutputDir ? folder.string() : ".",
+                          "terrain_tex.bmp and terrain_tex0.bmp .. terrain_tex65534.bmp all "
+                          "exist; nothing was written");
     }
     return std::move(*claimed);
 }
@@ -222,17 +224,11 @@ OutputFiles ClaimOutputs(const GenerateOptions& options) {
     return files;
 }
 
-}  // namespace
+using Tiles = std::array<TDibBuffer, kTileCount>;
 
-int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
-    if (args.size() == 1 && (args.front() == "--help" || args.front() == "-h")) {
-        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kGenerateUsage);
-        return 0;
-    }
-    GenerateOptions options = ParseOptions(args);
-    FillFromInfoFile(options);
-
-    std::array<TDibBuffer, kTileCount> tiles;
+// Reads the tiles into `tiles`, which the settings then point to.
+GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
+                              const CancelFlag& stop) {
     GenerateSettings settings;
     for (int i = 0; i < kTileCount; ++i) {
         tiles[i].ReadBmpFile((*options.Tiles)[i]);
@@ -244,37 +240,57 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     settings.Light = options.Light;
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
+    return settings;
+}
 
-    TerminalProgress progress;
-    if (!options.Quiet && isatty(STDERR_FILENO)) {
-        settings.Run.Progress = std::ref(progress);
-    }
-
-    const auto start = std::chrono::steady_clock::now();
-    TDibBuffer lightmap;
-    std::string shown;
+// Claims the outputs and generates into them; returns the texture's path.
+// A failure after the claim says that nothing was saved: the claimed names
+// and the staging files are gone again.
+std::string GenerateIntoClaimedFiles(const GenerateOptions& options,
+                                     const GenerateSettings& settings) {
+    std::string path;
     try {
         OutputFiles files = ClaimOutputs(options);
-        shown = files.Shown;
+        path = files.Shown;
+        TDibBuffer lightmap;
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
                         lightmap);
     } catch (const RunCancelled&) {
-        progress.Clear();
         throw;
     } catch (const std::exception& error) {
-        progress.Clear();
-        if (shown.empty()) throw;
-        // The claimed names and the staging files are gone again.
-        throw std::runtime_error(std::string(error.what()) + " (nothing was saved)");
+        if (path.empty()) throw;
+        throw std::runtime_error(ErrorMessage(error) + " (nothing was saved)");
     }
+    return path;
+}
+
+void ReportSaved(const std::string& path, std::chrono::steady_clock::time_point start) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
-    progress.Clear();
+    std::printf("%s saved (%lldms)\n", DisplayPath(path).c_str(),
+                static_cast<long long>(elapsed.count()));
+}
 
-    if (!options.Quiet) {
-        std::printf("%s saved (%lldms)\n", shown.c_str(),
-                    static_cast<long long>(elapsed.count()));
+}  // namespace
+
+int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
+    GenerateOptions options = ParseOptions(args);
+    FillFromInfoFile(options);
+    Tiles tiles;
+    GenerateSettings settings = SettingsFrom(options, tiles, stop);
+
+    TerminalProgress progress;
+    if (!options.Quiet && isatty(STDERR_FILENO)) settings.Run.Progress = std::ref(progress);
+    const auto start = std::chrono::steady_clock::now();
+    std::string path;
+    try {
+        path = GenerateIntoClaimedFiles(options, settings);
+    } catch (...) {
+        progress.Clear();
+        throw;
     }
+    progress.Clear();
+    if (!options.Quiet) ReportSaved(path, start);
     return 0;
 }
 

@@ -27,10 +27,6 @@ const char* CompressionName(std::uint32_t compression) {
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kInfoUsage);
-        return 0;
-    }
     if (args.size() != 1) throw UsageError("info takes one file: orvalis-cli info FILE.bmp");
 
     const BitmapInfoHeader header = ReadBmpHeader(args[0]).Info.Header;

@@ -148,7 +148,7 @@ TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
     // Without the tiles the info file is needed, and it is gone.
     const RunResult noInfo = Generate("--heightmap in/height.bmp");
     EXPECT_EQ(noInfo.ExitCode, 1);
-    EXPECT_NE(noInfo.Err.find("default.txt: Datei nicht gefunden"), std::string::npos)
+    EXPECT_NE(noInfo.Err.find("default.txt: file not found"), std::string::npos)
         << noInfo.Err;
 }
 

@@ -83,7 +83,7 @@ TEST_F(InfoConvertTest, BadInputExitsWithOneAndNamesTheFile) {
     const std::string missing = PathOf("missing.bmp");
     const RunResult notFound = Run("info " + missing);
     EXPECT_EQ(notFound.ExitCode, 1);
-    EXPECT_EQ(notFound.Err, "orvalis-cli: error: " + missing + ": Datei nicht gefunden\n");
+    EXPECT_EQ(notFound.Err, "orvalis-cli: error: " + missing + ": file not found\n");
 
     const std::string twoBit = kSuiteDir + "q/pal2.bmp";
     const RunResult rejected = Run("convert " + twoBit + " " + PathOf("out.bmp"));
