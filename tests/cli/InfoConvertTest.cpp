@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "common/RunProgram.h"
 #include "common/ScratchFolderTest.h"
 #include "raster/DibBuffer.h"
 
@@ -17,28 +14,13 @@ namespace fs = std::filesystem;
 
 const std::string kSuiteDir = std::string(ORVALIS_TESTDATA_DIR) + "/bmpsuite/";
 
-struct RunResult {
-    int ExitCode = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using RunResult = test::ProgramResult;
 
 class InfoConvertTest : public test::ScratchFolderTest {
 protected:
-
     // Runs orvalis-cli with arguments that need no shell quoting.
     RunResult Run(const std::string& arguments) const {
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
-        const std::string command = std::string(ORVALIS_BIN_DIR) + "/orvalis-cli " + arguments +
-                                    " >" + out.string() + " 2>" + err.string();
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+        return test::RunShell(std::string(ORVALIS_BIN_DIR) + "/orvalis-cli " + arguments, folder_);
     }
 };
 

@@ -1,15 +1,7 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <string>
-
-#include <gtest/gtest.h>
-
-#include "common/ScratchFolderTest.h"
 
 #include "raster/DibBuffer.h"
 
@@ -34,8 +26,12 @@ inline PixelColour Grey(int level) {
     return PixelColour{v, v, v};
 }
 
+inline TDibBuffer OneColourPicture(std::int32_t width, std::int32_t height, PixelColour colour) {
+    return MakePicture(width, height, [colour](std::int32_t, std::int32_t) { return colour; });
+}
+
 inline TDibBuffer GreyPicture(std::int32_t width, std::int32_t height, int level) {
-    return MakePicture(width, height, [level](std::int32_t, std::int32_t) { return Grey(level); });
+    return OneColourPicture(width, height, Grey(level));
 }
 
 // Ridges, a plateau, a cliff and some noise: every kind of slope and shadow.
@@ -53,6 +49,5 @@ inline bool SamePixels(const TDibBuffer& a, const TDibBuffer& b) {
     return a.Width() == b.Width() && a.Height() == b.Height() && a.PixelBytes() == b.PixelBytes() &&
            std::memcmp(a.PixelData(), b.PixelData(), a.PixelBytes()) == 0;
 }
-
 
 }  // namespace orvalis::test
