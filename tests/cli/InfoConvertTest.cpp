@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "common/RunProgram.h"
 #include "common/ScratchFolderTest.h"
@@ -95,6 +96,27 @@ TEST_F(InfoConvertTest, ConvertRefusesABombWithoutOutput) {
     EXPECT_EQ(converted.Err, "orvalis-cli: error: " + bomb +
                                  ": the header claims 30000 x 30000 pixels, more than 2 bytes of "
                                  "run-length data can describe\n");
+    EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
+}
+
+// --help wins wherever it stands: the command's own help, or the whole help
+// when no command comes before it; nothing runs and nothing is written.
+TEST_F(InfoConvertTest, HelpAnywhereOnTheLineShowsHelp) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"generate --size 8 --output " + PathOf("x.bmp") + " --help", "--sun-pos P"},
+        {"info " + PathOf("missing.bmp") + " -h", "info FILE.bmp"},
+        {"convert a.bmp --help " + PathOf("out.bmp"), "convert IN.bmp OUT.bmp"},
+        {"--quiet --help", "Commands:"},
+        {"bogus --help", "Commands:"},
+    };
+    for (const auto& [arguments, shown] : cases) {
+        SCOPED_TRACE(arguments);
+        const RunResult result = Run(arguments);
+        EXPECT_EQ(result.ExitCode, 0);
+        EXPECT_NE(result.Out.find(shown), std::string::npos) << result.Out;
+        EXPECT_EQ(result.Err, "");
+    }
+    EXPECT_FALSE(fs::exists(PathOf("x.bmp")));
     EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdint>
@@ -205,8 +206,13 @@ TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierLightmap) {
     };
     settings_.HeightmapFile = "hills.bmp";
     expectRefused("missing heightmap", "Heightmap hills.bmp doesn't exist!");
+    // Only where nothing exists does the heightmap "not exist".
     settings_.HeightmapFile = folder_.string();
-    expectRefused("heightmap is a folder", folder_.string());
+    expectRefused("heightmap is a folder", folder_.string() + ": is a folder, not a file");
+    const test::ScratchFolder elsewhere;  // the folder's contents are compared, a FIFO would block
+    settings_.HeightmapFile = elsewhere.PathOf("pipe.bmp");
+    ASSERT_EQ(::mkfifo(settings_.HeightmapFile.c_str(), 0600), 0);
+    expectRefused("heightmap is a FIFO", "pipe.bmp: is not a regular file (a FIFO)");
     settings_.HeightmapFile = PathOf("garbage.bmp");
     expectRefused("heightmap is no picture", "garbage.bmp");
     settings_.Tiles[2] = nullptr;
