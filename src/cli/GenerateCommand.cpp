@@ -257,7 +257,7 @@ std::string GenerateIntoClaimedFiles(const GenerateOptions& options,
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
                         lightmap);
     } catch (const RunCancelled&) {
-        throw;
+        throw;  // main reports the stop
     } catch (const std::exception& error) {
         if (path.empty()) throw;
         throw std::runtime_error(ErrorMessage(error) + " (nothing was saved)");

@@ -11,6 +11,17 @@
 #include "raster/DisplayPath.h"
 #include "raster/InputFile.h"
 
+namespace orvalis::cli {
+
+std::string ErrorMessage(const std::exception& error) {
+    if (const auto* notFound = dynamic_cast<const FileNotFoundError*>(&error)) {
+        return DisplayPath(notFound->Path()) + ": file not found";
+    }
+    return error.what();
+}
+
+}  // namespace orvalis::cli
+
 namespace {
 
 using orvalis::cli::UsageError;
@@ -128,13 +139,3 @@ int main(int argc, char** argv) {
     }
 }
 
-namespace orvalis::cli {
-
-std::string ErrorMessage(const std::exception& error) {
-    if (const auto* notFound = dynamic_cast<const FileNotFoundError*>(&error)) {
-        return DisplayPath(notFound->Path()) + ": file not found";
-    }
-    return error.what();
-}
-
-}  // namespace orvalis::cli

@@ -28,7 +28,7 @@ void CheckHeightmapFile(const std::string& path, const std::string& shownName) {
     if (::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
         throw RasterError("Heightmap " + DisplayPath(shownName) + " doesn't exist!");
     }
-    const InputFile opened(path);
+    const InputFile opened(path);  // refuses a folder, FIFO or device without blocking
 }
 
 }  // namespace orvalis
