@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -23,8 +24,9 @@ public:
     ScratchFolder() {
         static std::atomic<int> made{0};
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = test ? std::string(test->test_suite_name()) + "-" + test->name()
-                                      : std::string("outside-a-test");
+        std::string name = test ? std::string(test->test_suite_name()) + "-" + test->name()
+                                : std::string("outside-a-test");
+        std::replace(name.begin(), name.end(), '/', '_');  // parameterised tests
         path_ = std::filesystem::temp_directory_path() /
                 ("orvalis-" + name + "-" + std::to_string(::getpid()) + "-" +
                  std::to_string(made++));
