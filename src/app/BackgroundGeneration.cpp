@@ -9,6 +9,7 @@
 #include <QMetaObject>
 
 #include "app/DibImage.h"
+#include "raster/DisplayPath.h"
 
 namespace orvalis {
 
@@ -45,7 +46,7 @@ void BackgroundGeneration::Run() {
         const std::filesystem::path folder(programFolder_);
         std::optional<ResultFile> texture = ClaimOutputName(folder);
         if (!texture) {
-            throw std::runtime_error("No free texture name left in " + programFolder_ +
+            throw std::runtime_error("No free texture name left in " + DisplayPath(programFolder_) +
                                      ": terrain_tex.bmp and terrain_tex0.bmp to "
                                      "terrain_tex65534.bmp all exist");
         }

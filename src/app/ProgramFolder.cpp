@@ -25,7 +25,7 @@ void CopyMissingFiles(const QString& source, const QString& target) {
         const QString to = QDir(target).filePath(QDir(source).relativeFilePath(from));
         if (QFileInfo::exists(to)) continue;
         if (!QDir().mkpath(QFileInfo(to).path()) || !QFile::copy(from, to)) {
-            throw Error(to.toStdString(), "cannot be copied from " + from.toStdString());
+            throw Error(to.toStdString(), "cannot be copied from " + DisplayPath(from.toStdString()));
         }
     }
 }

@@ -15,10 +15,6 @@ const char* const kConvertUsage =
     "                             same size and row order";
 
 int RunConvert(const std::vector<std::string>& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kConvertUsage);
-        return 0;
-    }
     if (args.size() != 2) {
         throw UsageError("convert takes two files: orvalis-cli convert IN.bmp OUT.bmp");
     }

@@ -11,15 +11,6 @@
 
 namespace orvalis::cli {
 
-const char* const kEngineOutputsUsage =
-    "    --format png|bmp         texture and lightmap as PNG or BMP (default: BMP, or PNG\n"
-    "                             for an --output name ending in .png)\n"
-    "    --splat-map FILE         band weights as RGBA PNG (bands 256, 192, 128, 64) and\n"
-    "                             FILE_1 (band 0 in red); each pixel's weights add up to 255\n"
-    "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up blue)\n"
-    "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
-    "                             0 .. 255 (default: their own lowest .. highest)";
-
 namespace {
 
 namespace fs = std::filesystem;

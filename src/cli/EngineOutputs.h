@@ -19,8 +19,6 @@ struct EngineOutputs {
     PictureReadOptions Read;               // --height-range LOW:HIGH
 };
 
-extern const char* const kEngineOutputsUsage;
-
 // Takes `option` (and its value, through `value`) when it is one of these.
 bool ParseEngineOption(const std::string& option, const std::function<const std::string&()>& value,
                        EngineOutputs& outputs);

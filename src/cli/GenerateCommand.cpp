@@ -14,6 +14,7 @@
 #include "cli/Commands.h"
 #include "cli/EngineOutputs.h"
 #include "raster/DibBuffer.h"
+#include "raster/DisplayPath.h"
 #include "raster/RasterError.h"
 #include "synth/GenerateTexture.h"
 #include "synth/TextureInfo.h"
@@ -29,7 +30,8 @@ const char* const kGenerateUsage =
     "    --tiles T0,T1,T2,T3,T4   tiles instead of those in the info file, T0 the highest\n"
     "    --size N                 texture edge, 1 .. 16384 (default: 256)\n"
     "    --light-dir DEG          light direction, 0 .. 360 (default: 90)\n"
-    "    --sun-pos P              sun position, 0 .. 400 (default: 50)\n"
+    "    --sun-pos P              sun scrollbar position, 0 .. 400 (default: 50); the\n"
+    "                             window shows P / 100: 50 is 0.500\n"
     "    --no-lighting            no lightmap, no lm.bmp\n"
     "    --output FILE            write the texture to FILE, which must not exist yet,\n"
     "                             and the lightmap to FILE's name + _lm.bmp beside it\n"
@@ -38,6 +40,13 @@ const char* const kGenerateUsage =
     "                             the lightmap to DIR/lm.bmp, replacing it\n"
     "    --lightmap FILE          write the lightmap to FILE, which must not exist yet\n"
     "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
+    "    --format png|bmp         texture and lightmap as PNG or BMP (default: BMP, or PNG\n"
+    "                             for an --output name ending in .png)\n"
+    "    --splat-map FILE         band weights as RGBA PNG (bands 256, 192, 128, 64) and\n"
+    "                             FILE_1 (band 0 in red); each pixel's weights add up to 255\n"
+    "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up blue)\n"
+    "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
+    "                             0 .. 255 (default: their own lowest .. highest)\n"
     "    --quiet                  print neither progress nor the result line\n"
     "                             Files appear only when the run completes; a run that\n"
     "                             fails or is interrupted (SIGINT, SIGTERM, SIGHUP:\n"
@@ -73,7 +82,7 @@ int ParseNumber(const std::string& option, const std::string& text, int lowest, 
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc{} || stop != end || value < lowest || value > highest) {
         FailUsage(option + " wants a whole number from " + std::to_string(lowest) + " to " +
-                  std::to_string(highest) + ", not '" + text + "'");
+                  std::to_string(highest) + ", not '" + DisplayPath(text) + "'");
     }
     return value;
 }
@@ -85,10 +94,11 @@ std::array<std::string, kTileCount> ParseTiles(const std::string& text) {
         const std::size_t comma = text.find(',', start);
         const bool last = i == kTileCount - 1;
         if (last != (comma == std::string::npos)) {
-            FailUsage("--tiles wants five paths separated by commas, not '" + text + "'");
+            FailUsage("--tiles wants five paths separated by commas, not '" + DisplayPath(text) +
+                      "'");
         }
         tiles[i] = text.substr(start, last ? std::string::npos : comma - start);
-        if (tiles[i].empty()) FailUsage("--tiles has an empty path in '" + text + "'");
+        if (tiles[i].empty()) FailUsage("--tiles has an empty path in '" + DisplayPath(text) + "'");
         start = comma + 1;
     }
     return tiles;
@@ -195,9 +205,9 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
     }
     std::optional<ResultFile> claimed = ClaimOutputName(folder);
     if (!claimed) {
-        throw std::runtime_error((options.OutputDir ? folder.string() : ".") +
-                                 ": terrain_tex.bmp and terrain_tex0.bmp .. "
-                                 "terrain_tex65534.bmp all exist; nothing was written");
+        throw RasterError(options.OutputDir ? folder.string() : ".",
+                          "terrain_tex.bmp and terrain_tex0.bmp .. terrain_tex65534.bmp all "
+                          "exist; nothing was written");
     }
     return std::move(*claimed);
 }
@@ -225,17 +235,11 @@ OutputFiles ClaimOutputs(const GenerateOptions& options) {
     return files;
 }
 
-}  // namespace
+using Tiles = std::array<TDibBuffer, kTileCount>;
 
-int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
-    if (args.size() == 1 && (args.front() == "--help" || args.front() == "-h")) {
-        std::printf("Usage: orvalis-cli COMMAND\n%s%s\n", kGenerateUsage, kEngineOutputsUsage);
-        return 0;
-    }
-    GenerateOptions options = ParseOptions(args);
-    FillFromInfoFile(options);
-
-    std::array<TDibBuffer, kTileCount> tiles;
+// Reads the tiles into `tiles`, which the settings then point to.
+GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
+                              const CancelFlag& stop) {
     GenerateSettings settings;
     for (int i = 0; i < kTileCount; ++i) {
         tiles[i] = ReadPictureFile((*options.Tiles)[i], options.Engine.Read).Pixels;
@@ -248,41 +252,67 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
     settings.Run.ReadPicture = PictureFileReader(options.Engine.Read);
+    return settings;
+}
 
-    TerminalProgress progress;
-    if (!options.Quiet && isatty(STDERR_FILENO)) {
-        settings.Run.Progress = std::ref(progress);
-    }
+// What a completed generation saved.
+struct SavedFiles {
+    std::string Texture;
+    std::string Lightmap;  // empty when unlit
+    TDibBuffer LightmapPixels;
+};
 
-    const auto start = std::chrono::steady_clock::now();
-    TDibBuffer lightmap;
-    std::string shown, lightmapShown;
+// Claims the outputs and generates into them. A failure after the claim says
+// that nothing was saved: the claimed names and the staging files are gone
+// again.
+SavedFiles GenerateIntoClaimedFiles(const GenerateOptions& options,
+                                    const GenerateSettings& settings) {
+    SavedFiles saved;
     try {
         OutputFiles files = ClaimOutputs(options);
-        shown = files.Shown;
-        if (files.Lightmap) lightmapShown = files.Lightmap->Path();
-        CheckEngineOutputs(options.Engine, shown);
+        saved.Texture = files.Shown;
+        if (files.Lightmap) saved.Lightmap = files.Lightmap->Path();
+        CheckEngineOutputs(options.Engine, saved.Texture);
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
-                        lightmap);
+                        saved.LightmapPixels);
     } catch (const RunCancelled&) {
-        progress.Clear();
-        throw;
+        throw;  // main reports the stop
     } catch (const std::exception& error) {
-        progress.Clear();
-        if (shown.empty()) throw;
-        // The claimed names and the staging files are gone again.
-        throw std::runtime_error(std::string(error.what()) + " (nothing was saved)");
+        if (saved.Texture.empty()) throw;
+        throw std::runtime_error(ErrorMessage(error) + " (nothing was saved)");
     }
+    return saved;
+}
+
+void ReportSaved(const std::string& path, std::chrono::steady_clock::time_point start) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
-    progress.Clear();
-    const std::string written =
-        WriteEngineOutputs(options.Engine, settings, shown, lightmapShown, lightmap);
+    std::printf("%s saved (%lldms)\n", DisplayPath(path).c_str(),
+                static_cast<long long>(elapsed.count()));
+}
 
-    if (!options.Quiet) {
-        std::printf("%s saved (%lldms)\n", written.c_str(),
-                    static_cast<long long>(elapsed.count()));
+}  // namespace
+
+int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
+    GenerateOptions options = ParseOptions(args);
+    FillFromInfoFile(options);
+    Tiles tiles;
+    GenerateSettings settings = SettingsFrom(options, tiles, stop);
+
+    TerminalProgress progress;
+    if (!options.Quiet && isatty(STDERR_FILENO)) settings.Run.Progress = std::ref(progress);
+    const auto start = std::chrono::steady_clock::now();
+    SavedFiles saved;
+    try {
+        saved = GenerateIntoClaimedFiles(options, settings);
+    } catch (...) {
+        progress.Clear();
+        throw;
     }
+    progress.Clear();
+    const std::string written = WriteEngineOutputs(options.Engine, settings, saved.Texture,
+                                                   saved.Lightmap, saved.LightmapPixels);
+    if (!options.Quiet) ReportSaved(written, start);
     return 0;
 }
 

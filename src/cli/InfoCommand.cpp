@@ -48,10 +48,6 @@ void PrintPictureFacts(const std::string& path) {
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::printf("Usage: orvalis-cli COMMAND\n%s\n", kInfoUsage);
-        return 0;
-    }
     if (args.size() != 1) throw UsageError("info takes one file: orvalis-cli info FILE.bmp");
 
     if (!IsBmpFile(args[0])) {

@@ -1,5 +1,6 @@
 #include <signal.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -8,6 +9,19 @@
 
 #include "cli/Commands.h"
 #include "cli/EngineOutputs.h"
+#include "raster/DisplayPath.h"
+#include "raster/InputFile.h"
+
+namespace orvalis::cli {
+
+std::string ErrorMessage(const std::exception& error) {
+    if (const auto* notFound = dynamic_cast<const FileNotFoundError*>(&error)) {
+        return DisplayPath(notFound->Path()) + ": file not found";
+    }
+    return error.what();
+}
+
+}  // namespace orvalis::cli
 
 namespace {
 
@@ -53,34 +67,61 @@ void PrintHelp() {
     std::printf(
         "Usage: orvalis-cli COMMAND [OPTIONS]\n"
         "Makes terrain textures from a heightmap and five tile pictures.\n\n"
-        "Commands:\n%s\n%s\n%s%s\n"
+        "Commands:\n%s\n%s\n%s\n"
         "Options:\n"
         "  --help     show this help\n"
         "  --version  show the version\n\n"
         "Exit codes: 0 success, 1 bad input or a failed write, 2 bad usage.\n",
-        orvalis::cli::kInfoUsage, orvalis::cli::kConvertUsage, orvalis::cli::kGenerateUsage,
-        orvalis::cli::kEngineOutputsUsage);
+        orvalis::cli::kInfoUsage, orvalis::cli::kConvertUsage, orvalis::cli::kGenerateUsage);
 }
 
+struct Command {
+    const char* Name;
+    const char* Usage;
+    int (*Run)(const std::vector<std::string>& args);
+};
+
+int RunGenerateUntilStopped(const std::vector<std::string>& args) {
+    StopOnSignals();
+    return orvalis::cli::RunGenerate(args, g_stopRequested);
+}
+
+const Command* FindCommand(const std::string& name) {
+    static const Command kCommands[] = {
+        {"info", orvalis::cli::kInfoUsage, orvalis::cli::RunInfo},
+        {"convert", orvalis::cli::kConvertUsage, orvalis::cli::RunConvert},
+        {"generate", orvalis::cli::kGenerateUsage, RunGenerateUntilStopped},
+    };
+    for (const Command& command : kCommands) {
+        if (name == command.Name) return &command;
+    }
+    return nullptr;
+}
+
+bool AsksForHelp(const std::vector<std::string>& words) {
+    return std::any_of(words.begin(), words.end(),
+                       [](const std::string& word) { return word == "--help" || word == "-h"; });
+}
+
+// --help anywhere on the line shows the help of the command it follows, or
+// the whole help when there is no known command before it.
 int Dispatch(const std::vector<std::string>& words) {
-    if (words.empty()) throw UsageError("no command given (try --help)");
-    const std::string& command = words.front();
-    const std::vector<std::string> args(words.begin() + 1, words.end());
-    if (command == "--help" || command == "-h") {
-        PrintHelp();
+    const Command* command = words.empty() ? nullptr : FindCommand(words.front());
+    if (AsksForHelp(words)) {
+        if (command) std::printf("Usage: orvalis-cli COMMAND\n%s\n", command->Usage);
+        else PrintHelp();
         return 0;
     }
-    if (command == "--version") {
+    if (words.empty()) throw UsageError("no command given (try --help)");
+    if (words.front() == "--version") {
         std::printf("orvalis-cli %s\n", ORVALIS_VERSION);
         return 0;
     }
-    if (command == "info") return orvalis::cli::RunInfo(args);
-    if (command == "convert") return orvalis::cli::RunConvert(args);
-    if (command == "generate") {
-        StopOnSignals();
-        return orvalis::cli::RunGenerate(args, g_stopRequested);
+    if (!command) {
+        throw UsageError("unknown command '" + orvalis::DisplayPath(words.front()) +
+                         "' (try --help)");
     }
-    throw UsageError("unknown command '" + command + "' (try --help)");
+    return command->Run(std::vector<std::string>(words.begin() + 1, words.end()));
 }
 
 }  // namespace
@@ -94,7 +135,8 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         // A failure while stopping (an interrupted read) is part of the stop.
         if (g_stopRequested.load()) return ReportStop();
-        std::fprintf(stderr, "orvalis-cli: error: %s\n", e.what());
+        std::fprintf(stderr, "orvalis-cli: error: %s\n", orvalis::cli::ErrorMessage(e).c_str());
         return 1;
     }
 }
+

@@ -2,8 +2,6 @@
 
 #include <GL/glu.h>
 
-#include <QApplication>
-#include <QMessageBox>
 #include <algorithm>
 #include <cctype>
 #include <iostream>
@@ -17,18 +15,14 @@ namespace {
 
 static_assert(std::is_same_v<GLuint, std::uint32_t>, "texture names are held as 32-bit unsigned values");
 
-void ShowMessageBox(const std::string& caption, const std::string& text) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        std::cerr << caption << ": " << text << '\n';
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok);
-    box.exec();
+// A program without a window of its own hears of failures on standard error;
+// the window installs a sink that shows its message box.
+void PrintToStandardError(const std::string& caption, const std::string& text) {
+    std::cerr << caption << ": " << text << '\n';
 }
 
 TextureMessageSink& CurrentSink() {
-    static TextureMessageSink sink = ShowMessageBox;
+    static TextureMessageSink sink = PrintToStandardError;
     return sink;
 }
 
@@ -64,7 +58,7 @@ void UploadTexture1D(std::uint16_t width, GLenum format, const std::uint8_t* pix
 
 TextureMessageSink SetTextureMessageSink(TextureMessageSink sink) {
     TextureMessageSink previous = std::move(CurrentSink());
-    CurrentSink() = sink ? std::move(sink) : TextureMessageSink(ShowMessageBox);
+    CurrentSink() = sink ? std::move(sink) : TextureMessageSink(PrintToStandardError);
     return previous;
 }
 

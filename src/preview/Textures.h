@@ -12,12 +12,11 @@ namespace orvalis {
 inline constexpr char kTextureMessageCaption[] = "BMP Unit";
 
 // Receives the loader's failure messages: a caption and a text. The default
-// shows a modal message box with one OK button (standard error without a
-// QApplication).
+// writes them to standard error; the window shows them in its message box.
 using TextureMessageSink = std::function<void(const std::string& caption, const std::string& text)>;
 
 // Installs sink and returns the one it replaces; an empty sink brings back
-// the default box.
+// the default.
 TextureMessageSink SetTextureMessageSink(TextureMessageSink sink);
 
 // Loads a picture file into a new mipmapped texture of the current GL

@@ -26,7 +26,7 @@ std::string NotARegularFile(mode_t mode) {
 }
 
 [[noreturn]] void RefuseOpening(const std::string& path, int error) {
-    if (error == ENOENT || error == ENOTDIR) throw InputFileError(path, kFileNotFound);
+    if (error == ENOENT || error == ENOTDIR) throw FileNotFoundError(path);
     throw InputFileError(path, "cannot be opened (" + SystemReason(error) + ")");
 }
 

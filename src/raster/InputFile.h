@@ -24,10 +24,23 @@ private:
     std::string problem_;
 };
 
+// Nothing exists at the path. The message is the window framework's
+// "path: Datei nicht gefunden"; a program that speaks for itself (the command
+// line) words it from Path().
+class FileNotFoundError : public InputFileError {
+public:
+    explicit FileNotFoundError(const std::string& path)
+        : InputFileError(path, kFileNotFound), path_(path) {}
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 // A regular file (or a link to one) open for reading, closed when it goes out
 // of scope. Opening never blocks: a FIFO, a device, a socket or a folder is
-// refused at once with InputFileError; a failed read raises RasterError. Both
-// name the file; "Datei nicht gefunden" is said only where nothing exists.
+// refused at once with InputFileError, and a path where nothing exists with
+// FileNotFoundError; a failed read raises RasterError. All name the file.
 class InputFile {
 public:
     explicit InputFile(const std::string& path);

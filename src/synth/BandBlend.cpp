@@ -8,6 +8,7 @@
 #include "math/Geometry.h"
 #include "raster/RasterError.h"
 #include "synth/ParallelRows.h"
+#include "synth/SettingsCheck.h"
 #include "synth/StretchedHeights.h"
 
 namespace orvalis {
@@ -103,18 +104,6 @@ void BlendRow(TDibBuffer& texture, std::int32_t row, const std::uint8_t* heights
     }
 }
 
-void CheckBlendSettings(const TileSet& tiles, std::int32_t textureSize) {
-    for (int i = 0; i < kTileCount; ++i) {
-        if (tiles[i] == nullptr || tiles[i]->IsEmpty()) {
-            throw RasterError(TileDescription(i) + " has no picture");
-        }
-    }
-    if (textureSize < 1 || textureSize > TDibBuffer::kMaxDimension) {
-        throw RasterError("texture size " + std::to_string(textureSize) + " is outside 1 .. " +
-                          std::to_string(TDibBuffer::kMaxDimension));
-    }
-}
-
 }  // namespace
 
 float BandWeight(float centre, float height) {
@@ -126,7 +115,7 @@ float BandWeight(float centre, float height) {
 
 TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::int32_t textureSize,
                         const RunOptions& options) {
-    CheckBlendSettings(tiles, textureSize);
+    CheckTextureSettings(tiles, textureSize);
     if (heightmap.IsEmpty()) throw RasterError("the heightmap has no picture");
 
     TDibBuffer texture;
@@ -152,7 +141,7 @@ TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::
 TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string& outputPath,
                              const TileSet& tiles, std::int32_t textureSize,
                              const RunOptions& options) {
-    CheckBlendSettings(tiles, textureSize);
+    CheckTextureSettings(tiles, textureSize);
     TDibBuffer heightmap = options.ReadPicture(heightmapPath).Pixels;
     if (heightmap.IsEmpty()) throw RasterError(heightmapPath, "the picture is empty");
     TDibBuffer texture = BlendTexture(heightmap, tiles, textureSize, options);

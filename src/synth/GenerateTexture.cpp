@@ -1,13 +1,12 @@
 #include "synth/GenerateTexture.h"
 
 #include <algorithm>
-#include <fstream>
-#include <utility>
 #include <stdexcept>
-#include <system_error>
+#include <utility>
 
 #include "raster/DibBlend.h"
 #include "raster/RasterError.h"
+#include "synth/SettingsCheck.h"
 
 namespace orvalis {
 
@@ -19,23 +18,8 @@ constexpr int kLastNumberedName = 65534;
 // leaves the folder as it was. A heightmap that opens but is no picture
 // fails in the blend's read, which also comes before any write.
 void CheckSettings(const GenerateSettings& settings) {
-    if (settings.TextureSize < 1 || settings.TextureSize > kLargestTextureSize) {
-        throw RasterError("texture size " + std::to_string(settings.TextureSize) +
-                          " is outside 1 .. " + std::to_string(kLargestTextureSize));
-    }
-    for (int i = 0; i < kTileCount; ++i) {
-        const TDibBuffer* tile = settings.Tiles[i];
-        if (tile == nullptr || tile->IsEmpty()) {
-            throw RasterError("tile " + std::to_string(i) + " has no picture");
-        }
-    }
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(settings.HeightmapFile, error)) {
-        throw RasterError("Heightmap " + settings.HeightmapFile + " doesn't exist!");
-    }
-    if (!std::ifstream(settings.HeightmapFile, std::ios::binary)) {
-        throw RasterError(settings.HeightmapFile, "cannot be opened");
-    }
+    CheckTextureSettings(settings.Tiles, settings.TextureSize);
+    CheckHeightmapFile(settings.HeightmapFile, settings.HeightmapFile);
 }
 
 }  // namespace

@@ -11,12 +11,11 @@
 #include "synth/BandBlend.h"
 #include "synth/Lightmap.h"
 #include "synth/Progress.h"
+#include "synth/SettingsCheck.h"
 
 namespace orvalis {
 
 inline constexpr const char* kLightmapFileName = "lm.bmp";
-// Largest texture edge a generation accepts; the window offers 256 .. 4096.
-inline constexpr std::int32_t kLargestTextureSize = 16384;
 
 // Everything one generation needs; the window and the command line fill it.
 struct GenerateSettings {

@@ -22,9 +22,21 @@ constexpr char kCtrlZ = 0x1A;  // an old editor's end-of-file mark; nothing afte
 // Bytes read at a time; a line may run over any number of them.
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-// Hands out the file's lines one by one, reading only as far as asked. A
-// line holding a control character is refused: it would name a file other
-// than the one the user sees, or cut a path short at a NUL.
+// A control character in a line would name a file other than the one the
+// user sees, cut a path short at a NUL, or (CR, LF, Ctrl-Z) split or end the
+// file. The reader refuses such a line and the writer never writes one.
+void CheckNoControlCharacter(const std::string& path, int lineNumber, const std::string& line) {
+    const auto control = std::find_if(line.begin(), line.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (control != line.end()) {
+        throw RasterError(path, "line " + std::to_string(lineNumber) +
+                                    " contains a control character (" +
+                                    DisplayPath(std::string(1, *control)) + ")");
+    }
+}
+
+// Hands out the file's lines one by one, reading only as far as asked.
 class InfoLineReader {
 public:
     explicit InfoLineReader(const std::string& path) : file_(path), chunk_(kReadChunk) {}
@@ -52,22 +64,11 @@ public:
             }
             line.push_back(c);
         }
-        CheckNoControlCharacter(line);
+        CheckNoControlCharacter(file_.Path(), lineNumber_, line);
         return line;
     }
 
 private:
-    void CheckNoControlCharacter(const std::string& line) const {
-        const auto control = std::find_if(line.begin(), line.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-        });
-        if (control != line.end()) {
-            throw RasterError(file_.Path(), "line " + std::to_string(lineNumber_) +
-                                                " contains a control character (" +
-                                                DisplayPath(std::string(1, *control)) + ")");
-        }
-    }
-
     InputFile file_;
     std::vector<std::uint8_t> chunk_;
     std::size_t next_ = 0;    // the next byte of chunk_ to hand out
@@ -75,13 +76,6 @@ private:
     int lineNumber_ = 0;
     bool ended_ = false;
 };
-
-// A line break inside a value would split it into two lines of the file.
-void CheckStorable(const std::string& path, const std::string& value) {
-    if (value.find_first_of(std::string("\r\n") + kCtrlZ) != std::string::npos) {
-        throw RasterError(path, "cannot store \"" + value + "\": it contains a line break");
-    }
-}
 
 }  // namespace
 
@@ -106,7 +100,9 @@ void WriteTextureInfo(const std::string& path, const TextureInfo& info) {
     } else {
         values.resize(values.size() + 5);
     }
-    for (const std::string& value : values) CheckStorable(path, value);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        CheckNoControlCharacter(path, static_cast<int>(i) + 1, values[i]);
+    }
 
     std::string text;
     for (const std::string& value : values) text += value + "\r\n";

@@ -24,7 +24,9 @@ struct TextureInfo {
 TextureInfo ReadTextureInfo(const std::string& path);
 
 // Writes all eleven lines (band texts empty when absent), each followed by
-// CR LF; the file is replaced only once it is complete.
+// CR LF; the file is replaced only once it is complete. A value holding a
+// control character is refused as the reader refuses it, before anything is
+// written.
 void WriteTextureInfo(const std::string& path, const TextureInfo& info);
 
 }  // namespace orvalis

@@ -1,13 +1,12 @@
 #include "FormFixture.h"
 
 #include <fstream>
-#include <iterator>
 
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
 
-#include "raster/DibBuffer.h"
+#include "common/TestPictures.h"
 
 namespace orvalis::test {
 
@@ -22,19 +21,23 @@ std::optional<QString> FakeDialogs::Next() {
 }
 
 void FormFixture::SetUp() {
-    ASSERT_TRUE(folder_.isValid());
+    folder_.emplace();
     previousFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("bin")));
-    ASSERT_TRUE(QDir::setCurrent(folder_.path()));
+    const QString root = QString::fromStdString(folder_->Folder().string());
+    ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("bin")));
+    ASSERT_TRUE(QDir::setCurrent(root));
 }
 
-void FormFixture::TearDown() { QDir::setCurrent(previousFolder_); }
-
-std::string FormFixture::Root(const std::string& name) const {
-    return QDir(folder_.path()).filePath(QString::fromStdString(name)).toStdString();
+void FormFixture::TearDown() {
+    QDir::setCurrent(previousFolder_);
+    folder_.reset();
 }
 
-QString FormFixture::ProgramFolder() const { return QDir(folder_.path()).filePath("bin"); }
+std::string FormFixture::Root(const std::string& name) const { return folder_->PathOf(name); }
+
+QString FormFixture::ProgramFolder() const {
+    return QString::fromStdString(folder_->PathOf("bin"));
+}
 
 std::string FormFixture::ProgramFile(const std::string& name) const {
     return QDir(ProgramFolder()).filePath(QString::fromStdString(name)).toStdString();
@@ -92,29 +95,12 @@ void FormFixture::WaitForGeneration(TForm1& form) {
 }
 
 void WriteOneColour(const std::string& path, int width, int height, PixelColour colour) {
-    TDibBuffer picture;
-    picture.Allocate(width, height, 24);
-    for (int row = 0; row < height; ++row) {
-        for (int column = 0; column < width; ++column) picture.WritePixel(row, column, colour);
-    }
-    picture.WriteBmpFile(path);
+    OneColourPicture(width, height, colour).WriteBmpFile(path);
 }
 
 void WriteGreyRamp(const std::string& path, int width, int height) {
-    TDibBuffer picture;
-    picture.Allocate(width, height, 24);
-    for (int row = 0; row < height; ++row) {
-        for (int column = 0; column < width; ++column) {
-            const auto grey = static_cast<std::uint8_t>((row * 13 + column * 7) % 256);
-            picture.WritePixel(row, column, MakeColour(grey, grey, grey));
-        }
-    }
-    picture.WriteBmpFile(path);
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    MakePicture(width, height, [](int row, int column) { return Grey((row * 13 + column * 7) % 256); })
+        .WriteBmpFile(path);
 }
 
 bool FileExists(const std::string& path) { return QFileInfo(QString::fromStdString(path)).isFile(); }

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include "app/MainWindow.h"
 #include "app/UserDialogs.h"
+#include "common/ErrorMessage.h"
+#include "common/Files.h"
+#include "common/ScratchFolder.h"
 #include "raster/PixelColour.h"
 
 namespace orvalis::test {
@@ -70,13 +72,12 @@ protected:
     FakeDialogs dialogs;
 
 private:
-    QTemporaryDir folder_;
+    std::optional<ScratchFolder> folder_;
     QString previousFolder_;
 };
 
 void WriteOneColour(const std::string& path, int width, int height, PixelColour colour);
 void WriteGreyRamp(const std::string& path, int width, int height);
-std::string ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);
 
 }  // namespace orvalis::test

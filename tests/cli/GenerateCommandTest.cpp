@@ -14,7 +14,9 @@
 #include <string>
 #include <tuple>
 
+#include "common/RunProgram.h"
 #include "common/ScratchFolderTest.h"
+#include "common/TestPictures.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -24,28 +26,16 @@ namespace fs = std::filesystem;
 
 const std::string kTiles = "in/t0.bmp,in/t1.bmp,in/t2.bmp,in/t3.bmp,in/t4.bmp";
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadBytes;
+using RunResult = test::ProgramResult;
 
 void WritePicture(const fs::path& path, int width, int height, int shade) {
-    TDibBuffer picture;
-    picture.Allocate(width, height, 24);
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column)
-            picture.WritePixel(row, column,
-                               MakeColour(static_cast<std::uint8_t>(shade + 9 * row),
-                                          static_cast<std::uint8_t>(shade + 5 * column),
-                                          static_cast<std::uint8_t>(shade)));
-    picture.WriteBmpFile(path.string());
+    test::MakePicture(width, height, [shade](int row, int column) {
+        return MakeColour(static_cast<std::uint8_t>(shade + 9 * row),
+                          static_cast<std::uint8_t>(shade + 5 * column),
+                          static_cast<std::uint8_t>(shade));
+    }).WriteBmpFile(path.string());
 }
-
-struct RunResult {
-    int ExitCode = -1;
-    std::string Out;
-    std::string Err;
-};
 
 // Runs orvalis-cli generate in a working folder that holds a small set-up:
 // in/t0.bmp .. in/t4.bmp, in/height.bmp and default.txt naming them.
@@ -65,12 +55,9 @@ protected:
 
     // Arguments must need no shell quoting.
     RunResult Generate(const std::string& arguments) const {
-        const fs::path out = folder_ / "stdout.txt", err = folder_ / "stderr.txt";
-        const std::string command = "cd " + work_.string() + " && " + ORVALIS_BIN_DIR +
-                                    "/orvalis-cli generate " + arguments + " >" + out.string() +
-                                    " 2>" + err.string();
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
+        return test::RunShell("cd " + work_.string() + " && " + ORVALIS_BIN_DIR +
+                                  "/orvalis-cli generate " + arguments,
+                              folder_);
     }
 
     // Everything in the working folder except the inputs.
@@ -148,7 +135,7 @@ TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
     // Without the tiles the info file is needed, and it is gone.
     const RunResult noInfo = Generate("--heightmap in/height.bmp");
     EXPECT_EQ(noInfo.ExitCode, 1);
-    EXPECT_NE(noInfo.Err.find("default.txt: Datei nicht gefunden"), std::string::npos)
+    EXPECT_NE(noInfo.Err.find("default.txt: file not found"), std::string::npos)
         << noInfo.Err;
 }
 

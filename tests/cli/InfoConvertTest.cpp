@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
 
+#include "common/RunProgram.h"
 #include "common/ScratchFolderTest.h"
 #include "raster/DibBuffer.h"
 
@@ -17,28 +15,13 @@ namespace fs = std::filesystem;
 
 const std::string kSuiteDir = std::string(ORVALIS_TESTDATA_DIR) + "/bmpsuite/";
 
-struct RunResult {
-    int ExitCode = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using RunResult = test::ProgramResult;
 
 class InfoConvertTest : public test::ScratchFolderTest {
 protected:
-
     // Runs orvalis-cli with arguments that need no shell quoting.
     RunResult Run(const std::string& arguments) const {
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
-        const std::string command = std::string(ORVALIS_BIN_DIR) + "/orvalis-cli " + arguments +
-                                    " >" + out.string() + " 2>" + err.string();
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+        return test::RunShell(std::string(ORVALIS_BIN_DIR) + "/orvalis-cli " + arguments, folder_);
     }
 };
 
@@ -83,7 +66,7 @@ TEST_F(InfoConvertTest, BadInputExitsWithOneAndNamesTheFile) {
     const std::string missing = PathOf("missing.bmp");
     const RunResult notFound = Run("info " + missing);
     EXPECT_EQ(notFound.ExitCode, 1);
-    EXPECT_EQ(notFound.Err, "orvalis-cli: error: " + missing + ": Datei nicht gefunden\n");
+    EXPECT_EQ(notFound.Err, "orvalis-cli: error: " + missing + ": file not found\n");
 
     const std::string twoBit = kSuiteDir + "q/pal2.bmp";
     const RunResult rejected = Run("convert " + twoBit + " " + PathOf("out.bmp"));
@@ -113,6 +96,27 @@ TEST_F(InfoConvertTest, ConvertRefusesABombWithoutOutput) {
     EXPECT_EQ(converted.Err, "orvalis-cli: error: " + bomb +
                                  ": the header claims 30000 x 30000 pixels, more than 2 bytes of "
                                  "run-length data can describe\n");
+    EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
+}
+
+// --help wins wherever it stands: the command's own help, or the whole help
+// when no command comes before it; nothing runs and nothing is written.
+TEST_F(InfoConvertTest, HelpAnywhereOnTheLineShowsHelp) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"generate --size 8 --output " + PathOf("x.bmp") + " --help", "--sun-pos P"},
+        {"info " + PathOf("missing.bmp") + " -h", "info FILE.bmp"},
+        {"convert a.bmp --help " + PathOf("out.bmp"), "convert IN.bmp OUT.bmp"},
+        {"--quiet --help", "Commands:"},
+        {"bogus --help", "Commands:"},
+    };
+    for (const auto& [arguments, shown] : cases) {
+        SCOPED_TRACE(arguments);
+        const RunResult result = Run(arguments);
+        EXPECT_EQ(result.ExitCode, 0);
+        EXPECT_NE(result.Out.find(shown), std::string::npos) << result.Out;
+        EXPECT_EQ(result.Err, "");
+    }
+    EXPECT_FALSE(fs::exists(PathOf("x.bmp")));
     EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
 }
 

@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "TestPictures.h"
+#include "common/BmpBytes.h"
+#include "common/ErrorMessage.h"
+#include "common/ScratchFolder.h"
 #include "preview/BmpTextureFile.h"
 
 namespace orvalis {
 namespace {
 
 using test::MakeBmp24;
-using test::TestFolder;
+using test::ScratchFolder;
 
 // Every pixel different: red from the column, green from the row, blue fixed.
 PixelColour Distinct(int x, int y) {
@@ -31,7 +33,7 @@ void ExpectDistinctPixels(const TexturePixels& pixels, int width, int height) {
 
 // Widths 5 and 6 have padded rows; reading them as unpadded shears the picture.
 TEST(BmpTextureFile, ReadsRgbRowsBottomFirstWithoutPadding) {
-    TestFolder folder;
+    ScratchFolder folder;
     for (const int width : {4, 5, 6, 7}) {
         const std::string file = folder.Write("p.bmp", MakeBmp24(width, 3, Distinct));
         ExpectDistinctPixels(ReadBmpTexturePixels(file), width, 3);
@@ -39,7 +41,7 @@ TEST(BmpTextureFile, ReadsRgbRowsBottomFirstWithoutPadding) {
 }
 
 TEST(BmpTextureFile, TakesThePixelsFromThePixelOffset) {
-    TestFolder folder;
+    ScratchFolder folder;
     auto bytes = MakeBmp24(5, 2, Distinct);
     bytes.insert(bytes.begin() + 54, 12, 0xEE);  // a gap between headers and pixels
     test::PutU32(bytes, test::kPixelOffsetAt, 54 + 12);
@@ -56,14 +58,9 @@ TEST(BmpTextureFile, TakesThePixelsFromThePixelOffset) {
     ExpectDistinctPixels(ReadBmpTexturePixels(folder.Write("end.bmp", unpaddedEnd)), 5, 2);
 }
 
-// The reader's message for a file, or "read" when it was read.
+// The reader's message for a file, or "no error" when it was read.
 std::string MessageFor(const std::string& file) {
-    try {
-        ReadBmpTexturePixels(file);
-        return "read";
-    } catch (const TextureFileError& error) {
-        return error.what();
-    }
+    return test::MessageOf<TextureFileError>([&] { ReadBmpTexturePixels(file); });
 }
 
 struct BrokenFile {
@@ -99,7 +96,7 @@ TEST(BmpTextureFile, ReportsEveryFileItCannotUse) {
         {"many rows claimed", [](auto& b) { PutU32(b, test::kHeightAt, 65535); },
          "Error reading bitmap data"},
     };
-    TestFolder folder;
+    ScratchFolder folder;
     for (const BrokenFile& broken : cases) {
         auto bytes = MakeBmp24(4, 4, Distinct);
         broken.Break(bytes);
@@ -108,9 +105,9 @@ TEST(BmpTextureFile, ReportsEveryFileItCannotUse) {
         if (const auto at = expected.find('%'); at != std::string::npos) expected.replace(at, 1, file);
         EXPECT_EQ(MessageFor(file), expected) << broken.What;
     }
-    const std::string missing = folder.Path("missing.bmp");
+    const std::string missing = folder.PathOf("missing.bmp");
     EXPECT_EQ(MessageFor(missing), "Error opening " + missing);
-    const std::string fifo = folder.Path("pipe.bmp");
+    const std::string fifo = folder.PathOf("pipe.bmp");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(MessageFor(fifo), "Error opening " + fifo + ": is not a regular file (a FIFO)");
 }

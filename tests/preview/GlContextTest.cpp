@@ -4,7 +4,8 @@
 #include <QOpenGLContext>
 
 #include "SharedPreview.h"
-#include "TestPictures.h"
+#include "common/BmpBytes.h"
+#include "common/ScratchFolder.h"
 #include "preview/PreviewMesh.h"
 
 namespace orvalis {
@@ -38,7 +39,7 @@ TEST(NoWindowSystem, ContextFailsWithAClearError) {
     surface.SwapBuffers();
 
     // The rest of the preview keeps working without GL.
-    test::TestFolder folder;
+    test::ScratchFolder folder;
     const std::string file =
         folder.Write("h.bmp", test::MakeBmp24(8, 8, [](int, int) { return MakeColour(1, 2, 3); }));
     THeightMap mesh;

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "SharedPreview.h"
-#include "TestPictures.h"
+#include "common/BmpBytes.h"
+#include "common/ScratchFolder.h"
 #include "preview/PreviewFrame.h"
 #include "preview/PreviewTexture.h"
 
@@ -13,7 +14,7 @@ namespace orvalis {
 namespace {
 
 using test::MakeBmp24;
-using test::TestFolder;
+using test::ScratchFolder;
 
 constexpr int kWidth = TPreviewSurface::kWidth;
 constexpr int kHeight = TPreviewSurface::kHeight;
@@ -59,7 +60,7 @@ protected:
         return lit;
     }
 
-    TestFolder folder;
+    ScratchFolder folder;
     THeightMap mesh;
 };
 
@@ -93,11 +94,11 @@ TEST_F(PreviewFrame, AnEmptyMeshLeavesTheFrameBlack) {
 }
 
 TEST(PreviewTextureFile, IsTheLastGeneratedTextureWhileItExists) {
-    TestFolder folder;
+    ScratchFolder folder;
     const std::string generated =
         folder.Write("terrain_tex3.bmp", MakeBmp24(1, 1, [](int, int) { return PixelColour{}; }));
     EXPECT_EQ(PreviewTextureFile(generated), generated);
-    EXPECT_EQ(PreviewTextureFile(folder.Path("terrain_tex4.bmp")), "terrain_tex.bmp");
+    EXPECT_EQ(PreviewTextureFile(folder.PathOf("terrain_tex4.bmp")), "terrain_tex.bmp");
     EXPECT_EQ(PreviewTextureFile(""), "terrain_tex.bmp");
 }
 

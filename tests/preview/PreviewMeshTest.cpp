@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "TestPictures.h"
+#include "common/BmpBytes.h"
+#include "common/ScratchFolder.h"
 #include "preview/PreviewMesh.h"
 #include "raster/RasterError.h"
 
@@ -8,7 +9,7 @@ namespace orvalis {
 namespace {
 
 using test::MakeBmp24;
-using test::TestFolder;
+using test::ScratchFolder;
 
 PixelColour Grey(int value) {
     const auto v = static_cast<std::uint8_t>(value);
@@ -16,7 +17,7 @@ PixelColour Grey(int value) {
 }
 
 TEST(PreviewMesh, HasFourCornersForEachInnerCell) {
-    TestFolder folder;
+    ScratchFolder folder;
     const std::string file = folder.Write("flat.bmp", MakeBmp24(64, 64, [](int, int) { return Grey(10); }));
     THeightMap mesh;
     for (const auto& [resolution, vertices] :
@@ -32,7 +33,7 @@ TEST(PreviewMesh, HasFourCornersForEachInnerCell) {
 // The grey value of each pixel is its column, so every height names the
 // column it was sampled from.
 TEST(PreviewMesh, SamplesEverySecondColumnOfA256PictureAt128) {
-    TestFolder folder;
+    ScratchFolder folder;
     const std::string file =
         folder.Write("ramp.bmp", MakeBmp24(256, 256, [](int x, int) { return Grey(x); }));
     THeightMap mesh;
@@ -50,7 +51,7 @@ TEST(PreviewMesh, SamplesEverySecondColumnOfA256PictureAt128) {
 // scale on each side; rows count from the top.
 TEST(PreviewMesh, SamplesEachSideOfANonSquarePictureOnItsOwn) {
     const auto greyAt = [](int x, int rowFromTop) { return Grey(x + 2 * rowFromTop); };
-    TestFolder folder;
+    ScratchFolder folder;
     const std::string bottomUp =
         folder.Write("bottom-up.bmp", MakeBmp24(100, 60, [&](int x, int y) { return greyAt(x, 59 - y); }));
     auto topDownBytes = MakeBmp24(100, 60, greyAt);
@@ -75,7 +76,7 @@ TEST(PreviewMesh, SamplesEachSideOfANonSquarePictureOnItsOwn) {
 TEST(PreviewMesh, TakesTheHeightFromTheWholeColour) {
     const PixelColour row[] = {MakeColour(0, 0, 255), MakeColour(255, 0, 0), MakeColour(0, 255, 0),
                                Grey(200)};
-    TestFolder folder;
+    ScratchFolder folder;
     const std::string file = folder.Write("colours.bmp", MakeBmp24(4, 1, [&](int x, int) { return row[x]; }));
     THeightMap mesh;
     BuildMeshArrays(mesh, file, 4);
@@ -86,7 +87,7 @@ TEST(PreviewMesh, TakesTheHeightFromTheWholeColour) {
 }
 
 TEST(PreviewMesh, LaysTheFirstQuadFromTheFarLeftCornerCounterClockwise) {
-    TestFolder folder;
+    ScratchFolder folder;
     const std::string file = folder.Write("grey.bmp", MakeBmp24(32, 32, [](int, int) { return Grey(200); }));
     THeightMap mesh;
     BuildMeshArrays(mesh, file, 32);
@@ -108,14 +109,14 @@ TEST(PreviewMesh, LaysTheFirstQuadFromTheFarLeftCornerCounterClockwise) {
 }
 
 TEST(PreviewMesh, AnUnreadableHeightmapEmptiesTheMeshButKeepsTheGrid) {
-    TestFolder folder;
+    ScratchFolder folder;
     const std::string good = folder.Write("good.bmp", MakeBmp24(8, 8, [](int, int) { return Grey(7); }));
     const std::string broken = folder.Write("broken.bmp", {'B', 'M', 0, 0});
     THeightMap mesh;
     mesh.TextureId = 5;
     BuildMeshArrays(mesh, good, 32);
     const auto heights = mesh.Heights;
-    for (const std::string& file : {folder.Path("missing.bmp"), broken}) {
+    for (const std::string& file : {folder.PathOf("missing.bmp"), broken}) {
         EXPECT_THROW(BuildMeshArrays(mesh, file, 64), RasterError) << file;
         EXPECT_TRUE(mesh.Vertices.empty());
         EXPECT_TRUE(mesh.TexCoords.empty());

@@ -3,14 +3,15 @@
 #include <vector>
 
 #include "SharedPreview.h"
-#include "TestPictures.h"
+#include "common/BmpBytes.h"
+#include "common/ScratchFolder.h"
 #include "preview/Textures.h"
 
 namespace orvalis {
 namespace {
 
 using test::MakeBmp24;
-using test::TestFolder;
+using test::ScratchFolder;
 
 constexpr std::uint32_t kUntouched = 4242;
 
@@ -39,7 +40,7 @@ protected:
     }
 
     std::vector<std::string> messages;
-    TestFolder folder;
+    ScratchFolder folder;
 
 private:
     TextureMessageSink previousSink_;
@@ -127,7 +128,7 @@ TEST_F(Textures, TurnsASingleRowIntoANearestFiltered1DTexture) {
 TEST_F(Textures, ReportsABadFileInABmpUnitBoxAndLeavesTheNameAlone) {
     auto eightBit = MakeBmp24(4, 4, Distinct);
     test::PutU16(eightBit, test::kBitCountAt, 8);
-    const std::string missing = folder.Path("missing.bmp");
+    const std::string missing = folder.PathOf("missing.bmp");
     const std::string bad = folder.Write("eight.bmp", eightBit);
     for (const std::string& file : {missing, bad}) {
         std::uint32_t id = kUntouched;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ErrorMessage.h"
 #include "raster/DibBlend.h"
 #include "raster/RasterError.h"
 
@@ -129,12 +130,7 @@ TEST(BlendTest, MismatchedSourcesAreRejectedBeforeAnythingChanges) {
     const TDibBuffer empty;
 
     const auto messageOf = [&](const TDibBuffer& source1, const TDibBuffer& source2) {
-        try {
-            MultiplyBuffers(texture, source1, source2);
-        } catch (const RasterError& error) {
-            return std::string(error.what());
-        }
-        return std::string("no error");
+        return test::MessageOf<RasterError>([&] { MultiplyBuffers(texture, source1, source2); });
     };
     EXPECT_EQ(messageOf(good, fewerRows),
               "MultiplyBuffers: source 2 has 3 rows, fewer than the destination's 4");

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "common/ErrorMessage.h"
+#include "common/Files.h"
 #include "common/ScratchFolderTest.h"
 #include "raster/BmpFile.h"
 #include "raster/DibBuffer.h"
@@ -20,17 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 void Put(Bytes& bytes, std::uint32_t value, int width) {
     for (int i = 0; i < width; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -74,7 +63,7 @@ class BmpFileTest : public test::ScratchFolderTest {
 protected:
 
     std::string WriteFile(const std::string& name, const Bytes& bytes) const {
-        WriteAll(PathOf(name), bytes);
+        test::WriteBytes(PathOf(name), bytes);
         return PathOf(name);
     }
     std::vector<std::string> FolderEntries() const {
@@ -104,7 +93,7 @@ TEST_F(BmpFileTest, Writes256Square24BitFileWithItsStandardHeaderAndReadsItBackU
     const std::string path = PathOf("texture.bmp");
     picture.WriteBmpFile(path);
 
-    const Bytes file = ReadAll(path);
+    const Bytes file = test::ReadBytes<Bytes>(path);
     ASSERT_EQ(file.size(), 196662u);
     Bytes expected{'B', 'M'};
     Put(expected, 196662, 4);
@@ -125,7 +114,7 @@ TEST_F(BmpFileTest, Writes256Square24BitFileWithItsStandardHeaderAndReadsItBackU
     ASSERT_EQ(readBack.BitsPerPixel(), 24);
     EXPECT_EQ(0, std::memcmp(readBack.PixelData(), picture.PixelData(), picture.PixelBytes()));
     readBack.WriteBmpFile(PathOf("again.bmp"));
-    EXPECT_EQ(ReadAll(PathOf("again.bmp")), file);
+    EXPECT_EQ(test::ReadBytes<Bytes>(PathOf("again.bmp")), file);
 }
 
 TEST_F(BmpFileTest, EightBitPictureKeepsItsPaletteThroughWriteAndRead) {
@@ -139,7 +128,7 @@ TEST_F(BmpFileTest, EightBitPictureKeepsItsPaletteThroughWriteAndRead) {
     picture.WriteIndex(1, 2, 17);
     const std::string path = PathOf("indexed.bmp");
     picture.WriteBmpFile(path);
-    EXPECT_EQ(ReadAll(path).size(), 1078u + 2 * 4);
+    EXPECT_EQ(test::ReadBytes<Bytes>(path).size(), 1078u + 2 * 4);
 
     TDibBuffer readBack;
     readBack.ReadBmpFile(path);
@@ -155,7 +144,7 @@ TEST_F(BmpFileTest, TopDownFiveWidePictureKeepsHeightRowOrderAndSixteenByteRows)
     FillPattern(picture);
     const std::string path = PathOf("topdown.bmp");
     picture.WriteBmpFile(path);
-    const Bytes file = ReadAll(path);
+    const Bytes file = test::ReadBytes<Bytes>(path);
     EXPECT_EQ(file.size(), 54u + 3 * 16);
     std::int32_t height;
     std::memcpy(&height, file.data() + 22, sizeof height);
@@ -224,12 +213,8 @@ TEST_F(BmpFileTest, LargeClaimsLoadUpToTheBoundOfWhatTheFileCanHold) {
         EXPECT_NO_THROW(picture.ReadBmpFile(WriteFile("bound.bmp", Build(layout))));
         layout.Pixels.resize(c.DataBytes - 2);
         const std::string path = WriteFile("beyond.bmp", Build(layout));
-        try {
-            picture.ReadBmpFile(path);
-            ADD_FAILURE() << c.Problem;
-        } catch (const RasterError& e) {
-            EXPECT_EQ(std::string(e.what()), path + ": " + c.Problem);
-        }
+        EXPECT_EQ(test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); }),
+                  path + ": " + c.Problem);
     }
 }
 
@@ -268,24 +253,17 @@ TEST_F(BmpFileTest, UnusableFilesRaiseAnErrorNamingTheFileAndTheProblem) {
     for (const BadFile& bad : cases) {
         const std::string path = WriteFile(bad.Name, bad.Contents);
         TDibBuffer picture;
-        try {
-            picture.ReadBmpFile(path);
-            ADD_FAILURE() << bad.Name << " was read";
-        } catch (const RasterError& e) {
-            EXPECT_EQ(std::string(e.what()), path + ": " + bad.Problem);
-        }
+        EXPECT_EQ(test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); }),
+                  path + ": " + bad.Problem)
+            << bad.Name;
     }
 }
 
 TEST_F(BmpFileTest, MissingFileIsNotFound) {
     const std::string path = PathOf("nowhere.bmp");
     TDibBuffer picture;
-    try {
-        picture.ReadBmpFile(path);
-        FAIL() << "a missing file was read";
-    } catch (const RasterError& e) {
-        EXPECT_EQ(std::string(e.what()), path + ": Datei nicht gefunden");
-    }
+    EXPECT_EQ(test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); }),
+              path + ": Datei nicht gefunden");
     EXPECT_THROW(ReadBmpHeader(PathOf("nowhere/deeper.bmp")), RasterError);
     EXPECT_THROW(picture.ReadBmpFile(folder_.string()), RasterError);
     EXPECT_TRUE(picture.IsEmpty());
@@ -297,7 +275,7 @@ TEST_F(BmpFileTest, FailedWriteKeepsTheEarlierFileAndLeavesNoTemporaryBehind) {
     FillPattern(picture);
     const std::string target = PathOf("kept.bmp");
     const Bytes earlier = Build(FileLayout{.Pixels = Bytes(16, 0x42)});
-    WriteAll(target, earlier);
+    test::WriteBytes(target, earlier);
 
     // A file size limit makes the write fail half way, as a full disk would.
     rlimit oldLimit{};
@@ -310,7 +288,7 @@ TEST_F(BmpFileTest, FailedWriteKeepsTheEarlierFileAndLeavesNoTemporaryBehind) {
     setrlimit(RLIMIT_FSIZE, &oldLimit);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(ReadAll(target), earlier);
+    EXPECT_EQ(test::ReadBytes<Bytes>(target), earlier);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"kept.bmp"});
 }
 
@@ -319,23 +297,16 @@ TEST_F(BmpFileTest, WriteOntoAFolderOrIntoAMissingFolderFailsNamingTheFile) {
     picture.Allocate(4, 4, 24);
     const std::string folderTarget = PathOf("taken");
     fs::create_directory(folderTarget);
-    try {
-        picture.WriteBmpFile(folderTarget);
-        FAIL() << "wrote over a folder";
-    } catch (const RasterError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind(folderTarget + ": cannot be replaced", 0), 0u)
-            << e.what();
-    }
+    const std::string overFolder =
+        test::MessageOf<RasterError>([&] { picture.WriteBmpFile(folderTarget); });
+    EXPECT_EQ(overFolder.rfind(folderTarget + ": cannot be replaced", 0), 0u) << overFolder;
     EXPECT_TRUE(fs::is_directory(folderTarget));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"taken"});
 
     const std::string missing = PathOf("missing/out.bmp");
-    try {
-        picture.WriteBmpFile(missing);
-        FAIL() << "wrote into a missing folder";
-    } catch (const RasterError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind(missing + ": cannot be written", 0), 0u) << e.what();
-    }
+    const std::string intoMissing =
+        test::MessageOf<RasterError>([&] { picture.WriteBmpFile(missing); });
+    EXPECT_EQ(intoMissing.rfind(missing + ": cannot be written", 0), 0u) << intoMissing;
 }
 
 }  // namespace

@@ -199,7 +199,7 @@ TEST(BlendTexture, RefusesMissingPicturesAndSizesByName) {
         return "no error";
     };
     EXPECT_EQ(messageOf(TDibBuffer(), 16), "the heightmap has no picture");
-    EXPECT_EQ(messageOf(heightmap, 0), "texture size 0 is outside 1 .. 32768");
+    EXPECT_EQ(messageOf(heightmap, 0), "texture size 0 is outside 1 .. 16384");
     tiles.Pictures[2] = TDibBuffer();
     EXPECT_EQ(messageOf(heightmap, 16), "tile 3 (middle box, band 128) has no picture");
 }

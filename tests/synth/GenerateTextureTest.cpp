@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <functional>
 #include <map>
 #include <set>
@@ -15,20 +15,20 @@
 #include <thread>
 #include <vector>
 
+#include "common/ErrorMessage.h"
+#include "common/Files.h"
+#include "common/ScratchFolderTest.h"
+#include "common/TestPictures.h"
 #include "raster/RasterError.h"
-#include "synth/TestPictures.h"
 
 namespace orvalis {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Bytes of a file, and their 32-bit FNV-1a hash for pinned whole-file results.
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadBytes;
 
+// The 32-bit FNV-1a hash of a file's bytes, for pinned whole-file results.
 std::uint32_t Fnv1a(const std::string& bytes) {
     std::uint32_t hash = 2166136261u;
     for (const char c : bytes) {
@@ -199,29 +199,30 @@ TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierLightmap) {
 
     const auto expectRefused = [&](const char* what, const std::string& message) {
         SCOPED_TRACE(what);
-        try {
-            Generate();
-            ADD_FAILURE() << "no error";
-        } catch (const std::exception& e) {
-            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
-        }
+        const std::string error = test::MessageOf([&] { Generate(); });
+        EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_EQ(Contents(), before);
         settings_ = good;
     };
     settings_.HeightmapFile = "hills.bmp";
     expectRefused("missing heightmap", "Heightmap hills.bmp doesn't exist!");
+    // Only where nothing exists does the heightmap "not exist".
     settings_.HeightmapFile = folder_.string();
-    expectRefused("heightmap is a folder", folder_.string());
+    expectRefused("heightmap is a folder", folder_.string() + ": is a folder, not a file");
+    const test::ScratchFolder elsewhere;  // the folder's contents are compared, a FIFO would block
+    settings_.HeightmapFile = elsewhere.PathOf("pipe.bmp");
+    ASSERT_EQ(::mkfifo(settings_.HeightmapFile.c_str(), 0600), 0);
+    expectRefused("heightmap is a FIFO", "pipe.bmp: is not a regular file (a FIFO)");
     settings_.HeightmapFile = PathOf("garbage.bmp");
     expectRefused("heightmap is no picture", "garbage.bmp");
     settings_.Tiles[2] = nullptr;
-    expectRefused("tile missing", "tile 2");
+    expectRefused("tile missing", "tile 3 (middle box, band 128) has no picture");
     settings_.Tiles[4] = &empty;
-    expectRefused("tile empty", "tile 4");
+    expectRefused("tile empty", "tile 5 (bottom box, band 0) has no picture");
     settings_.TextureSize = 0;
     expectRefused("size 0", "texture size 0");
     settings_.TextureSize = 16385;
-    expectRefused("size 16385", "texture size 16385");
+    expectRefused("size 16385", "texture size 16385 is outside 1 .. 16384");
 }
 
 // Files beyond `bytes` fail to grow, as on a full disk.
@@ -301,14 +302,12 @@ TEST_F(GenerateTextureTest, FailureAtEveryStepLeavesTheFolderAsItWas) {
         if (!c.TextureLeft.empty()) expected["texture.bmp"] = c.TextureLeft;
         expected.erase(c.Removed);
         settings_.BlendDone = [&c](const TDibBuffer&) { c.AfterBlend(); };
-        try {
+        const std::string error = test::MessageOf([&] {
             std::optional<FileSizeLimit> limit;
             if (c.FileSizeLimit != 0) limit.emplace(c.FileSizeLimit);
             Generate();
-            ADD_FAILURE() << "no error";
-        } catch (const std::exception& e) {
-            EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
-        }
+        });
+        EXPECT_NE(error.find(c.Message), std::string::npos) << error;
         EXPECT_EQ(Contents(), expected);
         EXPECT_TRUE(lightmap_.IsEmpty());
     }

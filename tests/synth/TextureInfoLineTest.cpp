@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <algorithm>
+#include <array>
 #include <string>
 
+#include "common/ErrorMessage.h"
+#include "common/Files.h"
 #include "common/ScratchFolderTest.h"
 #include "raster/RasterError.h"
 #include "synth/TextureInfo.h"
@@ -31,13 +34,42 @@ TEST_F(TextureInfoLineTest, AControlCharacterIsRefusedWithItsLine) {
     const std::string path = PathOf("default.txt");
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.Bytes));
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.Bytes;
-        try {
-            ReadTextureInfo(path);
-            ADD_FAILURE() << "read without an error";
-        } catch (const RasterError& e) {
-            EXPECT_EQ(std::string(e.what()), path + ": " + c.Problem);
-        }
+        test::WriteBytes(path, c.Bytes);
+        EXPECT_EQ(test::MessageOf<RasterError>([&] { ReadTextureInfo(path); }),
+                  path + ": " + c.Problem);
+    }
+}
+
+// What the reader refuses is never written: the earlier file stays as it was.
+TEST_F(TextureInfoLineTest, TheWriterRefusesWhatTheReaderRefuses) {
+    struct Case {
+        int Line;
+        std::string Value;
+        std::string Shown;
+    };
+    const Case cases[] = {
+        {1, std::string("a\0.bmp", 6), "\\x00"},
+        {2, "b\tc.bmp", "\\t"},
+        {5, "e.bmp\r", "\\r"},
+        {6, "hills\n.bmp", "\\n"},
+        {7, "2\x1A" "56", "\\x1A"},
+        {11, "\x7F", "\\x7F"},
+    };
+    const std::string path = PathOf("setup.txt");
+    test::WriteBytes(path, "earlier");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Line);
+        std::array<std::string, 11> values{};
+        values[c.Line - 1] = c.Value;
+        TextureInfo info;
+        std::copy_n(values.begin(), 5, info.TileFiles.begin());
+        info.HeightmapFile = values[5];
+        info.BandTexts.emplace();
+        std::copy_n(values.begin() + 6, 5, info.BandTexts->begin());
+        EXPECT_EQ(test::MessageOf<RasterError>([&] { WriteTextureInfo(path, info); }),
+                  path + ": line " + std::to_string(c.Line) + " contains a control character (" +
+                      c.Shown + ")");
+        EXPECT_EQ(test::ReadBytes(path), "earlier");
     }
 }
 

@@ -4,9 +4,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
+#include "common/ErrorMessage.h"
+#include "common/Files.h"
 #include "common/ScratchFolderTest.h"
 #include "raster/RasterError.h"
 
@@ -24,10 +25,6 @@ protected:
         return path;
     }
 
-    std::string ReadRaw(const std::string& path) const {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
 };
 
 TextureInfo SampleInfo() {
@@ -42,7 +39,7 @@ TEST_F(TextureInfoTest, WritesElevenCrLfLinesThatReadBackUnchanged) {
     const std::string path = PathOf("setup.txt");
     WriteTextureInfo(path, SampleInfo());
 
-    EXPECT_EQ(ReadRaw(path),
+    EXPECT_EQ(test::ReadBytes(path),
               "/tiles/snow.bmp\r\nrock.bmp\r\ngrass tile.bmp\r\nsand.bmp\r\nw\xe4sser.bmp\r\n"
               "maps/hills.bmp\r\n256\r\n192\r\n\r\n64\r\n0\r\n");
     const TextureInfo read = ReadTextureInfo(path);
@@ -58,7 +55,7 @@ TEST_F(TextureInfoTest, AbsentBandTextsAreWrittenAsFiveEmptyLines) {
     const std::string path = PathOf("setup.txt");
     WriteTextureInfo(path, info);
 
-    EXPECT_TRUE(ReadRaw(path).ends_with("hills.bmp\r\n\r\n\r\n\r\n\r\n\r\n"));
+    EXPECT_TRUE(test::ReadBytes(path).ends_with("hills.bmp\r\n\r\n\r\n\r\n\r\n\r\n"));
     EXPECT_EQ(ReadTextureInfo(path).BandTexts, Lines{});
 }
 
@@ -94,24 +91,20 @@ TEST_F(TextureInfoTest, ReadsLinesUpToLfOrCrLfUntilCtrlZ) {
 
 TEST_F(TextureInfoTest, MissingFileIsReportedByName) {
     const std::string path = PathOf("absent.txt");
-    try {
-        ReadTextureInfo(path);
-        FAIL() << "no error for a missing file";
-    } catch (const RasterError& e) {
-        EXPECT_EQ(std::string(e.what()), path + ": Datei nicht gefunden");
-    }
+    EXPECT_EQ(test::MessageOf<RasterError>([&] { ReadTextureInfo(path); }),
+              path + ": Datei nicht gefunden");
     EXPECT_THROW(ReadTextureInfo(folder_.string()), RasterError);
 }
 
 TEST_F(TextureInfoTest, FailedWriteKeepsTheEarlierFile) {
     const std::string path = PathOf("setup.txt");
     WriteTextureInfo(path, SampleInfo());
-    const std::string before = ReadRaw(path);
+    const std::string before = test::ReadBytes(path);
 
     TextureInfo broken = SampleInfo();
     broken.HeightmapFile = "two\nlines.bmp";
     EXPECT_THROW(WriteTextureInfo(path, broken), RasterError);
-    EXPECT_EQ(ReadRaw(path), before);
+    EXPECT_EQ(test::ReadBytes(path), before);
 
     EXPECT_THROW(WriteTextureInfo(PathOf("no-such-folder/setup.txt"), SampleInfo()), RasterError);
 }

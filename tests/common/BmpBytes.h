@@ -1,19 +1,37 @@
-#include "TestPictures.h"
+#pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
+#include <functional>
+#include <vector>
+
+#include "raster/PixelColour.h"
 
 namespace orvalis::test {
 
-void PutU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
+// The pixel at column x of row y, rows counted from the bottom as they lie in the file.
+using PixelAt = std::function<PixelColour(int x, int y)>;
+
+// Offsets of the header fields the tests change.
+inline constexpr std::size_t kPixelOffsetAt = 10;
+inline constexpr std::size_t kHeaderSizeAt = 14;
+inline constexpr std::size_t kWidthAt = 18;
+inline constexpr std::size_t kHeightAt = 22;
+inline constexpr std::size_t kBitCountAt = 28;
+inline constexpr std::size_t kCompressionAt = 30;
+
+inline void PutU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
     std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
-void PutU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
+inline void PutU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
     std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
-std::vector<std::uint8_t> MakeBmp24(int width, int height, const PixelAt& pixelAt) {
+// A 24-bit bottom-up BMP file as bytes: 14-byte and 40-byte headers, then
+// rows padded to whole 32-bit words. Tests patch single fields to break it.
+inline std::vector<std::uint8_t> MakeBmp24(int width, int height, const PixelAt& pixelAt) {
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
     const std::size_t pixelBytes = rowBytes * height;
     std::vector<std::uint8_t> bytes(54 + pixelBytes);
@@ -34,17 +52,6 @@ std::vector<std::uint8_t> MakeBmp24(int width, int height, const PixelAt& pixelA
         }
     }
     return bytes;
-}
-
-std::string TestFolder::Path(const std::string& name) const {
-    return folder_.filePath(QString::fromStdString(name)).toStdString();
-}
-
-std::string TestFolder::Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    const std::string path = Path(name);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
 }
 
 }  // namespace orvalis::test

@@ -15,6 +15,7 @@
 #include "app/DibImage.h"
 #include "app/MainWindow.h"
 #include "app/Relight.h"
+#include "raster/DisplayPath.h"
 #include "synth/GenerateTexture.h"
 
 namespace orvalis {
@@ -32,10 +33,7 @@ void TForm1::Button3Click() {
         generation_->Cancel();
         return;
     }
-    if (!QFileInfo(QString::fromStdString(state_.HeightmapPath)).isFile()) {
-        Fail(QStringLiteral("Heightmap ") + QString::fromStdString(state_.HeightmapFile) +
-             QStringLiteral(" doesn't exist!"));
-    }
+    CheckHeightmapFile(state_.HeightmapPath, state_.HeightmapFile);
     CheckProgramFolder();
     ProgressBar1->setMaximum(state_.TextureSize * state_.TextureSize);
     pictureBeforeRun_ = Image1->Picture();
@@ -71,8 +69,9 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     }
     state_.OutputFile = outcome.OutputFile;
     if (!outcome.Lightmap.IsEmpty()) state_.Lightmap = std::move(outcome.Lightmap);
-    StaticText1->setText(QString::fromStdString(state_.OutputFile) + QStringLiteral(" saved (") +
-                         QString::number(outcome.ElapsedMs) + QStringLiteral("ms)"));
+    StaticText1->setText(QString::fromStdString(DisplayPath(state_.OutputFile)) +
+                         QStringLiteral(" saved (") + QString::number(outcome.ElapsedMs) +
+                         QStringLiteral("ms)"));
     ProgressBar1->setValue(0);
     Image1->SetPicture(ReadPicture(ProgramFile(state_.OutputFile)));
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
@@ -97,7 +96,7 @@ void TForm1::CheckProgramFolder() const {
     const QFileInfo folder(programFolder_);
     if (!folder.isDir() || !folder.isWritable()) {
         Fail(QStringLiteral("Cannot write the texture: the program's folder %1 is not writable")
-                 .arg(programFolder_));
+                 .arg(QString::fromStdString(DisplayPath(programFolder_.toStdString()))));
     }
 }
 
