@@ -21,20 +21,8 @@ bool EndsInPng(const std::string& path) {
     return extension == ".png";
 }
 
-bool WantsPng(const EngineOutputs& outputs, const std::string& texturePath) {
-    return outputs.Format ? *outputs.Format == "png" : EndsInPng(texturePath);
-}
-
 std::string AsPng(const std::string& path) {
     return EndsInPng(path) ? path : fs::path(path).replace_extension(".png").string();
-}
-
-// The BMP the generation wrote becomes a PNG of the same pixels; a BMP
-// under another name than the PNG's is removed.
-void RewriteAsPng(const std::string& bmpPath, const TDibBuffer& pixels) {
-    const std::string pngPath = AsPng(bmpPath);
-    WritePngFile(pngPath, pixels);
-    if (pngPath != bmpPath) fs::remove(bmpPath);
 }
 
 // Rows counted from the bottom, as the lighting counts them.
@@ -46,26 +34,34 @@ TDibBuffer Upright(TDibBuffer heightmap) {
     return upright;
 }
 
-void WriteSplatMap(const std::string& path, const TDibBuffer& heightmap, std::int32_t size) {
-    const std::vector<SplatWeights> weights = BuildSplatMap(heightmap, size);
-    std::vector<std::uint8_t> first, second;
-    first.reserve(weights.size() * 4);
-    second.reserve(weights.size() * 4);
-    for (const SplatWeights& w : weights) {
-        first.insert(first.end(), {w[0], w[1], w[2], w[3]});
-        second.insert(second.end(), {w[4], 0, 0, 0});
-    }
-    fs::path secondPath(path);
-    secondPath.replace_filename(secondPath.stem().string() + "_1" + secondPath.extension().string());
-    WritePngFile(path, {size, size, 4}, first);
-    WritePngFile(secondPath.string(), {size, size, 4}, second);
+std::string SecondSplatName(const std::string& path) {
+    fs::path second(path);
+    second.replace_filename(second.stem().string() + "_1" + second.extension().string());
+    return second.string();
 }
 
-void WriteNormalMap(const std::string& path, const TDibBuffer& heightmap) {
+void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heightmap,
+                   std::int32_t size, const CancelFlag* cancel) {
+    const std::vector<SplatWeights> weights = BuildSplatMap(heightmap, size);
+    ThrowIfCancelled(cancel);
+    std::vector<std::uint8_t> firstSamples, secondSamples;
+    firstSamples.reserve(weights.size() * 4);
+    secondSamples.reserve(weights.size() * 4);
+    for (const SplatWeights& w : weights) {
+        firstSamples.insert(firstSamples.end(), {w[0], w[1], w[2], w[3]});
+        secondSamples.insert(secondSamples.end(), {w[4], 0, 0, 0});
+    }
+    WritePngFile(first.StagingPath(), {size, size, 4}, firstSamples, cancel);
+    WritePngFile(second.StagingPath(), {size, size, 4}, secondSamples, cancel);
+}
+
+void StageNormalMap(ResultFile& file, const TDibBuffer& heightmap, const CancelFlag* cancel) {
     TNormalMap normals;
     BuildNormalMap(heightmap, normals, 1.0f);
+    ThrowIfCancelled(cancel);
     const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
-    WritePngFile(path, {width, rows, 3}, NormalMapColours(normals, width, rows));
+    WritePngFile(file.StagingPath(), {width, rows, 3}, NormalMapColours(normals, width, rows),
+                 cancel);
 }
 
 }  // namespace
@@ -95,32 +91,47 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
     return true;
 }
 
-void CheckEngineOutputs(const EngineOutputs& outputs, const std::string& texturePath) {
-    if (outputs.Format == "bmp" && EndsInPng(texturePath)) {
-        throw UsageError("generate: --format bmp does not go with the name " + texturePath);
+void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& output) {
+    if (!output || !EndsInPng(*output)) return;
+    if (outputs.Format == "bmp") {
+        throw UsageError("generate: --format bmp does not go with the name " + *output);
     }
-    if (!WantsPng(outputs, texturePath) || EndsInPng(texturePath)) return;
-    std::error_code error;
-    const std::string pngPath = AsPng(texturePath);
-    if (fs::exists(fs::symlink_status(pngPath, error))) {
-        throw Error(pngPath, "already exists; choose another name");
-    }
+    outputs.Format = "png";
 }
 
-std::string WriteEngineOutputs(const EngineOutputs& outputs, const GenerateSettings& settings,
-                               const std::string& texturePath, const std::string& lightmapPath,
-                               const TDibBuffer& lightmap) {
-    if (outputs.SplatMap || outputs.NormalMap) {
-        const TDibBuffer heightmap = Upright(settings.Run.ReadPicture(settings.HeightmapFile).Pixels);
-        if (outputs.SplatMap) WriteSplatMap(*outputs.SplatMap, heightmap, settings.TextureSize);
-        if (outputs.NormalMap) WriteNormalMap(*outputs.NormalMap, heightmap);
+std::string InFormat(const EngineOutputs& outputs, const std::string& path) {
+    return outputs.Png() ? AsPng(path) : path;
+}
+
+PictureEncoder EncoderFor(const EngineOutputs& outputs) {
+    if (!outputs.Png()) return {};
+    return [](const TDibBuffer& picture, const std::string& path, const CancelFlag* cancel) {
+        WritePngFile(path, picture, cancel);
+    };
+}
+
+EngineFiles::EngineFiles(const EngineOutputs& outputs) {
+    if (outputs.SplatMap) {
+        splat_.emplace(ResultFile::Claim(*outputs.SplatMap));
+        splatSecond_.emplace(ResultFile::Claim(SecondSplatName(*outputs.SplatMap)));
     }
-    if (!WantsPng(outputs, texturePath)) return texturePath;
-    TDibBuffer texture;
-    texture.ReadBmpFile(texturePath);
-    RewriteAsPng(texturePath, texture);
-    if (settings.UseLighting) RewriteAsPng(lightmapPath, lightmap);
-    return AsPng(texturePath);
+    if (outputs.NormalMap) normals_.emplace(ResultFile::Claim(*outputs.NormalMap));
+}
+
+void EngineFiles::Stage(const GenerateSettings& settings) {
+    if (!splat_ && !normals_) return;
+    const CancelFlag* const cancel = settings.Run.Cancel;
+    const TDibBuffer heightmap = Upright(settings.Run.ReadPicture(settings.HeightmapFile).Pixels);
+    if (splat_) StageSplatMap(*splat_, *splatSecond_, heightmap, settings.TextureSize, cancel);
+    if (normals_) StageNormalMap(*normals_, heightmap, cancel);
+}
+
+std::vector<ResultFile*> EngineFiles::Files() {
+    std::vector<ResultFile*> files;
+    for (std::optional<ResultFile>* file : {&splat_, &splatSecond_, &normals_}) {
+        if (*file) files.push_back(&**file);
+    }
+    return files;
 }
 
 }  // namespace orvalis::cli

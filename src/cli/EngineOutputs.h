@@ -3,9 +3,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "io/PictureFile.h"
-#include "raster/DibBuffer.h"
+#include "raster/ResultFile.h"
 #include "synth/GenerateTexture.h"
 
 namespace orvalis::cli {
@@ -17,21 +18,39 @@ struct EngineOutputs {
     std::optional<std::string> SplatMap;   // --splat-map FILE
     std::optional<std::string> NormalMap;  // --normal-map FILE
     PictureReadOptions Read;               // --height-range LOW:HIGH
+
+    bool Png() const { return Format == "png"; }
 };
 
 // Takes `option` (and its value, through `value`) when it is one of these.
 bool ParseEngineOption(const std::string& option, const std::function<const std::string&()>& value,
                        EngineOutputs& outputs);
 
-// Before anything is written: refuses a format that contradicts the texture's
-// name and a PNG texture name that is taken.
-void CheckEngineOutputs(const EngineOutputs& outputs, const std::string& texturePath);
+// Once the options are read: an --output name ending in ".png" asks for PNG,
+// and --format bmp with such a name is a usage error.
+void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& output);
 
-// After the generation wrote the texture (and lightmap) as BMP: rewrites
-// them as PNG when asked, writes the splat and normal maps. Returns the
-// texture's final path.
-std::string WriteEngineOutputs(const EngineOutputs& outputs, const GenerateSettings& settings,
-                               const std::string& texturePath, const std::string& lightmapPath,
-                               const TDibBuffer& lightmap);
+// A texture's or lightmap's name in the run's format: PNG gives it ".png".
+std::string InFormat(const EngineOutputs& outputs, const std::string& path);
+
+// How the run writes its texture and lightmap; empty for BMP.
+PictureEncoder EncoderFor(const EngineOutputs& outputs);
+
+// The splat and normal maps of one run: their names are claimed when it is
+// made, before any work, and they are committed with the texture.
+class EngineFiles {
+public:
+    // Raises RasterError "... already exists" for a name that is taken.
+    explicit EngineFiles(const EngineOutputs& outputs);
+
+    // Computes the maps from the run's heightmap into their staging files.
+    void Stage(const GenerateSettings& settings);
+    std::vector<ResultFile*> Files();
+
+private:
+    std::optional<ResultFile> splat_;
+    std::optional<ResultFile> splatSecond_;  // band 0
+    std::optional<ResultFile> normals_;
+};
 
 }  // namespace orvalis::cli

@@ -23,7 +23,7 @@ namespace orvalis::cli {
 
 const char* const kGenerateUsage =
     "  generate [OPTIONS]         blend, light and save a texture; never overwrites an\n"
-    "                             earlier terrain_tex*.bmp\n"
+    "                             earlier terrain_tex*.bmp (or .png)\n"
     "    --info FILE              texture-info file: five tiles, then the heightmap\n"
     "                             (default: default.txt)\n"
     "    --heightmap FILE         heightmap instead of the one in the info file\n"
@@ -41,10 +41,13 @@ const char* const kGenerateUsage =
     "    --lightmap FILE          write the lightmap to FILE, which must not exist yet\n"
     "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
     "    --format png|bmp         texture and lightmap as PNG or BMP (default: BMP, or PNG\n"
-    "                             for an --output name ending in .png)\n"
+    "                             for an --output name ending in .png); PNG names end\n"
+    "                             in .png (terrain_tex*.png, lm.png, tex_lm.png)\n"
     "    --splat-map FILE         band weights as RGBA PNG (bands 256, 192, 128, 64) and\n"
-    "                             FILE_1 (band 0 in red); each pixel's weights add up to 255\n"
-    "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up blue)\n"
+    "                             FILE_1 (band 0 in red); each pixel's weights add up to\n"
+    "                             255; neither may exist yet\n"
+    "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up\n"
+    "                             blue); FILE must not exist yet\n"
     "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
     "                             0 .. 255 (default: their own lowest .. highest)\n"
     "    --quiet                  print neither progress nor the result line\n"
@@ -136,6 +139,7 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     if (options.Lightmap && !options.UseLighting) {
         FailUsage("--lightmap and --no-lighting exclude each other");
     }
+    SettleFormat(options.Engine, options.Output);
     return options;
 }
 
@@ -189,9 +193,9 @@ private:
 
 // The files of one run, claimed before the work begins.
 struct OutputFiles {
-    std::string Shown;  // the texture's path as the result line shows it
     ResultFile Texture;
     std::optional<ResultFile> Lightmap;
+    EngineFiles Engine;
 };
 
 ResultFile ClaimDefaultName(const GenerateOptions& options) {
@@ -203,11 +207,13 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
         if (!fs::exists(status)) throw RasterError(folder.string(), "no such folder");
         if (!fs::is_directory(status)) throw RasterError(folder.string(), "is not a folder");
     }
-    std::optional<ResultFile> claimed = ClaimOutputName(folder);
+    const std::string extension = options.Engine.Png() ? ".png" : ".bmp";
+    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension);
     if (!claimed) {
         throw RasterError(options.OutputDir ? folder.string() : ".",
-                          "terrain_tex.bmp and terrain_tex0.bmp .. terrain_tex65534.bmp all "
-                          "exist; nothing was written");
+                          "terrain_tex" + extension + " and terrain_tex0" + extension +
+                              " .. terrain_tex65534" + extension +
+                              " all exist; nothing was written");
     }
     return std::move(*claimed);
 }
@@ -219,20 +225,24 @@ std::string LightmapBeside(const std::string& output) {
     return (path.parent_path() / (path.stem().string() + "_lm.bmp")).string();
 }
 
-OutputFiles ClaimOutputs(const GenerateOptions& options) {
-    ResultFile texture =
-        options.Output ? ResultFile::Claim(*options.Output) : ClaimDefaultName(options);
-    const std::string shown = texture.Path();
-    OutputFiles files{shown, std::move(texture), std::nullopt};
-    if (!options.UseLighting) return files;
+std::optional<ResultFile> ClaimLightmap(const GenerateOptions& options) {
+    if (!options.UseLighting) return std::nullopt;
     if (options.Lightmap || options.Output) {
-        files.Lightmap.emplace(
-            ResultFile::Claim(options.Lightmap.value_or(LightmapBeside(*options.Output))));
-    } else {
-        const std::filesystem::path folder = options.OutputDir.value_or("");
-        files.Lightmap.emplace(ResultFile::Replacing((folder / kLightmapFileName).string()));
+        return ResultFile::Claim(InFormat(
+            options.Engine, options.Lightmap.value_or(LightmapBeside(*options.Output))));
     }
-    return files;
+    const std::filesystem::path folder = options.OutputDir.value_or("");
+    return ResultFile::Replacing(InFormat(options.Engine, (folder / kLightmapFileName).string()));
+}
+
+// Every name the run writes is claimed before the work, in the order of the
+// commits; a taken one releases those claimed before it.
+OutputFiles ClaimOutputs(const GenerateOptions& options) {
+    ResultFile texture = options.Output
+                             ? ResultFile::Claim(InFormat(options.Engine, *options.Output))
+                             : ClaimDefaultName(options);
+    std::optional<ResultFile> lightmap = ClaimLightmap(options);
+    return {std::move(texture), std::move(lightmap), EngineFiles(options.Engine)};
 }
 
 using Tiles = std::array<TDibBuffer, kTileCount>;
@@ -252,36 +262,29 @@ GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
     settings.Run.ReadPicture = PictureFileReader(options.Engine.Read);
+    settings.Encode = EncoderFor(options.Engine);
     return settings;
 }
 
-// What a completed generation saved.
-struct SavedFiles {
-    std::string Texture;
-    std::string Lightmap;  // empty when unlit
-    TDibBuffer LightmapPixels;
-};
-
-// Claims the outputs and generates into them. A failure after the claim says
-// that nothing was saved: the claimed names and the staging files are gone
-// again.
-SavedFiles GenerateIntoClaimedFiles(const GenerateOptions& options,
-                                    const GenerateSettings& settings) {
-    SavedFiles saved;
+// Claims the outputs and generates into them; returns the texture's path. A
+// failure after the claim says that nothing was saved: the claimed names and
+// the staging files are gone again.
+std::string GenerateIntoClaimedFiles(const GenerateOptions& options, GenerateSettings settings) {
+    std::string texture;
     try {
         OutputFiles files = ClaimOutputs(options);
-        saved.Texture = files.Shown;
-        if (files.Lightmap) saved.Lightmap = files.Lightmap->Path();
-        CheckEngineOutputs(options.Engine, saved.Texture);
+        texture = files.Texture.Path();
+        settings.StageAlongside = [&files, &settings] { files.Engine.Stage(settings); };
+        TDibBuffer lightmap;
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
-                        saved.LightmapPixels);
+                        lightmap, files.Engine.Files());
     } catch (const RunCancelled&) {
         throw;  // main reports the stop
     } catch (const std::exception& error) {
-        if (saved.Texture.empty()) throw;
+        if (texture.empty()) throw;
         throw std::runtime_error(ErrorMessage(error) + " (nothing was saved)");
     }
-    return saved;
+    return texture;
 }
 
 void ReportSaved(const std::string& path, std::chrono::steady_clock::time_point start) {
@@ -302,7 +305,7 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     TerminalProgress progress;
     if (!options.Quiet && isatty(STDERR_FILENO)) settings.Run.Progress = std::ref(progress);
     const auto start = std::chrono::steady_clock::now();
-    SavedFiles saved;
+    std::string saved;
     try {
         saved = GenerateIntoClaimedFiles(options, settings);
     } catch (...) {
@@ -310,9 +313,7 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
         throw;
     }
     progress.Clear();
-    const std::string written = WriteEngineOutputs(options.Engine, settings, saved.Texture,
-                                                   saved.Lightmap, saved.LightmapPixels);
-    if (!options.Quiet) ReportSaved(written, start);
+    if (!options.Quiet) ReportSaved(saved, start);
     return 0;
 }
 

@@ -1,8 +1,10 @@
 #include "io/PngFile.h"
 
 #include <atomic>
+#include <string>
 #include <vector>
 
+#include <cpl_error.h>
 #include <cpl_vsi.h>
 #include <gdal.h>
 
@@ -30,8 +32,14 @@ private:
     std::string name_;
 };
 
+// GDAL's progress callback: stops the encoding once the run is cancelled.
+int CPL_STDCALL KeepEncoding(double, const char*, void* cancel) {
+    const auto* flag = static_cast<const CancelFlag*>(cancel);
+    return flag == nullptr || !flag->load(std::memory_order_relaxed);
+}
+
 void Encode(const std::string& path, const PngPixels& format, const void* samples,
-            GDALDataType type) {
+            GDALDataType type, const CancelFlag* cancel) {
     StartGdal();
     const int sampleBytes = GDALGetDataTypeSizeBytes(type);
     GDALDriverH memory = GDALGetDriverByName("MEM");
@@ -46,31 +54,38 @@ void Encode(const std::string& path, const PngPixels& format, const void* sample
         format.Width, format.Rows, type, format.Channels, nullptr, pixelSpace,
         pixelSpace * format.Width, sampleBytes, nullptr);
     const MemoryFile file;
-    GDALDatasetH encoded = status == CE_None
-                               ? GDALCreateCopy(png, file.Name().c_str(), source, FALSE, nullptr,
-                                                nullptr, nullptr)
-                               : nullptr;
+    // A stop is no fault: GDAL's message about it stays off the terminal.
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    GDALDatasetH encoded =
+        status == CE_None
+            ? GDALCreateCopy(png, file.Name().c_str(), source, FALSE, nullptr, KeepEncoding,
+                             const_cast<CancelFlag*>(cancel))
+            : nullptr;
+    CPLPopErrorHandler();
     GDALClose(source);
-    if (!encoded) throw Error(path, "the PNG file cannot be made");
+    if (!encoded) {
+        ThrowIfCancelled(cancel);
+        throw Error(path, std::string("the PNG file cannot be made (") + CPLGetLastErrorMsg() + ")");
+    }
     GDALClose(encoded);
     vsi_l_offset size = 0;
     const GByte* bytes = VSIGetMemFileBuffer(file.Name().c_str(), &size, FALSE);
-    WriteFileAtomically(path, {{bytes, static_cast<std::size_t>(size)}});
+    WriteFileAtomically(path, {{bytes, static_cast<std::size_t>(size)}}, cancel);
 }
 
 }  // namespace
 
 void WritePngFile(const std::string& path, const PngPixels& format,
-                  std::span<const std::uint8_t> samples) {
-    Encode(path, format, samples.data(), GDT_Byte);
+                  std::span<const std::uint8_t> samples, const CancelFlag* cancel) {
+    Encode(path, format, samples.data(), GDT_Byte, cancel);
 }
 
 void WritePngFile(const std::string& path, const PngPixels& format,
                   std::span<const std::uint16_t> samples) {
-    Encode(path, format, samples.data(), GDT_UInt16);
+    Encode(path, format, samples.data(), GDT_UInt16, nullptr);
 }
 
-void WritePngFile(const std::string& path, const TDibBuffer& picture) {
+void WritePngFile(const std::string& path, const TDibBuffer& picture, const CancelFlag* cancel) {
     const PngPixels format{picture.Width(), picture.RowCount(), 3};
     std::vector<std::uint8_t> samples;
     samples.reserve(static_cast<std::size_t>(format.Width) * format.Rows * 3);
@@ -81,7 +96,8 @@ void WritePngFile(const std::string& path, const TDibBuffer& picture) {
             samples.insert(samples.end(), {c.Red, c.Green, c.Blue});
         }
     }
-    WritePngFile(path, format, samples);
+    ThrowIfCancelled(cancel);
+    WritePngFile(path, format, samples, cancel);
 }
 
 }  // namespace orvalis

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "raster/Cancellation.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -17,13 +18,15 @@ struct PngPixels {
 };
 
 // Written through GDAL's PNG driver into memory and then onto the disk
-// atomically: a failed write leaves an earlier file intact. Raises Error.
+// atomically: a failed write leaves an earlier file intact. Raises Error, or
+// RunCancelled once the cancel flag is set.
 void WritePngFile(const std::string& path, const PngPixels& format,
-                  std::span<const std::uint8_t> samples);
+                  std::span<const std::uint8_t> samples, const CancelFlag* cancel = nullptr);
 void WritePngFile(const std::string& path, const PngPixels& format,
                   std::span<const std::uint16_t> samples);
 
 // The picture as it is seen, as an RGB PNG with the same pixels.
-void WritePngFile(const std::string& path, const TDibBuffer& picture);
+void WritePngFile(const std::string& path, const TDibBuffer& picture,
+                  const CancelFlag* cancel = nullptr);
 
 }  // namespace orvalis

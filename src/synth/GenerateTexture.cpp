@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "raster/DibBlend.h"
 #include "raster/RasterError.h"
@@ -57,41 +58,60 @@ TDibBuffer BlendHeightmap(const GenerateSettings& settings) {
     return BlendTexture(heightmap, settings.Tiles, settings.TextureSize, settings.Run);
 }
 
+void WritePicture(const GenerateSettings& settings, const TDibBuffer& picture,
+                  const std::string& path) {
+    if (settings.Encode) settings.Encode(picture, path, settings.Run.Cancel);
+    else picture.WriteBmpFile(path, settings.Run.Cancel);
+}
+
+// When one file cannot be committed, those before it are taken back. A
+// replaced file cannot come back, so a Replacing file must come last.
+void CommitTogether(const std::vector<ResultFile*>& files) {
+    try {
+        for (ResultFile* file : files) file->Commit();
+    } catch (...) {
+        for (ResultFile* file : files) file->Withdraw();
+        throw;
+    }
+}
+
 void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
-                     ResultFile* lightmapFile, TDibBuffer& lightmap) {
+                     ResultFile* lightmapFile, TDibBuffer& lightmap,
+                     std::span<ResultFile* const> alongside) {
     if (settings.UseLighting && lightmapFile == nullptr) {
         throw std::invalid_argument("a lit generation needs a lightmap file");
     }
     const CancelFlag* const cancel = settings.Run.Cancel;
     ThrowIfCancelled(cancel);
+    if (settings.StageAlongside) settings.StageAlongside();
     TDibBuffer texture = BlendHeightmap(settings);
     if (settings.BlendDone) settings.BlendDone(texture);
     if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
     TDibBuffer shaded;
     if (settings.UseLighting) {
-        BuildLightmap(settings.HeightmapFile, settings.Light, shaded, lightmapFile->StagingPath(),
-                      settings.Run);
+        const std::string& staging = lightmapFile->StagingPath();
+        BuildLightmap(settings.HeightmapFile, settings.Light, shaded, staging, settings.Run);
+        // The lightmap comes written as BMP; another format writes it again.
+        if (settings.Encode) settings.Encode(shaded, staging, cancel);
         ThrowIfCancelled(cancel);
         ApplyLightmap(texture, shaded);
     }
-    texture.WriteBmpFile(textureFile.StagingPath(), cancel);
-    textureFile.Commit();
-    if (!settings.UseLighting) return;
-    try {
-        lightmapFile->Commit();
-    } catch (...) {
-        textureFile.Withdraw();
-        throw;
-    }
+    WritePicture(settings, texture, textureFile.StagingPath());
+    ThrowIfCancelled(cancel);
+    std::vector<ResultFile*> files{&textureFile};
+    files.insert(files.end(), alongside.begin(), alongside.end());
+    if (settings.UseLighting) files.push_back(lightmapFile);
+    CommitTogether(files);
     lightmap = std::move(shaded);
 }
 
 }  // namespace
 
 void GenerateTexture(const GenerateSettings& settings, ResultFile& texture,
-                     ResultFile* lightmapFile, TDibBuffer& lightmap) {
+                     ResultFile* lightmapFile, TDibBuffer& lightmap,
+                     std::span<ResultFile* const> alongside) {
     CheckSettings(settings);
-    GenerateChecked(settings, texture, lightmapFile, lightmap);
+    GenerateChecked(settings, texture, lightmapFile, lightmap, alongside);
 }
 
 void GenerateTexture(const GenerateSettings& settings, const std::string& outputPath,
@@ -99,18 +119,19 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
     CheckSettings(settings);
     ResultFile texture = ResultFile::Claim(outputPath);
     ResultFile lightmapFile = ResultFile::Replacing(lightmapPath);
-    GenerateChecked(settings, texture, &lightmapFile, lightmap);
+    GenerateChecked(settings, texture, &lightmapFile, lightmap, {});
 }
 
-std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder) {
+std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
+                                          const std::string& extension) {
     // Any directory entry blocks a name, a dangling link included: writing
     // through it would land somewhere else.
     const auto claim = [&folder](const std::string& name) {
         return ResultFile::TryClaim((folder / name).string());
     };
-    if (auto claimed = claim("terrain_tex.bmp")) return claimed;
+    if (auto claimed = claim("terrain_tex" + extension)) return claimed;
     for (int n = 0; n <= kLastNumberedName; ++n) {
-        if (auto claimed = claim("terrain_tex" + std::to_string(n) + ".bmp")) return claimed;
+        if (auto claimed = claim("terrain_tex" + std::to_string(n) + extension)) return claimed;
     }
     return std::nullopt;
 }

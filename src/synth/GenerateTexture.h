@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "raster/DibBuffer.h"
@@ -16,6 +17,10 @@
 namespace orvalis {
 
 inline constexpr const char* kLightmapFileName = "lm.bmp";
+
+// Writes a finished picture (a texture, a lightmap) to a file.
+using PictureEncoder = std::function<void(const TDibBuffer& picture, const std::string& path,
+                                          const CancelFlag* cancel)>;
 
 // Everything one generation needs; the window and the command line fill it.
 struct GenerateSettings {
@@ -30,18 +35,26 @@ struct GenerateSettings {
     std::function<void(const TDibBuffer& unlit)> BlendDone;
     // When set, receives a copy of the blended texture before it is lit.
     TDibBuffer* UnlitTexture = nullptr;
+    // How the texture and the lightmap are written; empty: as BMP.
+    PictureEncoder Encode;
+    // Writes the files passed to GenerateTexture as `alongside` to their
+    // staging files; called once the settings have been checked, before the
+    // blend.
+    std::function<void()> StageAlongside;
 };
 
 // One whole generation: blend; when lighting is on, build the lightmap,
 // stretch it to the texture's size if needed and multiply it in. The texture
 // and the lightmap go to staging files, and only a run that has done
-// everything commits them: the texture first, then the lightmap (needed when
-// lighting is on), taking the texture back if the lightmap cannot be
-// committed. So a run that fails or is cancelled (RunCancelled) leaves
-// nothing under either name and no staging file, and an earlier lightmap
-// stays. `lightmap` receives the new lightmap only when the run completes.
+// everything commits them: the texture first, then the files alongside, then
+// the lightmap (needed when lighting is on), taking back those committed if
+// a later one cannot be committed. So a run that fails or is cancelled
+// (RunCancelled) leaves nothing under any of its names and no staging file,
+// and an earlier lightmap stays. `lightmap` receives the new lightmap only
+// when the run completes.
 void GenerateTexture(const GenerateSettings& settings, ResultFile& texture,
-                     ResultFile* lightmapFile, TDibBuffer& lightmap);
+                     ResultFile* lightmapFile, TDibBuffer& lightmap,
+                     std::span<ResultFile* const> alongside = {});
 
 // The same with the texture claimed under outputPath (which must not exist)
 // and the lightmap replacing lightmapPath.
@@ -53,9 +66,10 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
 void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap);
 
 // Claims the first of "terrain_tex.bmp", "terrain_tex0.bmp" ..
-// "terrain_tex65534.bmp" in folder (empty: the current folder) under which
-// nothing exists; none when all are taken. Raises RasterError when the
-// folder cannot take a file.
-std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder);
+// "terrain_tex65534.bmp" (or with another extension) in folder (empty: the
+// current folder) under which nothing exists; none when all are taken.
+// Raises RasterError when the folder cannot take a file.
+std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
+                                          const std::string& extension = ".bmp");
 
 }  // namespace orvalis

@@ -111,25 +111,32 @@ TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
     fs::remove(work_ / "default.txt");
     fs::create_directory(work_ / "res");
     std::ofstream(work_ / "res/lm.bmp") << "another program's lightmap";
+    std::ofstream(work_ / "res/s_1.png") << "another program's picture";
     const RunResult result =
         Generate("--heightmap in/height.bmp --tiles " + kTiles +
                  " --output res/tex.bmp --size 8 --light-dir 0 --sun-pos 400 --threads 2");
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
     EXPECT_EQ(result.Out.substr(0, 18), "res/tex.bmp saved ");
-    EXPECT_EQ(Outputs(work_ / "res"), (std::set<std::string>{"tex.bmp", "tex_lm.bmp", "lm.bmp"}));
+    const std::set<std::string> results{"tex.bmp", "tex_lm.bmp", "lm.bmp", "s_1.png"};
+    EXPECT_EQ(Outputs(work_ / "res"), results);
     EXPECT_EQ(ReadBytes(work_ / "res/lm.bmp"), "another program's lightmap");
 
-    // A named output is never replaced either, nor a named lightmap.
+    // A named output is never replaced either, nor a named lightmap, nor any
+    // name an engine output takes (a PNG run's names end in .png).
     const auto before = fs::last_write_time(work_ / "res/tex.bmp");
     for (const std::string output :
-         {"--output res/tex.bmp", "--output res/new.bmp --lightmap res/lm.bmp"}) {
+         {"--output res/tex.bmp", "--output res/new.bmp --lightmap res/lm.bmp",
+          "--output res/s_1.bmp --format png", "--output res/new.png --lightmap res/s_1.bmp",
+          "--output res/new.png --splat-map res/s.png", "--output res/new.bmp --splat-map res/lm.bmp",
+          "--output res/new.png --normal-map res/tex.bmp --splat-map res/n.png"}) {
+        SCOPED_TRACE(output);
         const RunResult again = Generate("--heightmap in/height.bmp --tiles " + kTiles + " " +
                                          output + " --size 8");
         EXPECT_EQ(again.ExitCode, 1);
         EXPECT_NE(again.Err.find("already exists"), std::string::npos) << again.Err;
     }
     EXPECT_EQ(fs::last_write_time(work_ / "res/tex.bmp"), before);
-    EXPECT_EQ(Outputs(work_ / "res"), (std::set<std::string>{"tex.bmp", "tex_lm.bmp", "lm.bmp"}));
+    EXPECT_EQ(Outputs(work_ / "res"), results);
     EXPECT_EQ(ReadBytes(work_ / "res/lm.bmp"), "another program's lightmap");
 
     // Without the tiles the info file is needed, and it is gone.
@@ -143,7 +150,8 @@ TEST_F(GenerateCommandTest, BadUsageExitsWithTwoAndWritesNothing) {
     for (const std::string arguments :
          {"--size 300x", "--size 16385", "--size", "--size +8", "--light-dir 361", "--sun-pos -1",
           "--threads 0", "--tiles a,b", "--tiles a,,c,d,e", "--bogus", "extra",
-          "--output a.bmp --output-dir .", "--lightmap l.bmp --no-lighting"}) {
+          "--output a.bmp --output-dir .", "--lightmap l.bmp --no-lighting",
+          "--output a.png --format bmp"}) {
         SCOPED_TRACE(arguments);
         const RunResult result = Generate(arguments);
         EXPECT_EQ(result.ExitCode, 2);
@@ -209,12 +217,14 @@ TEST_F(GenerateCommandTest, OverlappingRunsEachKeepTheirOwnFile) {
 }
 
 // A stop signal during a long run: its exit code, and nothing left behind
-// but the earlier lightmap.
+// but the earlier lightmap, in either format, the normal map's staging file
+// included.
 TEST_F(GenerateCommandTest, StopSignalRemovesEverythingTheRunMade) {
     fs::create_directory(work_ / "out");
     std::ofstream(work_ / "out/lm.bmp") << "earlier lightmap";
-    for (const auto& [signal, exitCode, name] :
-         {std::tuple{SIGINT, 130, "SIGINT"}, {SIGTERM, 143, "SIGTERM"}, {SIGHUP, 129, "SIGHUP"}}) {
+    for (const auto& [signal, exitCode, name, format] :
+         {std::tuple{SIGINT, 130, "SIGINT", "bmp"}, {SIGTERM, 143, "SIGTERM", "png"},
+          {SIGHUP, 129, "SIGHUP", "bmp"}}) {
         SCOPED_TRACE(name);
         const fs::path err = folder_ / "stderr.txt";
         const pid_t child = fork();
@@ -223,12 +233,13 @@ TEST_F(GenerateCommandTest, StopSignalRemovesEverythingTheRunMade) {
             if (chdir(work_.c_str()) != 0 || !freopen(err.c_str(), "w", stderr)) _exit(99);
             const std::string program = std::string(ORVALIS_BIN_DIR) + "/orvalis-cli";
             execl(program.c_str(), program.c_str(), "generate", "--output-dir", "out", "--size",
-                  "16384", "--threads", "1", static_cast<char*>(nullptr));
+                  "16384", "--threads", "1", "--format", format, "--normal-map", "out/n.png",
+                  static_cast<char*>(nullptr));
             _exit(98);
         }
         // The claim shows that the run has begun; its blend takes seconds.
         int status = 0;
-        while (!fs::exists(work_ / "out/terrain_tex.bmp")) {
+        while (!fs::exists(work_ / ("out/terrain_tex." + std::string(format)))) {
             ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << ReadBytes(err);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
