@@ -1,12 +1,14 @@
 // Wall time per stage and peak memory of whole generations.
 //
-//   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2]
+//   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2] [--lighting unlit,lit]
+//                 [--heightmaps A.bmp,B.bmp]
 //
-// Makes the sample terrain and a 1024 x 1024 heightmap in a temporary
-// folder, then runs every combination of heightmap, texture size, lighting
-// and thread count twice, each in a child process of its own so that memory
-// peaks do not mix: once stage by stage for the stage times, once through
-// GenerateTexture for the whole time and the peak resident memory.
+// Makes the sample tiles, the sample terrain and a 1024 x 1024 heightmap in a
+// temporary folder (the heightmaps given replace those two), then runs every
+// combination of heightmap, texture size, lighting and thread count twice,
+// each in a child process of its own so that memory peaks do not mix: once
+// stage by stage for the stage times, once through GenerateTexture for the
+// whole time and the peak resident memory.
 
 #include <unistd.h>
 
@@ -156,7 +158,7 @@ std::string ChildCommand(const std::string& self, const std::string& mode, const
                          const Configuration& c) {
     std::ostringstream command;
     command << "'" << self << "' --child " << mode << " '" << folder.string() << "' "
-            << c.Heightmap << ' ' << c.TextureSize << ' ' << (c.Lit ? 1 : 0) << ' ' << c.Threads;
+            << "'" << c.Heightmap << "' " << c.TextureSize << ' ' << (c.Lit ? 1 : 0) << ' ' << c.Threads;
     return command.str();
 }
 
@@ -177,18 +179,44 @@ std::vector<int> ParseList(const std::string& text) {
     return values;
 }
 
-int RunTable(const std::string& self, const std::vector<int>& sizes,
-             const std::vector<int>& threadCounts) {
+std::vector<std::string> ParseNames(const std::string& text) {
+    std::vector<std::string> names;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) names.push_back(item);
+    return names;
+}
+
+struct TableOptions {
+    std::vector<int> Sizes = {256, 1024, 4096};
+    std::vector<int> Threads = {1, 2};
+    std::vector<bool> Lighting = {false, true};
+    std::vector<std::string> Heightmaps;  // paths; empty: the two made here
+};
+
+// "sample 256", "1024" or the file's name with its size.
+std::string HeightmapLabel(const fs::path& path) {
+    if (path.filename() == "terrain.bmp") return "sample 256";
+    if (path.filename() == "hills1024.bmp") return "1024";
+    TDibBuffer heightmap;
+    heightmap.ReadBmpFile(path.string());
+    return path.filename().string() + " " + std::to_string(heightmap.Width()) + "x" +
+           std::to_string(heightmap.RowCount());
+}
+
+int RunTable(const std::string& self, const TableOptions& options) {
     const fs::path folder =
         fs::temp_directory_path() / ("orvalis-bench-" + std::to_string(getpid()));
     MakeInputs(folder);
+    std::vector<std::string> heightmaps = options.Heightmaps;
+    if (heightmaps.empty()) heightmaps = {"terrain.bmp", "hills1024.bmp"};
     std::printf("| heightmap | texture | light | threads | blend ms | normals ms | shading ms "
                 "| multiply ms | writes ms | whole ms | peak MiB |\n"
                 "|---|---|---|---|---|---|---|---|---|---|---|\n");
-    for (const char* heightmap : {"terrain.bmp", "hills1024.bmp"}) {
-        for (const int size : sizes) {
-            for (const bool lit : {false, true}) {
-                for (const int threads : threadCounts) {
+    for (const std::string& heightmap : heightmaps) {
+        const std::string label = HeightmapLabel(folder / heightmap);
+        for (const int size : options.Sizes) {
+            for (const bool lit : options.Lighting) {
+                for (const int threads : options.Threads) {
                     const Configuration c{heightmap, size, lit, threads};
                     std::istringstream stages(RunChild(ChildCommand(self, "stages", folder, c)));
                     std::istringstream whole(RunChild(ChildCommand(self, "whole", folder, c)));
@@ -196,8 +224,7 @@ int RunTable(const std::string& self, const std::vector<int>& sizes,
                     long peakKiB;
                     stages >> blend >> normals >> shading >> multiply >> writes;
                     whole >> total >> peakKiB;
-                    const bool sample = heightmap == std::string("terrain.bmp");
-                    std::printf("| %s | %d | %s | %d ", sample ? "sample 256" : "1024", size,
+                    std::printf("| %s | %d | %s | %d ", label.c_str(), size,
                                 lit ? "lit" : "unlit", threads);
                     std::printf("| %.0f | %.0f | %.0f | %.0f | %.0f | %.0f | %.0f |\n", blend,
                                 normals, shading, multiply, writes, total, peakKiB / 1024.0);
@@ -221,14 +248,22 @@ int main(int argc, char** argv) {
             else RunWhole(args[2], c);
             return 0;
         }
-        std::vector<int> sizes = {256, 1024, 4096}, threads = {1, 2};
+        TableOptions options;
         for (std::size_t i = 0; i < args.size(); i += 2) {
             if (i + 1 == args.size()) throw std::invalid_argument(args[i] + " needs a value");
-            if (args[i] == "--sizes") sizes = ParseList(args[i + 1]);
-            else if (args[i] == "--threads") threads = ParseList(args[i + 1]);
-            else throw std::invalid_argument("unknown option " + args[i]);
+            const std::string& value = args[i + 1];
+            if (args[i] == "--sizes") options.Sizes = ParseList(value);
+            else if (args[i] == "--threads") options.Threads = ParseList(value);
+            else if (args[i] == "--heightmaps") options.Heightmaps = ParseNames(value);
+            else if (args[i] == "--lighting") {
+                options.Lighting.clear();
+                for (const std::string& item : ParseNames(value)) {
+                    if (item != "lit" && item != "unlit") throw std::invalid_argument("--lighting wants lit or unlit");
+                    options.Lighting.push_back(item == "lit");
+                }
+            } else throw std::invalid_argument("unknown option " + args[i]);
         }
-        return RunTable(fs::read_symlink("/proc/self/exe").string(), sizes, threads);
+        return RunTable(fs::read_symlink("/proc/self/exe").string(), options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "orvalis-bench: %s\n", e.what());
         return 1;

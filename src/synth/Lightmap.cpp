@@ -5,10 +5,12 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "math/Geometry.h"
 #include "raster/RasterError.h"
 #include "synth/ParallelRows.h"
+#include "synth/ShadowMarch.h"
 
 namespace orvalis {
 
@@ -24,73 +26,81 @@ constexpr float kAmbient = 0.6f;
 constexpr float kDiffuse = 0.5f;
 constexpr float kHeightScale = 1.0f;
 
-// A cell's height times the single height scale needs at most 8 + 24 bits,
-// so it is exact in double and compares with a single exactly as at extended
-// precision.
-double CellHeight(std::uint8_t cell, float heightScale) {
-    return static_cast<double>(cell) * heightScale;
-}
-
-// No cell of the grid lies higher than this (and it is never below 0).
-double ShadowCeiling(const HeightGrid& grid, float heightScale) {
-    return std::max(0.0, CellHeight(grid.Highest(), heightScale));
-}
-
-// Steps from origin along the unit vector dir while strictly inside the
-// picture; true at the first step whose cell reaches up to the ray. The
-// starting pixel itself is not tested.
-bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
-                      const Vector3& origin, const Vector3& dir) {
-    const auto lastColumn = static_cast<float>(grid.Columns() - 1);
-    const auto lastRow = static_cast<float>(grid.Rows() - 1);
-    Vector3 pos;
-    AddVectors(origin, dir, pos);
-    while (pos.x > 0 && pos.x < lastColumn && pos.z > 0 && pos.z < lastRow) {
-        // Above the highest cell a ray that does not descend meets nothing more.
-        if (dir.y >= 0 && pos.y > ceiling) return false;
-        if (CellHeight(grid.At(TruncToInt(pos.x), TruncToInt(pos.z)), heightScale) >= pos.y) {
-            return true;
-        }
-        AddVectors(pos, dir, pos);
-    }
-    return false;
-}
-
 // Everything the shading of one pixel needs besides the pixel itself.
 struct Shading {
-    const TDibBuffer& Heightmap;
-    const TNormalMap& Normals;
-    const HeightGrid& Grid;
     Vector3 UnitLight;
-    float HeightScale;
-    double Ceiling;
     float Ambient;
     float Diffuse;
-    bool CastShadows;
 };
 
-std::uint8_t ShadePixel(const Shading& s, std::int32_t row, std::int32_t column) {
-    const PixelColour p = s.Heightmap.ReadPixel(row, column);
-    const long double height = static_cast<long double>(p.Red + p.Green + p.Blue) / 3 * s.HeightScale;
-    const Vector3 point{static_cast<float>(column), static_cast<float>(height), static_cast<float>(row)};
-    float intensity;
-    if (s.CastShadows && MarchIntoTerrain(s.Grid, s.HeightScale, s.Ceiling, point, s.UnitLight)) {
-        intensity = s.Ambient;
-    } else {
-        const NormalEntry& e = s.Normals[static_cast<std::size_t>(row) * s.Heightmap.Width() + column];
-        const Vector3 normal{static_cast<float>(e.x), static_cast<float>(e.y), static_cast<float>(e.z)};
-        Vector3 unitNormal;
-        NormalizedCopy(normal, unitNormal);
-        // d is not clamped at 0: a face turned away gets less than the ambient term.
-        const long double d = DotProduct(unitNormal, s.UnitLight);
-        intensity = static_cast<float>(d * s.Diffuse + s.Ambient);
-        if (intensity > 1) intensity = 1;
-        if (intensity < 0) intensity = 0;
-    }
-    // 0.6 x 255 rounds to the single 153.0 before the truncation.
+// 0.6 x 255 rounds to the single 153.0 before the truncation.
+std::uint8_t IntensityByte(float intensity) {
     const std::int32_t v = TruncToInt(static_cast<float>(intensity * 255.0L));
     return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
+
+// The value of a lit pixel, a function of its normal entry alone.
+std::uint8_t LitValue(const Shading& s, NormalEntry e) {
+    const Vector3 normal{static_cast<float>(e.x), static_cast<float>(e.y), static_cast<float>(e.z)};
+    Vector3 unitNormal;
+    NormalizedCopy(normal, unitNormal);
+    // d is not clamped at 0: a face turned away gets less than the ambient term.
+    const long double d = DotProduct(unitNormal, s.UnitLight);
+    float intensity = static_cast<float>(d * s.Diffuse + s.Ambient);
+    if (intensity > 1) intensity = 1;
+    if (intensity < 0) intensity = 0;
+    return IntensityByte(intensity);
+}
+
+// Neighbouring pixels mostly share their normal entry; the lit value of an
+// entry is kept in a small direct-mapped table instead of being worked out
+// again.
+class LitValues {
+public:
+    explicit LitValues(const Shading& shading) : shading_(shading), slots_(kSlots) {}
+
+    std::uint8_t Of(NormalEntry e) {
+        const std::uint32_t key = kFilled | static_cast<std::uint8_t>(e.x) |
+                                  static_cast<std::uint32_t>(static_cast<std::uint8_t>(e.y)) << 8 |
+                                  static_cast<std::uint32_t>(static_cast<std::uint8_t>(e.z)) << 16;
+        Slot& slot = slots_[(key * 0x9e3779b1u) >> (32 - kSlotBits)];
+        if (slot.Key != key) slot = Slot{key, LitValue(shading_, e)};
+        return slot.Value;
+    }
+
+private:
+    static constexpr int kSlotBits = 12;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    static constexpr std::uint32_t kFilled = 1u << 24;
+    struct Slot {
+        std::uint32_t Key = 0;
+        std::uint8_t Value = 0;
+    };
+    const Shading& shading_;
+    std::vector<Slot> slots_;
+};
+
+// The height a shadow ray starts from: height x heightScale at extended
+// precision, rounded to single. An 8-bit picture's 766 heights are each
+// worked out once by that same formula.
+class PointHeights {
+public:
+    PointHeights(const HeightField& field, float heightScale) : field_(field), heightScale_(heightScale) {
+        if (!field.ThirdsOfByteSums) return;
+        bySum_.resize(kLargestByteSum + 1);
+        for (int sum = 0; sum <= kLargestByteSum; ++sum) bySum_[sum] = Formula(sum / 3.0L);
+    }
+    float At(std::size_t index) const {
+        return bySum_.empty() ? Formula(field_.ExtendedHeight(index)) : bySum_[field_.ByteSum(index)];
+    }
+
+private:
+    float Formula(long double height) const { return static_cast<float>(height * heightScale_); }
+
+    const HeightField& field_;
+    float heightScale_;
+    std::vector<float> bySum_;
+};
 
 // A lightmap reports its normal-map rows and then its shaded rows as one run.
 RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal) {
@@ -126,39 +136,10 @@ Vector3 LightVector(const LightSettings& light) {
                    static_cast<float>(std::sin(t))};
 }
 
-HeightGrid::HeightGrid(std::int32_t columns, std::int32_t rows)
-    : columns_(columns), rows_(rows) {
-    if (columns < 0 || rows < 0) throw std::invalid_argument("a height grid cannot have a negative size");
-    cells_.resize(static_cast<std::size_t>(columns) * rows);
-}
-
-std::uint8_t HeightGrid::Highest() const {
-    return cells_.empty() ? 0 : *std::max_element(cells_.begin(), cells_.end());
-}
-
-HeightGrid BuildHeightGrid(const TDibBuffer& heightmap) {
-    HeightGrid grid(heightmap.Width(), heightmap.RowCount());
-    for (std::int32_t row = 0; row < grid.Rows(); ++row) {
-        for (std::int32_t column = 0; column < grid.Columns(); ++column) {
-            const PixelColour p = heightmap.ReadPixel(row, column);
-            // (r + g + b) / 3.0 rounded to single and truncated is exactly the integer division.
-            grid.At(column, row) = static_cast<std::uint8_t>((p.Red + p.Green + p.Blue) / 3);
-        }
-    }
-    return grid;
-}
-
-bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin,
-                const Vector3& direction) {
-    Vector3 dir;
-    NormalizedCopy(direction, dir);
-    return MarchIntoTerrain(grid, heightScale, ShadowCeiling(grid, heightScale), origin, dir);
-}
-
-void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
-                   const Vector3& lightVector, float heightScale, TDibBuffer& target,
-                   float ambient, float diffuse, bool castShadows, const RunOptions& options) {
-    const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
+void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Vector3& lightVector,
+                   float heightScale, TDibBuffer& target, float ambient, float diffuse, bool castShadows,
+                   const RunOptions& options) {
+    const std::int32_t width = field.Width, rows = field.Rows;
     if (normals.size() != static_cast<std::size_t>(width) * rows) {
         throw RasterError("the normal map has " + std::to_string(normals.size()) +
                           " entries for a " + std::to_string(width) + " x " +
@@ -169,35 +150,54 @@ void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
                           std::to_string(target.RowCount()) + ", the heightmap " +
                           std::to_string(width) + " x " + std::to_string(rows));
     }
-    const HeightGrid grid = castShadows ? BuildHeightGrid(heightmap) : HeightGrid{};
+    const HeightGrid grid = castShadows ? BuildHeightGrid(field) : HeightGrid{};
     Vector3 light;
     NormalizedCopy(lightVector, light);
     // The shadow march and the shading each normalise the light once more;
     // that gives the same vector for every pixel.
-    Shading shading{heightmap, normals, grid, {}, heightScale, ShadowCeiling(grid, heightScale),
-                    ambient, diffuse, castShadows};
+    const ShadowRays shadows(grid, heightScale, light);
+    Shading shading{{}, ambient, diffuse};
     NormalizedCopy(light, shading.UnitLight);
+    const PointHeights heights(field, heightScale);
+    // A pixel in shadow gets the ambient term, unchanged (no clamp).
+    const std::uint8_t shadowed = IntensityByte(ambient);
 
-    ParallelRows(rows, options, SynthesisStage::Lightmap, [&](std::int32_t row) {
-        for (std::int32_t column = 0; column < width; ++column) {
-            const std::uint8_t v = ShadePixel(shading, row, column);
-            target.WritePixel(row, column, PixelColour{v, v, v});
-        }
-    });
+    ParallelRowBands(rows, options, SynthesisStage::Lightmap,
+                     [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
+                         LitValues lit(shading);
+                         for (std::int32_t row = firstRow; row < endRow; ++row) {
+                             for (std::int32_t column = 0; column < width; ++column) {
+                                 const std::size_t index = field.IndexOf(row, column);
+                                 const Vector3 point{static_cast<float>(column), heights.At(index),
+                                                     static_cast<float>(row)};
+                                 const std::uint8_t v = castShadows && shadows.Blocked(point)
+                                                            ? shadowed
+                                                            : lit.Of(normals[index]);
+                                 target.WritePixel(row, column, PixelColour{v, v, v});
+                             }
+                             tally.RowDone();
+                         }
+                     });
+}
+
+void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
+                   const Vector3& lightVector, float heightScale, TDibBuffer& target,
+                   float ambient, float diffuse, bool castShadows, const RunOptions& options) {
+    ShadeLightmap(HeightFieldOf(heightmap), normals, lightVector, heightScale, target, ambient, diffuse,
+                  castShadows, options);
 }
 
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
                    TDibBuffer& lightmap, const std::string& lightmapPath,
                    const RunOptions& options) {
-    const TDibBuffer heightmap = ReadUprightHeightmap(heightmapPath);
+    const HeightField field = HeightFieldOf(ReadUprightHeightmap(heightmapPath));
     TDibBuffer shaded;
-    shaded.Allocate(heightmap.Width(), heightmap.Height(), 24);
-    const int rows = heightmap.RowCount();
+    shaded.Allocate(field.Width, field.Rows, 24);
 
     TNormalMap normals;
-    BuildNormalMap(heightmap, normals, kHeightScale, ProgressPart(options, 0, 2 * rows));
-    ShadeLightmap(heightmap, normals, LightVector(light), kHeightScale, shaded, kAmbient, kDiffuse,
-                  true, ProgressPart(options, rows, 2 * rows));
+    BuildNormalMap(field, normals, kHeightScale, ProgressPart(options, 0, 2 * field.Rows));
+    ShadeLightmap(field, normals, LightVector(light), kHeightScale, shaded, kAmbient, kDiffuse,
+                  true, ProgressPart(options, field.Rows, 2 * field.Rows));
     shaded.WriteBmpFile(lightmapPath);
     lightmap = std::move(shaded);
 }

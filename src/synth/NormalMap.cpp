@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
+#include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
 #include "synth/ParallelRows.h"
 
@@ -32,11 +34,36 @@ constexpr std::array<Triangle, 8> NormalTriangles = {{
 
 using Samples = std::array<Vector3, 9>;
 
-// ((r + g + b) / 3 x heightScale) / 5 at extended precision, rounded to single once.
-float SampleHeight(PixelColour p, float heightScale) {
-    const long double sum = p.Red + p.Green + p.Blue;
-    return static_cast<float>(sum / 3 * heightScale / 5);
-}
+// The sample height of every pixel: (height x heightScale) / 5 at extended
+// precision, rounded to single once. An 8-bit picture has only 766 heights,
+// each worked out once by that same formula.
+class SampleHeights {
+public:
+    SampleHeights(const HeightField& field, float heightScale) : field_(field), heightScale_(heightScale) {
+        if (!field.ThirdsOfByteSums) return;
+        bySum_.resize(kLargestByteSum + 1);
+        for (int sum = 0; sum <= kLargestByteSum; ++sum) bySum_[sum] = Formula(sum / 3.0L);
+    }
+
+    float At(std::int32_t row, std::int32_t column) const {
+        const std::size_t index = field_.IndexOf(row, column);
+        return bySum_.empty() ? Formula(field_.ExtendedHeight(index)) : bySum_[field_.ByteSum(index)];
+    }
+
+    // The heights of one row, or nothing for a row outside the picture.
+    void Row(std::int32_t row, std::vector<float>& heights) const {
+        heights.clear();
+        if (row < 0 || row >= field_.Rows) return;
+        for (std::int32_t column = 0; column < field_.Width; ++column) heights.push_back(At(row, column));
+    }
+
+private:
+    float Formula(long double height) const { return static_cast<float>(height * heightScale_ / 5); }
+
+    const HeightField& field_;
+    float heightScale_;
+    std::vector<float> bySum_;
+};
 
 std::int8_t LowByte(std::int32_t value) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(value));
@@ -46,8 +73,8 @@ std::int8_t LowByte(std::int32_t value) {
 // pixel to pixel and row to row. A band of rows starting at firstRow takes
 // over, for every slot, the height of the last pixel before it at which the
 // slot lay inside (0 when there was none): what one pass from row 0 leaves.
-Samples LeftoverSamples(const TDibBuffer& heightmap, float heightScale, std::int32_t firstRow) {
-    const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
+Samples LeftoverSamples(const SampleHeights& heights, std::int32_t width, std::int32_t rows,
+                        std::int32_t firstRow) {
     Samples samples{};
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const std::int32_t dc = NormalSampleStep * NormalSampleOffsets[k].Column;
@@ -57,12 +84,43 @@ Samples LeftoverSamples(const TDibBuffer& heightmap, float heightScale, std::int
         const std::int32_t columnBegin = std::max(0, 1 - dc), columnEnd = std::min(width, width - dc);
         const std::int32_t lastRow = std::min(firstRow, rowEnd) - 1;
         if (lastRow < rowBegin || columnBegin >= columnEnd) continue;
-        samples[k].y = SampleHeight(heightmap.ReadPixel(lastRow + dr, columnEnd - 1 + dc), heightScale);
+        samples[k].y = heights.At(lastRow + dr, columnEnd - 1 + dc);
     }
     return samples;
 }
 
-NormalEntry PixelNormal(const TDibBuffer& heightmap, float heightScale, std::int32_t row,
+// The sample heights of rows row - 2, row and row + 2, the rows one pixel row reads.
+struct SampleRows {
+    std::array<std::vector<float>, 3> Heights;
+
+    void Load(const SampleHeights& heights, std::int32_t row) {
+        for (int i = 0; i < 3; ++i) heights.Row(row + NormalSampleStep * (i - 1), Heights[i]);
+    }
+    float At(std::int32_t rowOffset, std::int32_t column) const { return Heights[rowOffset + 1][column]; }
+};
+
+// The eight triangle normals summed, normalised, scaled by 127 and truncated.
+// The certified operations give exactly the singles of the extended ones.
+NormalEntry NormalOfSamples(const Samples& samples) {
+    Vector3 sum;
+    for (const Triangle& t : NormalTriangles) {
+        Vector3 edge, e1, e2, cross, normal;
+        SubtractVectors(samples[t.I1], samples[t.I2], edge);
+        CertifiedNormalizedCopy(edge, e2);
+        SubtractVectors(samples[t.I0], samples[t.I1], edge);
+        CertifiedNormalizedCopy(edge, e1);
+        CertifiedCrossProduct(e1, e2, cross);
+        CertifiedNormalizedCopy(cross, normal);
+        AddVectors(sum, normal, sum);
+    }
+    CertifiedNormalizedCopy(sum, sum);
+    DoubleScaleVector(sum, sum, 127.0f);
+    // Truncated toward zero, not rounded: (-0.894, 0.447, 0) is (-113, 56, 0).
+    return NormalEntry{LowByte(TruncToInt(sum.x)), LowByte(TruncToInt(sum.y)),
+                       LowByte(TruncToInt(sum.z))};
+}
+
+NormalEntry PixelNormal(const SampleRows& rows, std::int32_t rowCount, std::int32_t width, std::int32_t row,
                         std::int32_t column, Samples& samples) {
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const std::int32_t sc = column + NormalSampleStep * NormalSampleOffsets[k].Column;
@@ -71,45 +129,38 @@ NormalEntry PixelNormal(const TDibBuffer& heightmap, float heightScale, std::int
         samples[k].z = static_cast<float>(sr);
         // Row 0 and column 0 count as outside; an outside sample keeps the
         // height its slot last had (see LeftoverSamples).
-        if (1 <= sr && sr < heightmap.RowCount() && 1 <= sc && sc < heightmap.Width()) {
-            samples[k].y = SampleHeight(heightmap.ReadPixel(sr, sc), heightScale);
+        if (1 <= sr && sr < rowCount && 1 <= sc && sc < width) {
+            samples[k].y = rows.At(NormalSampleOffsets[k].Row, sc);
         }
     }
-    Vector3 sum;
-    for (const Triangle& t : NormalTriangles) {
-        Vector3 edge, e1, e2, cross, normal;
-        SubtractVectors(samples[t.I1], samples[t.I2], edge);
-        NormalizedCopy(edge, e2);
-        SubtractVectors(samples[t.I0], samples[t.I1], edge);
-        NormalizedCopy(edge, e1);
-        CrossProduct(e1, e2, cross);
-        NormalizedCopy(cross, normal);
-        AddVectors(sum, normal, sum);
-    }
-    NormalizeInPlace(sum);
-    ScaleVector(sum, sum, 127.0f);
-    // Truncated toward zero, not rounded: (-0.894, 0.447, 0) is (-113, 56, 0).
-    return NormalEntry{LowByte(TruncToInt(sum.x)), LowByte(TruncToInt(sum.y)),
-                       LowByte(TruncToInt(sum.z))};
+    return NormalOfSamples(samples);
 }
 
 }  // namespace
 
-void BuildNormalMap(const TDibBuffer& heightmap, TNormalMap& normals, float heightScale,
+void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightScale,
                     const RunOptions& options) {
-    const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
+    const std::int32_t width = field.Width, rows = field.Rows;
     normals.assign(static_cast<std::size_t>(width) * rows, NormalEntry{});
+    const SampleHeights heights(field, heightScale);
     ParallelRowBands(rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
-                         Samples samples = LeftoverSamples(heightmap, heightScale, firstRow);
+                         Samples samples = LeftoverSamples(heights, width, rows, firstRow);
+                         SampleRows sampleRows;
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
+                             sampleRows.Load(heights, row);
                              for (std::int32_t column = 0; column < width; ++column) {
-                                 normals[static_cast<std::size_t>(row) * width + column] =
-                                     PixelNormal(heightmap, heightScale, row, column, samples);
+                                 normals[field.IndexOf(row, column)] =
+                                     PixelNormal(sampleRows, rows, width, row, column, samples);
                              }
                              tally.RowDone();
                          }
                      });
+}
+
+void BuildNormalMap(const TDibBuffer& heightmap, TNormalMap& normals, float heightScale,
+                    const RunOptions& options) {
+    BuildNormalMap(HeightFieldOf(heightmap), normals, heightScale, options);
 }
 
 }  // namespace orvalis

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "raster/DibBuffer.h"
+#include "synth/HeightField.h"
 #include "synth/Progress.h"
 
 namespace orvalis {
@@ -24,6 +25,9 @@ inline constexpr int NormalSampleStep = 2;
 
 // Fills normals with width x RowCount entries from the eight triangles of
 // each pixel's 3 x 3 neighbourhood of samples two pixels apart.
+void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightScale,
+                    const RunOptions& options = {});
+// The same for the heights (r + g + b) / 3 of a picture.
 void BuildNormalMap(const TDibBuffer& heightmap, TNormalMap& normals, float heightScale,
                     const RunOptions& options = {});
 

@@ -1,0 +1,61 @@
+#include "math/RepeatedSum.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace orvalis {
+
+namespace {
+
+constexpr std::int64_t kBinadeUnits = std::int64_t{1} << 23;  // units of spacing at a binade's bottom
+
+// Additions that add the same number of spacings, in one go. Inside one
+// binade [2^e, 2^(e+1)) the singles are exactly the whole multiples of one
+// spacing, so while the sums stay there every addition rounds step to the
+// same whole number of spacings - unless step is exactly a whole and a half
+// spacings, where ties to even make the increment alternate. Returns how
+// many additions it did (0 when it could do none this way).
+std::int64_t AddRun(float& value, float step, std::int64_t count) {
+    const float magnitude = std::fabs(value);
+    const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+    const auto biasedExponent = static_cast<int>(bits >> 23);
+    if (biasedExponent == 0 || biasedExponent == 255 || !std::isfinite(step)) return 0;
+    // 2^(exponent - 23), built from its bits: always a normal double.
+    const auto spacing = std::bit_cast<double>(static_cast<std::uint64_t>(biasedExponent - 127 - 23 + 1023) << 52);
+    // A negative value walks like its mirror image with the step mirrored.
+    const double quotient = (value < 0 ? -static_cast<double>(step) : step) / spacing;  // exact
+    const double whole = std::nearbyint(quotient);
+    if (std::fabs(quotient - whole) == 0.5 || std::fabs(whole) >= kBinadeUnits) return 0;
+    const auto increment = static_cast<std::int64_t>(whole);
+    const std::int64_t units = kBinadeUnits | (bits & (kBinadeUnits - 1));
+    // Sums kept one spacing inside the binade round to whole spacings there.
+    constexpr std::int64_t lowest = kBinadeUnits + 1, highest = 2 * kBinadeUnits - 2;
+    std::int64_t run = 0;
+    if (increment > 0) run = (highest - units) / increment;
+    else if (increment < 0) run = (units - lowest) / -increment;
+    else if (units >= lowest && units <= highest) run = count;  // each sum rounds back to value
+    run = std::min(run, count);
+    if (run <= 0) return 0;
+    const double sum = static_cast<double>(units + run * increment) * spacing;  // exact
+    value = static_cast<float>(value < 0 ? -sum : sum);
+    return run;
+}
+
+}  // namespace
+
+float RepeatedSum(float start, float step, std::int64_t count) {
+    float value = start;
+    while (count > 0) {
+        const std::int64_t done = AddRun(value, step, count);
+        if (done > 0) {
+            count -= done;
+        } else {
+            value = value + step;  // zero, subnormal, infinite or a tie: one addition
+            --count;
+        }
+    }
+    return value;
+}
+
+}  // namespace orvalis

@@ -1,0 +1,17 @@
+#include "synth/HeightField.h"
+
+namespace orvalis {
+
+HeightField HeightFieldOf(const TDibBuffer& heightmap) {
+    HeightField field{heightmap.Width(), heightmap.RowCount(), {}, true};
+    field.Heights.resize(static_cast<std::size_t>(field.Width) * field.Rows);
+    for (std::int32_t row = 0; row < field.Rows; ++row) {
+        for (std::int32_t column = 0; column < field.Width; ++column) {
+            const PixelColour p = heightmap.ReadPixel(row, column);
+            field.Heights[field.IndexOf(row, column)] = (p.Red + p.Green + p.Blue) / 3.0;
+        }
+    }
+    return field;
+}
+
+}  // namespace orvalis
