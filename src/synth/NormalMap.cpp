@@ -6,6 +6,7 @@
 
 #include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
+#include "synth/NormalEdges.h"
 #include "synth/ParallelRows.h"
 
 namespace orvalis {
@@ -34,37 +35,6 @@ constexpr std::array<Triangle, 8> NormalTriangles = {{
 
 using Samples = std::array<Vector3, 9>;
 
-// The sample height of every pixel: (height x heightScale) / 5 at extended
-// precision, rounded to single once. An 8-bit picture has only 766 heights,
-// each worked out once by that same formula.
-class SampleHeights {
-public:
-    SampleHeights(const HeightField& field, float heightScale) : field_(field), heightScale_(heightScale) {
-        if (!field.ThirdsOfByteSums) return;
-        bySum_.resize(kLargestByteSum + 1);
-        for (int sum = 0; sum <= kLargestByteSum; ++sum) bySum_[sum] = Formula(sum / 3.0L);
-    }
-
-    float At(std::int32_t row, std::int32_t column) const {
-        const std::size_t index = field_.IndexOf(row, column);
-        return bySum_.empty() ? Formula(field_.ExtendedHeight(index)) : bySum_[field_.ByteSum(index)];
-    }
-
-    // The heights of one row, or nothing for a row outside the picture.
-    void Row(std::int32_t row, std::vector<float>& heights) const {
-        heights.clear();
-        if (row < 0 || row >= field_.Rows) return;
-        for (std::int32_t column = 0; column < field_.Width; ++column) heights.push_back(At(row, column));
-    }
-
-private:
-    float Formula(long double height) const { return static_cast<float>(height * heightScale_ / 5); }
-
-    const HeightField& field_;
-    float heightScale_;
-    std::vector<float> bySum_;
-};
-
 std::int8_t LowByte(std::int32_t value) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(value));
 }
@@ -73,8 +43,8 @@ std::int8_t LowByte(std::int32_t value) {
 // pixel to pixel and row to row. A band of rows starting at firstRow takes
 // over, for every slot, the height of the last pixel before it at which the
 // slot lay inside (0 when there was none): what one pass from row 0 leaves.
-Samples LeftoverSamples(const SampleHeights& heights, std::int32_t width, std::int32_t rows,
-                        std::int32_t firstRow) {
+Samples LeftoverSamples(const SampleHeights& heights, std::int32_t firstRow) {
+    const std::int32_t width = heights.Width(), rows = heights.Rows();
     Samples samples{};
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const std::int32_t dc = NormalSampleStep * NormalSampleOffsets[k].Column;
@@ -89,27 +59,20 @@ Samples LeftoverSamples(const SampleHeights& heights, std::int32_t width, std::i
     return samples;
 }
 
-// The sample heights of rows row - 2, row and row + 2, the rows one pixel row reads.
-struct SampleRows {
-    std::array<std::vector<float>, 3> Heights;
+Vector3 Opposite(const Vector3& v) { return Vector3{-v.x, -v.y, -v.z}; }
 
-    void Load(const SampleHeights& heights, std::int32_t row) {
-        for (int i = 0; i < 3; ++i) heights.Row(row + NormalSampleStep * (i - 1), Heights[i]);
-    }
-    float At(std::int32_t rowOffset, std::int32_t column) const { return Heights[rowOffset + 1][column]; }
+// The two unit edges of a triangle in the order they are crossed.
+struct TriangleEdges {
+    Vector3 E1, E2;
 };
 
 // The eight triangle normals summed, normalised, scaled by 127 and truncated.
 // The certified operations give exactly the singles of the extended ones.
-NormalEntry NormalOfSamples(const Samples& samples) {
+NormalEntry NormalOfEdges(const std::array<TriangleEdges, 8>& edges) {
     Vector3 sum;
-    for (const Triangle& t : NormalTriangles) {
-        Vector3 edge, e1, e2, cross, normal;
-        SubtractVectors(samples[t.I1], samples[t.I2], edge);
-        CertifiedNormalizedCopy(edge, e2);
-        SubtractVectors(samples[t.I0], samples[t.I1], edge);
-        CertifiedNormalizedCopy(edge, e1);
-        CertifiedCrossProduct(e1, e2, cross);
+    for (const TriangleEdges& t : edges) {
+        Vector3 cross, normal;
+        CertifiedCrossProduct(t.E1, t.E2, cross);
         CertifiedNormalizedCopy(cross, normal);
         AddVectors(sum, normal, sum);
     }
@@ -120,20 +83,73 @@ NormalEntry NormalOfSamples(const Samples& samples) {
                        LowByte(TruncToInt(sum.z))};
 }
 
-NormalEntry PixelNormal(const SampleRows& rows, std::int32_t rowCount, std::int32_t width, std::int32_t row,
-                        std::int32_t column, Samples& samples) {
+// Triangle t's edges: e2 = unit (sample i1 - sample i2), e1 = unit (sample i0 - sample i1).
+NormalEntry NormalOfSamples(const Samples& samples) {
+    std::array<TriangleEdges, 8> edges;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        const Triangle& t = NormalTriangles[i];
+        Vector3 edge;
+        SubtractVectors(samples[t.I1], samples[t.I2], edge);
+        CertifiedNormalizedCopy(edge, edges[i].E2);
+        SubtractVectors(samples[t.I0], samples[t.I1], edge);
+        CertifiedNormalizedCopy(edge, edges[i].E1);
+    }
+    return NormalOfEdges(edges);
+}
+
+// The same edges for a pixel whose nine samples all lie inside, taken from
+// the edge rows it shares with its neighbours: a reversed edge is the
+// opposite vector exactly, as single differences and the normalisation keep
+// their magnitudes whatever the sign.
+NormalEntry InteriorNormal(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t c) {
+    constexpr std::int32_t s = NormalSampleStep;
+    return NormalOfEdges({{
+        {here.Diagonal[c], below.Across[c]},                          // t0: 0, 1, 8
+        {Opposite(here.Across[c]), here.Up[c + s]},                   // t1: 0, 2, 1
+        {Opposite(above.Up[c]), above.Diagonal[c]},                   // t2: 0, 4, 2
+        {Opposite(above.Across[c]), above.Up[c + s]},                 // t3: 4, 3, 2
+        {Opposite(above.Diagonal[c - s]), Opposite(above.Across[c - s])},  // t4: 0, 5, 4
+        {here.Across[c - s], Opposite(above.Up[c - s])},              // t5: 0, 6, 5
+        {here.Up[c], Opposite(here.Diagonal[c - s])},                 // t6: 0, 8, 6
+        {below.Across[c - s], Opposite(here.Up[c - s])},              // t7: 8, 7, 6
+    }});
+}
+
+// Sets the samples of pixel (row, column). Row 0 and column 0 count as
+// outside; an outside sample keeps the height its slot last had (see
+// LeftoverSamples).
+void LoadSamples(const SampleHeights& heights, std::int32_t row, std::int32_t column, Samples& samples) {
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const std::int32_t sc = column + NormalSampleStep * NormalSampleOffsets[k].Column;
         const std::int32_t sr = row + NormalSampleStep * NormalSampleOffsets[k].Row;
         samples[k].x = static_cast<float>(sc);
         samples[k].z = static_cast<float>(sr);
-        // Row 0 and column 0 count as outside; an outside sample keeps the
-        // height its slot last had (see LeftoverSamples).
-        if (1 <= sr && sr < rowCount && 1 <= sc && sc < width) {
-            samples[k].y = rows.At(NormalSampleOffsets[k].Row, sc);
+        if (1 <= sr && sr < heights.Rows() && 1 <= sc && sc < heights.Width()) {
+            samples[k].y = heights.At(sr, sc);
         }
     }
-    return NormalOfSamples(samples);
+}
+
+// One row of normals. Pixels whose samples all lie inside take their edges
+// from the shared edge rows; the others go sample by sample, and the slots
+// are brought up to date where the two meet.
+void NormalRow(const SampleHeights& heights, EdgeRows& edges, std::int32_t row, Samples& samples,
+               NormalEntry* out) {
+    constexpr std::int32_t s = NormalSampleStep;
+    const std::int32_t width = heights.Width();
+    const bool interiorRow = row - s >= 1 && row + s < heights.Rows();
+    const std::int32_t firstInterior = s + 1, endInterior = interiorRow ? width - s : firstInterior;
+    for (std::int32_t column = 0; column < width; ++column) {
+        if (column == firstInterior && firstInterior < endInterior) {
+            const EdgeRow& below = edges.At(row - s);
+            const EdgeRow& here = edges.At(row);
+            const EdgeRow& above = edges.At(row + s);
+            for (; column < endInterior; ++column) out[column] = InteriorNormal(below, here, above, column);
+            LoadSamples(heights, row, column - 1, samples);
+        }
+        LoadSamples(heights, row, column, samples);
+        out[column] = NormalOfSamples(samples);
+    }
 }
 
 }  // namespace
@@ -145,14 +161,10 @@ void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightS
     const SampleHeights heights(field, heightScale);
     ParallelRowBands(rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
-                         Samples samples = LeftoverSamples(heights, width, rows, firstRow);
-                         SampleRows sampleRows;
+                         Samples samples = LeftoverSamples(heights, firstRow);
+                         EdgeRows edges(heights);
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             sampleRows.Load(heights, row);
-                             for (std::int32_t column = 0; column < width; ++column) {
-                                 normals[field.IndexOf(row, column)] =
-                                     PixelNormal(sampleRows, rows, width, row, column, samples);
-                             }
+                             NormalRow(heights, edges, row, samples, &normals[field.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });
