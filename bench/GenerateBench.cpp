@@ -2,6 +2,7 @@
 //
 //   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2] [--lighting unlit,lit]
 //                 [--heightmaps A.bmp,B.bmp]
+//   orvalis-bench --inputs FOLDER      writes the bench's tiles and heightmaps there
 //
 // Makes the sample tiles, the sample terrain and a 1024 x 1024 heightmap in a
 // temporary folder (the heightmaps given replace those two), then runs every
@@ -246,6 +247,10 @@ int main(int argc, char** argv) {
             const Configuration c{args[3], std::stoi(args[4]), args[5] == "1", std::stoi(args[6])};
             if (args[1] == "stages") RunStages(args[2], c);
             else RunWhole(args[2], c);
+            return 0;
+        }
+        if (args.size() == 2 && args[0] == "--inputs") {
+            MakeInputs(args[1]);
             return 0;
         }
         TableOptions options;
