@@ -102,13 +102,13 @@ private:
     std::vector<float> bySum_;
 };
 
-// A lightmap reports its normal-map rows and then its shaded rows as one run.
-RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal) {
+// Reports `weight` units of progress per finished row.
+RunOptions ProgressPart(const RunOptions& options, int weight) {
     RunOptions part{options.Threads, {}};
     if (options.Progress) {
-        part.Progress = [progress = options.Progress, rowsBefore, rowsTotal](
-                            SynthesisStage stage, int rowsDone, int) {
-            progress(stage, rowsBefore + rowsDone, rowsTotal);
+        part.Progress = [progress = options.Progress, weight](SynthesisStage stage, int rowsDone,
+                                                              int rowsTotal) {
+            progress(stage, weight * rowsDone, weight * rowsTotal);
         };
     }
     return part;
@@ -136,45 +136,74 @@ Vector3 LightVector(const LightSettings& light) {
                    static_cast<float>(std::sin(t))};
 }
 
+namespace {
+
+// What every row of one lightmap shares.
+struct Lighting {
+    Lighting(const HeightField& field, const Vector3& lightVector, float heightScale, float ambient,
+             float diffuse, bool castShadows)
+        : Field(field),
+          Grid(castShadows ? BuildHeightGrid(field) : HeightGrid{}),
+          Shadows(Grid, heightScale, UnitVector(lightVector)),
+          Light{{}, ambient, diffuse},
+          Heights(field, heightScale),
+          Shadowed(IntensityByte(ambient)),
+          CastShadows(castShadows) {
+        // The shadow march and the shading each normalise the light once
+        // more; that gives the same vector for every pixel.
+        NormalizedCopy(UnitVector(lightVector), Light.UnitLight);
+    }
+
+    static Vector3 UnitVector(const Vector3& v) {
+        Vector3 unit;
+        NormalizedCopy(v, unit);
+        return unit;
+    }
+
+    const HeightField& Field;
+    HeightGrid Grid;
+    ShadowRays Shadows;
+    Shading Light;
+    PointHeights Heights;
+    std::uint8_t Shadowed;  // a pixel in shadow gets the ambient term, unchanged (no clamp)
+    bool CastShadows;
+};
+
+void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals,
+              TDibBuffer& target) {
+    for (std::int32_t column = 0; column < l.Field.Width; ++column) {
+        const Vector3 point{static_cast<float>(column), l.Heights.At(l.Field.IndexOf(row, column)),
+                            static_cast<float>(row)};
+        const std::uint8_t v = l.CastShadows && l.Shadows.Blocked(point) ? l.Shadowed : lit.Of(normals[column]);
+        target.WritePixel(row, column, PixelColour{v, v, v});
+    }
+}
+
+void CheckLightmapSize(const HeightField& field, const TDibBuffer& target) {
+    if (target.Width() != field.Width || target.RowCount() != field.Rows) {
+        throw RasterError("the lightmap is " + std::to_string(target.Width()) + " x " +
+                          std::to_string(target.RowCount()) + ", the heightmap " +
+                          std::to_string(field.Width) + " x " + std::to_string(field.Rows));
+    }
+}
+
+}  // namespace
+
 void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Vector3& lightVector,
                    float heightScale, TDibBuffer& target, float ambient, float diffuse, bool castShadows,
                    const RunOptions& options) {
-    const std::int32_t width = field.Width, rows = field.Rows;
-    if (normals.size() != static_cast<std::size_t>(width) * rows) {
+    if (normals.size() != static_cast<std::size_t>(field.Width) * field.Rows) {
         throw RasterError("the normal map has " + std::to_string(normals.size()) +
-                          " entries for a " + std::to_string(width) + " x " +
-                          std::to_string(rows) + " heightmap");
+                          " entries for a " + std::to_string(field.Width) + " x " +
+                          std::to_string(field.Rows) + " heightmap");
     }
-    if (target.Width() != width || target.RowCount() != rows) {
-        throw RasterError("the lightmap is " + std::to_string(target.Width()) + " x " +
-                          std::to_string(target.RowCount()) + ", the heightmap " +
-                          std::to_string(width) + " x " + std::to_string(rows));
-    }
-    const HeightGrid grid = castShadows ? BuildHeightGrid(field) : HeightGrid{};
-    Vector3 light;
-    NormalizedCopy(lightVector, light);
-    // The shadow march and the shading each normalise the light once more;
-    // that gives the same vector for every pixel.
-    const ShadowRays shadows(grid, heightScale, light);
-    Shading shading{{}, ambient, diffuse};
-    NormalizedCopy(light, shading.UnitLight);
-    const PointHeights heights(field, heightScale);
-    // A pixel in shadow gets the ambient term, unchanged (no clamp).
-    const std::uint8_t shadowed = IntensityByte(ambient);
-
-    ParallelRowBands(rows, options, SynthesisStage::Lightmap,
+    CheckLightmapSize(field, target);
+    const Lighting lighting(field, lightVector, heightScale, ambient, diffuse, castShadows);
+    ParallelRowBands(field.Rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
-                         LitValues lit(shading);
+                         LitValues lit(lighting.Light);
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             for (std::int32_t column = 0; column < width; ++column) {
-                                 const std::size_t index = field.IndexOf(row, column);
-                                 const Vector3 point{static_cast<float>(column), heights.At(index),
-                                                     static_cast<float>(row)};
-                                 const std::uint8_t v = castShadows && shadows.Blocked(point)
-                                                            ? shadowed
-                                                            : lit.Of(normals[index]);
-                                 target.WritePixel(row, column, PixelColour{v, v, v});
-                             }
+                             ShadeRow(lighting, lit, row, &normals[field.IndexOf(row, 0)], target);
                              tally.RowDone();
                          }
                      });
@@ -187,17 +216,36 @@ void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
                   castShadows, options);
 }
 
+namespace {
+
+// Normals and shading row by row, so that no whole normal map is kept.
+// Each row counts twice, as a normal-map row and as a shaded row.
+void LightRows(const HeightField& field, const LightSettings& light, TDibBuffer& target,
+               const RunOptions& options) {
+    CheckLightmapSize(field, target);
+    const Lighting lighting(field, LightVector(light), kHeightScale, kAmbient, kDiffuse, true);
+    ParallelRowBands(field.Rows, ProgressPart(options, 2), SynthesisStage::Lightmap,
+                     [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
+                         NormalRows normals(field, kHeightScale, firstRow);
+                         LitValues lit(lighting.Light);
+                         std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(field.Width));
+                         for (std::int32_t row = firstRow; row < endRow; ++row) {
+                             normals.Row(row, rowNormals.data());
+                             ShadeRow(lighting, lit, row, rowNormals.data(), target);
+                             tally.RowDone();
+                         }
+                     });
+}
+
+}  // namespace
+
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
                    TDibBuffer& lightmap, const std::string& lightmapPath,
                    const RunOptions& options) {
     const HeightField field = HeightFieldOf(ReadUprightHeightmap(heightmapPath));
     TDibBuffer shaded;
     shaded.Allocate(field.Width, field.Rows, 24);
-
-    TNormalMap normals;
-    BuildNormalMap(field, normals, kHeightScale, ProgressPart(options, 0, 2 * field.Rows));
-    ShadeLightmap(field, normals, LightVector(light), kHeightScale, shaded, kAmbient, kDiffuse,
-                  true, ProgressPart(options, field.Rows, 2 * field.Rows));
+    LightRows(field, light, shaded, options);
     shaded.WriteBmpFile(lightmapPath);
     lightmap = std::move(shaded);
 }

@@ -154,17 +154,19 @@ void NormalRow(const SampleHeights& heights, EdgeRows& edges, std::int32_t row, 
 
 }  // namespace
 
+NormalRows::NormalRows(const HeightField& field, float heightScale, std::int32_t firstRow)
+    : heights_(field, heightScale), edges_(heights_), samples_(LeftoverSamples(heights_, firstRow)) {}
+
+void NormalRows::Row(std::int32_t row, NormalEntry* out) { NormalRow(heights_, edges_, row, samples_, out); }
+
 void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightScale,
                     const RunOptions& options) {
-    const std::int32_t width = field.Width, rows = field.Rows;
-    normals.assign(static_cast<std::size_t>(width) * rows, NormalEntry{});
-    const SampleHeights heights(field, heightScale);
-    ParallelRowBands(rows, options, SynthesisStage::Lightmap,
+    normals.assign(static_cast<std::size_t>(field.Width) * field.Rows, NormalEntry{});
+    ParallelRowBands(field.Rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
-                         Samples samples = LeftoverSamples(heights, firstRow);
-                         EdgeRows edges(heights);
+                         NormalRows band(field, heightScale, firstRow);
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             NormalRow(heights, edges, row, samples, &normals[field.IndexOf(row, 0)]);
+                             band.Row(row, &normals[field.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });
