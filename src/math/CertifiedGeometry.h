@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "math/Geometry.h"
 
@@ -9,19 +11,28 @@
 // both lie within a few units of 2^-53 (relative) of the exact value; when
 // every real that close to the double result rounds to the same single, so
 // do both, and the double result is taken. Only a result that lies almost
-// exactly halfway between two singles is worked out again at extended
-// precision by the plain operation.
+// exactly halfway between two singles (about one in a million) is worked
+// out again at extended precision by the plain operation.
 namespace orvalis {
 
-// Far wider than the double and extended errors (under 2^-50 relative).
-inline constexpr double kCertainMargin = 0x1p-44;
+// A single keeps 24 of a double's 53 significant bits; the 29 bits below
+// decide how the double rounds to single, and only when they lie close to
+// half their range (a tie) can the difference between the double and the
+// extended result change it. That difference is under 8 units of the
+// double's last place; this margin is far wider.
+inline constexpr std::int64_t kTieMargin = 1 << 8;
 
-// True when value and every real within kCertainMargin of it (relative)
-// round to the same single, which `single` receives. False for NaN.
+// True when value rounds to single exactly as every real within kTieMargin
+// units of its last place does; `single` receives it. Zero is exact in both;
+// values that round to a subnormal or overflow, NaN and infinity are left to
+// the extended operation.
 inline bool SingleIsCertain(double value, float& single) {
-    const double margin = std::fabs(value) * kCertainMargin;
     single = static_cast<float>(value);
-    return static_cast<float>(value - margin) == single && static_cast<float>(value + margin) == single;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto exponent = static_cast<int>(bits >> 52 & 0x7ff);
+    const std::int64_t fromTie = static_cast<std::int64_t>(bits & 0x1fffffff) - 0x10000000;
+    const bool normalSingle = exponent >= 1023 - 126 && exponent < 1023 + 128;
+    return value == 0 || (normalSingle && (fromTie > kTieMargin || fromTie < -kTieMargin));
 }
 
 // The squares of singles are exact in double; the sum, root, reciprocal and
@@ -37,8 +48,8 @@ inline void CertifiedNormalizedCopy(const Vector3& v, Vector3& r) {
     }
 }
 
-// Products of singles are exact in double; each difference rounds once. An
-// exact difference of 0 is 0 in both.
+// Products of singles are exact in double; each difference rounds once. A
+// difference of 0 in double is an exact 0, as in extended.
 inline void CertifiedCrossProduct(const Vector3& a, const Vector3& b, Vector3& r) {
     const double ax = a.x, ay = a.y, az = a.z, bx = b.x, by = b.y, bz = b.z;
     Vector3 out;
