@@ -25,8 +25,11 @@ std::int64_t AddRun(float& value, float step, std::int64_t count) {
     const auto spacing = std::bit_cast<double>(static_cast<std::uint64_t>(biasedExponent - 127 - 23 + 1023) << 52);
     // A negative value walks like its mirror image with the step mirrored.
     const double quotient = (value < 0 ? -static_cast<double>(step) : step) / spacing;  // exact
-    const double whole = std::nearbyint(quotient);
-    if (std::fabs(quotient - whole) == 0.5 || std::fabs(whole) >= kBinadeUnits) return 0;
+    if (!(std::fabs(quotient) < kBinadeUnits)) return 0;
+    // Nearest whole number; quotient has at most 24 significant bits, so
+    // adding a half is exact or only rounds away bits far below it.
+    const auto whole = static_cast<double>(static_cast<std::int64_t>(quotient + std::copysign(0.5, quotient)));
+    if (std::fabs(quotient - whole) == 0.5) return 0;
     const auto increment = static_cast<std::int64_t>(whole);
     const std::int64_t units = kBinadeUnits | (bits & (kBinadeUnits - 1));
     // Sums kept one spacing inside the binade round to whole spacings there.

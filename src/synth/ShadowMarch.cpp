@@ -143,7 +143,9 @@ std::int64_t ShadowRays::StepsWithinClearBlock(std::int32_t column, std::int32_t
     const double across = dir_.x > 0 ? left + size - pos.x : dir_.x < 0 ? pos.x - left : size;
     const double along = dir_.z > 0 ? bottom + size - pos.z : dir_.z < 0 ? pos.z - bottom : size;
     const double steps = std::min(across * columnSteps_, along * rowSteps_);
-    return static_cast<std::int64_t>(std::ceil(steps * (1 - 0x1p-40))) - 1;
+    const double limit = steps * (1 - 0x1p-40);
+    const auto below = static_cast<std::int64_t>(limit);  // the whole number just under limit
+    return below == limit ? below - 1 : below;
 }
 
 // Every step passed lies in a block whose cells are all below the ray at the
