@@ -63,7 +63,7 @@ figures() {  # bench heightmap size lit threads
   whole=$(median "$1" --child whole "$inputs" "$2" "$3" "$4" "$5")
   stages=$(median "$1" --child stages "$inputs" "$2" "$3" "$4" "$5")
   read -r total peak <<<"$whole"
-  read -r blend normals shading multiply writes <<<"$stages"
+  read -r blend normals shading multiply writes _ <<<"$stages"
   awk -v t="$total" -v p="$peak" -v b="$blend" -v n="$normals" -v s="$shading" -v m="$multiply" \
     -v w="$writes" 'BEGIN { printf "%.2f s, %.0f MiB (%.2f/%.2f/%.2f/%.2f/%.2f)", t / 1000, p / 1024,
       b / 1000, n / 1000, s / 1000, m / 1000, w / 1000 }'

@@ -57,6 +57,26 @@ HeightGrid HalveByMaximum(const HeightGrid& grid) {
     return half;
 }
 
+// For every column (or row): the highest scaled cell in it and in all the
+// columns (rows) a ray moving by `move` a step can still reach from it, as
+// its coordinates only ever move one way.
+std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heightScale, bool columns) {
+    const std::int32_t count = columns ? grid.Columns() : grid.Rows();
+    std::vector<double> highest(static_cast<std::size_t>(count), 0.0);
+    for (std::int32_t c = 0; c < grid.Columns(); ++c) {
+        for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+            double& h = highest[columns ? c : r];
+            h = std::max(h, CellHeight(grid.At(c, r), heightScale));
+        }
+    }
+    if (move > 0) {
+        for (std::int32_t i = count - 1; i > 0; --i) highest[i - 1] = std::max(highest[i - 1], highest[i]);
+    } else if (move < 0) {
+        for (std::int32_t i = 1; i < count; ++i) highest[i] = std::max(highest[i], highest[i - 1]);
+    }
+    return highest;
+}
+
 // Coordinates stay below 2^15, where singles are 2^-9 apart or closer: a
 // rounded sum moves the ray at most that much further than the step.
 constexpr double kMoveSlack = 0x1p-8;
@@ -112,6 +132,8 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     if (!climbs_) return;
     columnSteps_ = 1 / (std::fabs(dir_.x) + kMoveSlack);
     rowSteps_ = 1 / (std::fabs(dir_.z) + kMoveSlack);
+    columnsAhead_ = HighestAhead(grid_, dir_.x, heightScale, true);
+    rowsAhead_ = HighestAhead(grid_, dir_.z, heightScale, false);
     const HeightGrid* finer = &grid_;
     while (finer->Columns() > 1 || finer->Rows() > 1) {
         levels_.push_back(HalveByMaximum(*finer));
@@ -158,10 +180,12 @@ bool ShadowRays::Blocked(const Vector3& origin) const {
     AddVectors(origin, dir_, pos);
     int level = 0;
     while (Inside(grid_, pos)) {
-        if (pos.y > ceiling_) return false;
         const std::int32_t column = TruncToInt(pos.x), row = TruncToInt(pos.z);
-        if (CellHeight(grid_.At(column, row), heightScale_) >= pos.y) return true;
+        if (pos.y > std::min(columnsAhead_[column], rowsAhead_[row])) return false;
+        // A cell inside a clear block is below the ray; only without one is
+        // the cell itself read.
         const std::int64_t steps = StepsWithinClearBlock(column, row, pos, level);
+        if (level == 0 && CellHeight(grid_.At(column, row), heightScale_) >= pos.y) return true;
         if (steps >= kShortestPass) {
             pos = Vector3{RepeatedSum(pos.x, dir_.x, steps), RepeatedSum(pos.y, dir_.y, steps),
                           RepeatedSum(pos.z, dir_.z, steps)};

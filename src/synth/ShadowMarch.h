@@ -58,6 +58,9 @@ private:
     Vector3 dir_;
     double ceiling_;
     bool climbs_;
+    // The highest scaled cell in the columns (rows) still ahead of a ray in
+    // a given column (row).
+    std::vector<double> columnsAhead_, rowsAhead_;
     // levels_[l - 1]: the highest cell of each 2^l x 2^l block, by column then row.
     std::vector<HeightGrid> levels_;
     // Steps per unit of column or row: at most as many as the ray takes.
