@@ -40,10 +40,16 @@ bench=$build/bin/orvalis-bench
 
 mkdir -p "$inputs"
 [ -f "$inputs/snow.bmp" ] || "$bench" --inputs "$inputs"
-heightmap() {  # the fractal heightmap of edge $1, made once
+# The fractal heightmap of edge $1, made once. ImageMagick's usual resource
+# policy refuses a plasma beyond 4096², so larger ones are the 4096² one
+# enlarged bilinearly by GDAL.
+heightmap() {
   local file=$inputs/fractal$1.bmp
-  [ -f "$file" ] || convert -seed 9 -size "$1x$1" plasma:fractal -blur 0x8 -colorspace gray \
-    -type truecolor "BMP3:$file"
+  if [ ! -f "$file" ] && [ "$1" -le 4096 ]; then
+    convert -seed 9 -size "$1x$1" plasma:fractal -blur 0x8 -colorspace gray -type truecolor "BMP3:$file"
+  elif [ ! -f "$file" ]; then
+    gdal_translate -q -of BMP -outsize "$1" "$1" -r bilinear "$(heightmap 4096)" "$file"
+  fi
   echo "$file"
 }
 

@@ -54,7 +54,12 @@ float RepeatedSum(float start, float step, std::int64_t count) {
         if (done > 0) {
             count -= done;
         } else {
-            value = value + step;  // zero, subnormal, infinite or a tie: one addition
+            // Zero, subnormal, infinite, a tie, or the bottom of a binade:
+            // one addition. A sum that leaves the value as it was (bit for
+            // bit) leaves it so for good.
+            const float next = value + step;
+            if (std::bit_cast<std::uint32_t>(next) == std::bit_cast<std::uint32_t>(value)) return value;
+            value = next;
             --count;
         }
     }
