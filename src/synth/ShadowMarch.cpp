@@ -147,8 +147,9 @@ double ShadowRays::BlockHeight(int level, std::int32_t column, std::int32_t row)
 
 // How many steps from pos surely stay inside a block around cell (column,
 // row) whose highest cell lies below the ray; 0 or less when there is no
-// such block or the ray is about to leave it. The search starts at the level of the last pass: any clear block
-// will do, a large one saves steps.
+// such block or the ray is about to leave it. `level` receives the block's
+// level (0: none). The search starts at the level of the last pass: any
+// clear block will do, a large one saves steps.
 std::int64_t ShadowRays::StepsWithinClearBlock(std::int32_t column, std::int32_t row, const Vector3& pos,
                                                int& level) const {
     const int top = static_cast<int>(levels_.size());
