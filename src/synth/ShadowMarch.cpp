@@ -48,8 +48,8 @@ bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
 
 HeightGrid HalveByMaximum(const HeightGrid& grid) {
     HeightGrid half((grid.Columns() + 1) / 2, (grid.Rows() + 1) / 2);
-    for (std::int32_t c = 0; c < grid.Columns(); ++c) {
-        for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+    for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
             std::uint8_t& cell = half.At(c / 2, r / 2);
             cell = std::max(cell, grid.At(c, r));
         }
@@ -63,8 +63,8 @@ HeightGrid HalveByMaximum(const HeightGrid& grid) {
 std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heightScale, bool columns) {
     const std::int32_t count = columns ? grid.Columns() : grid.Rows();
     std::vector<double> highest(static_cast<std::size_t>(count), 0.0);
-    for (std::int32_t c = 0; c < grid.Columns(); ++c) {
-        for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+    for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
             double& h = highest[columns ? c : r];
             h = std::max(h, CellHeight(grid.At(c, r), heightScale));
         }

@@ -9,17 +9,19 @@
 
 namespace orvalis {
 
-// The integer height of every pixel (the low byte of the truncated height),
-// by column then row: what shadow rays are tested against.
+// The integer height of every pixel (the low byte of the truncated height):
+// what shadow rays are tested against.
 class HeightGrid {
 public:
     HeightGrid() = default;
     HeightGrid(std::int32_t columns, std::int32_t rows);
+    // Stored row after row: the shadow rays of neighbouring pixels of a row
+    // run side by side, a column apart, and so share their cache lines.
     std::uint8_t At(std::int32_t column, std::int32_t row) const {
-        return cells_[static_cast<std::size_t>(column) * rows_ + row];
+        return cells_[static_cast<std::size_t>(row) * columns_ + column];
     }
     std::uint8_t& At(std::int32_t column, std::int32_t row) {
-        return cells_[static_cast<std::size_t>(column) * rows_ + row];
+        return cells_[static_cast<std::size_t>(row) * columns_ + column];
     }
     std::int32_t Columns() const { return columns_; }
     std::int32_t Rows() const { return rows_; }
@@ -61,7 +63,7 @@ private:
     // The highest scaled cell in the columns (rows) still ahead of a ray in
     // a given column (row).
     std::vector<double> columnsAhead_, rowsAhead_;
-    // levels_[l - 1]: the highest cell of each 2^l x 2^l block, by column then row.
+    // levels_[l - 1]: the highest cell of each 2^l x 2^l block.
     std::vector<HeightGrid> levels_;
     // Steps per unit of column or row: at most as many as the ray takes.
     double columnSteps_, rowSteps_;
