@@ -21,10 +21,14 @@ std::int64_t AddRun(float& value, float step, std::int64_t count) {
     const auto bits = std::bit_cast<std::uint32_t>(magnitude);
     const auto biasedExponent = static_cast<int>(bits >> 23);
     if (biasedExponent == 0 || biasedExponent == 255 || !std::isfinite(step)) return 0;
-    // 2^(exponent - 23), built from its bits: always a normal double.
-    const auto spacing = std::bit_cast<double>(static_cast<std::uint64_t>(biasedExponent - 127 - 23 + 1023) << 52);
+    // The spacing of singles in this binade and its inverse, built from
+    // their bits: powers of two that are
+    // normal doubles, so scaling by them is exact.
+    const int exponent = biasedExponent - 127 - 23;
+    const auto spacing = std::bit_cast<double>(static_cast<std::uint64_t>(1023 + exponent) << 52);
+    const auto perSpacing = std::bit_cast<double>(static_cast<std::uint64_t>(1023 - exponent) << 52);
     // A negative value walks like its mirror image with the step mirrored.
-    const double quotient = (value < 0 ? -static_cast<double>(step) : step) / spacing;  // exact
+    const double quotient = (value < 0 ? -static_cast<double>(step) : step) * perSpacing;  // exact
     if (!(std::fabs(quotient) < kBinadeUnits)) return 0;
     // Nearest whole number; quotient has at most 24 significant bits, so
     // adding a half is exact or only rounds away bits far below it.
