@@ -22,8 +22,8 @@ std::int64_t AddRun(float& value, float step, std::int64_t count) {
     const auto biasedExponent = static_cast<int>(bits >> 23);
     if (biasedExponent == 0 || biasedExponent == 255 || !std::isfinite(step)) return 0;
     // The spacing of singles in this binade and its inverse, built from
-    // their bits: powers of two that are
-    // normal doubles, so scaling by them is exact.
+    // their bits: powers of two that are normal doubles, so scaling by them
+    // is exact.
     const int exponent = biasedExponent - 127 - 23;
     const auto spacing = std::bit_cast<double>(static_cast<std::uint64_t>(1023 + exponent) << 52);
     const auto perSpacing = std::bit_cast<double>(static_cast<std::uint64_t>(1023 - exponent) << 52);
