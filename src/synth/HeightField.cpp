@@ -14,4 +14,11 @@ HeightField HeightFieldOf(const TDibBuffer& heightmap) {
     return field;
 }
 
+ScaledHeights::ScaledHeights(const HeightField& field, float scale, float divisor)
+    : field_(field), scale_(scale), divisor_(divisor) {
+    if (!field.ThirdsOfByteSums) return;
+    bySum_.resize(kLargestByteSum + 1);
+    for (int sum = 0; sum <= kLargestByteSum; ++sum) bySum_[sum] = Formula(sum / 3.0L);
+}
+
 }  // namespace orvalis

@@ -39,4 +39,27 @@ inline constexpr int kLargestByteSum = 3 * 255;
 // Every pixel's (r + g + b) / 3, rows as ReadPixel numbers them.
 HeightField HeightFieldOf(const TDibBuffer& heightmap);
 
+// Every pixel's (height x scale) / divisor at extended precision, rounded to
+// single once: the heights the lighting formulas start from. An 8-bit
+// picture has only 766 heights, each worked out once by that same formula.
+class ScaledHeights {
+public:
+    ScaledHeights(const HeightField& field, float scale, float divisor);
+
+    float At(std::size_t index) const {
+        return bySum_.empty() ? Formula(field_.ExtendedHeight(index)) : bySum_[field_.ByteSum(index)];
+    }
+    float At(std::int32_t row, std::int32_t column) const { return At(field_.IndexOf(row, column)); }
+    std::int32_t Width() const { return field_.Width; }
+    std::int32_t Rows() const { return field_.Rows; }
+
+private:
+    float Formula(long double height) const { return static_cast<float>(height * scale_ / divisor_); }
+
+    const HeightField& field_;
+    float scale_;
+    float divisor_;
+    std::vector<float> bySum_;
+};
+
 }  // namespace orvalis

@@ -79,31 +79,9 @@ private:
     std::vector<Slot> slots_;
 };
 
-// The height a shadow ray starts from: height x heightScale at extended
-// precision, rounded to single. An 8-bit picture's 766 heights are each
-// worked out once by that same formula.
-class PointHeights {
-public:
-    PointHeights(const HeightField& field, float heightScale) : field_(field), heightScale_(heightScale) {
-        if (!field.ThirdsOfByteSums) return;
-        bySum_.resize(kLargestByteSum + 1);
-        for (int sum = 0; sum <= kLargestByteSum; ++sum) bySum_[sum] = Formula(sum / 3.0L);
-    }
-    float At(std::size_t index) const {
-        return bySum_.empty() ? Formula(field_.ExtendedHeight(index)) : bySum_[field_.ByteSum(index)];
-    }
-
-private:
-    float Formula(long double height) const { return static_cast<float>(height * heightScale_); }
-
-    const HeightField& field_;
-    float heightScale_;
-    std::vector<float> bySum_;
-};
-
 // Reports `weight` units of progress per finished row.
 RunOptions ProgressPart(const RunOptions& options, int weight) {
-    RunOptions part{options.Threads, {}};
+    RunOptions part = options;
     if (options.Progress) {
         part.Progress = [progress = options.Progress, weight](SynthesisStage stage, int rowsDone,
                                                               int rowsTotal) {
@@ -145,7 +123,7 @@ struct Lighting {
           Grid(castShadows ? BuildHeightGrid(field) : HeightGrid{}),
           Shadows(Grid, heightScale, UnitVector(lightVector)),
           Light{{}, ambient, diffuse},
-          Heights(field, heightScale),
+          Heights(field, heightScale, 1.0f),
           Shadowed(IntensityByte(ambient)),
           CastShadows(castShadows) {
         // The shadow march and the shading each normalise the light once
@@ -163,7 +141,7 @@ struct Lighting {
     HeightGrid Grid;
     ShadowRays Shadows;
     Shading Light;
-    PointHeights Heights;
+    ScaledHeights Heights;  // where shadow rays start: height x heightScale
     std::uint8_t Shadowed;  // a pixel in shadow gets the ambient term, unchanged (no clamp)
     bool CastShadows;
 };

@@ -18,19 +18,12 @@ Vector3 Sample(std::int32_t column, float height, std::int32_t row) {
     return Vector3{static_cast<float>(column), height, static_cast<float>(row)};
 }
 
-void LoadHeights(const SampleHeights& heights, std::int32_t row, std::vector<float>& out) {
+void LoadHeights(const ScaledHeights& heights, std::int32_t row, std::vector<float>& out) {
     out.resize(static_cast<std::size_t>(heights.Width()));
     for (std::int32_t c = 0; c < heights.Width(); ++c) out[c] = heights.At(row, c);
 }
 
 }  // namespace
-
-SampleHeights::SampleHeights(const HeightField& field, float heightScale)
-    : field_(field), heightScale_(heightScale) {
-    if (!field.ThirdsOfByteSums) return;
-    bySum_.resize(kLargestByteSum + 1);
-    for (int sum = 0; sum <= kLargestByteSum; ++sum) bySum_[sum] = Formula(sum / 3.0L);
-}
 
 const EdgeRow& EdgeRows::At(std::int32_t row) {
     EdgeRow& e = rows_[static_cast<std::size_t>(row) % rows_.size()];

@@ -35,6 +35,9 @@ constexpr std::array<Triangle, 8> NormalTriangles = {{
 
 using Samples = std::array<Vector3, 9>;
 
+// A sample's height is the pixel's height x heightScale, divided by this.
+constexpr float kSampleHeightDivisor = 5.0f;
+
 std::int8_t LowByte(std::int32_t value) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(value));
 }
@@ -43,7 +46,7 @@ std::int8_t LowByte(std::int32_t value) {
 // pixel to pixel and row to row. A band of rows starting at firstRow takes
 // over, for every slot, the height of the last pixel before it at which the
 // slot lay inside (0 when there was none): what one pass from row 0 leaves.
-Samples LeftoverSamples(const SampleHeights& heights, std::int32_t firstRow) {
+Samples LeftoverSamples(const ScaledHeights& heights, std::int32_t firstRow) {
     const std::int32_t width = heights.Width(), rows = heights.Rows();
     Samples samples{};
     for (std::size_t k = 0; k < samples.size(); ++k) {
@@ -118,7 +121,7 @@ NormalEntry InteriorNormal(const EdgeRow& below, const EdgeRow& here, const Edge
 // Sets the samples of pixel (row, column). Row 0 and column 0 count as
 // outside; an outside sample keeps the height its slot last had (see
 // LeftoverSamples).
-void LoadSamples(const SampleHeights& heights, std::int32_t row, std::int32_t column, Samples& samples) {
+void LoadSamples(const ScaledHeights& heights, std::int32_t row, std::int32_t column, Samples& samples) {
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const std::int32_t sc = column + NormalSampleStep * NormalSampleOffsets[k].Column;
         const std::int32_t sr = row + NormalSampleStep * NormalSampleOffsets[k].Row;
@@ -133,7 +136,7 @@ void LoadSamples(const SampleHeights& heights, std::int32_t row, std::int32_t co
 // One row of normals. Pixels whose samples all lie inside take their edges
 // from the shared edge rows; the others go sample by sample, and the slots
 // are brought up to date where the two meet.
-void NormalRow(const SampleHeights& heights, EdgeRows& edges, std::int32_t row, Samples& samples,
+void NormalRow(const ScaledHeights& heights, EdgeRows& edges, std::int32_t row, Samples& samples,
                NormalEntry* out) {
     constexpr std::int32_t s = NormalSampleStep;
     const std::int32_t width = heights.Width();
@@ -155,7 +158,7 @@ void NormalRow(const SampleHeights& heights, EdgeRows& edges, std::int32_t row, 
 }  // namespace
 
 NormalRows::NormalRows(const HeightField& field, float heightScale, std::int32_t firstRow)
-    : heights_(field, heightScale), edges_(heights_), samples_(LeftoverSamples(heights_, firstRow)) {}
+    : heights_(field, heightScale, kSampleHeightDivisor), edges_(heights_), samples_(LeftoverSamples(heights_, firstRow)) {}
 
 void NormalRows::Row(std::int32_t row, NormalEntry* out) { NormalRow(heights_, edges_, row, samples_, out); }
 

@@ -37,7 +37,7 @@ public:
     void Row(std::int32_t row, NormalEntry* out);
 
 private:
-    SampleHeights heights_;
+    ScaledHeights heights_;  // the sample heights
     EdgeRows edges_;  // reads heights_
     // The nine samples of the last pixel; a slot outside the picture keeps
     // the height it last had.
