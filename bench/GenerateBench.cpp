@@ -1,13 +1,17 @@
 // Wall time per stage and peak memory of whole generations.
 //
-//   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2]
+//   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2] [--lighting unlit,lit]
+//                 [--heightmaps A.bmp,B.bmp]
+//   orvalis-bench --inputs FOLDER      writes the bench's tiles and heightmaps there
 //
-// Makes the sample terrain and a 1024 x 1024 heightmap in a temporary
-// folder, then runs every combination of heightmap, texture size, lighting
-// and thread count twice, each in a child process of its own so that memory
-// peaks do not mix: once stage by stage for the stage times, once through
-// GenerateTexture for the whole time and the peak resident memory.
+// Makes the sample tiles, the sample terrain and a 1024 x 1024 heightmap in a
+// temporary folder (the heightmaps given replace those two), then runs every
+// combination of heightmap, texture size, lighting and thread count twice,
+// each in a child process of its own so that memory peaks do not mix: once
+// stage by stage for the stage times, once through GenerateTexture for the
+// whole time and the peak resident memory.
 
+#include <time.h>
 #include <unistd.h>
 
 #include <array>
@@ -50,17 +54,30 @@ struct Configuration {
     int Threads = 1;
 };
 
+// Wall time between laps, and the CPU time of all threads (which other
+// work on a shared machine disturbs less).
 class Stopwatch {
 public:
     double Lap() {
         const auto now = std::chrono::steady_clock::now();
         const double ms = std::chrono::duration<double, std::milli>(now - last_).count();
         last_ = now;
+        const double cpu = CpuMs();
+        lastCpuLap_ = cpu - lastCpu_;
+        lastCpu_ = cpu;
         return ms;
     }
+    double LastCpuLap() const { return lastCpuLap_; }
 
 private:
+    static double CpuMs() {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+    }
     std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+    double lastCpu_ = CpuMs();
+    double lastCpuLap_ = 0;
 };
 
 long PeakResidentKiB() {
@@ -84,8 +101,9 @@ void LoadTiles(const fs::path& folder, LoadedTiles& tiles) {
 }
 
 // The steps of GenerateTexture one by one, timed. Prints the stage times in ms:
-// blend (with the heightmap read), normal map, shading with shadows (with the
-// second heightmap read), multiply (with the stretch), writes (all three).
+// blend (with the heightmap read), normal map (with the second heightmap
+// read), shading with shadows, multiply (with the stretch), writes (all
+// three); then the CPU ms of the blend, normal map and shading.
 void RunStages(const fs::path& folder, const Configuration& c) {
     LoadedTiles tiles;
     LoadTiles(folder, tiles);
@@ -94,6 +112,7 @@ void RunStages(const fs::path& folder, const Configuration& c) {
     const std::string heightmapPath = (folder / c.Heightmap).string();
     const std::string texturePath = (folder / "texture.bmp").string();
     double blend = 0, normals = 0, shading = 0, multiply = 0, writes = 0;
+    double blendCpu = 0, normalsCpu = 0, shadingCpu = 0;
 
     Stopwatch clock;
     TDibBuffer texture;
@@ -102,19 +121,23 @@ void RunStages(const fs::path& folder, const Configuration& c) {
         heightmap.ReadBmpFile(heightmapPath);
         texture = orvalis::BlendTexture(heightmap, tiles.Set, c.TextureSize, run);
         blend = clock.Lap();
+        blendCpu = clock.LastCpuLap();
     }
     texture.WriteBmpFile(texturePath);
     writes += clock.Lap();
     if (c.Lit) {
         TDibBuffer heightmap, lightmap;
         heightmap.ReadBmpFile(heightmapPath);
+        const orvalis::HeightField field = orvalis::HeightFieldOf(heightmap);
         orvalis::TNormalMap normalMap;
-        orvalis::BuildNormalMap(heightmap, normalMap, kHeightScale, run);
+        orvalis::BuildNormalMap(field, normalMap, kHeightScale, run);
         normals = clock.Lap();
+        normalsCpu = clock.LastCpuLap();
         lightmap.Allocate(heightmap.Width(), heightmap.Height(), 24);
-        orvalis::ShadeLightmap(heightmap, normalMap, orvalis::LightVector({}), kHeightScale,
+        orvalis::ShadeLightmap(field, normalMap, orvalis::LightVector({}), kHeightScale,
                                lightmap, kAmbient, kDiffuse, true, run);
         shading = clock.Lap();
+        shadingCpu = clock.LastCpuLap();
         lightmap.WriteBmpFile((folder / orvalis::kLightmapFileName).string());
         writes += clock.Lap();
         orvalis::ApplyLightmap(texture, lightmap);
@@ -122,7 +145,8 @@ void RunStages(const fs::path& folder, const Configuration& c) {
     }
     texture.WriteBmpFile(texturePath);
     writes += clock.Lap();
-    std::printf("%.1f %.1f %.1f %.1f %.1f\n", blend, normals, shading, multiply, writes);
+    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f\n", blend, normals, shading, multiply, writes,
+                blendCpu, normalsCpu, shadingCpu);
 }
 
 // One GenerateTexture call. Prints its time in ms and the process's peak KiB.
@@ -158,7 +182,7 @@ std::string ChildCommand(const std::string& self, const std::string& mode, const
                          const Configuration& c) {
     std::ostringstream command;
     command << "'" << self << "' --child " << mode << " '" << folder.string() << "' "
-            << c.Heightmap << ' ' << c.TextureSize << ' ' << (c.Lit ? 1 : 0) << ' ' << c.Threads;
+            << "'" << c.Heightmap << "' " << c.TextureSize << ' ' << (c.Lit ? 1 : 0) << ' ' << c.Threads;
     return command.str();
 }
 
@@ -179,18 +203,44 @@ std::vector<int> ParseList(const std::string& text) {
     return values;
 }
 
-int RunTable(const std::string& self, const std::vector<int>& sizes,
-             const std::vector<int>& threadCounts) {
+std::vector<std::string> ParseNames(const std::string& text) {
+    std::vector<std::string> names;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) names.push_back(item);
+    return names;
+}
+
+struct TableOptions {
+    std::vector<int> Sizes = {256, 1024, 4096};
+    std::vector<int> Threads = {1, 2};
+    std::vector<bool> Lighting = {false, true};
+    std::vector<std::string> Heightmaps;  // paths; empty: the two made here
+};
+
+// "sample 256", "1024" or the file's name with its size.
+std::string HeightmapLabel(const fs::path& path) {
+    if (path.filename() == "terrain.bmp") return "sample 256";
+    if (path.filename() == "hills1024.bmp") return "1024";
+    TDibBuffer heightmap;
+    heightmap.ReadBmpFile(path.string());
+    return path.filename().string() + " " + std::to_string(heightmap.Width()) + "x" +
+           std::to_string(heightmap.RowCount());
+}
+
+int RunTable(const std::string& self, const TableOptions& options) {
     const fs::path folder =
         fs::temp_directory_path() / ("orvalis-bench-" + std::to_string(getpid()));
     MakeInputs(folder);
+    std::vector<std::string> heightmaps = options.Heightmaps;
+    if (heightmaps.empty()) heightmaps = {"terrain.bmp", "hills1024.bmp"};
     std::printf("| heightmap | texture | light | threads | blend ms | normals ms | shading ms "
                 "| multiply ms | writes ms | whole ms | peak MiB |\n"
                 "|---|---|---|---|---|---|---|---|---|---|---|\n");
-    for (const char* heightmap : {"terrain.bmp", "hills1024.bmp"}) {
-        for (const int size : sizes) {
-            for (const bool lit : {false, true}) {
-                for (const int threads : threadCounts) {
+    for (const std::string& heightmap : heightmaps) {
+        const std::string label = HeightmapLabel(folder / heightmap);
+        for (const int size : options.Sizes) {
+            for (const bool lit : options.Lighting) {
+                for (const int threads : options.Threads) {
                     const Configuration c{heightmap, size, lit, threads};
                     std::istringstream stages(RunChild(ChildCommand(self, "stages", folder, c)));
                     std::istringstream whole(RunChild(ChildCommand(self, "whole", folder, c)));
@@ -198,8 +248,7 @@ int RunTable(const std::string& self, const std::vector<int>& sizes,
                     long peakKiB;
                     stages >> blend >> normals >> shading >> multiply >> writes;
                     whole >> total >> peakKiB;
-                    const bool sample = heightmap == std::string("terrain.bmp");
-                    std::printf("| %s | %d | %s | %d ", sample ? "sample 256" : "1024", size,
+                    std::printf("| %s | %d | %s | %d ", label.c_str(), size,
                                 lit ? "lit" : "unlit", threads);
                     std::printf("| %.0f | %.0f | %.0f | %.0f | %.0f | %.0f | %.0f |\n", blend,
                                 normals, shading, multiply, writes, total, peakKiB / 1024.0);
@@ -223,14 +272,26 @@ int main(int argc, char** argv) {
             else RunWhole(args[2], c);
             return 0;
         }
-        std::vector<int> sizes = {256, 1024, 4096}, threads = {1, 2};
+        if (args.size() == 2 && args[0] == "--inputs") {
+            MakeInputs(args[1]);
+            return 0;
+        }
+        TableOptions options;
         for (std::size_t i = 0; i < args.size(); i += 2) {
             if (i + 1 == args.size()) throw std::invalid_argument(args[i] + " needs a value");
-            if (args[i] == "--sizes") sizes = ParseList(args[i + 1]);
-            else if (args[i] == "--threads") threads = ParseList(args[i + 1]);
-            else throw std::invalid_argument("unknown option " + args[i]);
+            const std::string& value = args[i + 1];
+            if (args[i] == "--sizes") options.Sizes = ParseList(value);
+            else if (args[i] == "--threads") options.Threads = ParseList(value);
+            else if (args[i] == "--heightmaps") options.Heightmaps = ParseNames(value);
+            else if (args[i] == "--lighting") {
+                options.Lighting.clear();
+                for (const std::string& item : ParseNames(value)) {
+                    if (item != "lit" && item != "unlit") throw std::invalid_argument("--lighting wants lit or unlit");
+                    options.Lighting.push_back(item == "lit");
+                }
+            } else throw std::invalid_argument("unknown option " + args[i]);
         }
-        return RunTable(fs::read_symlink("/proc/self/exe").string(), sizes, threads);
+        return RunTable(fs::read_symlink("/proc/self/exe").string(), options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "orvalis-bench: %s\n", e.what());
         return 1;

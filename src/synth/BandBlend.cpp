@@ -130,7 +130,10 @@ TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::
                          std::vector<PixelColour> merged;
                          std::vector<std::uint8_t> rowHeights(static_cast<std::size_t>(textureSize));
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             heights.Row(texture.BufferRow(row), merged, rowHeights.data());
+                             const std::int32_t y = texture.BufferRow(row);
+                             if (row == firstRow || !heights.SameRows(y, texture.BufferRow(row - 1))) {
+                                 heights.Row(y, merged, rowHeights.data());
+                             }
                              BlendRow(texture, row, rowHeights.data(), patterns, mixes);
                              tally.RowDone();
                          }

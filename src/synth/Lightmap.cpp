@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "math/Geometry.h"
 #include "raster/RasterError.h"
 #include "synth/ParallelRows.h"
+#include "synth/ShadowMarch.h"
 
 namespace orvalis {
 
@@ -24,82 +25,67 @@ constexpr float kAmbient = 0.6f;
 constexpr float kDiffuse = 0.5f;
 constexpr float kHeightScale = 1.0f;
 
-// A cell's height times the single height scale needs at most 8 + 24 bits,
-// so it is exact in double and compares with a single exactly as at extended
-// precision.
-double CellHeight(std::uint8_t cell, float heightScale) {
-    return static_cast<double>(cell) * heightScale;
-}
-
-// No cell of the grid lies higher than this (and it is never below 0).
-double ShadowCeiling(const HeightGrid& grid, float heightScale) {
-    return std::max(0.0, CellHeight(grid.Highest(), heightScale));
-}
-
-// Steps from origin along the unit vector dir while strictly inside the
-// picture; true at the first step whose cell reaches up to the ray. The
-// starting pixel itself is not tested.
-bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
-                      const Vector3& origin, const Vector3& dir) {
-    const auto lastColumn = static_cast<float>(grid.Columns() - 1);
-    const auto lastRow = static_cast<float>(grid.Rows() - 1);
-    Vector3 pos;
-    AddVectors(origin, dir, pos);
-    while (pos.x > 0 && pos.x < lastColumn && pos.z > 0 && pos.z < lastRow) {
-        // Above the highest cell a ray that does not descend meets nothing more.
-        if (dir.y >= 0 && pos.y > ceiling) return false;
-        if (CellHeight(grid.At(TruncToInt(pos.x), TruncToInt(pos.z)), heightScale) >= pos.y) {
-            return true;
-        }
-        AddVectors(pos, dir, pos);
-    }
-    return false;
-}
-
 // Everything the shading of one pixel needs besides the pixel itself.
 struct Shading {
-    const TDibBuffer& Heightmap;
-    const TNormalMap& Normals;
-    const HeightGrid& Grid;
     Vector3 UnitLight;
-    float HeightScale;
-    double Ceiling;
     float Ambient;
     float Diffuse;
-    bool CastShadows;
 };
 
-std::uint8_t ShadePixel(const Shading& s, std::int32_t row, std::int32_t column) {
-    const PixelColour p = s.Heightmap.ReadPixel(row, column);
-    const long double height = static_cast<long double>(p.Red + p.Green + p.Blue) / 3 * s.HeightScale;
-    const Vector3 point{static_cast<float>(column), static_cast<float>(height), static_cast<float>(row)};
-    float intensity;
-    if (s.CastShadows && MarchIntoTerrain(s.Grid, s.HeightScale, s.Ceiling, point, s.UnitLight)) {
-        intensity = s.Ambient;
-    } else {
-        const NormalEntry& e = s.Normals[static_cast<std::size_t>(row) * s.Heightmap.Width() + column];
-        const Vector3 normal{static_cast<float>(e.x), static_cast<float>(e.y), static_cast<float>(e.z)};
-        Vector3 unitNormal;
-        NormalizedCopy(normal, unitNormal);
-        // d is not clamped at 0: a face turned away gets less than the ambient term.
-        const long double d = DotProduct(unitNormal, s.UnitLight);
-        intensity = static_cast<float>(d * s.Diffuse + s.Ambient);
-        if (intensity > 1) intensity = 1;
-        if (intensity < 0) intensity = 0;
-    }
-    // 0.6 x 255 rounds to the single 153.0 before the truncation.
+// 0.6 x 255 rounds to the single 153.0 before the truncation.
+std::uint8_t IntensityByte(float intensity) {
     const std::int32_t v = TruncToInt(static_cast<float>(intensity * 255.0L));
     return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
 
-// A lightmap reports its normal-map rows and then its shaded rows as one run.
-RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal) {
+// The value of a lit pixel, a function of its normal entry alone.
+std::uint8_t LitValue(const Shading& s, NormalEntry e) {
+    const Vector3 normal{static_cast<float>(e.x), static_cast<float>(e.y), static_cast<float>(e.z)};
+    Vector3 unitNormal;
+    NormalizedCopy(normal, unitNormal);
+    // d is not clamped at 0: a face turned away gets less than the ambient term.
+    const long double d = DotProduct(unitNormal, s.UnitLight);
+    float intensity = static_cast<float>(d * s.Diffuse + s.Ambient);
+    if (intensity > 1) intensity = 1;
+    if (intensity < 0) intensity = 0;
+    return IntensityByte(intensity);
+}
+
+// Neighbouring pixels mostly share their normal entry; the lit value of an
+// entry is kept in a small direct-mapped table instead of being worked out
+// again.
+class LitValues {
+public:
+    explicit LitValues(const Shading& shading) : shading_(shading), slots_(kSlots) {}
+
+    std::uint8_t Of(NormalEntry e) {
+        const std::uint32_t key = kFilled | static_cast<std::uint8_t>(e.x) |
+                                  static_cast<std::uint32_t>(static_cast<std::uint8_t>(e.y)) << 8 |
+                                  static_cast<std::uint32_t>(static_cast<std::uint8_t>(e.z)) << 16;
+        Slot& slot = slots_[(key * 0x9e3779b1u) >> (32 - kSlotBits)];
+        if (slot.Key != key) slot = Slot{key, LitValue(shading_, e)};
+        return slot.Value;
+    }
+
+private:
+    static constexpr int kSlotBits = 12;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    static constexpr std::uint32_t kFilled = 1u << 24;
+    struct Slot {
+        std::uint32_t Key = 0;
+        std::uint8_t Value = 0;
+    };
+    const Shading& shading_;
+    std::vector<Slot> slots_;
+};
+
+// Reports `weight` units of progress per finished row.
+RunOptions ProgressPart(const RunOptions& options, int weight) {
     RunOptions part = options;
-    part.Progress = {};
     if (options.Progress) {
-        part.Progress = [progress = options.Progress, rowsBefore, rowsTotal](
-                            SynthesisStage stage, int rowsDone, int) {
-            progress(stage, rowsBefore + rowsDone, rowsTotal);
+        part.Progress = [progress = options.Progress, weight](SynthesisStage stage, int rowsDone,
+                                                              int rowsTotal) {
+            progress(stage, weight * rowsDone, weight * rowsTotal);
         };
     }
     return part;
@@ -108,9 +94,7 @@ RunOptions ProgressPart(const RunOptions& options, int rowsBefore, int rowsTotal
 // Rows count up from the picture's bottom edge, as in a bottom-up file, so
 // that a light direction means the same side of the picture whichever row
 // order its file uses.
-TDibBuffer ReadUprightHeightmap(const std::string& path, const PictureReader& readPicture) {
-    TDibBuffer heightmap = readPicture(path).Pixels;
-    if (heightmap.IsEmpty()) throw RasterError(path, "the picture is empty");
+TDibBuffer UprightPixels(TDibBuffer heightmap) {
     if (!heightmap.IsTopDown()) return heightmap;
     TDibBuffer upright;
     upright.Allocate(heightmap.Width(), heightmap.RowCount(), 24);
@@ -118,6 +102,20 @@ TDibBuffer ReadUprightHeightmap(const std::string& path, const PictureReader& re
     return upright;
 }
 
+// The heights the lighting works from: a file with more than 8 bits a
+// sample brings them at full precision (bottom row first already); any
+// other gives (r + g + b) / 3 of its upright pixels.
+HeightField ReadHeightField(const std::string& path, const PictureReader& readPicture) {
+    Picture picture = readPicture(path);
+    if (picture.Pixels.IsEmpty()) throw RasterError(path, "the picture is empty");
+    if (!picture.FineHeights) return HeightFieldOf(UprightPixels(std::move(picture.Pixels)));
+    HeightPlane& fine = *picture.FineHeights;
+    HeightField field;
+    field.Width = fine.Width;
+    field.Rows = fine.Rows;
+    field.Heights = std::move(fine.Heights);
+    return field;
+}
 }  // namespace
 
 Vector3 LightVector(const LightSettings& light) {
@@ -126,97 +124,132 @@ Vector3 LightVector(const LightSettings& light) {
                    static_cast<float>(std::sin(t))};
 }
 
-HeightGrid::HeightGrid(std::int32_t columns, std::int32_t rows)
-    : columns_(columns), rows_(rows) {
-    if (columns < 0 || rows < 0) throw std::invalid_argument("a height grid cannot have a negative size");
-    cells_.resize(static_cast<std::size_t>(columns) * rows);
-}
+namespace {
 
-std::uint8_t HeightGrid::Highest() const {
-    return cells_.empty() ? 0 : *std::max_element(cells_.begin(), cells_.end());
-}
-
-HeightGrid BuildHeightGrid(const TDibBuffer& heightmap) {
-    HeightGrid grid(heightmap.Width(), heightmap.RowCount());
-    for (std::int32_t row = 0; row < grid.Rows(); ++row) {
-        for (std::int32_t column = 0; column < grid.Columns(); ++column) {
-            const PixelColour p = heightmap.ReadPixel(row, column);
-            // (r + g + b) / 3.0 rounded to single and truncated is exactly the integer division.
-            grid.At(column, row) = static_cast<std::uint8_t>((p.Red + p.Green + p.Blue) / 3);
-        }
+// What every row of one lightmap shares.
+struct Lighting {
+    Lighting(const HeightField& field, const Vector3& lightVector, float heightScale, float ambient,
+             float diffuse, bool castShadows)
+        : Field(field),
+          Grid(castShadows ? BuildHeightGrid(field) : HeightGrid{}),
+          Shadows(Grid, heightScale, UnitVector(lightVector)),
+          Light{{}, ambient, diffuse},
+          Heights(field, heightScale, 1.0f),
+          Shadowed(IntensityByte(ambient)),
+          CastShadows(castShadows) {
+        // The shadow march and the shading each normalise the light once
+        // more; that gives the same vector for every pixel.
+        NormalizedCopy(UnitVector(lightVector), Light.UnitLight);
     }
-    return grid;
+
+    static Vector3 UnitVector(const Vector3& v) {
+        Vector3 unit;
+        NormalizedCopy(v, unit);
+        return unit;
+    }
+
+    const HeightField& Field;
+    HeightGrid Grid;
+    ShadowRays Shadows;
+    Shading Light;
+    ScaledHeights Heights;  // where shadow rays start: height x heightScale
+    std::uint8_t Shadowed;  // a pixel in shadow gets the ambient term, unchanged (no clamp)
+    bool CastShadows;
+};
+
+void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals,
+              TDibBuffer& target) {
+    for (std::int32_t column = 0; column < l.Field.Width; ++column) {
+        const Vector3 point{static_cast<float>(column), l.Heights.At(l.Field.IndexOf(row, column)),
+                            static_cast<float>(row)};
+        const std::uint8_t v = l.CastShadows && l.Shadows.Blocked(point) ? l.Shadowed : lit.Of(normals[column]);
+        target.WritePixel(row, column, PixelColour{v, v, v});
+    }
 }
 
-bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin,
-                const Vector3& direction) {
-    Vector3 dir;
-    NormalizedCopy(direction, dir);
-    return MarchIntoTerrain(grid, heightScale, ShadowCeiling(grid, heightScale), origin, dir);
+void CheckLightmapSize(const HeightField& field, const TDibBuffer& target) {
+    if (target.Width() != field.Width || target.RowCount() != field.Rows) {
+        throw RasterError("the lightmap is " + std::to_string(target.Width()) + " x " +
+                          std::to_string(target.RowCount()) + ", the heightmap " +
+                          std::to_string(field.Width) + " x " + std::to_string(field.Rows));
+    }
+}
+
+}  // namespace
+
+void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Vector3& lightVector,
+                   float heightScale, TDibBuffer& target, float ambient, float diffuse, bool castShadows,
+                   const RunOptions& options) {
+    if (normals.size() != static_cast<std::size_t>(field.Width) * field.Rows) {
+        throw RasterError("the normal map has " + std::to_string(normals.size()) +
+                          " entries for a " + std::to_string(field.Width) + " x " +
+                          std::to_string(field.Rows) + " heightmap");
+    }
+    CheckLightmapSize(field, target);
+    const Lighting lighting(field, lightVector, heightScale, ambient, diffuse, castShadows);
+    ParallelRowBands(field.Rows, options, SynthesisStage::Lightmap,
+                     [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
+                         LitValues lit(lighting.Light);
+                         for (std::int32_t row = firstRow; row < endRow; ++row) {
+                             ShadeRow(lighting, lit, row, &normals[field.IndexOf(row, 0)], target);
+                             tally.RowDone();
+                         }
+                     });
 }
 
 void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
                    const Vector3& lightVector, float heightScale, TDibBuffer& target,
                    float ambient, float diffuse, bool castShadows, const RunOptions& options) {
-    const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
-    if (normals.size() != static_cast<std::size_t>(width) * rows) {
-        throw RasterError("the normal map has " + std::to_string(normals.size()) +
-                          " entries for a " + std::to_string(width) + " x " +
-                          std::to_string(rows) + " heightmap");
-    }
-    if (target.Width() != width || target.RowCount() != rows) {
-        throw RasterError("the lightmap is " + std::to_string(target.Width()) + " x " +
-                          std::to_string(target.RowCount()) + ", the heightmap " +
-                          std::to_string(width) + " x " + std::to_string(rows));
-    }
-    const HeightGrid grid = castShadows ? BuildHeightGrid(heightmap) : HeightGrid{};
-    Vector3 light;
-    NormalizedCopy(lightVector, light);
-    // The shadow march and the shading each normalise the light once more;
-    // that gives the same vector for every pixel.
-    Shading shading{heightmap, normals, grid, {}, heightScale, ShadowCeiling(grid, heightScale),
-                    ambient, diffuse, castShadows};
-    NormalizedCopy(light, shading.UnitLight);
-
-    ParallelRows(rows, options, SynthesisStage::Lightmap, [&](std::int32_t row) {
-        for (std::int32_t column = 0; column < width; ++column) {
-            const std::uint8_t v = ShadePixel(shading, row, column);
-            target.WritePixel(row, column, PixelColour{v, v, v});
-        }
-    });
+    ShadeLightmap(HeightFieldOf(heightmap), normals, lightVector, heightScale, target, ambient, diffuse,
+                  castShadows, options);
 }
+
+namespace {
+
+// Normals and shading row by row, so that no whole normal map is kept.
+// Each row counts twice, as a normal-map row and as a shaded row.
+void LightRows(const HeightField& field, const LightSettings& light, TDibBuffer& target,
+               const RunOptions& options) {
+    CheckLightmapSize(field, target);
+    const Lighting lighting(field, LightVector(light), kHeightScale, kAmbient, kDiffuse, true);
+    ParallelRowBands(field.Rows, ProgressPart(options, 2), SynthesisStage::Lightmap,
+                     [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
+                         NormalRows normals(field, kHeightScale, firstRow);
+                         LitValues lit(lighting.Light);
+                         std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(field.Width));
+                         for (std::int32_t row = firstRow; row < endRow; ++row) {
+                             normals.Row(row, rowNormals.data());
+                             ShadeRow(lighting, lit, row, rowNormals.data(), target);
+                             tally.RowDone();
+                         }
+                     });
+}
+
+}  // namespace
 
 TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
                                        const RunOptions& options) {
-    TerrainLighting terrain{ReadUprightHeightmap(heightmapPath, options.ReadPicture), {}};
-    BuildNormalMap(terrain.Heightmap, terrain.Normals, kHeightScale, options);
+    TerrainLighting terrain{ReadHeightField(heightmapPath, options.ReadPicture), {}};
+    BuildNormalMap(terrain.Field, terrain.Normals, kHeightScale, options);
     return terrain;
 }
 
 TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& light,
                         const RunOptions& options) {
     TDibBuffer shaded;
-    shaded.Allocate(terrain.Heightmap.Width(), terrain.Heightmap.Height(), 24);
-    ShadeLightmap(terrain.Heightmap, terrain.Normals, LightVector(light), kHeightScale, shaded,
+    shaded.Allocate(terrain.Field.Width, terrain.Field.Rows, 24);
+    ShadeLightmap(terrain.Field, terrain.Normals, LightVector(light), kHeightScale, shaded,
                   kAmbient, kDiffuse, true, options);
     return shaded;
 }
 
-// The normal map's rows and then the shaded rows report as one run.
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
                    TDibBuffer& lightmap, const std::string& lightmapPath,
                    const RunOptions& options) {
-    RunOptions normalsPart = options;
-    normalsPart.Progress = {};
-    if (options.Progress) {
-        normalsPart.Progress = [progress = options.Progress](SynthesisStage stage, int rowsDone,
-                                                             int rowsTotal) {
-            progress(stage, rowsDone, 2 * rowsTotal);
-        };
-    }
-    const TerrainLighting terrain = PrepareTerrainLighting(heightmapPath, normalsPart);
-    const int rows = terrain.Heightmap.RowCount();
-    TDibBuffer shaded = ShadeTerrain(terrain, light, ProgressPart(options, rows, 2 * rows));
+    const HeightField field = ReadHeightField(heightmapPath, options.ReadPicture);
+    TDibBuffer shaded;
+    shaded.Allocate(field.Width, field.Rows, 24);
+    LightRows(field, light, shaded, options);
     shaded.WriteBmpFile(lightmapPath);
     lightmap = std::move(shaded);
 }

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "math/VectorTypes.h"
 #include "raster/DibBuffer.h"
+#include "synth/HeightField.h"
 #include "synth/NormalMap.h"
+#include "synth/ShadowMarch.h"
 #include "synth/Progress.h"
 
 namespace orvalis {
@@ -21,42 +22,20 @@ struct LightSettings {
 // computed at extended precision.
 Vector3 LightVector(const LightSettings& light);
 
-// The integer height (r + g + b) div 3 of every pixel, by column then row.
-class HeightGrid {
-public:
-    HeightGrid() = default;
-    HeightGrid(std::int32_t columns, std::int32_t rows);
-    std::uint8_t At(std::int32_t column, std::int32_t row) const {
-        return cells_[static_cast<std::size_t>(column) * rows_ + row];
-    }
-    std::uint8_t& At(std::int32_t column, std::int32_t row) {
-        return cells_[static_cast<std::size_t>(column) * rows_ + row];
-    }
-    std::int32_t Columns() const { return columns_; }
-    std::int32_t Rows() const { return rows_; }
-    std::uint8_t Highest() const;
-
-private:
-    std::int32_t columns_ = 0;
-    std::int32_t rows_ = 0;
-    std::vector<std::uint8_t> cells_;
-};
-
-HeightGrid BuildHeightGrid(const TDibBuffer& heightmap);
-
-// Marches from origin along direction, one unit a step, while strictly inside
-// the picture; true when the grid reaches the ray.
-bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin,
-                const Vector3& direction);
-
+// Lights every pixel: ambient in shadow, else ambient + diffuse x the cosine
+// between its normal and the light, cut to 0 .. 1, times 255, as grey.
+void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Vector3& lightVector,
+                   float heightScale, TDibBuffer& target, float ambient, float diffuse, bool castShadows,
+                   const RunOptions& options = {});
+// The same for the heights (r + g + b) / 3 of a picture.
 void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
                    const Vector3& lightVector, float heightScale, TDibBuffer& target,
                    float ambient, float diffuse, bool castShadows, const RunOptions& options = {});
 
-// A heightmap read for lighting (rows counted up from its bottom edge, as in
-// a bottom-up file) with its normal map: what every light shares.
+// A heightmap's heights read for lighting (rows counted up from its bottom
+// edge, as in a bottom-up file) with its normal map: what every light shares.
 struct TerrainLighting {
-    TDibBuffer Heightmap;
+    HeightField Field;
     TNormalMap Normals;
 };
 

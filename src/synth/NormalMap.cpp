@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
+#include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
+#include "synth/NormalEdges.h"
 #include "synth/ParallelRows.h"
 
 namespace orvalis {
@@ -32,11 +35,8 @@ constexpr std::array<Triangle, 8> NormalTriangles = {{
 
 using Samples = std::array<Vector3, 9>;
 
-// ((r + g + b) / 3 x heightScale) / 5 at extended precision, rounded to single once.
-float SampleHeight(PixelColour p, float heightScale) {
-    const long double sum = p.Red + p.Green + p.Blue;
-    return static_cast<float>(sum / 3 * heightScale / 5);
-}
+// A sample's height is the pixel's height x heightScale, divided by this.
+constexpr float kSampleHeightDivisor = 5.0f;
 
 std::int8_t LowByte(std::int32_t value) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(value));
@@ -46,8 +46,8 @@ std::int8_t LowByte(std::int32_t value) {
 // pixel to pixel and row to row. A band of rows starting at firstRow takes
 // over, for every slot, the height of the last pixel before it at which the
 // slot lay inside (0 when there was none): what one pass from row 0 leaves.
-Samples LeftoverSamples(const TDibBuffer& heightmap, float heightScale, std::int32_t firstRow) {
-    const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
+Samples LeftoverSamples(const ScaledHeights& heights, std::int32_t firstRow) {
+    const std::int32_t width = heights.Width(), rows = heights.Rows();
     Samples samples{};
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const std::int32_t dc = NormalSampleStep * NormalSampleOffsets[k].Column;
@@ -57,59 +57,127 @@ Samples LeftoverSamples(const TDibBuffer& heightmap, float heightScale, std::int
         const std::int32_t columnBegin = std::max(0, 1 - dc), columnEnd = std::min(width, width - dc);
         const std::int32_t lastRow = std::min(firstRow, rowEnd) - 1;
         if (lastRow < rowBegin || columnBegin >= columnEnd) continue;
-        samples[k].y = SampleHeight(heightmap.ReadPixel(lastRow + dr, columnEnd - 1 + dc), heightScale);
+        samples[k].y = heights.At(lastRow + dr, columnEnd - 1 + dc);
     }
     return samples;
 }
 
-NormalEntry PixelNormal(const TDibBuffer& heightmap, float heightScale, std::int32_t row,
-                        std::int32_t column, Samples& samples) {
-    for (std::size_t k = 0; k < samples.size(); ++k) {
-        const std::int32_t sc = column + NormalSampleStep * NormalSampleOffsets[k].Column;
-        const std::int32_t sr = row + NormalSampleStep * NormalSampleOffsets[k].Row;
-        samples[k].x = static_cast<float>(sc);
-        samples[k].z = static_cast<float>(sr);
-        // Row 0 and column 0 count as outside; an outside sample keeps the
-        // height its slot last had (see LeftoverSamples).
-        if (1 <= sr && sr < heightmap.RowCount() && 1 <= sc && sc < heightmap.Width()) {
-            samples[k].y = SampleHeight(heightmap.ReadPixel(sr, sc), heightScale);
-        }
-    }
+Vector3 Opposite(const Vector3& v) { return Vector3{-v.x, -v.y, -v.z}; }
+
+// The two unit edges of a triangle in the order they are crossed.
+struct TriangleEdges {
+    Vector3 E1, E2;
+};
+
+// The eight triangle normals summed, normalised, scaled by 127 and truncated.
+// The certified operations give exactly the singles of the extended ones.
+NormalEntry NormalOfEdges(const std::array<TriangleEdges, 8>& edges) {
     Vector3 sum;
-    for (const Triangle& t : NormalTriangles) {
-        Vector3 edge, e1, e2, cross, normal;
-        SubtractVectors(samples[t.I1], samples[t.I2], edge);
-        NormalizedCopy(edge, e2);
-        SubtractVectors(samples[t.I0], samples[t.I1], edge);
-        NormalizedCopy(edge, e1);
-        CrossProduct(e1, e2, cross);
-        NormalizedCopy(cross, normal);
+    for (const TriangleEdges& t : edges) {
+        Vector3 cross, normal;
+        CertifiedCrossProduct(t.E1, t.E2, cross);
+        CertifiedNormalizedCopy(cross, normal);
         AddVectors(sum, normal, sum);
     }
-    NormalizeInPlace(sum);
-    ScaleVector(sum, sum, 127.0f);
+    CertifiedNormalizedCopy(sum, sum);
+    DoubleScaleVector(sum, sum, 127.0f);
     // Truncated toward zero, not rounded: (-0.894, 0.447, 0) is (-113, 56, 0).
     return NormalEntry{LowByte(TruncToInt(sum.x)), LowByte(TruncToInt(sum.y)),
                        LowByte(TruncToInt(sum.z))};
 }
 
+// Triangle t's edges: e2 = unit (sample i1 - sample i2), e1 = unit (sample i0 - sample i1).
+NormalEntry NormalOfSamples(const Samples& samples) {
+    std::array<TriangleEdges, 8> edges;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        const Triangle& t = NormalTriangles[i];
+        Vector3 edge;
+        SubtractVectors(samples[t.I1], samples[t.I2], edge);
+        CertifiedNormalizedCopy(edge, edges[i].E2);
+        SubtractVectors(samples[t.I0], samples[t.I1], edge);
+        CertifiedNormalizedCopy(edge, edges[i].E1);
+    }
+    return NormalOfEdges(edges);
+}
+
+// The same edges for a pixel whose nine samples all lie inside, taken from
+// the edge rows it shares with its neighbours: a reversed edge is the
+// opposite vector exactly, as single differences and the normalisation keep
+// their magnitudes whatever the sign.
+NormalEntry InteriorNormal(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t c) {
+    constexpr std::int32_t s = NormalSampleStep;
+    return NormalOfEdges({{
+        {here.Diagonal[c], below.Across[c]},                          // t0: 0, 1, 8
+        {Opposite(here.Across[c]), here.Up[c + s]},                   // t1: 0, 2, 1
+        {Opposite(above.Up[c]), above.Diagonal[c]},                   // t2: 0, 4, 2
+        {Opposite(above.Across[c]), above.Up[c + s]},                 // t3: 4, 3, 2
+        {Opposite(above.Diagonal[c - s]), Opposite(above.Across[c - s])},  // t4: 0, 5, 4
+        {here.Across[c - s], Opposite(above.Up[c - s])},              // t5: 0, 6, 5
+        {here.Up[c], Opposite(here.Diagonal[c - s])},                 // t6: 0, 8, 6
+        {below.Across[c - s], Opposite(here.Up[c - s])},              // t7: 8, 7, 6
+    }});
+}
+
+// Sets the samples of pixel (row, column). Row 0 and column 0 count as
+// outside; an outside sample keeps the height its slot last had (see
+// LeftoverSamples).
+void LoadSamples(const ScaledHeights& heights, std::int32_t row, std::int32_t column, Samples& samples) {
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const std::int32_t sc = column + NormalSampleStep * NormalSampleOffsets[k].Column;
+        const std::int32_t sr = row + NormalSampleStep * NormalSampleOffsets[k].Row;
+        samples[k].x = static_cast<float>(sc);
+        samples[k].z = static_cast<float>(sr);
+        if (1 <= sr && sr < heights.Rows() && 1 <= sc && sc < heights.Width()) {
+            samples[k].y = heights.At(sr, sc);
+        }
+    }
+}
+
+// One row of normals. Pixels whose samples all lie inside take their edges
+// from the shared edge rows; the others go sample by sample, and the slots
+// are brought up to date where the two meet.
+void NormalRow(const ScaledHeights& heights, EdgeRows& edges, std::int32_t row, Samples& samples,
+               NormalEntry* out) {
+    constexpr std::int32_t s = NormalSampleStep;
+    const std::int32_t width = heights.Width();
+    const bool interiorRow = row - s >= 1 && row + s < heights.Rows();
+    const std::int32_t firstInterior = s + 1, endInterior = interiorRow ? width - s : firstInterior;
+    for (std::int32_t column = 0; column < width; ++column) {
+        if (column == firstInterior && firstInterior < endInterior) {
+            const EdgeRow& below = edges.At(row - s);
+            const EdgeRow& here = edges.At(row);
+            const EdgeRow& above = edges.At(row + s);
+            for (; column < endInterior; ++column) out[column] = InteriorNormal(below, here, above, column);
+            LoadSamples(heights, row, column - 1, samples);
+        }
+        LoadSamples(heights, row, column, samples);
+        out[column] = NormalOfSamples(samples);
+    }
+}
+
 }  // namespace
 
-void BuildNormalMap(const TDibBuffer& heightmap, TNormalMap& normals, float heightScale,
+NormalRows::NormalRows(const HeightField& field, float heightScale, std::int32_t firstRow)
+    : heights_(field, heightScale, kSampleHeightDivisor), edges_(heights_), samples_(LeftoverSamples(heights_, firstRow)) {}
+
+void NormalRows::Row(std::int32_t row, NormalEntry* out) { NormalRow(heights_, edges_, row, samples_, out); }
+
+void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightScale,
                     const RunOptions& options) {
-    const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
-    normals.assign(static_cast<std::size_t>(width) * rows, NormalEntry{});
-    ParallelRowBands(rows, options, SynthesisStage::Lightmap,
+    normals.assign(static_cast<std::size_t>(field.Width) * field.Rows, NormalEntry{});
+    ParallelRowBands(field.Rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
-                         Samples samples = LeftoverSamples(heightmap, heightScale, firstRow);
+                         NormalRows band(field, heightScale, firstRow);
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             for (std::int32_t column = 0; column < width; ++column) {
-                                 normals[static_cast<std::size_t>(row) * width + column] =
-                                     PixelNormal(heightmap, heightScale, row, column, samples);
-                             }
+                             band.Row(row, &normals[field.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });
+}
+
+void BuildNormalMap(const TDibBuffer& heightmap, TNormalMap& normals, float heightScale,
+                    const RunOptions& options) {
+    BuildNormalMap(HeightFieldOf(heightmap), normals, heightScale, options);
 }
 
 }  // namespace orvalis

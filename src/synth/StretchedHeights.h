@@ -19,6 +19,11 @@ public:
     // Heights (red + green + blue) div 3 of texture device row y (counted
     // from the top); merged is scratch space of the heightmap's width.
     void Row(std::int32_t y, std::vector<PixelColour>& merged, std::uint8_t* heights) const;
+    // True when texture rows y and other are made from the same heightmap
+    // rows, and so have the same heights (an enlarged heightmap repeats rows).
+    bool SameRows(std::int32_t y, std::int32_t other) const {
+        return rows_[y].First == rows_[other].First && rows_[y].Count == rows_[other].Count;
+    }
 
 private:
     const TDibBuffer& heightmap_;

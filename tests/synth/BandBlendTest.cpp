@@ -8,6 +8,7 @@
 
 #include "raster/RasterError.h"
 #include "synth/TestPictures.h"
+#include "synth/TestTiles.h"
 
 namespace orvalis {
 namespace {
@@ -15,6 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::Grey;
 using test::MakePicture;
+using test::PatternedTiles;
+using test::SolidTiles;
+using test::Tiles;
 
 // Pixel x, y counted from the picture's top-left corner.
 PixelColour DevicePixel(const TDibBuffer& picture, std::int32_t x, std::int32_t y) {
@@ -29,38 +33,6 @@ TDibBuffer DevicePicture(std::int32_t width, std::int32_t height, ColourAt colou
     return MakePicture(width, height, [&](std::int32_t row, std::int32_t column) {
         return colourAt(column, height < 0 ? row : rows - 1 - row);
     });
-}
-
-struct Tiles {
-    std::array<TDibBuffer, kTileCount> Pictures;
-    TileSet Set() const {
-        TileSet set;
-        for (int i = 0; i < kTileCount; ++i) set[i] = &Pictures[i];
-        return set;
-    }
-};
-
-Tiles SolidTiles(const std::array<PixelColour, kTileCount>& colours) {
-    Tiles tiles;
-    for (int i = 0; i < kTileCount; ++i) {
-        tiles.Pictures[i] = MakePicture(1, 1, [&](std::int32_t, std::int32_t) { return colours[i]; });
-    }
-    return tiles;
-}
-
-// Tiles of several sizes, bottom-up and top-down, whose pixels all differ.
-Tiles PatternedTiles() {
-    Tiles tiles;
-    const std::array<std::array<std::int32_t, 2>, kTileCount> sizes = {
-        {{7, 5}, {100, 100}, {37, -53}, {64, 64}, {3, -4}}};
-    for (int i = 0; i < kTileCount; ++i) {
-        tiles.Pictures[i] = MakePicture(sizes[i][0], sizes[i][1], [i](std::int32_t row, std::int32_t column) {
-            return PixelColour{static_cast<std::uint8_t>(40 * i + 13 * column),
-                               static_cast<std::uint8_t>(250 - 17 * row - column),
-                               static_cast<std::uint8_t>(row * column * 9 + i)};
-        });
-    }
-    return tiles;
 }
 
 PixelColour BlendOnePixel(PixelColour heightPixel, const Tiles& tiles) {

@@ -1,0 +1,200 @@
+#include "synth/ShadowMarch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "math/Geometry.h"
+#include "math/RepeatedSum.h"
+
+namespace orvalis {
+
+namespace {
+
+// A cell's height times the single height scale needs at most 8 + 24 bits,
+// so it is exact in double and compares with a single exactly as at extended
+// precision.
+double CellHeight(std::uint8_t cell, float heightScale) {
+    return static_cast<double>(cell) * heightScale;
+}
+
+// No cell of the grid lies higher than this (and it is never below 0).
+double ShadowCeiling(const HeightGrid& grid, float heightScale) {
+    return std::max(0.0, CellHeight(grid.Highest(), heightScale));
+}
+
+bool Inside(const HeightGrid& grid, const Vector3& pos) {
+    return pos.x > 0 && pos.x < static_cast<float>(grid.Columns() - 1) && pos.z > 0 &&
+           pos.z < static_cast<float>(grid.Rows() - 1);
+}
+
+// Steps from origin along the unit vector dir while strictly inside the
+// picture; true at the first step whose cell reaches up to the ray. The
+// starting pixel itself is not tested.
+bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
+                      const Vector3& origin, const Vector3& dir) {
+    Vector3 pos;
+    AddVectors(origin, dir, pos);
+    while (Inside(grid, pos)) {
+        // Above the highest cell a ray that does not descend meets nothing more.
+        if (dir.y >= 0 && pos.y > ceiling) return false;
+        if (CellHeight(grid.At(TruncToInt(pos.x), TruncToInt(pos.z)), heightScale) >= pos.y) {
+            return true;
+        }
+        AddVectors(pos, dir, pos);
+    }
+    return false;
+}
+
+HeightGrid HalveByMaximum(const HeightGrid& grid) {
+    HeightGrid half((grid.Columns() + 1) / 2, (grid.Rows() + 1) / 2);
+    for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
+            std::uint8_t& cell = half.At(c / 2, r / 2);
+            cell = std::max(cell, grid.At(c, r));
+        }
+    }
+    return half;
+}
+
+// For every column (or row): the highest scaled cell in it and in all the
+// columns (rows) a ray moving by `move` a step can still reach from it, as
+// its coordinates only ever move one way.
+std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heightScale, bool columns) {
+    const std::int32_t count = columns ? grid.Columns() : grid.Rows();
+    std::vector<double> highest(static_cast<std::size_t>(count), 0.0);
+    for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
+            double& h = highest[columns ? c : r];
+            h = std::max(h, CellHeight(grid.At(c, r), heightScale));
+        }
+    }
+    if (move > 0) {
+        for (std::int32_t i = count - 1; i > 0; --i) highest[i - 1] = std::max(highest[i - 1], highest[i]);
+    } else if (move < 0) {
+        for (std::int32_t i = 1; i < count; ++i) highest[i] = std::max(highest[i], highest[i - 1]);
+    }
+    return highest;
+}
+
+// Coordinates stay below 2^15, where singles are 2^-9 apart or closer: a
+// rounded sum moves the ray at most that much further than the step.
+constexpr double kMoveSlack = 0x1p-8;
+// Passing a block costs three repeated sums; fewer steps are cheaper added one by one.
+constexpr std::int64_t kShortestPass = 8;
+
+}  // namespace
+
+HeightGrid::HeightGrid(std::int32_t columns, std::int32_t rows)
+    : columns_(columns), rows_(rows) {
+    if (columns < 0 || rows < 0) throw std::invalid_argument("a height grid cannot have a negative size");
+    cells_.resize(static_cast<std::size_t>(columns) * rows);
+}
+
+std::uint8_t HeightGrid::Highest() const {
+    return cells_.empty() ? 0 : *std::max_element(cells_.begin(), cells_.end());
+}
+
+HeightGrid BuildHeightGrid(const HeightField& field) {
+    HeightGrid grid(field.Width, field.Rows);
+    for (std::int32_t row = 0; row < field.Rows; ++row) {
+        for (std::int32_t column = 0; column < field.Width; ++column) {
+            const std::size_t index = field.IndexOf(row, column);
+            // (r + g + b) / 3.0 rounded to single and truncated is exactly the integer division.
+            const std::int32_t height = field.ThirdsOfByteSums
+                                            ? field.ByteSum(index) / 3
+                                            : TruncToInt(static_cast<float>(field.ExtendedHeight(index)));
+            grid.At(column, row) = static_cast<std::uint8_t>(height);
+        }
+    }
+    return grid;
+}
+
+HeightGrid BuildHeightGrid(const TDibBuffer& heightmap) { return BuildHeightGrid(HeightFieldOf(heightmap)); }
+
+bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin,
+                const Vector3& direction) {
+    Vector3 dir;
+    NormalizedCopy(direction, dir);
+    return MarchIntoTerrain(grid, heightScale, ShadowCeiling(grid, heightScale), origin, dir);
+}
+
+ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3& direction)
+    : grid_(grid),
+      heightScale_(heightScale),
+      ceiling_(ShadowCeiling(grid, heightScale)),
+      columnSteps_(0),
+      rowSteps_(0) {
+    NormalizedCopy(direction, dir_);
+    // A climbing ray never comes lower, and with a scale of at least 0 the
+    // highest cell of a block is its highest scaled cell.
+    climbs_ = dir_.y >= 0 && heightScale >= 0 && std::isfinite(dir_.x) && std::isfinite(dir_.z);
+    if (!climbs_) return;
+    columnSteps_ = 1 / (std::fabs(dir_.x) + kMoveSlack);
+    rowSteps_ = 1 / (std::fabs(dir_.z) + kMoveSlack);
+    columnsAhead_ = HighestAhead(grid_, dir_.x, heightScale, true);
+    rowsAhead_ = HighestAhead(grid_, dir_.z, heightScale, false);
+    const HeightGrid* finer = &grid_;
+    while (finer->Columns() > 1 || finer->Rows() > 1) {
+        levels_.push_back(HalveByMaximum(*finer));
+        finer = &levels_.back();
+    }
+}
+
+double ShadowRays::BlockHeight(int level, std::int32_t column, std::int32_t row) const {
+    return CellHeight(levels_[level - 1].At(column >> level, row >> level), heightScale_);
+}
+
+// How many steps from pos surely stay inside a block around cell (column,
+// row) whose highest cell lies below the ray; 0 or less when there is no
+// such block or the ray is about to leave it. `level` receives the block's
+// level (0: none). The search starts at the level of the last pass: any
+// clear block will do, a large one saves steps.
+std::int64_t ShadowRays::StepsWithinClearBlock(std::int32_t column, std::int32_t row, const Vector3& pos,
+                                               int& level) const {
+    const int top = static_cast<int>(levels_.size());
+    level = std::min(level, top);
+    while (level > 0 && BlockHeight(level, column, row) >= pos.y) --level;
+    while (level < top && BlockHeight(level + 1, column, row) < pos.y) ++level;
+    if (level == 0) return 0;
+    const std::int32_t size = std::int32_t{1} << level;
+    const double left = (column >> level) * static_cast<double>(size);
+    const double bottom = (row >> level) * static_cast<double>(size);
+    // Distance to the block's edge the ray heads for, over the most it moves
+    // a step; fewer steps than that stay inside, with room for the rounding
+    // of this quotient.
+    const double across = dir_.x > 0 ? left + size - pos.x : dir_.x < 0 ? pos.x - left : size;
+    const double along = dir_.z > 0 ? bottom + size - pos.z : dir_.z < 0 ? pos.z - bottom : size;
+    const double steps = std::min(across * columnSteps_, along * rowSteps_);
+    const double limit = steps * (1 - 0x1p-40);
+    const auto below = static_cast<std::int64_t>(limit);  // the whole number just under limit
+    return below == limit ? below - 1 : below;
+}
+
+// Every step passed lies in a block whose cells are all below the ray at the
+// step where the pass begins, and the ray only climbs; the sums are those the
+// one-step march would reach. A ray that leaves the picture within a pass
+// lands outside it, as the coordinates only move one way.
+bool ShadowRays::Blocked(const Vector3& origin) const {
+    if (!climbs_) return MarchIntoTerrain(grid_, heightScale_, ceiling_, origin, dir_);
+    Vector3 pos;
+    AddVectors(origin, dir_, pos);
+    int level = 0;
+    while (Inside(grid_, pos)) {
+        const std::int32_t column = TruncToInt(pos.x), row = TruncToInt(pos.z);
+        if (pos.y > std::min(columnsAhead_[column], rowsAhead_[row])) return false;
+        // A cell inside a clear block is below the ray; only without one is
+        // the cell itself read.
+        const std::int64_t steps = StepsWithinClearBlock(column, row, pos, level);
+        if (level == 0 && CellHeight(grid_.At(column, row), heightScale_) >= pos.y) return true;
+        if (steps >= kShortestPass) {
+            pos = Vector3{RepeatedSum(pos.x, dir_.x, steps), RepeatedSum(pos.y, dir_.y, steps),
+                          RepeatedSum(pos.z, dir_.z, steps)};
+        } else {
+            for (std::int64_t i = 0; i < std::max<std::int64_t>(steps, 1); ++i) AddVectors(pos, dir_, pos);
+        }
+    }
+    return false;
+}
+
+}  // namespace orvalis

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "math/VectorTypes.h"
+#include "raster/DibBuffer.h"
+#include "synth/HeightField.h"
+
+namespace orvalis {
+
+// The integer height of every pixel (the low byte of the truncated height):
+// what shadow rays are tested against.
+class HeightGrid {
+public:
+    HeightGrid() = default;
+    HeightGrid(std::int32_t columns, std::int32_t rows);
+    // Stored row after row: the shadow rays of neighbouring pixels of a row
+    // run side by side, a column apart, and so share their cache lines.
+    std::uint8_t At(std::int32_t column, std::int32_t row) const {
+        return cells_[static_cast<std::size_t>(row) * columns_ + column];
+    }
+    std::uint8_t& At(std::int32_t column, std::int32_t row) {
+        return cells_[static_cast<std::size_t>(row) * columns_ + column];
+    }
+    std::int32_t Columns() const { return columns_; }
+    std::int32_t Rows() const { return rows_; }
+    std::uint8_t Highest() const;
+
+private:
+    std::int32_t columns_ = 0;
+    std::int32_t rows_ = 0;
+    std::vector<std::uint8_t> cells_;
+};
+
+HeightGrid BuildHeightGrid(const HeightField& field);
+// (r + g + b) div 3 of every pixel.
+HeightGrid BuildHeightGrid(const TDibBuffer& heightmap);
+
+// Marches from origin along direction, one unit a step, while strictly inside
+// the picture; true when the grid reaches the ray.
+bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin,
+                const Vector3& direction);
+
+// The same march for many origins and one direction, made fast for rays that
+// climb: a pyramid of block maxima lets a ray pass a block that lies wholly
+// below it in one go. The answer is that of IsInShadow for every origin.
+class ShadowRays {
+public:
+    ShadowRays(const HeightGrid& grid, float heightScale, const Vector3& direction);
+    bool Blocked(const Vector3& origin) const;
+
+private:
+    std::int64_t StepsWithinClearBlock(std::int32_t column, std::int32_t row, const Vector3& pos,
+                                       int& level) const;
+    double BlockHeight(int level, std::int32_t column, std::int32_t row) const;
+
+    const HeightGrid& grid_;
+    float heightScale_;
+    Vector3 dir_;
+    double ceiling_;
+    bool climbs_;
+    // The highest scaled cell in the columns (rows) still ahead of a ray in
+    // a given column (row).
+    std::vector<double> columnsAhead_, rowsAhead_;
+    // levels_[l - 1]: the highest cell of each 2^l x 2^l block.
+    std::vector<HeightGrid> levels_;
+    // Steps per unit of column or row: at most as many as the ray takes.
+    double columnSteps_, rowSteps_;
+};
+
+}  // namespace orvalis

@@ -1,0 +1,48 @@
+#include "synth/ShadowMarch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+
+#include "math/Geometry.h"
+#include "synth/TestPictures.h"
+
+namespace orvalis {
+namespace {
+
+// Passing blocks that lie below a ray must find exactly the rays the
+// one-step march finds: on smooth hills (long passes), on rugged ground
+// (short ones), and for rays that climb, run level or fall, at several
+// height scales.
+TEST(ShadowRays, FindsWhatTheOneStepMarchFinds) {
+    const TDibBuffer hills = test::MakePicture(90, 70, [](std::int32_t row, std::int32_t column) {
+        const int level = 120 + static_cast<int>(100 * std::sin(column / 13.0) * std::cos(row / 9.0));
+        return test::Grey(level);
+    });
+    const TDibBuffer rugged = test::RuggedTerrain(61, 47);
+    std::mt19937 random(17);
+    std::uniform_real_distribution<float> unit(-1, 1), rise(0, 2);
+    for (const TDibBuffer* picture : {&hills, &rugged}) {
+        const HeightGrid grid = BuildHeightGrid(*picture);
+        for (int d = 0; d < 40; ++d) {
+            const Vector3 direction{unit(random), d < 30 ? rise(random) : unit(random), unit(random)};
+            for (const float heightScale : {1.0f, 0.5f, 2.0f}) {
+                const ShadowRays rays(grid, heightScale, direction);
+                for (std::int32_t row = 0; row < grid.Rows(); row += 3) {
+                    for (std::int32_t column = 0; column < grid.Columns(); column += 2) {
+                        const Vector3 origin{static_cast<float>(column), grid.At(column, row) * heightScale + 0.3f,
+                                             static_cast<float>(row)};
+                        ASSERT_EQ(rays.Blocked(origin), IsInShadow(grid, heightScale, origin, direction))
+                            << "direction " << direction.x << ", " << direction.y << ", " << direction.z
+                            << " from " << column << ", " << row << ", scale " << heightScale;
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orvalis
