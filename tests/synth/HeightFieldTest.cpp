@@ -1,5 +1,7 @@
 #include "synth/HeightField.h"
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "synth/Lightmap.h"
@@ -41,6 +43,34 @@ TEST(HeightField, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
             EXPECT_TRUE(test::SamePixels(fromBytes, fromReals)) << light.LightDir << ", " << light.SunPos;
         }
     }
+}
+
+// A gentle ramp, one 16-bit level a column, rises about 1/257 of a grey level
+// a column: lit from its real heights every column away from the borders
+// has one slope and so one light value, while its 8-bit levels climb in
+// steps whose edges show as stripes.
+TEST(HeightField, AGentleRampLightsWithoutTerracesFromItsRealHeights) {
+    constexpr std::int32_t kWidth = 600, kRows = 8;
+    HeightField real{kWidth, kRows, {}, false};
+    for (std::int32_t row = 0; row < kRows; ++row) {
+        for (std::int32_t column = 0; column < kWidth; ++column) {
+            real.Heights.push_back(column * 7 / 257.0);
+        }
+    }
+    const TDibBuffer levels = test::MakePicture(kWidth, kRows, [](std::int32_t, std::int32_t column) {
+        return test::Grey(static_cast<std::uint8_t>(column * 7 / 257));
+    });
+    const auto distinctValues = [](const HeightField& field) {
+        TNormalMap normals;
+        BuildNormalMap(field, normals, 1.0f);
+        TDibBuffer lit = test::GreyPicture(kWidth, kRows, 0);
+        ShadeLightmap(field, normals, LightVector(LightSettings{0, 50}), 1.0f, lit, 0.6f, 0.5f, false);
+        std::set<std::uint8_t> values;
+        for (std::int32_t column = 4; column < kWidth - 4; ++column) values.insert(lit.ReadPixel(4, column).Blue);
+        return values.size();
+    };
+    EXPECT_EQ(distinctValues(real), 1u);
+    EXPECT_GT(distinctValues(HeightFieldOf(levels)), 1u);
 }
 
 }  // namespace
