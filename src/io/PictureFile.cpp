@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include "raster/Error.h"
+#include "raster/InputFile.h"
 
 namespace orvalis {
 
@@ -21,10 +22,11 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
-bool StartsWithBm(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    char signature[2] = {};
-    return file.read(signature, 2) && signature[0] == 'B' && signature[1] == 'M';
+bool StartsWithBm(const InputFile& file) {
+    std::uint8_t signature[2] = {};
+    if (file.Size() < sizeof signature) return false;
+    file.ReadAt(0, signature);
+    return signature[0] == 'B' && signature[1] == 'M';
 }
 
 bool ParseNumber(std::string_view text, double& value) {
@@ -35,15 +37,16 @@ bool ParseNumber(std::string_view text, double& value) {
 
 }  // namespace
 
+// Opening the file first refuses at once, without blocking, what is not a
+// regular file (a FIFO, a device, a folder) and says so, or that nothing is
+// there; GDAL would also take "/vsicurl/..." and the like.
 bool IsBmpFile(const std::string& path) {
-    return LowerExtension(path) == ".bmp" || StartsWithBm(path);
+    const InputFile file(path);
+    return LowerExtension(path) == ".bmp" || StartsWithBm(file);
 }
 
 RasterSamples ReadPictureSamples(const std::string& path) {
-    // Only real files: GDAL would also take "/vsicurl/..." and the like.
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) throw Error(path, "Datei nicht gefunden");
-    if (!std::filesystem::is_regular_file(path, error)) throw Error(path, "is not a file");
+    { const InputFile regularFile(path); }
     const std::string extension = LowerExtension(path);
     if (extension == ".r16" || extension == ".raw") return ReadRawHeightmap(path);
     return ReadGdalRaster(path);

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -74,7 +76,8 @@ TEST_F(BrokenFileTest, EndsInAnErrorNamingTheFileAndTheProblem) {
     };
     const BrokenCase cases[] = {
         {"missing.png", [](const std::string&) {}, "Datei nicht gefunden"},
-        {"folder.png", [](const std::string& path) { std::filesystem::create_directory(path); }, "is not a file"},
+        {"folder.png", [](const std::string& path) { std::filesystem::create_directory(path); }, "is a folder"},
+        {"fifo.png", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }, "(a FIFO)"},
         {"empty.png", bytes(""), "the file is empty"},
         {"empty.r16", bytes(""), "the file is empty"},
         {"odd-length.raw", bytes("abc"), "3 bytes are not 2 x a square number"},
