@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "io/PngFile.h"
+#include "synth/Lightmap.h"
 #include "synth/NormalMapColours.h"
 #include "synth/SplatMap.h"
 
@@ -23,15 +24,6 @@ bool EndsInPng(const std::string& path) {
 
 std::string AsPng(const std::string& path) {
     return EndsInPng(path) ? path : fs::path(path).replace_extension(".png").string();
-}
-
-// Rows counted from the bottom, as the lighting counts them.
-TDibBuffer Upright(TDibBuffer heightmap) {
-    if (!heightmap.IsTopDown()) return heightmap;
-    TDibBuffer upright;
-    upright.Allocate(heightmap.Width(), heightmap.RowCount(), 24);
-    heightmap.BlitTo(upright.DeviceContext(), 0, 0);
-    return upright;
 }
 
 std::string SecondSplatName(const std::string& path) {
@@ -55,13 +47,15 @@ void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heig
     WritePngFile(second.StagingPath(), {size, size, 4}, secondSamples, cancel);
 }
 
-void StageNormalMap(ResultFile& file, const TDibBuffer& heightmap, const CancelFlag* cancel) {
-    TNormalMap normals;
-    BuildNormalMap(heightmap, normals, 1.0f);
-    ThrowIfCancelled(cancel);
-    const std::int32_t width = heightmap.Width(), rows = heightmap.RowCount();
-    WritePngFile(file.StagingPath(), {width, rows, 3}, NormalMapColours(normals, width, rows),
-                 cancel);
+// The normals the lighting uses, from the heights at full precision.
+void StageNormalMap(ResultFile& file, const GenerateSettings& settings) {
+    RunOptions run = settings.Run;
+    run.Progress = {};
+    const TerrainLighting terrain = PrepareTerrainLighting(settings.HeightmapFile, run);
+    ThrowIfCancelled(run.Cancel);
+    const std::int32_t width = terrain.Field.Width, rows = terrain.Field.Rows;
+    WritePngFile(file.StagingPath(), {width, rows, 3},
+                 NormalMapColours(terrain.Normals, width, rows), run.Cancel);
 }
 
 }  // namespace
@@ -120,10 +114,11 @@ EngineFiles::EngineFiles(const EngineOutputs& outputs) {
 
 void EngineFiles::Stage(const GenerateSettings& settings) {
     if (!splat_ && !normals_) return;
-    const CancelFlag* const cancel = settings.Run.Cancel;
-    const TDibBuffer heightmap = Upright(settings.Run.ReadPicture(settings.HeightmapFile).Pixels);
-    if (splat_) StageSplatMap(*splat_, *splatSecond_, heightmap, settings.TextureSize, cancel);
-    if (normals_) StageNormalMap(*normals_, heightmap, cancel);
+    if (splat_) {
+        const TDibBuffer heightmap = settings.Run.ReadPicture(settings.HeightmapFile).Pixels;
+        StageSplatMap(*splat_, *splatSecond_, heightmap, settings.TextureSize, settings.Run.Cancel);
+    }
+    if (normals_) StageNormalMap(*normals_, settings);
 }
 
 std::vector<ResultFile*> EngineFiles::Files() {
