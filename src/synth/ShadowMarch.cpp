@@ -134,15 +134,15 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     rowSteps_ = 1 / (std::fabs(dir_.z) + kMoveSlack);
     columnsAhead_ = HighestAhead(grid_, dir_.x, heightScale, true);
     rowsAhead_ = HighestAhead(grid_, dir_.z, heightScale, false);
-    const HeightGrid* finer = &grid_;
-    while (finer->Columns() > 1 || finer->Rows() > 1) {
-        levels_.push_back(HalveByMaximum(*finer));
-        finer = &levels_.back();
+    for (int cell = 0; cell < 256; ++cell) scaled_[cell] = CellHeight(static_cast<std::uint8_t>(cell), heightScale);
+    HeightGrid level;
+    for (const HeightGrid* finer = &grid_; finer->Columns() > 1 || finer->Rows() > 1; finer = &level) {
+        level = HalveByMaximum(*finer);
+        levels_.push_back(Level{pyramid_.size(), level.Columns()});
+        for (std::int32_t r = 0; r < level.Rows(); ++r) {
+            for (std::int32_t c = 0; c < level.Columns(); ++c) pyramid_.push_back(level.At(c, r));
+        }
     }
-}
-
-double ShadowRays::BlockHeight(int level, std::int32_t column, std::int32_t row) const {
-    return CellHeight(levels_[level - 1].At(column >> level, row >> level), heightScale_);
 }
 
 // How many steps from pos surely stay inside a block around cell (column,
@@ -186,7 +186,7 @@ bool ShadowRays::Blocked(const Vector3& origin) const {
         // A cell inside a clear block is below the ray; only without one is
         // the cell itself read.
         const std::int64_t steps = StepsWithinClearBlock(column, row, pos, level);
-        if (level == 0 && CellHeight(grid_.At(column, row), heightScale_) >= pos.y) return true;
+        if (level == 0 && scaled_[grid_.At(column, row)] >= pos.y) return true;
         if (steps >= kShortestPass) {
             pos = Vector3{RepeatedSum(pos.x, dir_.x, steps), RepeatedSum(pos.y, dir_.y, steps),
                           RepeatedSum(pos.z, dir_.z, steps)};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -53,7 +54,10 @@ public:
 private:
     std::int64_t StepsWithinClearBlock(std::int32_t column, std::int32_t row, const Vector3& pos,
                                        int& level) const;
-    double BlockHeight(int level, std::int32_t column, std::int32_t row) const;
+    double BlockHeight(int level, std::int32_t column, std::int32_t row) const {
+        const Level& l = levels_[level - 1];
+        return scaled_[pyramid_[l.Offset + static_cast<std::size_t>(row >> level) * l.Columns + (column >> level)]];
+    }
 
     const HeightGrid& grid_;
     float heightScale_;
@@ -63,8 +67,18 @@ private:
     // The highest scaled cell in the columns (rows) still ahead of a ray in
     // a given column (row).
     std::vector<double> columnsAhead_, rowsAhead_;
-    // levels_[l - 1]: the highest cell of each 2^l x 2^l block.
-    std::vector<HeightGrid> levels_;
+    // Every cell value times the height scale, looked up rather than
+    // multiplied at each of the march's many comparisons.
+    std::array<double, 256> scaled_{};
+    // The highest cell of each 2^l x 2^l block, level l = 1, 2, ... after
+    // one another in one buffer (row after row within a level): the search
+    // for a clear block reads several levels a step.
+    struct Level {
+        std::size_t Offset;
+        std::int32_t Columns;
+    };
+    std::vector<Level> levels_;
+    std::vector<std::uint8_t> pyramid_;
     // Steps per unit of column or row: at most as many as the ray takes.
     double columnSteps_, rowSteps_;
 };
