@@ -52,11 +52,33 @@ public:
     bool Blocked(const Vector3& origin) const;
 
 private:
-    std::int64_t StepsWithinClearBlock(std::int32_t column, std::int32_t row, const Vector3& pos,
-                                       int& level) const;
-    double BlockHeight(int level, std::int32_t column, std::int32_t row) const {
-        const Level& l = levels_[level - 1];
-        return scaled_[pyramid_[l.Offset + static_cast<std::size_t>(row >> level) * l.Columns + (column >> level)]];
+    // The highest cell of each block of 2^ColumnShift x 2^RowShift cells,
+    // level after level in one buffer (row after row within a level): the
+    // search for a clear block reads several levels a step.
+    struct BlockPyramid {
+        struct Level {
+            std::size_t Offset;
+            std::int32_t Columns;
+            int ColumnShift, RowShift;
+        };
+        std::vector<Level> Levels;  // Levels[l - 1]: level l
+        std::vector<std::uint8_t> Cells;
+    };
+    static BlockPyramid BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows);
+
+    // What a ray keeps from start to end: the pyramid it passes blocks of
+    // and whether its column or row never changes.
+    struct Ray {
+        const BlockPyramid* Blocks;
+        bool FixedColumn, FixedRow;
+    };
+    std::int64_t StepsWithinClearBlock(const Ray& ray, std::int32_t column, std::int32_t row,
+                                       const Vector3& pos, int& level) const;
+    double BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
+        const BlockPyramid::Level& l = blocks.Levels[level - 1];
+        const std::size_t cell = l.Offset + static_cast<std::size_t>(row >> l.RowShift) * l.Columns +
+                                 static_cast<std::size_t>(column >> l.ColumnShift);
+        return scaled_[blocks.Cells[cell]];
     }
 
     const HeightGrid& grid_;
@@ -70,15 +92,11 @@ private:
     // Every cell value times the height scale, looked up rather than
     // multiplied at each of the march's many comparisons.
     std::array<double, 256> scaled_{};
-    // The highest cell of each 2^l x 2^l block, level l = 1, 2, ... after
-    // one another in one buffer (row after row within a level): the search
-    // for a clear block reads several levels a step.
-    struct Level {
-        std::size_t Offset;
-        std::int32_t Columns;
-    };
-    std::vector<Level> levels_;
-    std::vector<std::uint8_t> pyramid_;
+    // Square blocks for any ray; a ray that stays in one column (row), as
+    // with light along an axis, passes much longer clear stretches of its
+    // column (row) alone, so those get strips one cell wide when some ray
+    // can stay in one.
+    BlockPyramid squares_, columnStrips_, rowStrips_;
     // Steps per unit of column or row: at most as many as the ray takes.
     double columnSteps_, rowSteps_;
 };
