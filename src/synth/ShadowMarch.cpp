@@ -223,8 +223,9 @@ bool ShadowRays::Blocked(const Vector3& origin) const {
         const std::int64_t steps = StepsWithinClearBlock(ray, column, row, pos, level);
         if (level == 0 && scaled_[grid_.At(column, row)] >= pos.y) return true;
         if (steps >= kShortestPass) {
-            pos = Vector3{RepeatedSum(pos.x, dir_.x, steps), RepeatedSum(pos.y, dir_.y, steps),
-                          RepeatedSum(pos.z, dir_.z, steps)};
+            // A fixed column (row) is its own repeated sum.
+            pos = Vector3{ray.FixedColumn ? pos.x : RepeatedSum(pos.x, dir_.x, steps),
+                          RepeatedSum(pos.y, dir_.y, steps), ray.FixedRow ? pos.z : RepeatedSum(pos.z, dir_.z, steps)};
         } else {
             for (std::int64_t i = 0; i < std::max<std::int64_t>(steps, 1); ++i) AddVectors(pos, dir_, pos);
         }
