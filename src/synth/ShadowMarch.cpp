@@ -46,20 +46,6 @@ bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
     return false;
 }
 
-// Each cell of the result is the highest of the two (or four) cells it
-// covers along the halved direction(s).
-HeightGrid HalveByMaximum(const HeightGrid& grid, bool halveColumns, bool halveRows) {
-    const int columnShift = halveColumns ? 1 : 0, rowShift = halveRows ? 1 : 0;
-    HeightGrid half((grid.Columns() + columnShift) >> columnShift, (grid.Rows() + rowShift) >> rowShift);
-    for (std::int32_t r = 0; r < grid.Rows(); ++r) {
-        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
-            std::uint8_t& cell = half.At(c >> columnShift, r >> rowShift);
-            cell = std::max(cell, grid.At(c, r));
-        }
-    }
-    return half;
-}
-
 // True when adding step to value leaves it as it is, which it then does
 // for good: a ray with such a column (row) step stays in its cell column (row).
 bool StaysPut(float value, float step) { return value + step == value && value != 0; }
@@ -155,17 +141,37 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
 
 ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows) {
     BlockPyramid pyramid;
-    HeightGrid level;
-    int shift = 0;
-    for (const HeightGrid* finer = &grid; (halveColumns && finer->Columns() > 1) || (halveRows && finer->Rows() > 1);
-         finer = &level) {
-        level = HalveByMaximum(*finer, halveColumns, halveRows);
-        ++shift;
-        pyramid.Levels.push_back({pyramid.Cells.size(), level.Columns(), halveColumns ? shift : 0,
-                                  halveRows ? shift : 0});
-        for (std::int32_t r = 0; r < level.Rows(); ++r) {
-            for (std::int32_t c = 0; c < level.Columns(); ++c) pyramid.Cells.push_back(level.At(c, r));
+    // Every level straight into one buffer sized once, each made from the
+    // one before it (the first from the grid): no level is copied, and the
+    // buffer never briefly takes twice its size.
+    const int columnShift = halveColumns ? 1 : 0, rowShift = halveRows ? 1 : 0;
+    std::size_t cells = 0;
+    for (std::int64_t columns = grid.Columns(), rows = grid.Rows();
+         (halveColumns && columns > 1) || (halveRows && rows > 1);) {
+        columns = (columns + columnShift) >> columnShift;
+        rows = (rows + rowShift) >> rowShift;
+        cells += static_cast<std::size_t>(columns * rows);
+    }
+    pyramid.Cells.assign(cells, 0);
+    std::size_t offset = 0;
+    std::int32_t columns = grid.Columns(), rows = grid.Rows();  // of the finer level
+    for (int shift = 1; (halveColumns && columns > 1) || (halveRows && rows > 1); ++shift) {
+        const std::int32_t coarseColumns = (columns + columnShift) >> columnShift;
+        const std::int32_t coarseRows = (rows + rowShift) >> rowShift;
+        const std::size_t finer = pyramid.Levels.empty() ? 0 : pyramid.Levels.back().Offset;
+        for (std::int32_t r = 0; r < rows; ++r) {
+            for (std::int32_t c = 0; c < columns; ++c) {
+                const std::uint8_t height =
+                    shift == 1 ? grid.At(c, r) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
+                std::uint8_t& cell =
+                    pyramid.Cells[offset + static_cast<std::size_t>(r >> rowShift) * coarseColumns + (c >> columnShift)];
+                cell = std::max(cell, height);
+            }
         }
+        pyramid.Levels.push_back({offset, coarseColumns, shift * columnShift, shift * rowShift});
+        offset += static_cast<std::size_t>(coarseColumns) * coarseRows;
+        columns = coarseColumns;
+        rows = coarseRows;
     }
     return pyramid;
 }
