@@ -1,5 +1,7 @@
 #include "synth/NormalLanes.h"
 
+#include "math/CertifiedGeometry.h"
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define ORVALIS_NORMAL_LANES 1
@@ -96,16 +98,55 @@ __attribute__((target("avx2"))) unsigned CertainNormalsAvx2(const std::array<Pix
     return done;
 }
 
+// The certain lanes of four vectors normalised; returns a bit per vector replaced.
+__attribute__((target("avx2"))) unsigned CertainUnitVectors(Vector3* v) {
+    const Lanes3 in{_mm256_cvtps_pd(_mm_setr_ps(v[0].x, v[1].x, v[2].x, v[3].x)),
+                    _mm256_cvtps_pd(_mm_setr_ps(v[0].y, v[1].y, v[2].y, v[3].y)),
+                    _mm256_cvtps_pd(_mm_setr_ps(v[0].z, v[1].z, v[2].z, v[3].z))};
+    __m256d certain = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    const Lanes3 unit = Normalized(in, certain);
+    alignas(16) float x[4], y[4], z[4];
+    _mm_store_ps(x, _mm256_cvtpd_ps(unit.x));
+    _mm_store_ps(y, _mm256_cvtpd_ps(unit.y));
+    _mm_store_ps(z, _mm256_cvtpd_ps(unit.z));
+    const auto done = static_cast<unsigned>(_mm256_movemask_pd(certain));
+    for (int i = 0; i < kNormalLanes; ++i) {
+        if (done >> i & 1) v[i] = Vector3{x[i], y[i], z[i]};
+    }
+    return done;
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
 }  // namespace
 
+void NormalizeAll(Vector3* vectors, std::size_t count) {
+    std::size_t i = 0;
+    if (HasAvx2()) {
+        for (; i + kNormalLanes <= count; i += kNormalLanes) {
+            const unsigned done = CertainUnitVectors(vectors + i);
+            for (int k = 0; k < kNormalLanes; ++k) {
+                if (!(done >> k & 1)) CertifiedNormalizedCopy(vectors[i + k], vectors[i + k]);
+            }
+        }
+    }
+    for (; i < count; ++i) CertifiedNormalizedCopy(vectors[i], vectors[i]);
+}
+
 unsigned CertainNormals(const std::array<PixelEdges, kNormalLanes>& pixels, NormalEntry* out) {
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-    return hasAvx2 ? CertainNormalsAvx2(pixels, out) : 0;
+    return HasAvx2() ? CertainNormalsAvx2(pixels, out) : 0;
 }
 
 #else
 
 unsigned CertainNormals(const std::array<PixelEdges, kNormalLanes>&, NormalEntry*) { return 0; }
+
+void NormalizeAll(Vector3* vectors, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) CertifiedNormalizedCopy(vectors[i], vectors[i]);
+}
 
 #endif
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "math/VectorTypes.h"
@@ -24,5 +25,9 @@ inline constexpr int kNormalLanes = 4;
 // rounding boundary is left to the one-pixel path, as are all four when
 // the processor lacks the vector instructions.
 unsigned CertainNormals(const std::array<PixelEdges, kNormalLanes>& pixels, NormalEntry* out);
+
+// Replaces each of the count vectors by its CertifiedNormalizedCopy (the
+// same singles), four at a time in vector lanes where the processor has them.
+void NormalizeAll(Vector3* vectors, std::size_t count);
 
 }  // namespace orvalis

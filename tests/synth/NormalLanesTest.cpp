@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
+#include <vector>
 
 #include "math/Geometry.h"
 
@@ -61,6 +63,26 @@ TEST(NormalLanes, SetTheEntriesOfThePlainDefinition) {
 #if defined(__x86_64__) && defined(__GNUC__)
     if (__builtin_cpu_supports("avx2")) EXPECT_GT(set, total * 99 / 100);
 #endif
+}
+
+// Edge vectors as the edge rows hold them (steps of 2 with heights in
+// fifteenths, walls, level ground), in runs that do not fill whole lanes.
+TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> sum(0, 765);
+    std::vector<Vector3> vectors;
+    for (int i = 0; i < 40000; ++i) {
+        const float rise = i % 7 == 0 ? 0.0f : static_cast<float>(sum(random) / 15.0L) - static_cast<float>(sum(random) / 15.0L);
+        vectors.push_back({i % 3 == 0 ? -2.0f : 2.0f, rise * (i % 11 == 0 ? 40 : 1), i % 2 == 0 ? 0.0f : 2.0f});
+    }
+    for (const std::size_t count : {std::size_t{0}, std::size_t{3}, std::size_t{5}, vectors.size()}) {
+        std::vector<Vector3> normalised = vectors;
+        NormalizeAll(normalised.data(), count);
+        for (std::size_t i = 0; i < vectors.size(); ++i) {
+            const Vector3 want = i < count ? Unit(vectors[i]) : vectors[i];
+            ASSERT_EQ(std::memcmp(&normalised[i], &want, sizeof want), 0) << "vector " << i << " of " << count;
+        }
+    }
 }
 
 }  // namespace
