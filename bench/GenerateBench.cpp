@@ -3,6 +3,9 @@
 //   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2] [--lighting unlit,lit]
 //                 [--heightmaps A.bmp,B.bmp]
 //   orvalis-bench --inputs FOLDER      writes the bench's tiles and heightmaps there
+//   orvalis-bench --child relight FOLDER HEIGHTMAP SIZE 1 THREADS
+//                                      the window's relight: median ms of the
+//                                      shading and of the whole relight
 //
 // Makes the sample tiles, the sample terrain and a 1024 x 1024 heightmap in a
 // temporary folder (the heightmaps given replace those two), then runs every
@@ -14,6 +17,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -169,6 +173,35 @@ void RunWhole(const fs::path& folder, const Configuration& c) {
     std::printf("%.1f %ld\n", total, PeakResidentKiB());
 }
 
+// The window's relight of a finished texture: the terrain's heights and
+// normals are ready, so each light costs the shading, a copy of the unlit
+// texture and the multiply. Prints the median ms over several lights of
+// the shading alone and of the whole relight.
+void RunRelight(const fs::path& folder, const Configuration& c) {
+    LoadedTiles tiles;
+    LoadTiles(folder, tiles);
+    orvalis::RunOptions run;
+    run.Threads = c.Threads;
+    const std::string heightmapPath = (folder / c.Heightmap).string();
+    TDibBuffer heightmap;
+    heightmap.ReadBmpFile(heightmapPath);
+    const TDibBuffer unlit = orvalis::BlendTexture(heightmap, tiles.Set, c.TextureSize, run);
+    const orvalis::TerrainLighting terrain = orvalis::PrepareTerrainLighting(heightmapPath, run);
+    std::vector<double> shading, whole;
+    for (const int direction : {0, 45, 90, 135, 200, 270, 315}) {
+        Stopwatch clock;
+        const TDibBuffer lightmap = orvalis::ShadeTerrain(terrain, {direction, 50}, run);
+        shading.push_back(clock.Lap());
+        TDibBuffer relit;
+        relit.CopyFromBitmap(unlit);
+        orvalis::ApplyLightmap(relit, lightmap);
+        whole.push_back(shading.back() + clock.Lap());
+    }
+    std::sort(shading.begin(), shading.end());
+    std::sort(whole.begin(), whole.end());
+    std::printf("%.1f %.1f\n", shading[shading.size() / 2], whole[whole.size() / 2]);
+}
+
 void MakeInputs(const fs::path& folder) {
     fs::create_directories(folder);
     for (int i = 0; i < orvalis::kTileCount; ++i) {
@@ -269,6 +302,7 @@ int main(int argc, char** argv) {
         if (args.size() == 7 && args[0] == "--child") {
             const Configuration c{args[3], std::stoi(args[4]), args[5] == "1", std::stoi(args[6])};
             if (args[1] == "stages") RunStages(args[2], c);
+            else if (args[1] == "relight") RunRelight(args[2], c);
             else RunWhole(args[2], c);
             return 0;
         }

@@ -49,7 +49,7 @@ generate() {  # cli heightmap size dir sun threads
   local out
   out=$(mktemp -d "$work/run.XXXXXX")
   "$1" generate --quiet --heightmap "$2" --tiles "$tiles" --size "$3" --light-dir "$4" \
-    --sun-pos "$5" --threads "$6" --output "$out/texture.bmp"
+    --sun-pos "$5" --threads "$6" --output "$out/texture.bmp" --lightmap "$out/lm.bmp"
   (cd "$out" && sha256sum texture.bmp lm.bmp | awk '{ printf "%s ", $1 }')
   rm -rf "$out"
 }

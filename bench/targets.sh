@@ -10,6 +10,10 @@
 #   bench/targets.sh                 # every case
 #   bench/targets.sh 1024:4096:lit   # chosen cases, heightmap:texture:lighting
 #
+# Then the window's relight of a 1024² heightmap's 1024² texture (heights
+# and normals ready): the median over seven light directions of the shading
+# and of the whole relight, at 1 and 2 threads.
+#
 # ORVALIS_BENCH_REPEATS (default 3) runs of each figure give its median.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -102,3 +106,14 @@ for c in "${cases[@]}"; do
   limit=$(( 2 * ($(stat -c %s "$file") + 54 + size * size * 3) / 1048576 ))
   echo "| ${edge}² → ${size}², $lighting | $old | $one | $two | $limit | $(gdal_figure "$file") |"
 done
+
+relight() {  # threads: "shading ms / whole ms"
+  median "$bench" --child relight "$inputs" "$(basename "$(heightmap 1024)")" 1024 1 "$1" |
+    awk '{ printf "%.0f / %.0f ms", $1, $2 }'
+}
+if [ $# -eq 0 ]; then
+  echo
+  echo "| relight, 1024² heightmap and texture (shading / whole) | 1 thread | 2 threads |"
+  echo "|---|---|---|"
+  echo "| median of 7 light directions, sun 50 | $(relight 1)  | $(relight 2) |"
+fi

@@ -9,6 +9,8 @@ namespace orvalis {
 namespace {
 
 constexpr std::int64_t kBinadeUnits = std::int64_t{1} << 23;  // units of spacing at a binade's bottom
+// A count up to this times an increment below 2^23 stays inside int64.
+constexpr std::int64_t kFitsProduct = std::int64_t{1} << 38;
 
 // Additions that add the same number of spacings, in one go. Inside one
 // binade [2^e, 2^(e+1)) the singles are exactly the whole multiples of one
@@ -38,11 +40,17 @@ std::int64_t AddRun(float& value, float step, std::int64_t count) {
     const std::int64_t units = kBinadeUnits | (bits & (kBinadeUnits - 1));
     // Sums kept one spacing inside the binade round to whole spacings there.
     constexpr std::int64_t lowest = kBinadeUnits + 1, highest = 2 * kBinadeUnits - 2;
+    // The room left in the binade, in spacings, over the increment. An
+    // integer division costs as much as all the rest: it is only done when
+    // the additions asked for do not all fit, and then in double, whose
+    // quotient of two whole numbers below 2^24 never rounds up to the next
+    // whole number (it lies at least 2^-24 below it, relative 2^-48).
+    const std::int64_t room = increment > 0 ? highest - units : units - lowest;
+    const std::int64_t stride = increment > 0 ? increment : -increment;
     std::int64_t run = 0;
-    if (increment > 0) run = (highest - units) / increment;
-    else if (increment < 0) run = (units - lowest) / -increment;
-    else if (units >= lowest && units <= highest) run = count;  // each sum rounds back to value
-    run = std::min(run, count);
+    if (increment == 0) run = units >= lowest && units <= highest ? count : 0;  // each sum rounds back to value
+    else if (count <= kFitsProduct && count * stride <= room) run = count;
+    else run = room < 0 ? 0 : std::min(static_cast<std::int64_t>(static_cast<double>(room) / stride), count);
     if (run <= 0) return 0;
     const double sum = static_cast<double>(units + run * increment) * spacing;  // exact
     value = static_cast<float>(value < 0 ? -sum : sum);

@@ -7,6 +7,7 @@
 #include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
 #include "synth/NormalEdges.h"
+#include "synth/NormalLanes.h"
 #include "synth/ParallelRows.h"
 
 namespace orvalis {
@@ -64,14 +65,9 @@ Samples LeftoverSamples(const ScaledHeights& heights, std::int32_t firstRow) {
 
 Vector3 Opposite(const Vector3& v) { return Vector3{-v.x, -v.y, -v.z}; }
 
-// The two unit edges of a triangle in the order they are crossed.
-struct TriangleEdges {
-    Vector3 E1, E2;
-};
-
 // The eight triangle normals summed, normalised, scaled by 127 and truncated.
 // The certified operations give exactly the singles of the extended ones.
-NormalEntry NormalOfEdges(const std::array<TriangleEdges, 8>& edges) {
+NormalEntry NormalOfEdges(const PixelEdges& edges) {
     Vector3 sum;
     for (const TriangleEdges& t : edges) {
         Vector3 cross, normal;
@@ -88,7 +84,7 @@ NormalEntry NormalOfEdges(const std::array<TriangleEdges, 8>& edges) {
 
 // Triangle t's edges: e2 = unit (sample i1 - sample i2), e1 = unit (sample i0 - sample i1).
 NormalEntry NormalOfSamples(const Samples& samples) {
-    std::array<TriangleEdges, 8> edges;
+    PixelEdges edges;
     for (std::size_t i = 0; i < edges.size(); ++i) {
         const Triangle& t = NormalTriangles[i];
         Vector3 edge;
@@ -104,9 +100,9 @@ NormalEntry NormalOfSamples(const Samples& samples) {
 // the edge rows it shares with its neighbours: a reversed edge is the
 // opposite vector exactly, as single differences and the normalisation keep
 // their magnitudes whatever the sign.
-NormalEntry InteriorNormal(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t c) {
+PixelEdges InteriorEdges(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t c) {
     constexpr std::int32_t s = NormalSampleStep;
-    return NormalOfEdges({{
+    return {{
         {here.Diagonal[c], below.Across[c]},                          // t0: 0, 1, 8
         {Opposite(here.Across[c]), here.Up[c + s]},                   // t1: 0, 2, 1
         {Opposite(above.Up[c]), above.Diagonal[c]},                   // t2: 0, 4, 2
@@ -115,7 +111,22 @@ NormalEntry InteriorNormal(const EdgeRow& below, const EdgeRow& here, const Edge
         {here.Across[c - s], Opposite(above.Up[c - s])},              // t5: 0, 6, 5
         {here.Up[c], Opposite(here.Diagonal[c - s])},                 // t6: 0, 8, 6
         {below.Across[c - s], Opposite(here.Up[c - s])},              // t7: 8, 7, 6
-    }});
+    }};
+}
+
+// The interior pixels from column to end, four at a time where the vector
+// lanes can; every pixel they leave goes the one-pixel way.
+void InteriorNormals(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t column,
+                     std::int32_t end, NormalEntry* out) {
+    for (; column + kNormalLanes <= end; column += kNormalLanes) {
+        std::array<PixelEdges, kNormalLanes> pixels;
+        for (int i = 0; i < kNormalLanes; ++i) pixels[i] = InteriorEdges(below, here, above, column + i);
+        const unsigned done = CertainNormals(pixels, &out[column]);
+        for (int i = 0; i < kNormalLanes; ++i) {
+            if (!(done >> i & 1)) out[column + i] = NormalOfEdges(pixels[i]);
+        }
+    }
+    for (; column < end; ++column) out[column] = NormalOfEdges(InteriorEdges(below, here, above, column));
 }
 
 // Sets the samples of pixel (row, column). Row 0 and column 0 count as
@@ -147,7 +158,8 @@ void NormalRow(const ScaledHeights& heights, EdgeRows& edges, std::int32_t row, 
             const EdgeRow& below = edges.At(row - s);
             const EdgeRow& here = edges.At(row);
             const EdgeRow& above = edges.At(row + s);
-            for (; column < endInterior; ++column) out[column] = InteriorNormal(below, here, above, column);
+            InteriorNormals(below, here, above, column, endInterior, out);
+            column = endInterior;
             LoadSamples(heights, row, column - 1, samples);
         }
         LoadSamples(heights, row, column, samples);

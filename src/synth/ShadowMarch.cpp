@@ -46,16 +46,9 @@ bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
     return false;
 }
 
-HeightGrid HalveByMaximum(const HeightGrid& grid) {
-    HeightGrid half((grid.Columns() + 1) / 2, (grid.Rows() + 1) / 2);
-    for (std::int32_t r = 0; r < grid.Rows(); ++r) {
-        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
-            std::uint8_t& cell = half.At(c / 2, r / 2);
-            cell = std::max(cell, grid.At(c, r));
-        }
-    }
-    return half;
-}
+// True when adding step to value leaves it as it is, which it then does
+// for good: a ray with such a column (row) step stays in its cell column (row).
+bool StaysPut(float value, float step) { return value + step == value && value != 0; }
 
 // For every column (or row): the highest scaled cell in it and in all the
 // columns (rows) a ray moving by `move` a step can still reach from it, as
@@ -134,15 +127,53 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     rowSteps_ = 1 / (std::fabs(dir_.z) + kMoveSlack);
     columnsAhead_ = HighestAhead(grid_, dir_.x, heightScale, true);
     rowsAhead_ = HighestAhead(grid_, dir_.z, heightScale, false);
-    const HeightGrid* finer = &grid_;
-    while (finer->Columns() > 1 || finer->Rows() > 1) {
-        levels_.push_back(HalveByMaximum(*finer));
-        finer = &levels_.back();
+    for (int cell = 0; cell < 256; ++cell) scaled_[cell] = CellHeight(static_cast<std::uint8_t>(cell), heightScale);
+    squares_ = BuildPyramid(grid_, true, true);
+    // The last inner column (row) has the widest spacing: if no ray stays
+    // there, none stays anywhere.
+    if (grid_.Columns() > 2 && StaysPut(static_cast<float>(grid_.Columns() - 2), dir_.x)) {
+        columnStrips_ = BuildPyramid(grid_, false, true);
+    }
+    if (grid_.Rows() > 2 && StaysPut(static_cast<float>(grid_.Rows() - 2), dir_.z)) {
+        rowStrips_ = BuildPyramid(grid_, true, false);
     }
 }
 
-double ShadowRays::BlockHeight(int level, std::int32_t column, std::int32_t row) const {
-    return CellHeight(levels_[level - 1].At(column >> level, row >> level), heightScale_);
+ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows) {
+    BlockPyramid pyramid;
+    // Every level straight into one buffer sized once, each made from the
+    // one before it (the first from the grid): no level is copied, and the
+    // buffer never briefly takes twice its size.
+    const int columnShift = halveColumns ? 1 : 0, rowShift = halveRows ? 1 : 0;
+    std::size_t cells = 0;
+    for (std::int64_t columns = grid.Columns(), rows = grid.Rows();
+         (halveColumns && columns > 1) || (halveRows && rows > 1);) {
+        columns = (columns + columnShift) >> columnShift;
+        rows = (rows + rowShift) >> rowShift;
+        cells += static_cast<std::size_t>(columns * rows);
+    }
+    pyramid.Cells.assign(cells, 0);
+    std::size_t offset = 0;
+    std::int32_t columns = grid.Columns(), rows = grid.Rows();  // of the finer level
+    for (int shift = 1; (halveColumns && columns > 1) || (halveRows && rows > 1); ++shift) {
+        const std::int32_t coarseColumns = (columns + columnShift) >> columnShift;
+        const std::int32_t coarseRows = (rows + rowShift) >> rowShift;
+        const std::size_t finer = pyramid.Levels.empty() ? 0 : pyramid.Levels.back().Offset;
+        for (std::int32_t r = 0; r < rows; ++r) {
+            for (std::int32_t c = 0; c < columns; ++c) {
+                const std::uint8_t height =
+                    shift == 1 ? grid.At(c, r) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
+                std::uint8_t& cell =
+                    pyramid.Cells[offset + static_cast<std::size_t>(r >> rowShift) * coarseColumns + (c >> columnShift)];
+                cell = std::max(cell, height);
+            }
+        }
+        pyramid.Levels.push_back({offset, coarseColumns, shift * columnShift, shift * rowShift});
+        offset += static_cast<std::size_t>(coarseColumns) * coarseRows;
+        columns = coarseColumns;
+        rows = coarseRows;
+    }
+    return pyramid;
 }
 
 // How many steps from pos surely stay inside a block around cell (column,
@@ -150,22 +181,27 @@ double ShadowRays::BlockHeight(int level, std::int32_t column, std::int32_t row)
 // such block or the ray is about to leave it. `level` receives the block's
 // level (0: none). The search starts at the level of the last pass: any
 // clear block will do, a large one saves steps.
-std::int64_t ShadowRays::StepsWithinClearBlock(std::int32_t column, std::int32_t row, const Vector3& pos,
-                                               int& level) const {
-    const int top = static_cast<int>(levels_.size());
+std::int64_t ShadowRays::StepsWithinClearBlock(const Ray& ray, std::int32_t column, std::int32_t row,
+                                               const Vector3& pos, int& level) const {
+    const BlockPyramid& blocks = *ray.Blocks;
+    const int top = static_cast<int>(blocks.Levels.size());
     level = std::min(level, top);
-    while (level > 0 && BlockHeight(level, column, row) >= pos.y) --level;
-    while (level < top && BlockHeight(level + 1, column, row) < pos.y) ++level;
+    while (level > 0 && BlockHeight(blocks, level, column, row) >= pos.y) --level;
+    while (level < top && BlockHeight(blocks, level + 1, column, row) < pos.y) ++level;
     if (level == 0) return 0;
-    const std::int32_t size = std::int32_t{1} << level;
-    const double left = (column >> level) * static_cast<double>(size);
-    const double bottom = (row >> level) * static_cast<double>(size);
+    const BlockPyramid::Level& l = blocks.Levels[level - 1];
+    const std::int32_t width = std::int32_t{1} << l.ColumnShift, height = std::int32_t{1} << l.RowShift;
+    const double left = (column >> l.ColumnShift) * static_cast<double>(width);
+    const double bottom = (row >> l.RowShift) * static_cast<double>(height);
     // Distance to the block's edge the ray heads for, over the most it moves
     // a step; fewer steps than that stay inside, with room for the rounding
-    // of this quotient.
-    const double across = dir_.x > 0 ? left + size - pos.x : dir_.x < 0 ? pos.x - left : size;
-    const double along = dir_.z > 0 ? bottom + size - pos.z : dir_.z < 0 ? pos.z - bottom : size;
-    const double steps = std::min(across * columnSteps_, along * rowSteps_);
+    // of this quotient. A fixed column (row) never reaches an edge across
+    // (along), and then the other direction bounds the steps.
+    const double across = dir_.x > 0 ? left + width - pos.x : dir_.x < 0 ? pos.x - left : width;
+    const double along = dir_.z > 0 ? bottom + height - pos.z : dir_.z < 0 ? pos.z - bottom : height;
+    const double steps = ray.FixedColumn ? along * rowSteps_
+                         : ray.FixedRow  ? across * columnSteps_
+                                         : std::min(across * columnSteps_, along * rowSteps_);
     const double limit = steps * (1 - 0x1p-40);
     const auto below = static_cast<std::int64_t>(limit);  // the whole number just under limit
     return below == limit ? below - 1 : below;
@@ -177,6 +213,11 @@ std::int64_t ShadowRays::StepsWithinClearBlock(std::int32_t column, std::int32_t
 // lands outside it, as the coordinates only move one way.
 bool ShadowRays::Blocked(const Vector3& origin) const {
     if (!climbs_) return MarchIntoTerrain(grid_, heightScale_, ceiling_, origin, dir_);
+    Ray ray{&squares_, StaysPut(origin.x, dir_.x), StaysPut(origin.z, dir_.z)};
+    if (ray.FixedColumn && ray.FixedRow) ray.FixedColumn = ray.FixedRow = false;  // it only climbs
+    if (ray.FixedColumn && !columnStrips_.Levels.empty()) ray.Blocks = &columnStrips_;
+    else if (ray.FixedRow && !rowStrips_.Levels.empty()) ray.Blocks = &rowStrips_;
+    else ray.FixedColumn = ray.FixedRow = false;
     Vector3 pos;
     AddVectors(origin, dir_, pos);
     int level = 0;
@@ -185,11 +226,12 @@ bool ShadowRays::Blocked(const Vector3& origin) const {
         if (pos.y > std::min(columnsAhead_[column], rowsAhead_[row])) return false;
         // A cell inside a clear block is below the ray; only without one is
         // the cell itself read.
-        const std::int64_t steps = StepsWithinClearBlock(column, row, pos, level);
-        if (level == 0 && CellHeight(grid_.At(column, row), heightScale_) >= pos.y) return true;
+        const std::int64_t steps = StepsWithinClearBlock(ray, column, row, pos, level);
+        if (level == 0 && scaled_[grid_.At(column, row)] >= pos.y) return true;
         if (steps >= kShortestPass) {
-            pos = Vector3{RepeatedSum(pos.x, dir_.x, steps), RepeatedSum(pos.y, dir_.y, steps),
-                          RepeatedSum(pos.z, dir_.z, steps)};
+            // A fixed column (row) is its own repeated sum.
+            pos = Vector3{ray.FixedColumn ? pos.x : RepeatedSum(pos.x, dir_.x, steps),
+                          RepeatedSum(pos.y, dir_.y, steps), ray.FixedRow ? pos.z : RepeatedSum(pos.z, dir_.z, steps)};
         } else {
             for (std::int64_t i = 0; i < std::max<std::int64_t>(steps, 1); ++i) AddVectors(pos, dir_, pos);
         }

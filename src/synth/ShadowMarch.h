@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -51,9 +52,34 @@ public:
     bool Blocked(const Vector3& origin) const;
 
 private:
-    std::int64_t StepsWithinClearBlock(std::int32_t column, std::int32_t row, const Vector3& pos,
-                                       int& level) const;
-    double BlockHeight(int level, std::int32_t column, std::int32_t row) const;
+    // The highest cell of each block of 2^ColumnShift x 2^RowShift cells,
+    // level after level in one buffer (row after row within a level): the
+    // search for a clear block reads several levels a step.
+    struct BlockPyramid {
+        struct Level {
+            std::size_t Offset;
+            std::int32_t Columns;
+            int ColumnShift, RowShift;
+        };
+        std::vector<Level> Levels;  // Levels[l - 1]: level l
+        std::vector<std::uint8_t> Cells;
+    };
+    static BlockPyramid BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows);
+
+    // What a ray keeps from start to end: the pyramid it passes blocks of
+    // and whether its column or row never changes.
+    struct Ray {
+        const BlockPyramid* Blocks;
+        bool FixedColumn, FixedRow;
+    };
+    std::int64_t StepsWithinClearBlock(const Ray& ray, std::int32_t column, std::int32_t row,
+                                       const Vector3& pos, int& level) const;
+    double BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
+        const BlockPyramid::Level& l = blocks.Levels[level - 1];
+        const std::size_t cell = l.Offset + static_cast<std::size_t>(row >> l.RowShift) * l.Columns +
+                                 static_cast<std::size_t>(column >> l.ColumnShift);
+        return scaled_[blocks.Cells[cell]];
+    }
 
     const HeightGrid& grid_;
     float heightScale_;
@@ -63,8 +89,14 @@ private:
     // The highest scaled cell in the columns (rows) still ahead of a ray in
     // a given column (row).
     std::vector<double> columnsAhead_, rowsAhead_;
-    // levels_[l - 1]: the highest cell of each 2^l x 2^l block.
-    std::vector<HeightGrid> levels_;
+    // Every cell value times the height scale, looked up rather than
+    // multiplied at each of the march's many comparisons.
+    std::array<double, 256> scaled_{};
+    // Square blocks for any ray; a ray that stays in one column (row), as
+    // with light along an axis, passes much longer clear stretches of its
+    // column (row) alone, so those get strips one cell wide when some ray
+    // can stay in one.
+    BlockPyramid squares_, columnStrips_, rowStrips_;
     // Steps per unit of column or row: at most as many as the ray takes.
     double columnSteps_, rowSteps_;
 };

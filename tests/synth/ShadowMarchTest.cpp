@@ -26,8 +26,13 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFinds) {
     std::uniform_real_distribution<float> unit(-1, 1), rise(0, 2);
     for (const TDibBuffer* picture : {&hills, &rugged}) {
         const HeightGrid grid = BuildHeightGrid(*picture);
-        for (int d = 0; d < 40; ++d) {
-            const Vector3 direction{unit(random), d < 30 ? rise(random) : unit(random), unit(random)};
+        // Random directions, then lights along an axis, whose rays stay in
+        // their column or row (or leave it only from the first columns).
+        for (int d = 0; d < 48; ++d) {
+            const float tiny = d % 2 == 0 ? -4.4e-8f : 1e-30f;
+            const Vector3 direction = d < 40 ? Vector3{unit(random), d < 30 ? rise(random) : unit(random), unit(random)}
+                                      : d < 44 ? Vector3{tiny, rise(random), d < 42 ? 1.0f : -1.0f}
+                                               : Vector3{d < 46 ? 1.0f : -1.0f, rise(random), tiny};
             for (const float heightScale : {1.0f, 0.5f, 2.0f}) {
                 const ShadowRays rays(grid, heightScale, direction);
                 for (std::int32_t row = 0; row < grid.Rows(); row += 3) {
