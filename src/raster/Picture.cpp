@@ -1,5 +1,7 @@
 #include "raster/Picture.h"
 
+#include "raster/RasterError.h"
+
 namespace orvalis {
 
 HeightPlane HeightsOf(const Picture& picture) {
@@ -22,6 +24,12 @@ HeightPlane HeightsOfPixels(const TDibBuffer& pixels) {
 Picture ReadBmpPicture(const std::string& path) {
     Picture picture;
     picture.Pixels.ReadBmpFile(path);
+    return picture;
+}
+
+Picture ReadHeightmapPicture(const std::string& path, const PictureReader& readPicture) {
+    Picture picture = readPicture(path);
+    if (picture.Pixels.IsEmpty()) throw RasterError(path, "the picture is empty");
     return picture;
 }
 

@@ -41,6 +41,10 @@ HeightPlane HeightsOfPixels(const TDibBuffer& pixels);
 // hand it a reader of every format they support.
 using PictureReader = std::function<Picture(const std::string& path)>;
 
+// A heightmap read through readPicture; an empty picture is an error naming
+// the file.
+Picture ReadHeightmapPicture(const std::string& path, const PictureReader& readPicture);
+
 // TDibBuffer::ReadBmpFile, as a PictureReader.
 Picture ReadBmpPicture(const std::string& path);
 

@@ -145,11 +145,15 @@ TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string
                              const TileSet& tiles, std::int32_t textureSize,
                              const RunOptions& options) {
     CheckTextureSettings(tiles, textureSize);
-    TDibBuffer heightmap = options.ReadPicture(heightmapPath).Pixels;
-    if (heightmap.IsEmpty()) throw RasterError(heightmapPath, "the picture is empty");
-    TDibBuffer texture = BlendTexture(heightmap, tiles, textureSize, options);
+    TDibBuffer texture = BlendHeightmapFile(heightmapPath, tiles, textureSize, options);
     texture.WriteBmpFile(outputPath);
     return texture;
+}
+
+TDibBuffer BlendHeightmapFile(const std::string& heightmapPath, const TileSet& tiles,
+                              std::int32_t textureSize, const RunOptions& options) {
+    const Picture heightmap = ReadHeightmapPicture(heightmapPath, options.ReadPicture);
+    return BlendTexture(heightmap.Pixels, tiles, textureSize, options);
 }
 
 std::string TileDescription(int index) {

@@ -27,6 +27,10 @@ float BandWeight(float centre, float height);
 TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::int32_t textureSize,
                         const RunOptions& options);
 
+// Reads the heightmap file (through options.ReadPicture) and blends it.
+TDibBuffer BlendHeightmapFile(const std::string& heightmapPath, const TileSet& tiles,
+                              std::int32_t textureSize, const RunOptions& options);
+
 // Reads the heightmap file, blends and writes the texture to outputPath.
 // Returns the texture as written.
 TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string& outputPath,

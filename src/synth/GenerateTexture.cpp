@@ -52,12 +52,6 @@ void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
 
 namespace {
 
-TDibBuffer BlendHeightmap(const GenerateSettings& settings) {
-    const TDibBuffer heightmap = settings.Run.ReadPicture(settings.HeightmapFile).Pixels;
-    if (heightmap.IsEmpty()) throw RasterError(settings.HeightmapFile, "the picture is empty");
-    return BlendTexture(heightmap, settings.Tiles, settings.TextureSize, settings.Run);
-}
-
 void WritePicture(const GenerateSettings& settings, const TDibBuffer& picture,
                   const std::string& path) {
     if (settings.Encode) settings.Encode(picture, path, settings.Run.Cancel);
@@ -84,15 +78,14 @@ void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
     const CancelFlag* const cancel = settings.Run.Cancel;
     ThrowIfCancelled(cancel);
     if (settings.StageAlongside) settings.StageAlongside();
-    TDibBuffer texture = BlendHeightmap(settings);
+    TDibBuffer texture = BlendHeightmapFile(settings.HeightmapFile, settings.Tiles,
+                                            settings.TextureSize, settings.Run);
     if (settings.BlendDone) settings.BlendDone(texture);
     if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
     TDibBuffer shaded;
     if (settings.UseLighting) {
-        const std::string& staging = lightmapFile->StagingPath();
-        BuildLightmap(settings.HeightmapFile, settings.Light, shaded, staging, settings.Run);
-        // The lightmap comes written as BMP; another format writes it again.
-        if (settings.Encode) settings.Encode(shaded, staging, cancel);
+        shaded = LightHeightmapFile(settings.HeightmapFile, settings.Light, settings.Run);
+        WritePicture(settings, shaded, lightmapFile->StagingPath());
         ThrowIfCancelled(cancel);
         ApplyLightmap(texture, shaded);
     }

@@ -106,8 +106,7 @@ TDibBuffer UprightPixels(TDibBuffer heightmap) {
 // sample brings them at full precision (bottom row first already); any
 // other gives (r + g + b) / 3 of its upright pixels.
 HeightField ReadHeightField(const std::string& path, const PictureReader& readPicture) {
-    Picture picture = readPicture(path);
-    if (picture.Pixels.IsEmpty()) throw RasterError(path, "the picture is empty");
+    Picture picture = ReadHeightmapPicture(path, readPicture);
     if (!picture.FineHeights) return HeightFieldOf(UprightPixels(std::move(picture.Pixels)));
     HeightPlane& fine = *picture.FineHeights;
     HeightField field;
@@ -243,13 +242,19 @@ TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& lig
     return shaded;
 }
 
-void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
-                   TDibBuffer& lightmap, const std::string& lightmapPath,
-                   const RunOptions& options) {
+TDibBuffer LightHeightmapFile(const std::string& heightmapPath, const LightSettings& light,
+                              const RunOptions& options) {
     const HeightField field = ReadHeightField(heightmapPath, options.ReadPicture);
     TDibBuffer shaded;
     shaded.Allocate(field.Width, field.Rows, 24);
     LightRows(field, light, shaded, options);
+    return shaded;
+}
+
+void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
+                   TDibBuffer& lightmap, const std::string& lightmapPath,
+                   const RunOptions& options) {
+    TDibBuffer shaded = LightHeightmapFile(heightmapPath, light, options);
     shaded.WriteBmpFile(lightmapPath);
     lightmap = std::move(shaded);
 }

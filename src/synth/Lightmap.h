@@ -46,6 +46,10 @@ TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
 TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& light,
                         const RunOptions& options = {});
 
+// Reads the heightmap and lights it: 24-bit grey, the heightmap's size.
+TDibBuffer LightHeightmapFile(const std::string& heightmapPath, const LightSettings& light,
+                              const RunOptions& options = {});
+
 // Reads the heightmap, shades it into `lightmap` (24-bit grey, the
 // heightmap's size) and writes it to lightmapPath.
 void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,

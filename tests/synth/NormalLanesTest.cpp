@@ -61,7 +61,9 @@ TEST(NormalLanes, SetTheEntriesOfThePlainDefinition) {
         }
     }
 #if defined(__x86_64__) && defined(__GNUC__)
-    if (__builtin_cpu_supports("avx2")) EXPECT_GT(set, total * 99 / 100);
+    if (__builtin_cpu_supports("avx2")) {
+        EXPECT_GT(set, total * 99 / 100);
+    }
 #endif
 }
 
