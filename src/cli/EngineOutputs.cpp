@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "io/PngFile.h"
+#include "raster/DisplayPath.h"
 #include "synth/Lightmap.h"
 #include "synth/NormalMapColours.h"
 #include "synth/SplatMap.h"
@@ -65,7 +66,7 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
     if (option == "--format") {
         outputs.Format = value();
         if (*outputs.Format != "png" && *outputs.Format != "bmp") {
-            throw UsageError("generate: --format wants png or bmp, not '" + *outputs.Format + "'");
+            throw UsageError("generate: --format wants png or bmp, not '" + DisplayPath(*outputs.Format) + "'");
         }
     } else if (option == "--splat-map") {
         outputs.SplatMap = value();
@@ -88,7 +89,7 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
 void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& output) {
     if (!output || !EndsInPng(*output)) return;
     if (outputs.Format == "bmp") {
-        throw UsageError("generate: --format bmp does not go with the name " + *output);
+        throw UsageError("generate: --format bmp does not go with the name " + DisplayPath(*output));
     }
     outputs.Format = "png";
 }

@@ -131,7 +131,7 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--threads") options.Threads = number(1, 1024);
         else if (option == "--quiet") options.Quiet = true;
         else if (ParseEngineOption(option, value, options.Engine)) continue;
-        else FailUsage("unknown option '" + option + "'");
+        else FailUsage("unknown option '" + DisplayPath(option) + "'");
     }
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
     if (options.Output && options.Output->empty()) FailUsage("--output needs a file name");
