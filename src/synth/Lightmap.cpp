@@ -158,11 +158,24 @@ struct Lighting {
 
 void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals,
               TDibBuffer& target) {
-    for (std::int32_t column = 0; column < l.Field.Width; ++column) {
+    const auto shade = [&](std::int32_t column, bool blocked) {
+        const std::uint8_t v = blocked ? l.Shadowed : lit.Of(normals[column]);
+        target.WritePixel(row, column, PixelColour{v, v, v});
+    };
+    constexpr std::int32_t lanes = ShadowRays::kLanes;
+    std::int32_t column = 0;
+    if (l.CastShadows && l.Shadows.LanesAvailable()) {
+        for (; column + lanes <= l.Field.Width; column += lanes) {
+            float heights[lanes];
+            for (std::int32_t j = 0; j < lanes; ++j) heights[j] = l.Heights.At(l.Field.IndexOf(row, column + j));
+            const unsigned blocked = l.Shadows.BlockedLanes(column, row, heights);
+            for (std::int32_t j = 0; j < lanes; ++j) shade(column + j, blocked >> j & 1);
+        }
+    }
+    for (; column < l.Field.Width; ++column) {
         const Vector3 point{static_cast<float>(column), l.Heights.At(l.Field.IndexOf(row, column)),
                             static_cast<float>(row)};
-        const std::uint8_t v = l.CastShadows && l.Shadows.Blocked(point) ? l.Shadowed : lit.Of(normals[column]);
-        target.WritePixel(row, column, PixelColour{v, v, v});
+        shade(column, l.CastShadows && l.Shadows.Blocked(point));
     }
 }
 

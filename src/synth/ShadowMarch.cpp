@@ -70,11 +70,21 @@ std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heigh
     return highest;
 }
 
+// The largest single not above value: a single lies above (at or below)
+// value exactly when it lies above (at or below) this.
+float SingleAtOrBelow(double value) {
+    const float single = static_cast<float>(value);
+    return single > value ? std::nextafter(single, -INFINITY) : single;
+}
+
 // Coordinates stay below 2^15, where singles are 2^-9 apart or closer: a
 // rounded sum moves the ray at most that much further than the step.
 constexpr double kMoveSlack = 0x1p-8;
 // Passing a block costs three repeated sums; fewer steps are cheaper added one by one.
 constexpr std::int64_t kShortestPass = 8;
+// Lanes side by side span about as many columns as there are lanes: blocks
+// narrower than that are never clear for all of them at once.
+constexpr int kLowestLaneLevel = 3;
 
 }  // namespace
 
@@ -127,7 +137,16 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     rowSteps_ = 1 / (std::fabs(dir_.z) + kMoveSlack);
     columnsAhead_ = HighestAhead(grid_, dir_.x, heightScale, true);
     rowsAhead_ = HighestAhead(grid_, dir_.z, heightScale, false);
-    for (int cell = 0; cell < 256; ++cell) scaled_[cell] = CellHeight(static_cast<std::uint8_t>(cell), heightScale);
+    for (int cell = 0; cell < 256; ++cell) {
+        scaled_[cell] = CellHeight(static_cast<std::uint8_t>(cell), heightScale);
+        scaledBelow_[cell] = SingleAtOrBelow(scaled_[cell]);
+    }
+    scaleInSingles_ = true;
+    for (int cell = 0; cell < 256; ++cell) {
+        scaleInSingles_ &= static_cast<float>(cell) * heightScale == scaledBelow_[cell];
+    }
+    for (const double h : columnsAhead_) columnsAheadBelow_.push_back(SingleAtOrBelow(h));
+    for (const double h : rowsAhead_) rowsAheadBelow_.push_back(SingleAtOrBelow(h));
     squares_ = BuildPyramid(grid_, true, true);
     // The last inner column (row) has the widest spacing: if no ray stays
     // there, none stays anywhere.
@@ -199,12 +218,52 @@ std::int64_t ShadowRays::StepsWithinClearBlock(const Ray& ray, std::int32_t colu
     // (along), and then the other direction bounds the steps.
     const double across = dir_.x > 0 ? left + width - pos.x : dir_.x < 0 ? pos.x - left : width;
     const double along = dir_.z > 0 ? bottom + height - pos.z : dir_.z < 0 ? pos.z - bottom : height;
-    const double steps = ray.FixedColumn ? along * rowSteps_
-                         : ray.FixedRow  ? across * columnSteps_
-                                         : std::min(across * columnSteps_, along * rowSteps_);
+    return StepsWithin(across, along, ray.FixedColumn, ray.FixedRow);
+}
+
+std::int64_t ShadowRays::StepsWithin(double across, double along, bool fixedColumn, bool fixedRow) const {
+    const double steps = fixedColumn ? along * rowSteps_
+                         : fixedRow  ? across * columnSteps_
+                                     : std::min(across * columnSteps_, along * rowSteps_);
     const double limit = steps * (1 - 0x1p-40);
     const auto below = static_cast<std::int64_t>(limit);  // the whole number just under limit
     return below == limit ? below - 1 : below;
+}
+
+double ShadowRays::RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn,
+                                std::int32_t leastRow, std::int32_t mostRow) const {
+    const std::int32_t left = leastColumn >> level, right = mostColumn >> level;
+    const std::int32_t bottom = leastRow >> level, top = mostRow >> level;
+    if (right - left > 1 || top - bottom > 1) return INFINITY;
+    const BlockPyramid::Level& l = squares_.Levels[level - 1];
+    double highest = 0;
+    for (std::int32_t r = bottom; r <= top; ++r) {
+        for (std::int32_t c = left; c <= right; ++c) {
+            highest = std::max(highest, scaled_[squares_.Cells[l.Offset + static_cast<std::size_t>(r) * l.Columns + c]]);
+        }
+    }
+    return highest;
+}
+
+std::int64_t ShadowRays::StepsWithinClearRegion(const LaneSpan& span, int& level) const {
+    const int top = static_cast<int>(squares_.Levels.size());
+    const std::int32_t leastColumn = TruncToInt(span.LeastX), mostColumn = TruncToInt(span.MostX);
+    const std::int32_t leastRow = TruncToInt(span.LeastZ), mostRow = TruncToInt(span.MostZ);
+    const auto clear = [&](int l) {
+        return RegionHeight(l, leastColumn, mostColumn, leastRow, mostRow) < span.LowestHeight;
+    };
+    level = std::min(level, top);
+    while (level >= kLowestLaneLevel && !clear(level)) --level;
+    if (level < kLowestLaneLevel) level = kLowestLaneLevel - 1;
+    while (level < top && clear(level + 1)) ++level;
+    if (level < kLowestLaneLevel) return 0;
+    const double width = static_cast<double>(std::int64_t{1} << level);
+    const auto edge = [level](std::int32_t cell) { return static_cast<double>(std::int64_t{cell >> level} << level); };
+    const double left = edge(leastColumn), right = edge(mostColumn) + width;
+    const double bottom = edge(leastRow), upper = edge(mostRow) + width;
+    const double across = dir_.x > 0 ? right - span.MostX : dir_.x < 0 ? span.LeastX - left : width;
+    const double along = dir_.z > 0 ? upper - span.MostZ : dir_.z < 0 ? span.LeastZ - bottom : width;
+    return StepsWithin(across, along, span.FixedColumn, span.FixedRow);
 }
 
 // Every step passed lies in a block whose cells are all below the ray at the

@@ -26,6 +26,7 @@ public:
     }
     std::int32_t Columns() const { return columns_; }
     std::int32_t Rows() const { return rows_; }
+    const std::uint8_t* Cells() const { return cells_.data(); }
     std::uint8_t Highest() const;
 
 private:
@@ -51,6 +52,14 @@ public:
     ShadowRays(const HeightGrid& grid, float heightScale, const Vector3& direction);
     bool Blocked(const Vector3& origin) const;
 
+    // The same answers for kLanes rays at once, from neighbouring pixels of
+    // one row side by side in vector lanes: origin j is (firstColumn + j,
+    // heights[j], row). Bit j of the result is set when ray j is blocked.
+    // Only where LanesAvailable().
+    static constexpr int kLanes = 8;
+    bool LanesAvailable() const;
+    unsigned BlockedLanes(std::int32_t firstColumn, std::int32_t row, const float* heights) const;
+
 private:
     // The highest cell of each block of 2^ColumnShift x 2^RowShift cells,
     // level after level in one buffer (row after row within a level): the
@@ -74,6 +83,25 @@ private:
     };
     std::int64_t StepsWithinClearBlock(const Ray& ray, std::int32_t column, std::int32_t row,
                                        const Vector3& pos, int& level) const;
+    // The whole steps that surely stay within a box `across` away from its
+    // edge in the columns and `along` in the rows (edges the ray heads for).
+    std::int64_t StepsWithin(double across, double along, bool fixedColumn, bool fixedRow) const;
+
+    // Where the live lanes of a march are: the lowest ray, and the box
+    // around their positions.
+    struct LaneSpan {
+        float LowestHeight;
+        float LeastX, MostX, LeastZ, MostZ;
+        bool FixedColumn, FixedRow;
+    };
+    // How many steps all the lanes surely spend among square blocks of one
+    // level whose cells all lie below the lowest ray (at most two blocks
+    // each way); 0 or less when there are none. `level` as above.
+    std::int64_t StepsWithinClearRegion(const LaneSpan& span, int& level) const;
+    // The highest scaled cell of the blocks of a level that hold the span,
+    // or infinity when more than two blocks each way would be needed.
+    double RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn, std::int32_t leastRow,
+                        std::int32_t mostRow) const;
     double BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
         const BlockPyramid::Level& l = blocks.Levels[level - 1];
         const std::size_t cell = l.Offset + static_cast<std::size_t>(row >> l.RowShift) * l.Columns +
@@ -99,6 +127,12 @@ private:
     BlockPyramid squares_, columnStrips_, rowStrips_;
     // Steps per unit of column or row: at most as many as the ray takes.
     double columnSteps_, rowSteps_;
+    // The lanes compare singles with singles: the ahead heights and the
+    // scaled cells rounded down, which a single exceeds exactly when it
+    // exceeds the double.
+    std::vector<float> columnsAheadBelow_, rowsAheadBelow_;
+    std::array<float, 256> scaledBelow_{};
+    bool scaleInSingles_ = false;  // every scaledBelow_[cell] is the single product cell x heightScale_
 };
 
 }  // namespace orvalis

@@ -35,13 +35,26 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFinds) {
                                                : Vector3{d < 46 ? 1.0f : -1.0f, rise(random), tiny};
             for (const float heightScale : {1.0f, 0.5f, 2.0f}) {
                 const ShadowRays rays(grid, heightScale, direction);
+                const auto origin = [&](std::int32_t column, std::int32_t row) {
+                    return Vector3{static_cast<float>(column), grid.At(column, row) * heightScale + 0.3f,
+                                   static_cast<float>(row)};
+                };
                 for (std::int32_t row = 0; row < grid.Rows(); row += 3) {
                     for (std::int32_t column = 0; column < grid.Columns(); column += 2) {
-                        const Vector3 origin{static_cast<float>(column), grid.At(column, row) * heightScale + 0.3f,
-                                             static_cast<float>(row)};
-                        ASSERT_EQ(rays.Blocked(origin), IsInShadow(grid, heightScale, origin, direction))
+                        const bool expected = IsInShadow(grid, heightScale, origin(column, row), direction);
+                        ASSERT_EQ(rays.Blocked(origin(column, row)), expected)
                             << "direction " << direction.x << ", " << direction.y << ", " << direction.z
                             << " from " << column << ", " << row << ", scale " << heightScale;
+                        // The lanes from here, where a whole set of them fits.
+                        if (!rays.LanesAvailable() || column + ShadowRays::kLanes > grid.Columns()) continue;
+                        float heights[ShadowRays::kLanes];
+                        for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = origin(column + j, row).y;
+                        const unsigned lanes = rays.BlockedLanes(column, row, heights);
+                        for (int j = 0; j < ShadowRays::kLanes; ++j) {
+                            ASSERT_EQ((lanes >> j & 1) != 0, IsInShadow(grid, heightScale, origin(column + j, row), direction))
+                                << "lane " << j << ", direction " << direction.x << ", " << direction.y << ", "
+                                << direction.z << " from " << column << ", " << row << ", scale " << heightScale;
+                        }
                     }
                 }
             }

@@ -1,0 +1,278 @@
+// The shadow march of neighbouring pixels in AVX2 lanes. Each lane makes
+// exactly the single additions and comparisons of the one-ray march; the
+// lanes only share the search for blocks that lie below all of them.
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "math/RepeatedSum.h"
+#include "synth/ShadowMarch.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define ORVALIS_SHADOW_LANES 1
+#endif
+
+namespace orvalis {
+
+namespace {
+
+// Passing a region costs up to three repeated sums for every lane; fewer
+// steps are cheaper taken one by one, all lanes at once.
+constexpr std::int64_t kShortestLanePass = 8;
+constexpr int kStepsBetweenSearches = 2;
+
+bool StaysPut(float value, float step) { return value + step == value && value != 0; }
+
+}  // namespace
+
+#if ORVALIS_SHADOW_LANES
+
+namespace {
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+}  // namespace
+
+// Everything below, lambdas included, may use AVX2; it runs only where
+// HasAvx2().
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace {
+
+// The least of the live lanes of v.
+float LeastOf(__m256 v, __m256 live) {
+    __m256 m = _mm256_blendv_ps(_mm256_set1_ps(INFINITY), v, live);
+    m = _mm256_min_ps(m, _mm256_permute2f128_ps(m, m, 1));
+    m = _mm256_min_ps(m, _mm256_shuffle_ps(m, m, _MM_SHUFFLE(1, 0, 3, 2)));
+    m = _mm256_min_ps(m, _mm256_shuffle_ps(m, m, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm256_cvtss_f32(m);
+}
+
+// What the march reads for the cells under its lanes.
+struct LaneTables {
+    const std::uint8_t* Cells;
+    std::int32_t Columns;
+    const float* AheadInColumns;
+    const float* AheadInRows;
+    const float* ScaledBelow;
+    bool ScaleInSingles;  // ScaledBelow[cell] is cell x Scale as a single product
+    float Scale;
+};
+
+struct LaneCells {
+    __m256 Height, AheadInColumns, AheadInRows;
+};
+
+// Lanes side by side usually sit in one row and in neighbouring columns:
+// then their cells and ahead heights are read as vectors. Other lanes are
+// read one by one (dead lanes read nothing and get 0).
+LaneCells CellsOf(const LaneTables& t, __m256i column, __m256i row, __m256 live) {
+    const auto liveLanes = static_cast<unsigned>(_mm256_movemask_ps(live));
+    alignas(32) std::int32_t columns[ShadowRays::kLanes], rows[ShadowRays::kLanes];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(columns), column);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(rows), row);
+    const int first = std::countr_zero(liveLanes);
+    const std::int32_t base = columns[first] - first, sharedRow = rows[first];
+    const __m256i neighbours = _mm256_add_epi32(_mm256_set1_epi32(base), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const __m256i inLine = _mm256_and_si256(_mm256_cmpeq_epi32(column, neighbours),
+                                            _mm256_cmpeq_epi32(row, _mm256_set1_epi32(sharedRow)));
+    const auto inLineLanes = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(inLine)));
+    if ((inLineLanes & liveLanes) == liveLanes && base >= 0 && base + ShadowRays::kLanes <= t.Columns) {
+        const std::uint8_t* cells = t.Cells + static_cast<std::size_t>(sharedRow) * t.Columns + base;
+        const __m256i bytes = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cells)));
+        __m256 height;
+        if (t.ScaleInSingles) {
+            height = _mm256_mul_ps(_mm256_cvtepi32_ps(bytes), _mm256_set1_ps(t.Scale));
+        } else {
+            alignas(32) float heights[ShadowRays::kLanes];
+            for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = t.ScaledBelow[cells[j]];
+            height = _mm256_load_ps(heights);
+        }
+        return {height, _mm256_loadu_ps(t.AheadInColumns + base), _mm256_set1_ps(t.AheadInRows[sharedRow])};
+    }
+    alignas(32) float height[ShadowRays::kLanes] = {}, aheadInColumns[ShadowRays::kLanes] = {},
+                      aheadInRows[ShadowRays::kLanes] = {};
+    for (int j = 0; j < ShadowRays::kLanes; ++j) {
+        if (!(liveLanes >> j & 1)) continue;
+        height[j] = t.ScaledBelow[t.Cells[static_cast<std::size_t>(rows[j]) * t.Columns + columns[j]]];
+        aheadInColumns[j] = t.AheadInColumns[columns[j]];
+        aheadInRows[j] = t.AheadInRows[rows[j]];
+    }
+    return {_mm256_load_ps(height), _mm256_load_ps(aheadInColumns), _mm256_load_ps(aheadInRows)};
+}
+
+// One round of RepeatedSum in every lane with additions left: as many as
+// one formula can do, or else one. While a positive value's sums stay
+// inside its binade (one spacing from either end), each addition adds the
+// same whole number of spacings, as AddRun explains; a value that cannot go
+// that way (zero, negative, a tie, the edge of a binade) adds once.
+void AddRound(__m256& v, float step, __m256i& left) {
+    constexpr std::int32_t kUnits = (1 << 23) - 1;  // the bits below the exponent
+    const __m256i bits = _mm256_castps_si256(v);
+    const __m256i biasedExponent = _mm256_srli_epi32(bits, 23);
+    // step over the lane's spacing 2^(exponent - 23), by a power of two
+    // built from its bits: exact unless the quotient is far below one.
+    const __m256i inverse = _mm256_slli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(150 + 127), biasedExponent), 23);
+    const __m256 quotient = _mm256_mul_ps(_mm256_set1_ps(step), _mm256_castsi256_ps(inverse));
+    const __m256i increment = _mm256_cvtps_epi32(quotient);  // to nearest, ties to even
+    const __m256 fromWhole = _mm256_sub_ps(quotient, _mm256_cvtepi32_ps(increment));
+    const __m256i units = _mm256_and_si256(bits, _mm256_set1_epi32(kUnits));
+    // A positive normal value (not so small that its inverse spacing
+    // overflows) with a step that is not a tie and not too long.
+    const __m256 magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
+    const __m256 fits = _mm256_and_ps(
+        _mm256_cmp_ps(_mm256_and_ps(quotient, magnitude), _mm256_set1_ps(0x1p22f), _CMP_LT_OQ),
+        _mm256_cmp_ps(_mm256_and_ps(fromWhole, magnitude), _mm256_set1_ps(0.5f), _CMP_LT_OQ));
+    const __m256i formula = _mm256_and_si256(
+        _mm256_castps_si256(fits), _mm256_and_si256(_mm256_cmpgt_epi32(biasedExponent, _mm256_set1_epi32(22)),
+                                                    _mm256_cmpgt_epi32(_mm256_set1_epi32(255), biasedExponent)));
+    // The spacings left between the value and the binade's second (last
+    // but one) single, over the stride: in double, whose quotient of whole
+    // numbers below 2^24 never rounds up to the next whole number.
+    const __m256i up = _mm256_sub_epi32(_mm256_set1_epi32(kUnits - 1), units);
+    const __m256i down = _mm256_sub_epi32(units, _mm256_set1_epi32(1));
+    const __m256i rises = _mm256_cmpgt_epi32(increment, _mm256_setzero_si256());
+    const __m256i falls = _mm256_cmpgt_epi32(_mm256_setzero_si256(), increment);
+    const __m256i room = _mm256_blendv_epi8(_mm256_blendv_epi8(_mm256_min_epi32(up, down), down, falls), up, rises);
+    const __m256i stride = _mm256_max_epi32(_mm256_abs_epi32(increment), _mm256_set1_epi32(1));
+    const auto wholeQuotient = [](__m128i a, __m128i b) {
+        return _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(a), _mm256_cvtepi32_pd(b)));
+    };
+    const __m256i fit = _mm256_set_m128i(
+        wholeQuotient(_mm256_extracti128_si256(room, 1), _mm256_extracti128_si256(stride, 1)),
+        wholeQuotient(_mm256_castsi256_si128(room), _mm256_castsi256_si128(stride)));
+    // An increment of 0 keeps the value for good once it is inside.
+    const __m256i still = _mm256_cmpeq_epi32(increment, _mm256_setzero_si256());
+    const __m256i most = _mm256_blendv_epi8(fit, left, still);
+    __m256i run = _mm256_min_epi32(left, _mm256_max_epi32(most, _mm256_setzero_si256()));
+    run = _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), room), _mm256_and_si256(run, formula));
+    const __m256i moved = _mm256_add_epi32(units, _mm256_mullo_epi32(increment, run));
+    const __m256 sums = _mm256_castsi256_ps(_mm256_or_si256(_mm256_andnot_si256(_mm256_set1_epi32(kUnits), bits), moved));
+    // Lanes with additions left but no run add once.
+    const __m256i once = _mm256_andnot_si256(_mm256_cmpgt_epi32(run, _mm256_setzero_si256()),
+                                             _mm256_cmpgt_epi32(left, _mm256_setzero_si256()));
+    v = _mm256_blendv_ps(v, sums, _mm256_castsi256_ps(_mm256_cmpgt_epi32(run, _mm256_setzero_si256())));
+    v = _mm256_blendv_ps(v, _mm256_add_ps(v, _mm256_set1_ps(step)), _mm256_castsi256_ps(once));
+    left = _mm256_sub_epi32(left, _mm256_sub_epi32(run, once));  // once is -1 where set
+}
+
+// The live lanes of v after `steps` additions of step each: a few rounds
+// cover a run within the binade, the addition across its edge and a run in
+// the next; lanes still not done finish one by one.
+void PassLanes(__m256& v, float step, std::int64_t steps, unsigned liveLanes) {
+    constexpr int kRounds = 4;
+    __m256i left = _mm256_setzero_si256();
+    if (steps < (std::int64_t{1} << 22)) {
+        const __m256i lanes = _mm256_cmpgt_epi32(
+            _mm256_and_si256(_mm256_set1_epi32(static_cast<std::int32_t>(liveLanes)), _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128)),
+            _mm256_setzero_si256());
+        left = _mm256_and_si256(_mm256_set1_epi32(static_cast<std::int32_t>(steps)), lanes);
+        for (int round = 0; round < kRounds && !_mm256_testz_si256(left, left); ++round) AddRound(v, step, left);
+    }
+    alignas(32) std::int32_t remaining[ShadowRays::kLanes];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(remaining), left);
+    alignas(32) float lanes[ShadowRays::kLanes];
+    _mm256_store_ps(lanes, v);
+    for (int j = 0; j < ShadowRays::kLanes; ++j) {
+        if (!(liveLanes >> j & 1)) continue;
+        if (steps >= (std::int64_t{1} << 22)) lanes[j] = RepeatedSum(lanes[j], step, steps);
+        else if (remaining[j] > 0) lanes[j] = RepeatedSum(lanes[j], step, remaining[j]);
+    }
+    v = _mm256_load_ps(lanes);
+}
+
+}  // namespace
+
+bool ShadowRays::LanesAvailable() const { return climbs_ && HasAvx2(); }
+
+unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, const float* heights) const {
+    const __m256 dx = _mm256_set1_ps(dir_.x), dy = _mm256_set1_ps(dir_.y), dz = _mm256_set1_ps(dir_.z);
+    const __m256 lastX = _mm256_set1_ps(static_cast<float>(grid_.Columns() - 1));
+    const __m256 lastZ = _mm256_set1_ps(static_cast<float>(grid_.Rows() - 1));
+    const LaneTables tables{grid_.Cells(), grid_.Columns(), columnsAheadBelow_.data(), rowsAheadBelow_.data(),
+                            scaledBelow_.data(), scaleInSingles_, heightScale_};
+
+    const __m256i startColumns = _mm256_add_epi32(_mm256_set1_epi32(firstColumn), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    __m256 x = _mm256_add_ps(_mm256_cvtepi32_ps(startColumns), dx);
+    __m256 y = _mm256_add_ps(_mm256_loadu_ps(heights), dy);
+    __m256 z = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(row)), dz);
+
+    LaneSpan span{};
+    span.FixedRow = StaysPut(static_cast<float>(row), dir_.z);
+    span.FixedColumn = true;
+    for (int j = 0; j < kLanes; ++j) span.FixedColumn &= StaysPut(static_cast<float>(firstColumn + j), dir_.x);
+    if (span.FixedColumn && span.FixedRow) span.FixedColumn = span.FixedRow = false;  // it only climbs
+
+    __m256 live = _mm256_castsi256_ps(_mm256_set1_epi32(-1));
+    unsigned blocked = 0;
+    // As in the one-ray march, a lane ends lit once it leaves the picture or
+    // rises above every cell ahead; false when no lane is left.
+    LaneCells at;
+    const auto settle = [&] {
+        const __m256 inside = _mm256_and_ps(_mm256_and_ps(_mm256_cmp_ps(x, _mm256_setzero_ps(), _CMP_GT_OQ),
+                                                          _mm256_cmp_ps(x, lastX, _CMP_LT_OQ)),
+                                            _mm256_and_ps(_mm256_cmp_ps(z, _mm256_setzero_ps(), _CMP_GT_OQ),
+                                                          _mm256_cmp_ps(z, lastZ, _CMP_LT_OQ)));
+        live = _mm256_and_ps(live, inside);
+        if (_mm256_movemask_ps(live) == 0) return false;
+        at = CellsOf(tables, _mm256_cvttps_epi32(x), _mm256_cvttps_epi32(z), live);
+        const __m256 above = _mm256_cmp_ps(y, _mm256_min_ps(at.AheadInColumns, at.AheadInRows), _CMP_GT_OQ);
+        live = _mm256_andnot_ps(above, live);
+        return _mm256_movemask_ps(live) != 0;
+    };
+    int level = 0;
+    for (;;) {
+        // A few steps one by one, each of every lane: is its cell as high as
+        // the ray? Near the ground a search for clear blocks after every
+        // step would cost more than it saves.
+        for (int i = 0; i < kStepsBetweenSearches; ++i) {
+            if (!settle()) return blocked;
+            const __m256 hit = _mm256_and_ps(live, _mm256_cmp_ps(y, at.Height, _CMP_LE_OQ));
+            blocked |= static_cast<unsigned>(_mm256_movemask_ps(hit));
+            live = _mm256_andnot_ps(hit, live);
+            if (_mm256_movemask_ps(live) == 0) return blocked;
+            x = _mm256_add_ps(x, dx);
+            y = _mm256_add_ps(y, dy);
+            z = _mm256_add_ps(z, dz);
+        }
+        if (!settle()) return blocked;
+        span.LowestHeight = LeastOf(y, live);
+        span.LeastX = LeastOf(x, live);
+        span.MostX = -LeastOf(_mm256_sub_ps(_mm256_setzero_ps(), x), live);
+        span.LeastZ = LeastOf(z, live);
+        span.MostZ = -LeastOf(_mm256_sub_ps(_mm256_setzero_ps(), z), live);
+        const std::int64_t steps = StepsWithinClearRegion(span, level);
+        if (steps >= kShortestLanePass) {
+            // Every cell the live lanes meet in these steps lies below them
+            // all, as they only climb.
+            const auto liveLanes = static_cast<unsigned>(_mm256_movemask_ps(live));
+            if (!span.FixedColumn) PassLanes(x, dir_.x, steps, liveLanes);
+            PassLanes(y, dir_.y, steps, liveLanes);
+            if (!span.FixedRow) PassLanes(z, dir_.z, steps, liveLanes);
+        }
+    }
+}
+
+#pragma GCC pop_options
+
+#else
+
+bool ShadowRays::LanesAvailable() const { return false; }
+
+unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, const float* heights) const {
+    unsigned blocked = 0;
+    for (int j = 0; j < kLanes; ++j) {
+        if (Blocked(Vector3{static_cast<float>(firstColumn + j), heights[j], static_cast<float>(row)})) blocked |= 1u << j;
+    }
+    return blocked;
+}
+
+#endif
+
+}  // namespace orvalis
