@@ -3,6 +3,8 @@
 //   orvalis-bench [--sizes 256,1024,4096] [--threads 1,2] [--lighting unlit,lit]
 //                 [--heightmaps A.bmp,B.bmp]
 //   orvalis-bench --inputs FOLDER      writes the bench's tiles and heightmaps there
+//   orvalis-bench --child stages|whole FOLDER HEIGHTMAP SIZE LIT THREADS [LIGHT SUN]
+//                                      one generation, stage by stage or whole
 //   orvalis-bench --child relight FOLDER HEIGHTMAP SIZE 1 THREADS
 //                                      the window's relight: median ms of the
 //                                      shading and of the whole relight
@@ -56,6 +58,7 @@ struct Configuration {
     int TextureSize = 256;
     bool Lit = true;
     int Threads = 1;
+    orvalis::LightSettings Light{};
 };
 
 // Wall time between laps, and the CPU time of all threads (which other
@@ -138,7 +141,7 @@ void RunStages(const fs::path& folder, const Configuration& c) {
         normals = clock.Lap();
         normalsCpu = clock.LastCpuLap();
         lightmap.Allocate(heightmap.Width(), heightmap.Height(), 24);
-        orvalis::ShadeLightmap(field, normalMap, orvalis::LightVector({}), kHeightScale,
+        orvalis::ShadeLightmap(field, normalMap, orvalis::LightVector(c.Light), kHeightScale,
                                lightmap, kAmbient, kDiffuse, true, run);
         shading = clock.Lap();
         shadingCpu = clock.LastCpuLap();
@@ -162,6 +165,7 @@ void RunWhole(const fs::path& folder, const Configuration& c) {
     settings.Tiles = tiles.Set;
     settings.TextureSize = c.TextureSize;
     settings.UseLighting = c.Lit;
+    settings.Light = c.Light;
     settings.Run.Threads = c.Threads;
     TDibBuffer lightmap;
     // A generation never replaces a texture; the stage run wrote one.
@@ -299,8 +303,9 @@ int RunTable(const std::string& self, const TableOptions& options) {
 int main(int argc, char** argv) {
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
-        if (args.size() == 7 && args[0] == "--child") {
-            const Configuration c{args[3], std::stoi(args[4]), args[5] == "1", std::stoi(args[6])};
+        if ((args.size() == 7 || args.size() == 9) && args[0] == "--child") {
+            Configuration c{args[3], std::stoi(args[4]), args[5] == "1", std::stoi(args[6])};
+            if (args.size() == 9) c.Light = {std::stoi(args[7]), std::stoi(args[8])};
             if (args[1] == "stages") RunStages(args[2], c);
             else if (args[1] == "relight") RunRelight(args[2], c);
             else RunWhole(args[2], c);

@@ -21,7 +21,7 @@ namespace {
 // Passing a region costs up to three repeated sums for every lane; fewer
 // steps are cheaper taken one by one, all lanes at once.
 constexpr std::int64_t kShortestLanePass = 8;
-constexpr int kStepsBetweenSearches = 2;
+constexpr int kStepsBetweenSearches = 3;
 
 bool StaysPut(float value, float step) { return value + step == value && value != 0; }
 

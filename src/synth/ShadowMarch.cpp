@@ -1,6 +1,8 @@
 #include "synth/ShadowMarch.h"
 
 #include <algorithm>
+#include <bit>
+#include <utility>
 #include <cmath>
 #include <stdexcept>
 
@@ -147,47 +149,63 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     }
     for (const double h : columnsAhead_) columnsAheadBelow_.push_back(SingleAtOrBelow(h));
     for (const double h : rowsAhead_) rowsAheadBelow_.push_back(SingleAtOrBelow(h));
-    squares_ = BuildPyramid(grid_, true, true);
+    squares_ = BuildPyramid(grid_, 1, true, true);
     // The last inner column (row) has the widest spacing: if no ray stays
-    // there, none stays anywhere.
+    // there, none stays anywhere. Lanes that stay in their columns pass
+    // strips as wide as they are.
     if (grid_.Columns() > 2 && StaysPut(static_cast<float>(grid_.Columns() - 2), dir_.x)) {
-        columnStrips_ = BuildPyramid(grid_, false, true);
+        columnStrips_ = BuildPyramid(grid_, 0, false, true);
+        if (LanesAvailable()) laneStrips_ = BuildPyramid(grid_, std::countr_zero(unsigned{kLanes}), false, true);
     }
     if (grid_.Rows() > 2 && StaysPut(static_cast<float>(grid_.Rows() - 2), dir_.z)) {
-        rowStrips_ = BuildPyramid(grid_, true, false);
+        rowStrips_ = BuildPyramid(grid_, 1, true, false);
     }
 }
 
-ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows) {
+ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, int firstColumnShift, bool halveColumns,
+                                                  bool halveRows) {
     BlockPyramid pyramid;
+    // How many times the columns and rows of the level before are halved
+    // to make a level.
+    const auto shifts = [&](int level) {
+        return std::pair{level == 1 ? firstColumnShift : (halveColumns ? 1 : 0), halveRows ? 1 : 0};
+    };
+    const auto coarser = [](std::int64_t count, int shift) { return (count + (std::int64_t{1} << shift) - 1) >> shift; };
+    const auto anotherLevel = [](std::int64_t columns, std::int64_t rows, std::pair<int, int> shift) {
+        return (shift.first > 0 && columns > 1) || (shift.second > 0 && rows > 1);
+    };
     // Every level straight into one buffer sized once, each made from the
     // one before it (the first from the grid): no level is copied, and the
     // buffer never briefly takes twice its size.
-    const int columnShift = halveColumns ? 1 : 0, rowShift = halveRows ? 1 : 0;
     std::size_t cells = 0;
-    for (std::int64_t columns = grid.Columns(), rows = grid.Rows();
-         (halveColumns && columns > 1) || (halveRows && rows > 1);) {
-        columns = (columns + columnShift) >> columnShift;
-        rows = (rows + rowShift) >> rowShift;
+    for (std::int64_t level = 1, columns = grid.Columns(), rows = grid.Rows();
+         anotherLevel(columns, rows, shifts(static_cast<int>(level))); ++level) {
+        const auto [columnShift, rowShift] = shifts(static_cast<int>(level));
+        columns = coarser(columns, columnShift);
+        rows = coarser(rows, rowShift);
         cells += static_cast<std::size_t>(columns * rows);
     }
     pyramid.Cells.assign(cells, 0);
     std::size_t offset = 0;
     std::int32_t columns = grid.Columns(), rows = grid.Rows();  // of the finer level
-    for (int shift = 1; (halveColumns && columns > 1) || (halveRows && rows > 1); ++shift) {
-        const std::int32_t coarseColumns = (columns + columnShift) >> columnShift;
-        const std::int32_t coarseRows = (rows + rowShift) >> rowShift;
+    int columnShifts = 0, rowShifts = 0;
+    for (int level = 1; anotherLevel(columns, rows, shifts(level)); ++level) {
+        const auto [columnShift, rowShift] = shifts(level);
+        const auto coarseColumns = static_cast<std::int32_t>(coarser(columns, columnShift));
+        const auto coarseRows = static_cast<std::int32_t>(coarser(rows, rowShift));
         const std::size_t finer = pyramid.Levels.empty() ? 0 : pyramid.Levels.back().Offset;
         for (std::int32_t r = 0; r < rows; ++r) {
             for (std::int32_t c = 0; c < columns; ++c) {
                 const std::uint8_t height =
-                    shift == 1 ? grid.At(c, r) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
+                    level == 1 ? grid.At(c, r) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
                 std::uint8_t& cell =
                     pyramid.Cells[offset + static_cast<std::size_t>(r >> rowShift) * coarseColumns + (c >> columnShift)];
                 cell = std::max(cell, height);
             }
         }
-        pyramid.Levels.push_back({offset, coarseColumns, shift * columnShift, shift * rowShift});
+        columnShifts += columnShift;
+        rowShifts += rowShift;
+        pyramid.Levels.push_back({offset, coarseColumns, columnShifts, rowShifts});
         offset += static_cast<std::size_t>(coarseColumns) * coarseRows;
         columns = coarseColumns;
         rows = coarseRows;
@@ -230,39 +248,48 @@ std::int64_t ShadowRays::StepsWithin(double across, double along, bool fixedColu
     return below == limit ? below - 1 : below;
 }
 
-double ShadowRays::RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn,
-                                std::int32_t leastRow, std::int32_t mostRow) const {
-    const std::int32_t left = leastColumn >> level, right = mostColumn >> level;
-    const std::int32_t bottom = leastRow >> level, top = mostRow >> level;
+double ShadowRays::RegionHeight(const BlockPyramid& blocks, int level, std::int32_t leastColumn,
+                                std::int32_t mostColumn, std::int32_t leastRow, std::int32_t mostRow) const {
+    const BlockPyramid::Level& l = blocks.Levels[level - 1];
+    const std::int32_t left = leastColumn >> l.ColumnShift, right = mostColumn >> l.ColumnShift;
+    const std::int32_t bottom = leastRow >> l.RowShift, top = mostRow >> l.RowShift;
     if (right - left > 1 || top - bottom > 1) return INFINITY;
-    const BlockPyramid::Level& l = squares_.Levels[level - 1];
     double highest = 0;
     for (std::int32_t r = bottom; r <= top; ++r) {
         for (std::int32_t c = left; c <= right; ++c) {
-            highest = std::max(highest, scaled_[squares_.Cells[l.Offset + static_cast<std::size_t>(r) * l.Columns + c]]);
+            highest = std::max(highest, scaled_[blocks.Cells[l.Offset + static_cast<std::size_t>(r) * l.Columns + c]]);
         }
     }
     return highest;
 }
 
 std::int64_t ShadowRays::StepsWithinClearRegion(const LaneSpan& span, int& level) const {
-    const int top = static_cast<int>(squares_.Levels.size());
+    // Lanes that stay in their columns (row) pass strips; others squares,
+    // never narrower than the lanes' span.
+    const bool strips = span.FixedColumn && !laneStrips_.Levels.empty();
+    const BlockPyramid& blocks = strips ? laneStrips_ : span.FixedRow && !rowStrips_.Levels.empty() ? rowStrips_ : squares_;
+    const int lowest = strips ? 1 : kLowestLaneLevel;
+    const int top = static_cast<int>(blocks.Levels.size());
     const std::int32_t leastColumn = TruncToInt(span.LeastX), mostColumn = TruncToInt(span.MostX);
     const std::int32_t leastRow = TruncToInt(span.LeastZ), mostRow = TruncToInt(span.MostZ);
     const auto clear = [&](int l) {
-        return RegionHeight(l, leastColumn, mostColumn, leastRow, mostRow) < span.LowestHeight;
+        return RegionHeight(blocks, l, leastColumn, mostColumn, leastRow, mostRow) < span.LowestHeight;
     };
     level = std::min(level, top);
-    while (level >= kLowestLaneLevel && !clear(level)) --level;
-    if (level < kLowestLaneLevel) level = kLowestLaneLevel - 1;
+    while (level >= lowest && !clear(level)) --level;
+    if (level < lowest) level = lowest - 1;
     while (level < top && clear(level + 1)) ++level;
-    if (level < kLowestLaneLevel) return 0;
-    const double width = static_cast<double>(std::int64_t{1} << level);
-    const auto edge = [level](std::int32_t cell) { return static_cast<double>(std::int64_t{cell >> level} << level); };
-    const double left = edge(leastColumn), right = edge(mostColumn) + width;
-    const double bottom = edge(leastRow), upper = edge(mostRow) + width;
+    if (level < lowest) return 0;
+    const BlockPyramid::Level& l = blocks.Levels[level - 1];
+    const auto edge = [](std::int32_t cell, int shift) {
+        return static_cast<double>(std::int64_t{cell >> shift} << shift);
+    };
+    const double width = static_cast<double>(std::int64_t{1} << l.ColumnShift);
+    const double height = static_cast<double>(std::int64_t{1} << l.RowShift);
+    const double left = edge(leastColumn, l.ColumnShift), right = edge(mostColumn, l.ColumnShift) + width;
+    const double bottom = edge(leastRow, l.RowShift), upper = edge(mostRow, l.RowShift) + height;
     const double across = dir_.x > 0 ? right - span.MostX : dir_.x < 0 ? span.LeastX - left : width;
-    const double along = dir_.z > 0 ? upper - span.MostZ : dir_.z < 0 ? span.LeastZ - bottom : width;
+    const double along = dir_.z > 0 ? upper - span.MostZ : dir_.z < 0 ? span.LeastZ - bottom : height;
     return StepsWithin(across, along, span.FixedColumn, span.FixedRow);
 }
 

@@ -73,7 +73,10 @@ private:
         std::vector<Level> Levels;  // Levels[l - 1]: level l
         std::vector<std::uint8_t> Cells;
     };
-    static BlockPyramid BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows);
+    // Level 1 takes blocks of 2^firstColumnShift columns (and two rows when
+    // halveRows); each further level halves the columns and rows chosen.
+    static BlockPyramid BuildPyramid(const HeightGrid& grid, int firstColumnShift, bool halveColumns,
+                                     bool halveRows);
 
     // What a ray keeps from start to end: the pyramid it passes blocks of
     // and whether its column or row never changes.
@@ -100,8 +103,8 @@ private:
     std::int64_t StepsWithinClearRegion(const LaneSpan& span, int& level) const;
     // The highest scaled cell of the blocks of a level that hold the span,
     // or infinity when more than two blocks each way would be needed.
-    double RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn, std::int32_t leastRow,
-                        std::int32_t mostRow) const;
+    double RegionHeight(const BlockPyramid& blocks, int level, std::int32_t leastColumn, std::int32_t mostColumn,
+                        std::int32_t leastRow, std::int32_t mostRow) const;
     double BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
         const BlockPyramid::Level& l = blocks.Levels[level - 1];
         const std::size_t cell = l.Offset + static_cast<std::size_t>(row >> l.RowShift) * l.Columns +
@@ -125,6 +128,9 @@ private:
     // column (row) alone, so those get strips one cell wide when some ray
     // can stay in one.
     BlockPyramid squares_, columnStrips_, rowStrips_;
+    // Strips kLanes columns wide, for lanes side by side that stay in their
+    // columns.
+    BlockPyramid laneStrips_;
     // Steps per unit of column or row: at most as many as the ray takes.
     double columnSteps_, rowSteps_;
     // The lanes compare singles with singles: the ahead heights and the
