@@ -61,12 +61,13 @@ struct LaneTables {
     const float* AheadInColumns;
     const float* AheadInRows;
     const float* ScaledBelow;
+    const std::uint8_t* Horizon;  // nullptr: none
     bool ScaleInSingles;  // ScaledBelow[cell] is cell x Scale as a single product
     float Scale;
 };
 
 struct LaneCells {
-    __m256 Height, AheadInColumns, AheadInRows;
+    __m256 Height, Ahead;  // Ahead: the least of the bounds ahead
 };
 
 // Lanes side by side usually sit in one row and in neighbouring columns:
@@ -94,17 +95,22 @@ LaneCells CellsOf(const LaneTables& t, __m256i column, __m256i row, __m256 live)
             for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = t.ScaledBelow[cells[j]];
             height = _mm256_load_ps(heights);
         }
-        return {height, _mm256_loadu_ps(t.AheadInColumns + base), _mm256_set1_ps(t.AheadInRows[sharedRow])};
+        __m256 ahead = _mm256_min_ps(_mm256_loadu_ps(t.AheadInColumns + base), _mm256_set1_ps(t.AheadInRows[sharedRow]));
+        if (t.Horizon != nullptr) {
+            const auto* horizon = reinterpret_cast<const __m128i*>(t.Horizon + (cells - t.Cells));
+            ahead = _mm256_min_ps(ahead, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(horizon))));
+        }
+        return {height, ahead};
     }
-    alignas(32) float height[ShadowRays::kLanes] = {}, aheadInColumns[ShadowRays::kLanes] = {},
-                      aheadInRows[ShadowRays::kLanes] = {};
+    alignas(32) float height[ShadowRays::kLanes] = {}, ahead[ShadowRays::kLanes] = {};
     for (int j = 0; j < ShadowRays::kLanes; ++j) {
         if (!(liveLanes >> j & 1)) continue;
-        height[j] = t.ScaledBelow[t.Cells[static_cast<std::size_t>(rows[j]) * t.Columns + columns[j]]];
-        aheadInColumns[j] = t.AheadInColumns[columns[j]];
-        aheadInRows[j] = t.AheadInRows[rows[j]];
+        const std::size_t cell = static_cast<std::size_t>(rows[j]) * t.Columns + columns[j];
+        height[j] = t.ScaledBelow[t.Cells[cell]];
+        ahead[j] = std::min(t.AheadInColumns[columns[j]], t.AheadInRows[rows[j]]);
+        if (t.Horizon != nullptr) ahead[j] = std::min(ahead[j], static_cast<float>(t.Horizon[cell]));
     }
-    return {_mm256_load_ps(height), _mm256_load_ps(aheadInColumns), _mm256_load_ps(aheadInRows)};
+    return {_mm256_load_ps(height), _mm256_load_ps(ahead)};
 }
 
 // One round of RepeatedSum in every lane with additions left: as many as
@@ -196,7 +202,8 @@ unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, co
     const __m256 lastX = _mm256_set1_ps(static_cast<float>(grid_.Columns() - 1));
     const __m256 lastZ = _mm256_set1_ps(static_cast<float>(grid_.Rows() - 1));
     const LaneTables tables{grid_.Cells(), grid_.Columns(), columnsAheadBelow_.data(), rowsAheadBelow_.data(),
-                            scaledBelow_.data(), scaleInSingles_, heightScale_};
+                            scaledBelow_.data(), horizon_.Empty() ? nullptr : horizon_.Bounds(),
+                            scaleInSingles_, heightScale_};
 
     const __m256i startColumns = _mm256_add_epi32(_mm256_set1_epi32(firstColumn), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     __m256 x = _mm256_add_ps(_mm256_cvtepi32_ps(startColumns), dx);
@@ -222,7 +229,7 @@ unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, co
         live = _mm256_and_ps(live, inside);
         if (_mm256_movemask_ps(live) == 0) return false;
         at = CellsOf(tables, _mm256_cvttps_epi32(x), _mm256_cvttps_epi32(z), live);
-        const __m256 above = _mm256_cmp_ps(y, _mm256_min_ps(at.AheadInColumns, at.AheadInRows), _CMP_GT_OQ);
+        const __m256 above = _mm256_cmp_ps(y, at.Ahead, _CMP_GT_OQ);
         live = _mm256_andnot_ps(above, live);
         return _mm256_movemask_ps(live) != 0;
     };

@@ -1,8 +1,6 @@
 #include "synth/ShadowMarch.h"
 
 #include <algorithm>
-#include <bit>
-#include <utility>
 #include <cmath>
 #include <stdexcept>
 
@@ -54,14 +52,17 @@ bool StaysPut(float value, float step) { return value + step == value && value !
 
 // For every column (or row): the highest scaled cell in it and in all the
 // columns (rows) a ray moving by `move` a step can still reach from it, as
-// its coordinates only ever move one way.
+// its coordinates only ever move one way. Taken over the cells before they
+// are scaled, which a scale of at least 0 keeps in order.
 std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heightScale, bool columns) {
     const std::int32_t count = columns ? grid.Columns() : grid.Rows();
-    std::vector<double> highest(static_cast<std::size_t>(count), 0.0);
+    std::vector<std::uint8_t> highest(static_cast<std::size_t>(count), 0);
     for (std::int32_t r = 0; r < grid.Rows(); ++r) {
-        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
-            double& h = highest[columns ? c : r];
-            h = std::max(h, CellHeight(grid.At(c, r), heightScale));
+        const std::uint8_t* row = grid.Cells() + static_cast<std::size_t>(r) * grid.Columns();
+        if (columns) {
+            for (std::int32_t c = 0; c < grid.Columns(); ++c) highest[c] = std::max(highest[c], row[c]);
+        } else if (grid.Columns() > 0) {
+            highest[r] = *std::max_element(row, row + grid.Columns());
         }
     }
     if (move > 0) {
@@ -69,7 +70,10 @@ std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heigh
     } else if (move < 0) {
         for (std::int32_t i = 1; i < count; ++i) highest[i] = std::max(highest[i], highest[i - 1]);
     }
-    return highest;
+    std::vector<double> scaled(highest.size());
+    std::transform(highest.begin(), highest.end(), scaled.begin(),
+                   [heightScale](std::uint8_t cell) { return CellHeight(cell, heightScale); });
+    return scaled;
 }
 
 // The largest single not above value: a single lies above (at or below)
@@ -149,63 +153,48 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     }
     for (const double h : columnsAhead_) columnsAheadBelow_.push_back(SingleAtOrBelow(h));
     for (const double h : rowsAhead_) rowsAheadBelow_.push_back(SingleAtOrBelow(h));
-    squares_ = BuildPyramid(grid_, 1, true, true);
+    horizon_ = ShadowHorizon(grid_, heightScale, dir_);
+    squares_ = BuildPyramid(grid_, true, true);
     // The last inner column (row) has the widest spacing: if no ray stays
-    // there, none stays anywhere. Lanes that stay in their columns pass
-    // strips as wide as they are.
+    // there, none stays anywhere.
     if (grid_.Columns() > 2 && StaysPut(static_cast<float>(grid_.Columns() - 2), dir_.x)) {
-        columnStrips_ = BuildPyramid(grid_, 0, false, true);
-        if (LanesAvailable()) laneStrips_ = BuildPyramid(grid_, std::countr_zero(unsigned{kLanes}), false, true);
+        columnStrips_ = BuildPyramid(grid_, false, true);
     }
     if (grid_.Rows() > 2 && StaysPut(static_cast<float>(grid_.Rows() - 2), dir_.z)) {
-        rowStrips_ = BuildPyramid(grid_, 1, true, false);
+        rowStrips_ = BuildPyramid(grid_, true, false);
     }
 }
 
-ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, int firstColumnShift, bool halveColumns,
-                                                  bool halveRows) {
+ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows) {
     BlockPyramid pyramid;
-    // How many times the columns and rows of the level before are halved
-    // to make a level.
-    const auto shifts = [&](int level) {
-        return std::pair{level == 1 ? firstColumnShift : (halveColumns ? 1 : 0), halveRows ? 1 : 0};
-    };
-    const auto coarser = [](std::int64_t count, int shift) { return (count + (std::int64_t{1} << shift) - 1) >> shift; };
-    const auto anotherLevel = [](std::int64_t columns, std::int64_t rows, std::pair<int, int> shift) {
-        return (shift.first > 0 && columns > 1) || (shift.second > 0 && rows > 1);
-    };
     // Every level straight into one buffer sized once, each made from the
     // one before it (the first from the grid): no level is copied, and the
     // buffer never briefly takes twice its size.
+    const int columnShift = halveColumns ? 1 : 0, rowShift = halveRows ? 1 : 0;
     std::size_t cells = 0;
-    for (std::int64_t level = 1, columns = grid.Columns(), rows = grid.Rows();
-         anotherLevel(columns, rows, shifts(static_cast<int>(level))); ++level) {
-        const auto [columnShift, rowShift] = shifts(static_cast<int>(level));
-        columns = coarser(columns, columnShift);
-        rows = coarser(rows, rowShift);
+    for (std::int64_t columns = grid.Columns(), rows = grid.Rows();
+         (halveColumns && columns > 1) || (halveRows && rows > 1);) {
+        columns = (columns + columnShift) >> columnShift;
+        rows = (rows + rowShift) >> rowShift;
         cells += static_cast<std::size_t>(columns * rows);
     }
     pyramid.Cells.assign(cells, 0);
     std::size_t offset = 0;
     std::int32_t columns = grid.Columns(), rows = grid.Rows();  // of the finer level
-    int columnShifts = 0, rowShifts = 0;
-    for (int level = 1; anotherLevel(columns, rows, shifts(level)); ++level) {
-        const auto [columnShift, rowShift] = shifts(level);
-        const auto coarseColumns = static_cast<std::int32_t>(coarser(columns, columnShift));
-        const auto coarseRows = static_cast<std::int32_t>(coarser(rows, rowShift));
+    for (int shift = 1; (halveColumns && columns > 1) || (halveRows && rows > 1); ++shift) {
+        const std::int32_t coarseColumns = (columns + columnShift) >> columnShift;
+        const std::int32_t coarseRows = (rows + rowShift) >> rowShift;
         const std::size_t finer = pyramid.Levels.empty() ? 0 : pyramid.Levels.back().Offset;
         for (std::int32_t r = 0; r < rows; ++r) {
             for (std::int32_t c = 0; c < columns; ++c) {
                 const std::uint8_t height =
-                    level == 1 ? grid.At(c, r) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
+                    shift == 1 ? grid.At(c, r) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
                 std::uint8_t& cell =
                     pyramid.Cells[offset + static_cast<std::size_t>(r >> rowShift) * coarseColumns + (c >> columnShift)];
                 cell = std::max(cell, height);
             }
         }
-        columnShifts += columnShift;
-        rowShifts += rowShift;
-        pyramid.Levels.push_back({offset, coarseColumns, columnShifts, rowShifts});
+        pyramid.Levels.push_back({offset, coarseColumns, shift * columnShift, shift * rowShift});
         offset += static_cast<std::size_t>(coarseColumns) * coarseRows;
         columns = coarseColumns;
         rows = coarseRows;
@@ -264,11 +253,8 @@ double ShadowRays::RegionHeight(const BlockPyramid& blocks, int level, std::int3
 }
 
 std::int64_t ShadowRays::StepsWithinClearRegion(const LaneSpan& span, int& level) const {
-    // Lanes that stay in their columns (row) pass strips; others squares,
-    // never narrower than the lanes' span.
-    const bool strips = span.FixedColumn && !laneStrips_.Levels.empty();
-    const BlockPyramid& blocks = strips ? laneStrips_ : span.FixedRow && !rowStrips_.Levels.empty() ? rowStrips_ : squares_;
-    const int lowest = strips ? 1 : kLowestLaneLevel;
+    // Lanes side by side span too many columns for strips.
+    const BlockPyramid& blocks = squares_;
     const int top = static_cast<int>(blocks.Levels.size());
     const std::int32_t leastColumn = TruncToInt(span.LeastX), mostColumn = TruncToInt(span.MostX);
     const std::int32_t leastRow = TruncToInt(span.LeastZ), mostRow = TruncToInt(span.MostZ);
@@ -276,10 +262,10 @@ std::int64_t ShadowRays::StepsWithinClearRegion(const LaneSpan& span, int& level
         return RegionHeight(blocks, l, leastColumn, mostColumn, leastRow, mostRow) < span.LowestHeight;
     };
     level = std::min(level, top);
-    while (level >= lowest && !clear(level)) --level;
-    if (level < lowest) level = lowest - 1;
+    while (level >= kLowestLaneLevel && !clear(level)) --level;
+    if (level < kLowestLaneLevel) level = kLowestLaneLevel - 1;
     while (level < top && clear(level + 1)) ++level;
-    if (level < lowest) return 0;
+    if (level < kLowestLaneLevel) return 0;
     const BlockPyramid::Level& l = blocks.Levels[level - 1];
     const auto edge = [](std::int32_t cell, int shift) {
         return static_cast<double>(std::int64_t{cell >> shift} << shift);
@@ -310,6 +296,7 @@ bool ShadowRays::Blocked(const Vector3& origin) const {
     while (Inside(grid_, pos)) {
         const std::int32_t column = TruncToInt(pos.x), row = TruncToInt(pos.z);
         if (pos.y > std::min(columnsAhead_[column], rowsAhead_[row])) return false;
+        if (!horizon_.Empty() && pos.y > horizon_.At(column, row)) return false;
         // A cell inside a clear block is below the ray; only without one is
         // the cell itself read.
         const std::int64_t steps = StepsWithinClearBlock(ray, column, row, pos, level);

@@ -7,6 +7,7 @@
 #include "math/VectorTypes.h"
 #include "raster/DibBuffer.h"
 #include "synth/HeightField.h"
+#include "synth/ShadowHorizon.h"
 
 namespace orvalis {
 
@@ -73,10 +74,7 @@ private:
         std::vector<Level> Levels;  // Levels[l - 1]: level l
         std::vector<std::uint8_t> Cells;
     };
-    // Level 1 takes blocks of 2^firstColumnShift columns (and two rows when
-    // halveRows); each further level halves the columns and rows chosen.
-    static BlockPyramid BuildPyramid(const HeightGrid& grid, int firstColumnShift, bool halveColumns,
-                                     bool halveRows);
+    static BlockPyramid BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows);
 
     // What a ray keeps from start to end: the pyramid it passes blocks of
     // and whether its column or row never changes.
@@ -128,11 +126,11 @@ private:
     // column (row) alone, so those get strips one cell wide when some ray
     // can stay in one.
     BlockPyramid squares_, columnStrips_, rowStrips_;
-    // Strips kLanes columns wide, for lanes side by side that stay in their
-    // columns.
-    BlockPyramid laneStrips_;
     // Steps per unit of column or row: at most as many as the ray takes.
     double columnSteps_, rowSteps_;
+    // A much closer bound than the columns and rows ahead: lets most lit
+    // rays stop long before they rise above the terrain's top.
+    ShadowHorizon horizon_;
     // The lanes compare singles with singles: the ahead heights and the
     // scaled cells rounded down, which a single exceeds exactly when it
     // exceeds the double.
