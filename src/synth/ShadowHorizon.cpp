@@ -54,16 +54,29 @@ private:
         block_ = line - line % kBlock;
         cells_.resize(static_cast<std::size_t>(kBlock) * Length());
         blockBounds_.resize(cells_.size());
-        for (std::int32_t row = 0; row < grid_.Rows(); ++row) {
-            const std::uint8_t* from = grid_.Cells() + Offset(row) + block_;
-            for (std::int32_t l = 0; l < BlockLines(); ++l) cells_[static_cast<std::size_t>(l) * Length() + row] = from[l];
-        }
+        Copy(grid_.Cells() + block_, cells_.data(), true);
     }
     void Flush() {
         if (areRows_ || blockBounds_.empty()) return;
-        for (std::int32_t row = 0; row < grid_.Rows(); ++row) {
-            std::uint8_t* to = bounds_.data() + Offset(row) + block_;
-            for (std::int32_t l = 0; l < BlockLines(); ++l) to[l] = blockBounds_[static_cast<std::size_t>(l) * Length() + row];
+        Copy(blockBounds_.data(), bounds_.data() + block_, false);
+    }
+    // Copies the block's columns from the grid's layout (rows `columns`
+    // apart) to one line after the other, or back, a few rows at a time: so
+    // few that the cache keeps them even when the rows lie a power of two
+    // apart and so share its sets. Local pointers and sizes: stores of
+    // bytes could otherwise change them for the compiler.
+    void Copy(const std::uint8_t* from, std::uint8_t* to, bool intoBlock) const {
+        const std::int32_t rows = grid_.Rows(), lines = BlockLines();
+        const std::size_t columns = static_cast<std::size_t>(grid_.Columns()), length = static_cast<std::size_t>(Length());
+        constexpr std::int32_t kRowsAtOnce = 8;
+        for (std::int32_t first = 0; first < rows; first += kRowsAtOnce) {
+            const std::int32_t end = std::min(first + kRowsAtOnce, rows);
+            for (std::int32_t l = 0; l < lines; ++l) {
+                for (std::int32_t row = first; row < end; ++row) {
+                    const std::size_t inGrid = row * columns + l, inBlock = l * length + row;
+                    to[intoBlock ? inBlock : inGrid] = from[intoBlock ? inGrid : inBlock];
+                }
+            }
         }
     }
 
@@ -148,6 +161,7 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
     const Cone cone = ConeOf(fixed ? 0 : slope, drift, fixed, acrossRows ? rows : columns);
     std::array<float, 256> scaledAbove{};
     for (int cell = 0; cell < 256; ++cell) scaledAbove[cell] = SingleAtOrAbove(static_cast<double>(cell) * heightScale);
+    const bool unscaled = heightScale == 1;
 
     columns_ = columns;
     bounds_.assign(static_cast<std::size_t>(columns) * rows, 0);
@@ -171,7 +185,11 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
         for (std::int32_t d = cone.Low[1]; k > 0 && d <= cone.High[1]; ++d) {
             for (std::size_t q = begin; q < end; ++q) highest[q] = std::max(highest[q], nextCells[q + d]);
         }
-        for (std::size_t q = begin; q < end; ++q) bound[q] = scaledAbove[highest[q]];
+        if (unscaled) {
+            for (std::size_t q = begin; q < end; ++q) bound[q] = highest[q];
+        } else {
+            for (std::size_t q = begin; q < end; ++q) bound[q] = scaledAbove[highest[q]];
+        }
         // The lines after it, one line's climb lower.
         for (std::int32_t d = 0; k > 0 && d < cone.NextCount; ++d) {
             for (std::size_t q = begin; q < end; ++q) {
@@ -181,7 +199,10 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
         for (std::size_t q = begin; q < end; ++q) bound[q] = std::max(bound[q], kFloor);
         std::uint8_t* out = lines.Bounds(line);
         for (std::int32_t p = 0; p < length; ++p) {
-            out[p] = static_cast<std::uint8_t>(std::clamp(std::ceil(bound[first + p]), 0.0f, 255.0f));
+            // The whole number at or above it (no library call: this loop runs in vector lanes).
+            const float b = bound[first + p];
+            const auto whole = static_cast<std::int32_t>(b);
+            out[p] = static_cast<std::uint8_t>(std::clamp(whole + (static_cast<float>(whole) < b ? 1 : 0), 0, 255));
         }
         std::swap(cells, nextCells);
         std::swap(bound, nextBound);
