@@ -16,20 +16,14 @@
 
 namespace orvalis {
 
+#if ORVALIS_SHADOW_LANES
+
 namespace {
 
 // Passing a region costs up to three repeated sums for every lane; fewer
 // steps are cheaper taken one by one, all lanes at once.
 constexpr std::int64_t kShortestLanePass = 8;
 constexpr int kStepsBetweenSearches = 3;
-
-bool StaysPut(float value, float step) { return value + step == value && value != 0; }
-
-}  // namespace
-
-#if ORVALIS_SHADOW_LANES
-
-namespace {
 
 bool HasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");

@@ -46,10 +46,6 @@ bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
     return false;
 }
 
-// True when adding step to value leaves it as it is, which it then does
-// for good: a ray with such a column (row) step stays in its cell column (row).
-bool StaysPut(float value, float step) { return value + step == value && value != 0; }
-
 // For every column (or row): the highest scaled cell in it and in all the
 // columns (rows) a ray moving by `move` a step can still reach from it, as
 // its coordinates only ever move one way. Taken over the cells before they

@@ -76,6 +76,10 @@ private:
     };
     static BlockPyramid BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows);
 
+    // True when adding step to value leaves it as it is, which it then does
+    // for good: a ray with such a column (row) step stays in its cell column (row).
+    static bool StaysPut(float value, float step) { return value + step == value && value != 0; }
+
     // What a ray keeps from start to end: the pyramid it passes blocks of
     // and whether its column or row never changes.
     struct Ray {
