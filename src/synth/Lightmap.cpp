@@ -128,10 +128,10 @@ namespace {
 // What every row of one lightmap shares.
 struct Lighting {
     Lighting(const HeightField& field, const Vector3& lightVector, float heightScale, float ambient,
-             float diffuse, bool castShadows)
+             float diffuse, bool castShadows, const RunOptions& options)
         : Field(field),
-          Grid(castShadows ? BuildHeightGrid(field) : HeightGrid{}),
-          Shadows(Grid, heightScale, UnitVector(lightVector)),
+          Grid(castShadows ? BuildHeightGrid(field, options) : HeightGrid{}),
+          Shadows(Grid, heightScale, UnitVector(lightVector), ThreadCount(options.Threads)),
           Light{{}, ambient, diffuse},
           Heights(field, heightScale, 1.0f),
           Shadowed(IntensityByte(ambient)),
@@ -198,7 +198,7 @@ void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Ve
                           std::to_string(field.Rows) + " heightmap");
     }
     CheckLightmapSize(field, target);
-    const Lighting lighting(field, lightVector, heightScale, ambient, diffuse, castShadows);
+    const Lighting lighting(field, lightVector, heightScale, ambient, diffuse, castShadows, options);
     ParallelRowBands(field.Rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
                          LitValues lit(lighting.Light);
@@ -223,7 +223,7 @@ namespace {
 void LightRows(const HeightField& field, const LightSettings& light, TDibBuffer& target,
                const RunOptions& options) {
     CheckLightmapSize(field, target);
-    const Lighting lighting(field, LightVector(light), kHeightScale, kAmbient, kDiffuse, true);
+    const Lighting lighting(field, LightVector(light), kHeightScale, kAmbient, kDiffuse, true, options);
     ParallelRowBands(field.Rows, ProgressPart(options, 2), SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
                          NormalRows normals(field, kHeightScale, firstRow);

@@ -15,12 +15,12 @@ namespace {
 // (shadow rays are long in some rows and short in others).
 constexpr std::int64_t kBandsPerThread = 8;
 
+}  // namespace
+
 int ThreadCount(int requested) {
     if (requested > 0) return requested;
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
-
-}  // namespace
 
 // What the workers and the waiting thread share; guarded by Mutex.
 struct RowWork {

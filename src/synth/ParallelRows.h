@@ -35,6 +35,10 @@ using RowBody = std::function<void(std::int32_t row)>;
 // stops it after the rows in hand with RunCancelled. A body whose result does
 // not depend on where the bands begin gives the same result for every thread
 // count.
+// The worker threads a run asking for `requested` uses: that many, or one
+// per core for 0.
+int ThreadCount(int requested);
+
 void ParallelRowBands(std::int32_t rows, const RunOptions& options, SynthesisStage stage,
                       const RowBandBody& body);
 

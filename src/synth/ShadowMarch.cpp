@@ -1,11 +1,13 @@
 #include "synth/ShadowMarch.h"
 
 #include <algorithm>
+#include <future>
 #include <cmath>
 #include <stdexcept>
 
 #include "math/Geometry.h"
 #include "math/RepeatedSum.h"
+#include "synth/ParallelRows.h"
 
 namespace orvalis {
 
@@ -100,18 +102,33 @@ std::uint8_t HeightGrid::Highest() const {
     return cells_.empty() ? 0 : *std::max_element(cells_.begin(), cells_.end());
 }
 
+namespace {
+
+void FillGridRow(const HeightField& field, std::int32_t row, HeightGrid& grid) {
+    for (std::int32_t column = 0; column < field.Width; ++column) {
+        const std::size_t index = field.IndexOf(row, column);
+        // (r + g + b) / 3.0 rounded to single and truncated is exactly the integer division.
+        const std::int32_t height = field.ThirdsOfByteSums
+                                        ? field.ByteSum(index) / 3
+                                        : TruncToInt(static_cast<float>(field.ExtendedHeight(index)));
+        grid.At(column, row) = static_cast<std::uint8_t>(height);
+    }
+}
+
+}  // namespace
+
 HeightGrid BuildHeightGrid(const HeightField& field) {
     HeightGrid grid(field.Width, field.Rows);
-    for (std::int32_t row = 0; row < field.Rows; ++row) {
-        for (std::int32_t column = 0; column < field.Width; ++column) {
-            const std::size_t index = field.IndexOf(row, column);
-            // (r + g + b) / 3.0 rounded to single and truncated is exactly the integer division.
-            const std::int32_t height = field.ThirdsOfByteSums
-                                            ? field.ByteSum(index) / 3
-                                            : TruncToInt(static_cast<float>(field.ExtendedHeight(index)));
-            grid.At(column, row) = static_cast<std::uint8_t>(height);
-        }
-    }
+    for (std::int32_t row = 0; row < field.Rows; ++row) FillGridRow(field, row, grid);
+    return grid;
+}
+
+HeightGrid BuildHeightGrid(const HeightField& field, const RunOptions& options) {
+    HeightGrid grid(field.Width, field.Rows);
+    RunOptions quiet = options;
+    quiet.Progress = nullptr;
+    ParallelRows(field.Rows, quiet, SynthesisStage::Lightmap,
+                 [&](std::int32_t row) { FillGridRow(field, row, grid); });
     return grid;
 }
 
@@ -124,7 +141,7 @@ bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin
     return MarchIntoTerrain(grid, heightScale, ShadowCeiling(grid, heightScale), origin, dir);
 }
 
-ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3& direction)
+ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3& direction, int threads)
     : grid_(grid),
       heightScale_(heightScale),
       ceiling_(ShadowCeiling(grid, heightScale)),
@@ -149,7 +166,9 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     }
     for (const double h : columnsAhead_) columnsAheadBelow_.push_back(SingleAtOrBelow(h));
     for (const double h : rowsAhead_) rowsAheadBelow_.push_back(SingleAtOrBelow(h));
-    horizon_ = ShadowHorizon(grid_, heightScale, dir_);
+    // The horizon is a sweep of its own; the rest shares passes over the grid.
+    std::future<ShadowHorizon> horizon = std::async(threads > 1 ? std::launch::async : std::launch::deferred,
+                                                    [this, heightScale] { return ShadowHorizon(grid_, heightScale, dir_); });
     squares_ = BuildPyramid(grid_, true, true);
     // The last inner column (row) has the widest spacing: if no ray stays
     // there, none stays anywhere.
@@ -159,6 +178,7 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     if (grid_.Rows() > 2 && StaysPut(static_cast<float>(grid_.Rows() - 2), dir_.z)) {
         rowStrips_ = BuildPyramid(grid_, true, false);
     }
+    horizon_ = horizon.get();
 }
 
 ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool halveColumns, bool halveRows) {

@@ -7,6 +7,7 @@
 #include "math/VectorTypes.h"
 #include "raster/DibBuffer.h"
 #include "synth/HeightField.h"
+#include "synth/Progress.h"
 #include "synth/ShadowHorizon.h"
 
 namespace orvalis {
@@ -37,6 +38,8 @@ private:
 };
 
 HeightGrid BuildHeightGrid(const HeightField& field);
+// The same, rows in parallel as options ask (without reporting progress).
+HeightGrid BuildHeightGrid(const HeightField& field, const RunOptions& options);
 // (r + g + b) div 3 of every pixel.
 HeightGrid BuildHeightGrid(const TDibBuffer& heightmap);
 
@@ -50,7 +53,8 @@ bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin
 // below it in one go. The answer is that of IsInShadow for every origin.
 class ShadowRays {
 public:
-    ShadowRays(const HeightGrid& grid, float heightScale, const Vector3& direction);
+    // With threads > 1 its tables are built side by side.
+    ShadowRays(const HeightGrid& grid, float heightScale, const Vector3& direction, int threads = 1);
     bool Blocked(const Vector3& origin) const;
 
     // The same answers for kLanes rays at once, from neighbouring pixels of
