@@ -3,19 +3,19 @@
 namespace orvalis {
 
 HeightField HeightFieldOf(const TDibBuffer& heightmap) {
-    HeightField field{heightmap.Width(), heightmap.RowCount(), {}, true};
-    field.Heights.resize(static_cast<std::size_t>(field.Width) * field.Rows);
+    HeightField field{heightmap.Width(), heightmap.RowCount(), {}, true, {}};
+    field.ByteSums.resize(static_cast<std::size_t>(field.Width) * field.Rows);
     for (std::int32_t row = 0; row < field.Rows; ++row) {
-        double* heights = &field.Heights[field.IndexOf(row, 0)];
+        std::uint16_t* sums = &field.ByteSums[field.IndexOf(row, 0)];
         if (heightmap.BitsPerPixel() == 24) {  // most heightmaps: the bytes as they lie
             const std::uint8_t* bytes = heightmap.RowTable(row);
             for (std::int32_t column = 0; column < field.Width; ++column, bytes += 3) {
-                heights[column] = (bytes[0] + bytes[1] + bytes[2]) / 3.0;
+                sums[column] = static_cast<std::uint16_t>(bytes[0] + bytes[1] + bytes[2]);
             }
         } else {
             for (std::int32_t column = 0; column < field.Width; ++column) {
                 const PixelColour p = heightmap.ReadPixel(row, column);
-                heights[column] = (p.Red + p.Green + p.Blue) / 3.0;
+                sums[column] = static_cast<std::uint16_t>(p.Red + p.Green + p.Blue);
             }
         }
     }

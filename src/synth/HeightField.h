@@ -16,17 +16,21 @@ namespace orvalis {
 struct HeightField {
     std::int32_t Width = 0;
     std::int32_t Rows = 0;
-    std::vector<double> Heights;  // pixel (row, column) at row * Width + column
-    // Every height is a whole sum of three bytes divided by 3. The lighting
-    // then works from that sum, as it always has for 8-bit pictures.
+    // Real-valued heights, pixel (row, column) at row * Width + column.
+    std::vector<double> Heights;
+    // Every height is a whole sum of three bytes divided by 3, kept as that
+    // sum in ByteSums (two bytes a pixel, not eight) instead of Heights. The
+    // lighting then works from the sum, as it always has for 8-bit pictures.
     bool ThirdsOfByteSums = false;
+    std::vector<std::uint16_t> ByteSums;
 
     std::size_t IndexOf(std::int32_t row, std::int32_t column) const {
         return static_cast<std::size_t>(row) * Width + column;
     }
-    // r + g + b of an 8-bit height: 3 x (the double nearest (r + g + b) / 3)
-    // lies within a hair of the whole sum, which is never negative.
-    int ByteSum(std::size_t index) const { return static_cast<int>(Heights[index] * 3 + 0.5); }
+    // r + g + b of an 8-bit height.
+    int ByteSum(std::size_t index) const { return ByteSums[index]; }
+    // The height: for an 8-bit picture the double nearest (r + g + b) / 3.
+    double Height(std::size_t index) const { return ThirdsOfByteSums ? ByteSums[index] / 3.0 : Heights[index]; }
     // The height as the lighting formulas take it: an 8-bit picture's
     // quotient (r + g + b) / 3 at extended precision, else the height itself.
     long double ExtendedHeight(std::size_t index) const {

@@ -17,7 +17,7 @@ TEST(HeightField, IsTheUntruncatedMeanOfTheChannelsRowByRow) {
     });
     const HeightField field = HeightFieldOf(picture);
     EXPECT_TRUE(field.ThirdsOfByteSums);
-    EXPECT_EQ(field.Heights[field.IndexOf(1, 2)], 254 / 3.0);
+    EXPECT_EQ(field.Height(field.IndexOf(1, 2)), 254 / 3.0);
     EXPECT_EQ(field.ByteSum(field.IndexOf(1, 2)), 254);
     EXPECT_EQ(field.ExtendedHeight(field.IndexOf(0, 0)), 255 / 3.0L);
 }
@@ -29,8 +29,8 @@ TEST(HeightField, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
         return test::Grey((row * 37 + column * column * 3) % 256);
     });
     const HeightField eightBit = HeightFieldOf(grey);
-    HeightField real = eightBit;
-    real.ThirdsOfByteSums = false;
+    HeightField real{eightBit.Width, eightBit.Rows, {}, false, {}};
+    for (std::size_t i = 0; i < eightBit.ByteSums.size(); ++i) real.Heights.push_back(eightBit.Height(i));
     for (const float heightScale : {1.0f, 2.5f}) {
         TNormalMap expected, actual;
         BuildNormalMap(eightBit, expected, heightScale);
@@ -51,7 +51,7 @@ TEST(HeightField, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
 // steps whose edges show as stripes.
 TEST(HeightField, AGentleRampLightsWithoutTerracesFromItsRealHeights) {
     constexpr std::int32_t kWidth = 600, kRows = 8;
-    HeightField real{kWidth, kRows, {}, false};
+    HeightField real{kWidth, kRows, {}, false, {}};
     for (std::int32_t row = 0; row < kRows; ++row) {
         for (std::int32_t column = 0; column < kWidth; ++column) {
             real.Heights.push_back(column * 7 / 257.0);
