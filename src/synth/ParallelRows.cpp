@@ -14,6 +14,8 @@ namespace {
 // More bands than threads keeps every thread busy when rows take unequal time
 // (shadow rays are long in some rows and short in others).
 constexpr std::int64_t kBandsPerThread = 8;
+// Enough reports for a smooth progress bar.
+constexpr std::int32_t kReportsPerRun = 256;
 
 }  // namespace
 
@@ -25,19 +27,26 @@ int ThreadCount(int requested) {
 // What the workers and the waiting thread share; guarded by Mutex.
 struct RowWork {
     RowWork(std::int32_t rows, std::int32_t bands, const RowBandBody& body,
-            const CancelFlag* cancel)
-        : Rows(rows), Bands(bands), Body(body), Cancel(cancel) {}
+            const CancelFlag* cancel, bool reporting)
+        : Rows(rows), Bands(bands), Body(body), Cancel(cancel), Reporting(reporting),
+          ReportStep(std::max(1, rows / kReportsPerRun)) {}
 
     const std::int32_t Rows;
     const std::int32_t Bands;
     const RowBandBody& Body;
     const CancelFlag* const Cancel;
+    // The waiting thread is woken for a report at most once in ReportStep
+    // rows, and never when nobody asked for reports: waking it for every
+    // row costs more than many a row does.
+    const bool Reporting;
+    const std::int32_t ReportStep;
     RowTally Tally{*this};
 
     std::mutex Mutex;
     std::condition_variable Changed;
     std::int32_t NextBand = 0;
     std::int32_t RowsDone = 0;
+    std::int32_t NextReport = 0;
     int WorkersRunning = 0;
     bool Stopped = false;
     std::exception_ptr Failure;
@@ -93,11 +102,14 @@ struct RowWork {
 // A stop request ends the band here, between two rows, as any failure does.
 void RowTally::RowDone() {
     ThrowIfCancelled(work_.Cancel);
+    bool report = false;
     {
         std::lock_guard lock(work_.Mutex);
         ++work_.RowsDone;
+        report = work_.Reporting && work_.RowsDone >= work_.NextReport;
+        if (report) work_.NextReport = work_.RowsDone + work_.ReportStep;
     }
-    work_.Changed.notify_all();
+    if (report) work_.Changed.notify_all();
 }
 
 void ParallelRowBands(std::int32_t rows, const RunOptions& options, SynthesisStage stage,
@@ -106,7 +118,7 @@ void ParallelRowBands(std::int32_t rows, const RunOptions& options, SynthesisSta
     const auto threads = static_cast<int>(std::min<std::int64_t>(ThreadCount(options.Threads), rows));
     const auto bands = static_cast<std::int32_t>(std::min<std::int64_t>(rows, threads * kBandsPerThread));
     ThrowIfCancelled(options.Cancel);
-    RowWork work(rows, bands, body, options.Cancel);
+    RowWork work(rows, bands, body, options.Cancel, static_cast<bool>(options.Progress));
     work.WorkersRunning = threads;
     {
         // Declared after `work`, so the threads are joined before it goes,
