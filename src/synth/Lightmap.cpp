@@ -158,9 +158,15 @@ struct Lighting {
 
 void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals,
               TDibBuffer& target) {
+    // A lightmap of 24 bits (every generated one) takes its bytes straight.
+    std::uint8_t* const bytes = target.BitsPerPixel() == 24 ? target.RowTable(row) : nullptr;
     const auto shade = [&](std::int32_t column, bool blocked) {
         const std::uint8_t v = blocked ? l.Shadowed : lit.Of(normals[column]);
-        target.WritePixel(row, column, PixelColour{v, v, v});
+        if (bytes != nullptr) {
+            std::fill_n(bytes + 3 * static_cast<std::size_t>(column), 3, v);
+        } else {
+            target.WritePixel(row, column, PixelColour{v, v, v});
+        }
     };
     constexpr std::int32_t lanes = ShadowRays::kLanes;
     std::int32_t column = 0;
