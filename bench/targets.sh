@@ -12,7 +12,8 @@
 #
 # Then the window's relight of a 1024² heightmap's 1024² texture (heights
 # and normals ready): the median over seven light directions of the shading
-# and of the whole relight, at 1 and 2 threads.
+# and of the whole relight, at 1 and 2 threads; and the 4096² lit case at
+# other light directions and sun positions.
 #
 # ORVALIS_BENCH_REPEATS (default 3) runs of each figure give its median.
 set -euo pipefail
@@ -111,9 +112,24 @@ relight() {  # threads: "shading ms / whole ms"
   median "$bench" --child relight "$inputs" "$(basename "$(heightmap 1024)")" 1024 1 "$1" |
     awk '{ printf "%.0f / %.0f ms", $1, $2 }'
 }
+# The 4096² lit case at other lights, 2 threads: whole time, peak, shading.
+other_light() {  # direction sun
+  local whole stages
+  whole=$(median "$bench" --child whole "$inputs" "$(heightmap 4096)" 4096 1 2 "$1" "$2")
+  stages=$(median "$bench" --child stages "$inputs" "$(heightmap 4096)" 4096 1 2 "$1" "$2")
+  awk -v w="$whole" -v s="$stages" 'BEGIN { split(w, a, " "); split(s, b, " ");
+    printf "%.2f s, %.0f MiB (shading %.2f s)", a[1] / 1000, a[2] / 1024, b[3] / 1000 }'
+}
 if [ $# -eq 0 ]; then
   echo
   echo "| relight, 1024² heightmap and texture (shading / whole) | 1 thread | 2 threads |"
   echo "|---|---|---|"
   echo "| median of 7 light directions, sun 50 | $(relight 1)  | $(relight 2) |"
+  echo
+  echo "| 4096² → 4096², lit, 2 threads, light direction / sun | whole (shading) |"
+  echo "|---|---|"
+  for light in 0:50 45:50 135:100 200:20 270:400 315:5; do
+    IFS=: read -r dir sun <<<"$light"
+    echo "| $dir / $sun | $(other_light "$dir" "$sun") |"
+  done
 fi
