@@ -62,6 +62,42 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFinds) {
     }
 }
 
+// Coordinates in the thousands round more coarsely, which the horizon's
+// allowance for drift must cover: long, narrow hills both ways round, one
+// sweep running along the rows and one across them.
+TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
+    const auto hills = [](std::int32_t along, std::int32_t across) {
+        return test::Grey(120 + static_cast<int>(90 * std::sin(along / 97.0) * std::cos(across / 7.0)));
+    };
+    const TDibBuffer wide = test::MakePicture(2100, 24, [&](std::int32_t row, std::int32_t column) { return hills(column, row); });
+    const TDibBuffer tall = test::MakePicture(24, 2100, [&](std::int32_t row, std::int32_t column) { return hills(row, column); });
+    std::mt19937 random(23);
+    std::uniform_real_distribution<float> unit(-1, 1), rise(0, 0.5f);
+    for (const TDibBuffer* picture : {&wide, &tall}) {
+        const HeightGrid grid = BuildHeightGrid(*picture);
+        for (int d = 0; d < 8; ++d) {
+            const Vector3 direction = d < 6 ? Vector3{unit(random), rise(random), unit(random)}
+                                            : Vector3{d == 6 ? 1.0f : -4.4e-8f, rise(random), d == 6 ? 1e-30f : -1.0f};
+            const ShadowRays rays(grid, 1.0f, direction);
+            for (std::int32_t row = 0; row < grid.Rows(); row += 5) {
+                for (std::int32_t column = 0; column + ShadowRays::kLanes <= grid.Columns(); column += 29 * ShadowRays::kLanes) {
+                    float heights[ShadowRays::kLanes];
+                    for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = grid.At(column + j, row) + 0.5f;
+                    const unsigned lanes = rays.LanesAvailable() ? rays.BlockedLanes(column, row, heights) : 0;
+                    for (int j = 0; j < ShadowRays::kLanes; ++j) {
+                        const Vector3 origin{static_cast<float>(column + j), heights[j], static_cast<float>(row)};
+                        const bool expected = IsInShadow(grid, 1.0f, origin, direction);
+                        ASSERT_EQ(rays.Blocked(origin), expected) << "from " << column + j << ", " << row << ", direction " << d;
+                        if (rays.LanesAvailable()) {
+                            ASSERT_EQ((lanes >> j & 1) != 0, expected) << "lane " << j << ", direction " << d;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 // The bound of a cell holds for a ray from any point of it: a ray just
 // above it is never blocked, whatever the light (along either axis, steep or
 // shallow, in every quadrant) on rugged ground, where bounds lie closest to
