@@ -1,3 +1,4 @@
+#include <bit>
 #include <cstdint>
 #include <random>
 #include <tuple>
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "math/RepeatedSum.h"
+#include "math/RepeatedSumLanes.h"
 
 namespace orvalis {
 namespace {
@@ -37,6 +39,29 @@ TEST(RepeatedSum, EqualsAddingOneStepAtATime) {
         const float start = starts(random), step = steps(random);
         const std::int64_t n = random() % 6000;
         EXPECT_EQ(RepeatedSum(start, step, n), AddOneByOne(start, step, n)) << start << " + " << n << " x " << step;
+    }
+}
+
+// Eight lanes at once give every lane's RepeatedSum, whatever mixture of
+// binades, signs, zeros and ties the lanes hold, and leave unchosen lanes be.
+TEST(RepeatedSum, InLanesEqualsOneLaneAtATime) {
+    std::mt19937 random(4);
+    std::uniform_real_distribution<float> starts(-50.0f, 4100.0f), steps(-1.0f, 1.0f);
+    const float special[] = {0.0f, -0.0f, 1.0f, 2.0f - 0x1p-22f, 255.99998f, 0x1p-130f, 1024.0f, -3.0f};
+    for (int i = 0; i < 4000; ++i) {
+        const float step = i % 7 == 0 ? 1.5f * 0x1p-13f : i % 11 == 0 ? 0.0f : steps(random);
+        const std::int64_t count = i % 5 == 0 ? random() % 20 : random() % 9000;
+        const unsigned chosen = i % 3 == 0 ? 0xffu : static_cast<unsigned>(random() & 0xff);
+        float values[kSumLanes], expected[kSumLanes];
+        for (int j = 0; j < kSumLanes; ++j) {
+            values[j] = (i + j) % 4 == 0 ? special[(i + j) / 4 % 8] : starts(random);
+            expected[j] = chosen >> j & 1 ? RepeatedSum(values[j], step, count) : values[j];
+        }
+        RepeatedSumLanes(values, step, count, chosen);
+        for (int j = 0; j < kSumLanes; ++j) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(values[j]), std::bit_cast<std::uint32_t>(expected[j]))
+                << "lane " << j << ": " << count << " x " << step;
+        }
     }
 }
 
