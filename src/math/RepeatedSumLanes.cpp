@@ -1,5 +1,6 @@
 #include "math/RepeatedSumLanes.h"
 
+#include "math/ProcessorFeatures.h"
 #include "math/RepeatedSum.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -20,15 +21,6 @@ void SumsOneByOne(float* values, float step, std::int64_t count, unsigned lanes)
 }  // namespace
 
 #if ORVALIS_SUM_LANES
-
-namespace {
-
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-
-}  // namespace
 
 // Everything below, lambdas included, may use AVX2; it runs only where
 // HasAvx2().

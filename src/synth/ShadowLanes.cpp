@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 
+#include "math/ProcessorFeatures.h"
 #include "math/RepeatedSumLanes.h"
 #include "synth/ShadowMarch.h"
 
@@ -24,11 +25,6 @@ namespace {
 // steps are cheaper taken one by one, all lanes at once.
 constexpr std::int64_t kShortestLanePass = 8;
 constexpr int kStepsBetweenSearches = 3;
-
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
 
 }  // namespace
 
