@@ -253,36 +253,34 @@ std::int64_t ShadowRays::StepsWithin(double across, double along, bool fixedColu
     return below == limit ? below - 1 : below;
 }
 
-double ShadowRays::RegionHeight(const BlockPyramid& blocks, int level, std::int32_t leastColumn,
-                                std::int32_t mostColumn, std::int32_t leastRow, std::int32_t mostRow) const {
-    const BlockPyramid::Level& l = blocks.Levels[level - 1];
+double ShadowRays::RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn,
+                                std::int32_t leastRow, std::int32_t mostRow) const {
+    const BlockPyramid::Level& l = squares_.Levels[level - 1];
     const std::int32_t left = leastColumn >> l.ColumnShift, right = mostColumn >> l.ColumnShift;
     const std::int32_t bottom = leastRow >> l.RowShift, top = mostRow >> l.RowShift;
     if (right - left > 1 || top - bottom > 1) return INFINITY;
     double highest = 0;
     for (std::int32_t r = bottom; r <= top; ++r) {
         for (std::int32_t c = left; c <= right; ++c) {
-            highest = std::max(highest, scaled_[blocks.Cells[l.Offset + static_cast<std::size_t>(r) * l.Columns + c]]);
+            highest = std::max(highest, scaled_[squares_.Cells[l.Offset + static_cast<std::size_t>(r) * l.Columns + c]]);
         }
     }
     return highest;
 }
 
 std::int64_t ShadowRays::StepsWithinClearRegion(const LaneSpan& span, int& level) const {
-    // Lanes side by side span too many columns for strips.
-    const BlockPyramid& blocks = squares_;
-    const int top = static_cast<int>(blocks.Levels.size());
+    const int top = static_cast<int>(squares_.Levels.size());
     const std::int32_t leastColumn = TruncToInt(span.LeastX), mostColumn = TruncToInt(span.MostX);
     const std::int32_t leastRow = TruncToInt(span.LeastZ), mostRow = TruncToInt(span.MostZ);
     const auto clear = [&](int l) {
-        return RegionHeight(blocks, l, leastColumn, mostColumn, leastRow, mostRow) < span.LowestHeight;
+        return RegionHeight(l, leastColumn, mostColumn, leastRow, mostRow) < span.LowestHeight;
     };
     level = std::min(level, top);
     while (level >= kLowestLaneLevel && !clear(level)) --level;
     if (level < kLowestLaneLevel) level = kLowestLaneLevel - 1;
     while (level < top && clear(level + 1)) ++level;
     if (level < kLowestLaneLevel) return 0;
-    const BlockPyramid::Level& l = blocks.Levels[level - 1];
+    const BlockPyramid::Level& l = squares_.Levels[level - 1];
     const auto edge = [](std::int32_t cell, int shift) {
         return static_cast<double>(std::int64_t{cell >> shift} << shift);
     };

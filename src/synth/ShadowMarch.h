@@ -50,7 +50,9 @@ bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin
 
 // The same march for many origins and one direction, made fast for rays that
 // climb: a pyramid of block maxima lets a ray pass a block that lies wholly
-// below it in one go. The answer is that of IsInShadow for every origin.
+// below it in one go, and a horizon bound per cell ends a lit ray as soon as
+// nothing ahead can reach it. The answer is that of IsInShadow for every
+// origin.
 class ShadowRays {
 public:
     // With threads > 1 its tables are built side by side.
@@ -109,8 +111,8 @@ private:
     std::int64_t StepsWithinClearRegion(const LaneSpan& span, int& level) const;
     // The highest scaled cell of the blocks of a level that hold the span,
     // or infinity when more than two blocks each way would be needed.
-    double RegionHeight(const BlockPyramid& blocks, int level, std::int32_t leastColumn, std::int32_t mostColumn,
-                        std::int32_t leastRow, std::int32_t mostRow) const;
+    double RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn, std::int32_t leastRow,
+                        std::int32_t mostRow) const;
     double BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
         const BlockPyramid::Level& l = blocks.Levels[level - 1];
         const std::size_t cell = l.Offset + static_cast<std::size_t>(row >> l.RowShift) * l.Columns +
