@@ -151,9 +151,16 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
     // line) stays a lower bound.
     const double slope = minor / along;
     const double drift = (slack + std::fabs(slope) * slack) / (along - slack);
-    // A minor step that leaves 1 as it is leaves every coordinate from 1 up
-    // as it is, and keeps a ray from 0 within its first cell.
-    const bool fixed = 1.0f + minor == 1.0f;
+    // A minor step below half the spacing of singles just under 2^k leaves
+    // every coordinate from 2^k up as it is: rays there keep their position
+    // along the lines for good (as rays of a light along an axis do). When
+    // that holds for nearly every position, those get the one-position cone
+    // and the few before 2^k no bound at all.
+    int k = 0;
+    while (k < 30 && !(std::fabs(minor) < std::ldexp(1.0, k - 25))) ++k;
+    const std::int32_t firstFixed = std::int32_t{1} << k;
+    const std::int32_t length = acrossRows ? columns : rows;
+    const bool fixed = firstFixed <= length / 8;
     const double climb = std::max(0.0, (unitDirection.y - 0x1p-15) / (along + slack));
     // Rounded to single, it is still 2^-17 below the climb; capped, the
     // sweep's values stay below 256.
@@ -166,7 +173,7 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
     columns_ = columns;
     bounds_.assign(static_cast<std::size_t>(columns) * rows, 0);
     Lines lines(grid, acrossRows, bounds_);
-    const std::int32_t length = lines.Length(), first = kMargin + cone.PadBefore;
+    const std::int32_t first = kMargin + cone.PadBefore;
     const std::size_t size = static_cast<std::size_t>(cone.PadBefore) + length + cone.PadAfter + 2 * kMargin;
     const std::size_t begin = kMargin, end = size - kMargin;  // the positions bounded
     std::vector<std::uint8_t> cells(size, 0), nextCells(size, 0), highest(size);
@@ -198,6 +205,7 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
         }
         for (std::size_t q = begin; q < end; ++q) bound[q] = std::max(bound[q], kFloor);
         std::uint8_t* out = lines.Bounds(line);
+        if (fixed) std::fill_n(&bound[first], firstFixed, 255.0f);
         for (std::int32_t p = 0; p < length; ++p) {
             // The whole number at or above it (no library call: this loop runs in vector lanes).
             const float b = bound[first + p];

@@ -100,37 +100,46 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
 
 // The bound of a cell holds for a ray from any point of it: a ray just
 // above it is never blocked, whatever the light (along either axis, steep or
-// shallow, in every quadrant) on rugged ground, where bounds lie closest to
-// the cells.
+// shallow, in every quadrant). On rugged ground bounds lie closest to the
+// cells; narrow grids walled at their edges catch rays that creep across
+// the first columns (rows) of a light along an axis.
 TEST(ShadowHorizon, NoRayAboveTheBoundOfItsCellIsBlocked) {
-    const HeightGrid grid = BuildHeightGrid(test::RuggedTerrain(61, 47));
+    const auto walled = [](std::int32_t width, std::int32_t height) {
+        return test::MakePicture(width, height, [=](std::int32_t row, std::int32_t column) {
+            const bool edge = column < 1 || row < 1 || column == width - 1 || row == height - 1;
+            return test::Grey(edge ? 255 : (row * 5 + column * 3) % 40);
+        });
+    };
     std::mt19937 random(5);
     std::uniform_real_distribution<float> unit(-1, 1), rise(0, 2), within(0, 1);
-    std::uniform_int_distribution<std::int32_t> column(0, grid.Columns() - 1), row(0, grid.Rows() - 1);
     int bounded = 0;
-    for (int d = 0; d < 60; ++d) {
-        const float tiny = d % 2 == 0 ? -4.4e-8f : 1e-30f, sign = d % 4 < 2 ? 1.0f : -1.0f;
-        const Vector3 direction = d < 48 ? Vector3{unit(random), d < 40 ? rise(random) : 8.0f, unit(random)}
-                                  : d < 54 ? Vector3{tiny, rise(random), sign}
-                                           : Vector3{sign, rise(random), tiny};
-        Vector3 unitDirection;
-        NormalizedCopy(direction, unitDirection);
-        for (const float heightScale : {1.0f, 0.25f}) {
-            const ShadowHorizon horizon(grid, heightScale, unitDirection);
-            if (horizon.Empty()) continue;
-            ++bounded;
-            for (int i = 0; i < 300; ++i) {
-                const std::int32_t c = column(random), r = row(random);
-                const float across = i % 3 == 0 ? 0.0f : within(random), along = i % 5 == 0 ? 0.0f : within(random);
-                const Vector3 origin{c + across, std::nextafter(static_cast<float>(horizon.At(c, r)), 1e9f),
-                                     r + along};
-                ASSERT_FALSE(IsInShadow(grid, heightScale, origin, direction))
-                    << "direction " << direction.x << ", " << direction.y << ", " << direction.z << " from "
-                    << origin.x << ", " << origin.y << ", " << origin.z << ", scale " << heightScale;
+    for (const TDibBuffer& picture : {test::RuggedTerrain(61, 47), walled(70, 17), walled(17, 70)}) {
+        const HeightGrid grid = BuildHeightGrid(picture);
+        std::uniform_int_distribution<std::int32_t> column(0, grid.Columns() - 1), row(0, grid.Rows() - 1);
+        for (int d = 0; d < 60; ++d) {
+            const float tiny = d % 2 == 0 ? -4.4e-8f : 1e-30f, sign = d % 4 < 2 ? 1.0f : -1.0f;
+            const Vector3 direction = d < 48 ? Vector3{unit(random), d < 40 ? rise(random) : 8.0f, unit(random)}
+                                      : d < 54 ? Vector3{tiny, rise(random), sign}
+                                               : Vector3{sign, rise(random), tiny};
+            Vector3 unitDirection;
+            NormalizedCopy(direction, unitDirection);
+            for (const float heightScale : {1.0f, 0.25f}) {
+                const ShadowHorizon horizon(grid, heightScale, unitDirection);
+                if (horizon.Empty()) continue;
+                ++bounded;
+                for (int i = 0; i < 300; ++i) {
+                    const std::int32_t c = column(random), r = row(random);
+                    const float across = i % 3 == 0 ? 0.0f : within(random), along = i % 5 == 0 ? 0.0f : within(random);
+                    const Vector3 origin{c + across, std::nextafter(static_cast<float>(horizon.At(c, r)), 1e9f),
+                                         r + along};
+                    ASSERT_FALSE(IsInShadow(grid, heightScale, origin, direction))
+                        << "direction " << direction.x << ", " << direction.y << ", " << direction.z << " from "
+                        << origin.x << ", " << origin.y << ", " << origin.z << ", scale " << heightScale;
+                }
             }
         }
     }
-    EXPECT_EQ(bounded, 120);
+    EXPECT_EQ(bounded, 360);
 }
 
 }  // namespace
