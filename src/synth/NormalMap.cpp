@@ -36,6 +36,13 @@ constexpr std::array<Triangle, 8> NormalTriangles = {{
 
 using Samples = std::array<Vector3, 9>;
 
+// The two unit edges of one of a pixel's eight triangles, in the order
+// they are crossed.
+struct TriangleEdges {
+    Vector3 E1, E2;
+};
+using PixelEdges = std::array<TriangleEdges, 8>;
+
 // A sample's height is the pixel's height x heightScale, divided by this.
 constexpr float kSampleHeightDivisor = 5.0f;
 
@@ -64,6 +71,26 @@ Samples LeftoverSamples(const ScaledHeights& heights, std::int32_t firstRow) {
 }
 
 Vector3 Opposite(const Vector3& v) { return Vector3{-v.x, -v.y, -v.z}; }
+
+Vector3 EdgeAt(const ConstComponentArrays& line, std::int32_t c) { return Vector3{line.X[c], line.Y[c], line.Z[c]}; }
+
+// The edge lines of pixel row row's interior pixels. The three rows are all
+// made before any is read: a later At never replaces an earlier one.
+InteriorEdgeRows InteriorRowsAt(EdgeRows& edges, std::int32_t row) {
+    constexpr std::int32_t s = NormalSampleStep;
+    const EdgeRow& below = edges.At(row - s);
+    const EdgeRow& here = edges.At(row);
+    const EdgeRow& above = edges.At(row + s);
+    InteriorEdgeRows rows;
+    rows.Lines[BelowAcross] = below.Across.Arrays();
+    rows.Lines[HereAcross] = here.Across.Arrays();
+    rows.Lines[HereUp] = here.Up.Arrays();
+    rows.Lines[HereDiagonal] = here.Diagonal.Arrays();
+    rows.Lines[AboveAcross] = above.Across.Arrays();
+    rows.Lines[AboveUp] = above.Up.Arrays();
+    rows.Lines[AboveDiagonal] = above.Diagonal.Arrays();
+    return rows;
+}
 
 // The eight triangle normals summed, normalised, scaled by 127 and truncated.
 // The certified operations give exactly the singles of the extended ones.
@@ -96,37 +123,31 @@ NormalEntry NormalOfSamples(const Samples& samples) {
     return NormalOfEdges(edges);
 }
 
-// The same edges for a pixel whose nine samples all lie inside, taken from
-// the edge rows it shares with its neighbours: a reversed edge is the
-// opposite vector exactly, as single differences and the normalisation keep
-// their magnitudes whatever the sign.
-PixelEdges InteriorEdges(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t c) {
-    constexpr std::int32_t s = NormalSampleStep;
-    return {{
-        {here.Diagonal[c], below.Across[c]},                          // t0: 0, 1, 8
-        {Opposite(here.Across[c]), here.Up[c + s]},                   // t1: 0, 2, 1
-        {Opposite(above.Up[c]), above.Diagonal[c]},                   // t2: 0, 4, 2
-        {Opposite(above.Across[c]), above.Up[c + s]},                 // t3: 4, 3, 2
-        {Opposite(above.Diagonal[c - s]), Opposite(above.Across[c - s])},  // t4: 0, 5, 4
-        {here.Across[c - s], Opposite(above.Up[c - s])},              // t5: 0, 6, 5
-        {here.Up[c], Opposite(here.Diagonal[c - s])},                 // t6: 0, 8, 6
-        {below.Across[c - s], Opposite(here.Up[c - s])},              // t7: 8, 7, 6
-    }};
+// The edges of a pixel whose nine samples all lie inside, taken from the
+// edge rows it shares with its neighbours.
+PixelEdges InteriorEdges(const InteriorEdgeRows& rows, std::int32_t c) {
+    const auto edge = [&](const SharedEdge& shared) {
+        const Vector3 v = EdgeAt(rows.Lines[shared.Line], c + shared.Offset);
+        return shared.Opposite ? Opposite(v) : v;
+    };
+    PixelEdges edges;
+    for (std::size_t t = 0; t < edges.size(); ++t) {
+        edges[t] = {edge(InteriorTriangleEdges[t][0]), edge(InteriorTriangleEdges[t][1])};
+    }
+    return edges;
 }
 
-// The interior pixels from column to end, four at a time where the vector
-// lanes can; every pixel they leave goes the one-pixel way.
-void InteriorNormals(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t column,
-                     std::int32_t end, NormalEntry* out) {
-    for (; column + kNormalLanes <= end; column += kNormalLanes) {
-        std::array<PixelEdges, kNormalLanes> pixels;
-        for (int i = 0; i < kNormalLanes; ++i) pixels[i] = InteriorEdges(below, here, above, column + i);
-        const unsigned done = CertainNormals(pixels, &out[column]);
-        for (int i = 0; i < kNormalLanes; ++i) {
-            if (!(done >> i & 1)) out[column + i] = NormalOfEdges(pixels[i]);
-        }
+// The interior pixels from column to end, in vector lanes where the
+// processor has them; every pixel they leave goes the one-pixel way.
+void InteriorNormals(const InteriorEdgeRows& rows, std::int32_t column, std::int32_t end, NormalEntry* out,
+                     std::vector<std::int32_t>& uncertain) {
+    if (const NormalLaneKernel* lanes = FastestNormalLanes()) {
+        uncertain.resize(static_cast<std::size_t>(end - column));
+        const std::int32_t left = lanes->Normals(rows, column, end, out, uncertain.data());
+        for (std::int32_t i = 0; i < left; ++i) out[uncertain[i]] = NormalOfEdges(InteriorEdges(rows, uncertain[i]));
+        column += (end - column) / lanes->Lanes * lanes->Lanes;
     }
-    for (; column < end; ++column) out[column] = NormalOfEdges(InteriorEdges(below, here, above, column));
+    for (; column < end; ++column) out[column] = NormalOfEdges(InteriorEdges(rows, column));
 }
 
 // Sets the samples of pixel (row, column). Row 0 and column 0 count as
@@ -148,17 +169,14 @@ void LoadSamples(const ScaledHeights& heights, std::int32_t row, std::int32_t co
 // from the shared edge rows; the others go sample by sample, and the slots
 // are brought up to date where the two meet.
 void NormalRow(const ScaledHeights& heights, EdgeRows& edges, std::int32_t row, Samples& samples,
-               NormalEntry* out) {
+               std::vector<std::int32_t>& uncertain, NormalEntry* out) {
     constexpr std::int32_t s = NormalSampleStep;
     const std::int32_t width = heights.Width();
     const bool interiorRow = row - s >= 1 && row + s < heights.Rows();
     const std::int32_t firstInterior = s + 1, endInterior = interiorRow ? width - s : firstInterior;
     for (std::int32_t column = 0; column < width; ++column) {
         if (column == firstInterior && firstInterior < endInterior) {
-            const EdgeRow& below = edges.At(row - s);
-            const EdgeRow& here = edges.At(row);
-            const EdgeRow& above = edges.At(row + s);
-            InteriorNormals(below, here, above, column, endInterior, out);
+            InteriorNormals(InteriorRowsAt(edges, row), column, endInterior, out, uncertain);
             column = endInterior;
             LoadSamples(heights, row, column - 1, samples);
         }
@@ -172,7 +190,9 @@ void NormalRow(const ScaledHeights& heights, EdgeRows& edges, std::int32_t row, 
 NormalRows::NormalRows(const HeightField& field, float heightScale, std::int32_t firstRow)
     : heights_(field, heightScale, kSampleHeightDivisor), edges_(heights_), samples_(LeftoverSamples(heights_, firstRow)) {}
 
-void NormalRows::Row(std::int32_t row, NormalEntry* out) { NormalRow(heights_, edges_, row, samples_, out); }
+void NormalRows::Row(std::int32_t row, NormalEntry* out) {
+    NormalRow(heights_, edges_, row, samples_, uncertain_, out);
+}
 
 void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightScale,
                     const RunOptions& options) {
