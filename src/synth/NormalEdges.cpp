@@ -32,6 +32,10 @@ void EdgeLine::Reset(std::int32_t width) {
     for (std::vector<float>* component : {&X, &Y, &Z}) component->assign(static_cast<std::size_t>(width), 0.0f);
 }
 
+void EdgeLine::Resize(std::int32_t width) {
+    for (std::vector<float>* component : {&X, &Y, &Z}) component->resize(static_cast<std::size_t>(width));
+}
+
 const EdgeRow& EdgeRows::At(std::int32_t row) {
     EdgeRow& e = rows_[static_cast<std::size_t>(row) % rows_.size()];
     if (e.Row == row) return e;

@@ -9,8 +9,8 @@
 // lane width. Only the files compiled for one instruction set each include
 // it, so that all of it stays private to them. L supplies the lanes:
 // kCount, the types Doubles, Singles and Mask, and Load (singles widened),
-// Splat, Narrow, Widen, Sqrt, Certain, Both, All, Bits, Store and
-// StoreTruncated; the operators of Doubles and Singles are the IEEE ones.
+// LoadSingles, Splat, Narrow, Widen, Sqrt, Certain, Both, All, Bits, Store
+// and StoreTruncated; the operators of Doubles and Singles are the IEEE ones.
 namespace orvalis {
 namespace {
 
@@ -40,74 +40,91 @@ template <typename L>
     return ToSingles<L>({v.x * k, v.y * k, v.z * k}, certain);
 }
 
-// The edge of the pixels from column on, one per lane.
+// The edge operand of the pixels from column on, one per lane.
 template <typename L>
-[[gnu::always_inline]] inline Lanes3<L> EdgeLanes(const InteriorEdgeRows& rows, const SharedEdge& edge, std::int32_t column) {
-    const ConstComponentArrays& line = rows.Lines[edge.Line];
+[[gnu::always_inline]] inline Lanes3<L> OperandLanes(const EdgeOperand& edge, std::int32_t column) {
     const std::int32_t c = column + edge.Offset;
-    const Lanes3<L> v{L::Load(line.X + c), L::Load(line.Y + c), L::Load(line.Z + c)};
+    const Lanes3<L> v{L::Load(edge.Line.X + c), L::Load(edge.Line.Y + c), L::Load(edge.Line.Z + c)};
     return edge.Opposite ? Lanes3<L>{-v.x, -v.y, -v.z} : v;
 }
 
-// NormalOfEdges for the pixels from column on; returns a bit per pixel set.
 template <typename L>
-unsigned PixelLanes(const InteriorEdgeRows& rows, std::int32_t column, NormalEntry* out) {
-    typename L::Mask certain = L::All();
-    // The sum is kept in singles, added as AddVectors adds.
-    typename L::Singles sumX{}, sumY{}, sumZ{};
-    for (const auto& edges : InteriorTriangleEdges) {
-        const Lanes3<L> cross = Cross<L>(EdgeLanes<L>(rows, edges[0], column), EdgeLanes<L>(rows, edges[1], column), certain);
-        const Lanes3<L> normal = Normalized<L>(cross, certain);
-        sumX = sumX + L::Narrow(normal.x);
-        sumY = sumY + L::Narrow(normal.y);
-        sumZ = sumZ + L::Narrow(normal.z);
-    }
-    const Lanes3<L> unit = Normalized<L>({L::Widen(sumX), L::Widen(sumY), L::Widen(sumZ)}, certain);
-    // A product of two singles is exact in double: no check (DoubleScaleVector).
-    const typename L::Doubles scale = L::Splat(127.0);
-    std::int32_t x[L::kCount], y[L::kCount], z[L::kCount];
-    L::StoreTruncated(x, L::Narrow(unit.x * scale));
-    L::StoreTruncated(y, L::Narrow(unit.y * scale));
-    L::StoreTruncated(z, L::Narrow(unit.z * scale));
-    const unsigned done = L::Bits(certain);
-    for (int i = 0; i < L::kCount; ++i) {
-        // Certain lanes hold unit components times 127: always within the int8 range.
-        out[i] = NormalEntry{static_cast<std::int8_t>(x[i]), static_cast<std::int8_t>(y[i]),
-                             static_cast<std::int8_t>(z[i])};
-    }
-    return done;
+void StoreSingles(const Lanes3<L>& v, ComponentArrays<float> out, std::int32_t c) {
+    L::Store(out.X + c, L::Narrow(v.x));
+    L::Store(out.Y + c, L::Narrow(v.y));
+    L::Store(out.Z + c, L::Narrow(v.z));
 }
 
-template <typename L>
-std::int32_t InteriorNormalLanes(const InteriorEdgeRows& rows, std::int32_t column, std::int32_t end,
-                                 NormalEntry* out, std::int32_t* uncertain) {
+// Calls group(c) for the groups of lanes that cover first .. end, and lists
+// the columns whose lane bit group returns clear. The last group ends at
+// end, overlapping the one before, whose values it computes again: its
+// columns are listed once.
+template <typename L, typename Group>
+std::int32_t CoverInGroups(std::int32_t first, std::int32_t end, std::int32_t* uncertain, Group group) {
     std::int32_t count = 0;
-    for (; column + L::kCount <= end; column += L::kCount) {
-        const unsigned done = PixelLanes<L>(rows, column, out + column);
-        for (int i = 0; i < L::kCount; ++i) {
-            if (!(done >> i & 1)) uncertain[count++] = column + i;
+    for (std::int32_t column = first; column < end; column += L::kCount) {
+        const std::int32_t c = column + L::kCount <= end ? column : end - L::kCount;
+        const unsigned done = group(c);
+        for (int k = column - c; k < L::kCount; ++k) {
+            if (!(done >> k & 1)) uncertain[count++] = c + k;
         }
     }
     return count;
 }
 
 template <typename L>
-std::int32_t UnitVectorLanes(ConstComponentArrays vectors, ComponentArrays<float> units, std::int32_t count,
-                             std::int32_t* uncertain) {
-    std::int32_t left = 0;
-    for (std::int32_t i = 0; i + L::kCount <= count; i += L::kCount) {
+std::int32_t TriangleNormalLanes(const EdgeOperand& e1, const EdgeOperand& e2, std::int32_t first,
+                                 std::int32_t end, ComponentArrays<float> normals, std::int32_t* uncertain) {
+    return CoverInGroups<L>(first, end, uncertain, [&](std::int32_t c) {
         typename L::Mask certain = L::All();
-        const Lanes3<L> unit =
-            Normalized<L>({L::Load(vectors.X + i), L::Load(vectors.Y + i), L::Load(vectors.Z + i)}, certain);
-        L::Store(units.X + i, L::Narrow(unit.x));
-        L::Store(units.Y + i, L::Narrow(unit.y));
-        L::Store(units.Z + i, L::Narrow(unit.z));
-        const unsigned done = L::Bits(certain);
-        for (int k = 0; k < L::kCount; ++k) {
-            if (!(done >> k & 1)) uncertain[left++] = i + k;
+        StoreSingles<L>(Normalized<L>(Cross<L>(OperandLanes<L>(e1, c), OperandLanes<L>(e2, c), certain), certain),
+                        normals, c);
+        return L::Bits(certain);
+    });
+}
+
+template <typename L>
+std::int32_t EntryLanes(const ConstComponentArrays (&normals)[8], std::int32_t first, std::int32_t end,
+                        NormalEntry* out, std::int32_t* uncertain) {
+    return CoverInGroups<L>(first, end, uncertain, [&](std::int32_t c) {
+        // Added in singles, as AddVectors adds.
+        typename L::Singles x{}, y{}, z{};
+        for (const ConstComponentArrays& normal : normals) {
+            x = x + L::LoadSingles(normal.X + c);
+            y = y + L::LoadSingles(normal.Y + c);
+            z = z + L::LoadSingles(normal.Z + c);
         }
-    }
-    return left;
+        typename L::Mask certain = L::All();
+        const Lanes3<L> unit = Normalized<L>({L::Widen(x), L::Widen(y), L::Widen(z)}, certain);
+        // A product of two singles is exact in double: no check (DoubleScaleVector).
+        const typename L::Doubles scale = L::Splat(127.0);
+        std::int32_t ex[L::kCount], ey[L::kCount], ez[L::kCount];
+        L::StoreTruncated(ex, L::Narrow(unit.x * scale));
+        L::StoreTruncated(ey, L::Narrow(unit.y * scale));
+        L::StoreTruncated(ez, L::Narrow(unit.z * scale));
+        // Certain lanes hold unit components times 127: always within the int8 range.
+        for (int i = 0; i < L::kCount; ++i) {
+            out[c + i] = NormalEntry{static_cast<std::int8_t>(ex[i]), static_cast<std::int8_t>(ey[i]),
+                                     static_cast<std::int8_t>(ez[i])};
+        }
+        return L::Bits(certain);
+    });
+}
+
+template <typename L>
+std::int32_t UnitVectorLanes(ConstComponentArrays vectors, ComponentArrays<float> units, std::int32_t first,
+                             std::int32_t end, std::int32_t* uncertain) {
+    return CoverInGroups<L>(first, end, uncertain, [&](std::int32_t c) {
+        typename L::Mask certain = L::All();
+        StoreSingles<L>(Normalized<L>({L::Load(vectors.X + c), L::Load(vectors.Y + c), L::Load(vectors.Z + c)}, certain),
+                        units, c);
+        return L::Bits(certain);
+    });
+}
+
+template <typename L>
+constexpr NormalLaneKernel KernelOf() {
+    return {L::kCount, TriangleNormalLanes<L>, EntryLanes<L>, UnitVectorLanes<L>};
 }
 
 }  // namespace

@@ -41,14 +41,12 @@ const NormalLaneKernel* FastestNormalLanes() {
 
 void NormalizeAll(ConstComponentArrays vectors, ComponentArrays<float> units, std::int32_t count,
                   std::vector<std::int32_t>& uncertain) {
-    std::int32_t i = 0;
-    if (const NormalLaneKernel* lanes = FastestNormalLanes()) {
-        uncertain.resize(static_cast<std::size_t>(count));
-        const std::int32_t left = lanes->UnitVectors(vectors, units, count, uncertain.data());
-        for (std::int32_t k = 0; k < left; ++k) NormalizeOne(vectors, units, uncertain[k]);
-        i = count / lanes->Lanes * lanes->Lanes;
-    }
-    for (; i < count; ++i) NormalizeOne(vectors, units, i);
+    CoverInLanes(
+        0, count, uncertain,
+        [&](const NormalLaneKernel& kernel, std::int32_t* left) {
+            return kernel.UnitVectors(vectors, units, 0, count, left);
+        },
+        [&](std::int32_t i) { NormalizeOne(vectors, units, i); });
 }
 
 }  // namespace orvalis

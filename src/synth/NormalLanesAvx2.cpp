@@ -21,6 +21,7 @@ struct Avx2Lanes {
     using Mask = __m256d;
 
     static Doubles Load(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
+    static Singles LoadSingles(const float* p) { return _mm_loadu_ps(p); }
     static Doubles Splat(double v) { return _mm256_set1_pd(v); }
     static Singles Narrow(Doubles v) { return _mm256_cvtpd_ps(v); }
     static Doubles Widen(Singles v) { return _mm256_cvtps_pd(v); }
@@ -50,8 +51,7 @@ struct Avx2Lanes {
     }
 };
 
-constexpr NormalLaneKernel kAvx2Kernel{Avx2Lanes::kCount, InteriorNormalLanes<Avx2Lanes>,
-                                       UnitVectorLanes<Avx2Lanes>};
+constexpr NormalLaneKernel kAvx2Kernel = KernelOf<Avx2Lanes>();
 
 }  // namespace
 

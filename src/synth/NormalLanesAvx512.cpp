@@ -21,6 +21,7 @@ struct Avx512Lanes {
     using Mask = __mmask8;
 
     static Doubles Load(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
+    static Singles LoadSingles(const float* p) { return _mm256_loadu_ps(p); }
     static Doubles Splat(double v) { return _mm512_set1_pd(v); }
     static Singles Narrow(Doubles v) { return _mm512_cvtpd_ps(v); }
     static Doubles Widen(Singles v) { return _mm512_cvtps_pd(v); }
@@ -48,8 +49,7 @@ struct Avx512Lanes {
     }
 };
 
-constexpr NormalLaneKernel kAvx512Kernel{Avx512Lanes::kCount, InteriorNormalLanes<Avx512Lanes>,
-                                         UnitVectorLanes<Avx512Lanes>};
+constexpr NormalLaneKernel kAvx512Kernel = KernelOf<Avx512Lanes>();
 
 }  // namespace
 

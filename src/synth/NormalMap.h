@@ -7,6 +7,7 @@
 #include "raster/DibBuffer.h"
 #include "math/VectorTypes.h"
 #include "synth/HeightField.h"
+#include "synth/InteriorNormalRows.h"
 #include "synth/NormalEdges.h"
 #include "synth/NormalEntry.h"
 #include "synth/Progress.h"
@@ -29,10 +30,10 @@ public:
 private:
     ScaledHeights heights_;  // the sample heights
     EdgeRows edges_;  // reads heights_
+    InteriorNormalRows interior_;
     // The nine samples of the last pixel; a slot outside the picture keeps
     // the height it last had.
     std::array<Vector3, 9> samples_;
-    std::vector<std::int32_t> uncertain_;  // scratch space of the vector lanes
 };
 
 // Fills normals with width x RowCount entries from the eight triangles of

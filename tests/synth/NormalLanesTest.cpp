@@ -42,83 +42,130 @@ Vector3 NearTie(Make make) {
     }
 }
 
-// The plain definition: the eight normals at extended precision summed in
-// singles, normalised, times 127, truncated, low byte.
-NormalEntry PlainNormal(const InteriorEdgeRows& rows, std::int32_t c) {
-    const auto edge = [&](const SharedEdge& e) {
-        const ConstComponentArrays& line = rows.Lines[e.Line];
-        const std::int32_t i = c + e.Offset;
-        const float sign = e.Opposite ? -1.0f : 1.0f;
-        return Vector3{sign * line.X[i], sign * line.Y[i], sign * line.Z[i]};
-    };
-    Vector3 sum;
-    for (const auto& t : InteriorTriangleEdges) {
-        Vector3 cross, normal;
-        CrossProduct(edge(t[0]), edge(t[1]), cross);
-        NormalizedCopy(cross, normal);
-        AddVectors(sum, normal, sum);
-    }
+Vector3 PlainTriangleNormal(const Vector3& e1, const Vector3& e2) {
+    Vector3 cross, normal;
+    CrossProduct(e1, e2, cross);
+    NormalizedCopy(cross, normal);
+    return normal;
+}
+
+// The plain definition of an entry: the sum normalised at extended
+// precision, times 127, truncated, low byte.
+NormalEntry PlainEntry(Vector3 sum) {
     NormalizedCopy(sum, sum);
     ScaleVector(sum, sum, 127.0f);
     const auto byte = [](float v) { return static_cast<std::int8_t>(static_cast<std::uint8_t>(TruncToInt(v))); };
     return NormalEntry{byte(sum.x), byte(sum.y), byte(sum.z)};
 }
 
-// Edge lines of hills, level ground (exact zeros, where every triangle gives
-// the same normal) and walls, with near-ties planted at the given columns
-// (triangle t0 there); every kernel sets each pixel of its whole groups as
-// the plain definition does, and leaves every near-tie to the caller.
-TEST(NormalLanes, KernelsSetTheEntriesOfThePlainDefinition) {
+// Unit edges of level ground (exact zeros), hills and walls, in runs.
+EdgeLine EdgeLineOf(std::int32_t width, float x, float z, std::mt19937& random) {
+    std::uniform_real_distribution<float> slope(-3, 3), wall(-60, 60);
+    EdgeLine line;
+    line.Reset(width);
+    for (std::int32_t c = 0; c < width; ++c) {
+        const int kind = c / 7 % 3;
+        line.Set(c, Unit({x, kind == 0 ? 0.0f : kind == 1 ? slope(random) : wall(random), z}));
+    }
+    return line;
+}
+
+// A kernel's run over first .. end: it lists every near-tie and no column
+// twice, every other column of the run holds the plain result (plain(c)),
+// and the columns outside the run are untouched (untouched(c)).
+template <typename Plain, typename Untouched>
+void ExpectPlainRun(const NormalLaneKernel& kernel, std::int32_t first, std::int32_t end, std::int32_t width,
+                    const std::vector<std::int32_t>& listed, const std::vector<std::int32_t>& nearTies,
+                    Plain plain, Untouched untouched) {
+    for (std::int32_t c = 0; c < width; ++c) {
+        const auto times = std::count(listed.begin(), listed.end(), c);
+        const bool nearTie = std::count(nearTies.begin(), nearTies.end(), c) != 0;
+        SCOPED_TRACE(testing::Message() << kernel.Lanes << " lanes, column " << c);
+        if (c < first || c >= end) {
+            EXPECT_TRUE(untouched(c));
+            EXPECT_EQ(times, 0);
+        } else {
+            EXPECT_LE(times, 1);
+            if (nearTie) {
+                EXPECT_EQ(times, 1);
+            }
+            if (times == 0) {
+                ASSERT_TRUE(plain(c));
+            }
+        }
+    }
+    EXPECT_LT(listed.size(), nearTies.size() + 5) << kernel.Lanes << " lanes";
+}
+
+// Edges as the edge rows hold them, with near-ties planted; runs whose
+// length is no whole number of lanes.
+TEST(NormalLanes, TriangleNormalsAreThePlainOnes) {
     constexpr std::int32_t width = 1003, first = 3, end = width - 2;
     const std::vector<std::int32_t> nearTies = {first, 10, 11, 500, end - 8, end - 1};
     std::mt19937 random(11);
-    std::uniform_real_distribution<float> slope(-3, 3), wall(-60, 60);
-    // Across (2, rise, 0), up (0, rise, 2), diagonal (-2, rise, 2), normalised.
-    constexpr float kLineX[kInteriorLineCount] = {2, 2, 0, -2, 2, 0, -2};
-    constexpr float kLineZ[kInteriorLineCount] = {0, 0, 2, 2, 0, 2, 2};
-    std::array<EdgeLine, kInteriorLineCount> lines;
-    InteriorEdgeRows rows;
-    for (int i = 0; i < kInteriorLineCount; ++i) {
-        lines[i].Reset(width);
-        for (std::int32_t c = 0; c < width; ++c) {
-            const int kind = c / 7 % 3;  // runs of level ground, hills and walls
-            const float rise = kind == 0 ? 0.0f : kind == 1 ? slope(random) : wall(random);
-            lines[i].Set(c, Unit({kLineX[i], rise, kLineZ[i]}));
-        }
-    }
+    std::uniform_real_distribution<float> slope(-3, 3);
+    EdgeLine diagonal = EdgeLineOf(width, -2, 2, random), across = EdgeLineOf(width, 2, 0, random);
     for (const std::int32_t c : nearTies) {
-        const Vector3 diagonal = Unit({-2, 1, 2});
-        Vector3 across;
+        Vector3 edge;
         NearTie([&] {
-            across = Unit({2, slope(random), 0});
             Vector3 cross;
-            CrossProduct(diagonal, across, cross);
+            CrossProduct(diagonal.At(c), edge = Unit({2, slope(random), 0}), cross);
             return cross;
         });
-        lines[HereDiagonal].Set(c, diagonal);
-        lines[BelowAcross].Set(c, across);
+        across.Set(c, edge);
     }
-    for (int i = 0; i < kInteriorLineCount; ++i) rows.Lines[i] = lines[i].Arrays();
+    // As t0 and t4 take them: straight, and both reversed two columns on
+    // (the same cross product, so the same near-ties there).
+    std::vector<std::int32_t> nearTiesReversed;
+    for (const std::int32_t c : nearTies) {
+        if (c + 2 < end) nearTiesReversed.push_back(c + 2);
+    }
+    const EdgeOperand straight[2] = {{diagonal.Arrays(), 0, false}, {across.Arrays(), 0, false}};
+    const EdgeOperand reversed[2] = {{diagonal.Arrays(), -2, true}, {across.Arrays(), -2, true}};
+    const auto edge = [](const EdgeOperand& e, std::int32_t c) {
+        const Vector3 v{e.Line.X[c + e.Offset], e.Line.Y[c + e.Offset], e.Line.Z[c + e.Offset]};
+        return e.Opposite ? Vector3{-v.x, -v.y, -v.z} : v;
+    };
+    for (const NormalLaneKernel* kernel : NormalLaneKernelsHere()) {
+        for (const auto* operands : {straight, reversed}) {
+            const EdgeOperand &e1 = operands[0], &e2 = operands[1];
+            EdgeLine normals;
+            normals.Reset(width);
+            std::vector<std::int32_t> listed(end - first);
+            listed.resize(kernel->TriangleNormals(e1, e2, first, end, normals.WritableArrays(), listed.data()));
+            ExpectPlainRun(*kernel, first, end, width, listed, operands == straight ? nearTies : nearTiesReversed,
+                [&](std::int32_t c) { return SameBits(normals.At(c), PlainTriangleNormal(edge(e1, c), edge(e2, c))); },
+                [&](std::int32_t c) { return SameBits(normals.At(c), Vector3{}); });
+        }
+    }
+}
 
+// Sums of eight unit normals of hills and walls, and near-tie sums.
+TEST(NormalLanes, EntriesAreThePlainOnes) {
+    constexpr std::int32_t width = 203, first = 3, end = width - 2;
+    const std::vector<std::int32_t> nearTies = {first, 50, end - 1};
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> rise(-3, 3);
+    std::array<EdgeLine, 8> normals;
+    ConstComponentArrays arrays[8];
+    for (int t = 0; t < 8; ++t) {
+        normals[t] = EdgeLineOf(width, t % 2 == 0 ? 0.5f : -0.5f, t % 3 == 0 ? 0.0f : 0.5f, random);
+        for (const std::int32_t c : nearTies) normals[t].Set(c, t == 0 ? NearTie([&] { return Vector3{1, rise(random), 1}; }) : Vector3{});
+        arrays[t] = normals[t].Arrays();
+    }
+    const auto sum = [&](std::int32_t c) {
+        Vector3 total;
+        for (const EdgeLine& normal : normals) AddVectors(total, normal.At(c), total);
+        return total;
+    };
     for (const NormalLaneKernel* kernel : NormalLaneKernelsHere()) {
         const NormalEntry untouched{-128, -128, -128};
         std::vector<NormalEntry> out(width, untouched);
-        std::vector<std::int32_t> uncertain(end - first);
-        uncertain.resize(kernel->Normals(rows, first, end, out.data(), uncertain.data()));
-        const std::int32_t groupsEnd = first + (end - first) / kernel->Lanes * kernel->Lanes;
-        for (std::int32_t c = 0; c < width; ++c) {
-            const bool listed = std::count(uncertain.begin(), uncertain.end(), c) != 0;
-            const bool nearTie = std::count(nearTies.begin(), nearTies.end(), c) != 0;
-            if (c < first || c >= groupsEnd) {
-                EXPECT_EQ(out[c], untouched) << kernel->Lanes << " lanes, column " << c;
-                EXPECT_FALSE(listed) << kernel->Lanes << " lanes, column " << c;
-            } else if (nearTie) {
-                EXPECT_TRUE(listed) << kernel->Lanes << " lanes, column " << c;
-            } else if (!listed) {
-                ASSERT_EQ(out[c], PlainNormal(rows, c)) << kernel->Lanes << " lanes, column " << c;
-            }
-        }
-        EXPECT_LT(uncertain.size(), nearTies.size() + 5) << kernel->Lanes << " lanes";
+        std::vector<std::int32_t> listed(end - first);
+        listed.resize(kernel->Entries(arrays, first, end, out.data(), listed.data()));
+        ExpectPlainRun(*kernel, first, end, width, listed, nearTies,
+            [&](std::int32_t c) { return out[c] == PlainEntry(sum(c)); },
+            [&](std::int32_t c) { return out[c] == untouched; });
     }
 }
 
@@ -128,7 +175,7 @@ TEST(NormalLanes, KernelsSetTheEntriesOfThePlainDefinition) {
 // leaves the near-ties to it.
 TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
     constexpr std::int32_t size = 40000;
-    const std::vector<std::int32_t> nearTies = {2, 9, size - 1};
+    const std::vector<std::int32_t> nearTies = {2, 9, size - 1};  // the last outside the kernels' run
     std::mt19937 random(3);
     std::uniform_int_distribution<int> sum(0, 765);
     std::uniform_real_distribution<float> rise(-3, 3);
@@ -150,17 +197,13 @@ TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
         }
     }
     for (const NormalLaneKernel* kernel : NormalLaneKernelsHere()) {
+        constexpr std::int32_t first = 2, end = size - 1;
         EdgeLine units;
         units.Reset(size);
-        const std::int32_t left = kernel->UnitVectors(vectors.Arrays(), units.WritableArrays(), size, uncertain.data());
-        for (const std::int32_t i : nearTies) {
-            EXPECT_EQ(std::count(uncertain.begin(), uncertain.begin() + left, i), 1) << kernel->Lanes << " lanes, " << i;
-        }
-        for (std::int32_t i = 0; i < size / kernel->Lanes * kernel->Lanes; ++i) {
-            if (std::count(uncertain.begin(), uncertain.begin() + left, i) == 0) {
-                ASSERT_TRUE(SameBits(units.At(i), Unit(vectors.At(i)))) << kernel->Lanes << " lanes, vector " << i;
-            }
-        }
+        uncertain.resize(kernel->UnitVectors(vectors.Arrays(), units.WritableArrays(), first, end, uncertain.data()));
+        ExpectPlainRun(*kernel, first, end, size, uncertain, {first, 9},
+            [&](std::int32_t i) { return SameBits(units.At(i), Unit(vectors.At(i))); },
+            [&](std::int32_t i) { return SameBits(units.At(i), Vector3{}); });
     }
 }
 
