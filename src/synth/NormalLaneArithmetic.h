@@ -9,7 +9,7 @@
 // lane width. Only the files compiled for one instruction set each include
 // it, so that all of it stays private to them. L supplies the lanes:
 // kCount, the types Doubles, Singles and Mask, and Load (singles widened),
-// LoadSingles, Splat, Narrow, Widen, Sqrt, Certain, Both, All, Bits, Store
+// LoadSingles, Splat, Narrow, Widen, Sqrt, KeepCertain, All, Bits, Store
 // and StoreTruncated; the operators of Doubles and Singles are the IEEE ones.
 namespace orvalis {
 namespace {
@@ -19,23 +19,33 @@ struct Lanes3 {
     typename L::Doubles x, y, z;
 };
 
-// Rounds the lanes to single and widens them back; `certain` keeps the
-// lanes where that rounding is the extended operation's (SingleIsCertain).
 template <typename L>
-[[gnu::always_inline]] inline Lanes3<L> ToSingles(const Lanes3<L>& v, typename L::Mask& certain) {
-    certain = L::Both(certain, L::Both(L::Certain(v.x), L::Both(L::Certain(v.y), L::Certain(v.z))));
-    return {L::Widen(L::Narrow(v.x)), L::Widen(L::Narrow(v.y)), L::Widen(L::Narrow(v.z))};
+struct Singles3 {
+    typename L::Singles x, y, z;
+};
+
+// Rounds the lanes to single; `certain` keeps the lanes where that rounding
+// is the extended operation's (SingleIsCertain).
+template <typename L>
+[[gnu::always_inline]] inline Singles3<L> ToSingles(const Lanes3<L>& v, typename L::Mask& certain) {
+    certain = L::KeepCertain(L::KeepCertain(L::KeepCertain(certain, v.x), v.y), v.z);
+    return {L::Narrow(v.x), L::Narrow(v.y), L::Narrow(v.z)};
+}
+
+template <typename L>
+[[gnu::always_inline]] inline Lanes3<L> Widened(const Singles3<L>& v) {
+    return {L::Widen(v.x), L::Widen(v.y), L::Widen(v.z)};
 }
 
 // CertifiedCrossProduct, lane by lane.
 template <typename L>
-[[gnu::always_inline]] inline Lanes3<L> Cross(const Lanes3<L>& a, const Lanes3<L>& b, typename L::Mask& certain) {
+[[gnu::always_inline]] inline Singles3<L> Cross(const Lanes3<L>& a, const Lanes3<L>& b, typename L::Mask& certain) {
     return ToSingles<L>({a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}, certain);
 }
 
 // CertifiedNormalizedCopy, lane by lane: k = 1 / sqrt((x x + y y) + z z).
 template <typename L>
-[[gnu::always_inline]] inline Lanes3<L> Normalized(const Lanes3<L>& v, typename L::Mask& certain) {
+[[gnu::always_inline]] inline Singles3<L> Normalized(const Lanes3<L>& v, typename L::Mask& certain) {
     const typename L::Doubles k = L::Splat(1.0) / L::Sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     return ToSingles<L>({v.x * k, v.y * k, v.z * k}, certain);
 }
@@ -49,10 +59,10 @@ template <typename L>
 }
 
 template <typename L>
-void StoreSingles(const Lanes3<L>& v, ComponentArrays<float> out, std::int32_t c) {
-    L::Store(out.X + c, L::Narrow(v.x));
-    L::Store(out.Y + c, L::Narrow(v.y));
-    L::Store(out.Z + c, L::Narrow(v.z));
+void StoreSingles(const Singles3<L>& v, ComponentArrays<float> out, std::int32_t c) {
+    L::Store(out.X + c, v.x);
+    L::Store(out.Y + c, v.y);
+    L::Store(out.Z + c, v.z);
 }
 
 // Calls group(c) for the groups of lanes that cover first .. end, and lists
@@ -65,6 +75,7 @@ std::int32_t CoverInGroups(std::int32_t first, std::int32_t end, std::int32_t* u
     for (std::int32_t column = first; column < end; column += L::kCount) {
         const std::int32_t c = column + L::kCount <= end ? column : end - L::kCount;
         const unsigned done = group(c);
+        if (done == L::Bits(L::All())) continue;
         for (int k = column - c; k < L::kCount; ++k) {
             if (!(done >> k & 1)) uncertain[count++] = c + k;
         }
@@ -77,8 +88,8 @@ std::int32_t TriangleNormalLanes(const EdgeOperand& e1, const EdgeOperand& e2, s
                                  std::int32_t end, ComponentArrays<float> normals, std::int32_t* uncertain) {
     return CoverInGroups<L>(first, end, uncertain, [&](std::int32_t c) {
         typename L::Mask certain = L::All();
-        StoreSingles<L>(Normalized<L>(Cross<L>(OperandLanes<L>(e1, c), OperandLanes<L>(e2, c), certain), certain),
-                        normals, c);
+        const Singles3<L> cross = Cross<L>(OperandLanes<L>(e1, c), OperandLanes<L>(e2, c), certain);
+        StoreSingles<L>(Normalized<L>(Widened<L>(cross), certain), normals, c);
         return L::Bits(certain);
     });
 }
@@ -95,7 +106,7 @@ std::int32_t EntryLanes(const ConstComponentArrays (&normals)[8], std::int32_t f
             z = z + L::LoadSingles(normal.Z + c);
         }
         typename L::Mask certain = L::All();
-        const Lanes3<L> unit = Normalized<L>({L::Widen(x), L::Widen(y), L::Widen(z)}, certain);
+        const Lanes3<L> unit = Widened<L>(Normalized<L>({L::Widen(x), L::Widen(y), L::Widen(z)}, certain));
         // A product of two singles is exact in double: no check (DoubleScaleVector).
         const typename L::Doubles scale = L::Splat(127.0);
         std::int32_t ex[L::kCount], ey[L::kCount], ez[L::kCount];

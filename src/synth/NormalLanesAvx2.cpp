@@ -32,12 +32,12 @@ struct Avx2Lanes {
     }
 
     static Mask All() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }
-    static Mask Both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
     static unsigned Bits(Mask m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
 
-    // SingleIsCertain: zero, or a normal single result whose 29 bits below
-    // single precision lie more than kTieMargin from a tie.
-    static Mask Certain(Doubles v) {
+    // certain, kept in the lanes where SingleIsCertain(v) holds: zero, or a
+    // normal single result whose 29 bits below single precision lie more
+    // than kTieMargin from a tie.
+    static Mask KeepCertain(Mask certain, Doubles v) {
         const __m256i bits = _mm256_castpd_si256(v);
         const __m256i exponent = _mm256_and_si256(_mm256_srli_epi64(bits, 52), _mm256_set1_epi64x(0x7ff));
         const __m256i fromTie = _mm256_sub_epi64(_mm256_and_si256(bits, _mm256_set1_epi64x(0x1fffffff)),
@@ -47,7 +47,7 @@ struct Avx2Lanes {
         const __m256i clear = _mm256_or_si256(_mm256_cmpgt_epi64(fromTie, _mm256_set1_epi64x(kTieMargin)),
                                               _mm256_cmpgt_epi64(_mm256_set1_epi64x(-kTieMargin), fromTie));
         const __m256d zero = _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_EQ_OQ);
-        return _mm256_or_pd(zero, _mm256_castsi256_pd(_mm256_and_si256(normal, clear)));
+        return _mm256_and_pd(certain, _mm256_or_pd(zero, _mm256_castsi256_pd(_mm256_and_si256(normal, clear))));
     }
 };
 

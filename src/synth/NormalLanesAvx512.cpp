@@ -4,6 +4,8 @@
 #if defined(__AVX512F__)
 #include <immintrin.h>
 
+#include <cstdint>
+
 #include "synth/NormalLaneArithmetic.h"
 #endif
 
@@ -32,20 +34,23 @@ struct Avx512Lanes {
     }
 
     static Mask All() { return 0xff; }
-    static Mask Both(Mask a, Mask b) { return static_cast<Mask>(a & b); }
     static unsigned Bits(Mask m) { return m; }
 
-    // SingleIsCertain: zero, or a normal single result whose 29 bits below
-    // single precision lie more than kTieMargin from a tie.
-    static Mask Certain(Doubles v) {
-        const __m512i bits = _mm512_castpd_si512(v);
-        const __m512i exponent = _mm512_and_si512(_mm512_srli_epi64(bits, 52), _mm512_set1_epi64(0x7ff));
-        const __m512i fromTie = _mm512_sub_epi64(_mm512_and_si512(bits, _mm512_set1_epi64(0x1fffffff)),
-                                                 _mm512_set1_epi64(0x10000000));
-        const Mask normal = _mm512_cmpgt_epi64_mask(exponent, _mm512_set1_epi64(1023 - 127)) &
-                            _mm512_cmplt_epi64_mask(exponent, _mm512_set1_epi64(1023 + 128));
-        const Mask clear = _mm512_cmpgt_epi64_mask(_mm512_abs_epi64(fromTie), _mm512_set1_epi64(kTieMargin));
-        return static_cast<Mask>(_mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_EQ_OQ) | (normal & clear));
+    // certain, kept in the lanes where SingleIsCertain(v) holds: zero, or a
+    // normal single result whose 29 bits below single precision lie more
+    // than kTieMargin from a tie. Each compare leaves out the lanes the
+    // mask before it left out.
+    static Mask KeepCertain(Mask certain, Doubles v) {
+        const __m512i magnitude = _mm512_and_si512(_mm512_castpd_si512(v), _mm512_set1_epi64(INT64_MAX));
+        // Exponents 1023 - 126 .. 1023 + 127, compared with the exponent field at the top.
+        Mask kept = _mm512_mask_cmpge_epu64_mask(certain, magnitude, _mm512_set1_epi64(std::int64_t{1023 - 126} << 52));
+        kept = _mm512_mask_cmplt_epu64_mask(kept, magnitude, _mm512_set1_epi64(std::int64_t{1023 + 128} << 52));
+        // The 29 bits minus the bottom of the zone around the tie, wrapped
+        // round: inside the zone exactly when at most two margins.
+        const __m512i fromZone = _mm512_and_si512(
+            _mm512_sub_epi64(magnitude, _mm512_set1_epi64(0x10000000 - kTieMargin)), _mm512_set1_epi64(0x1fffffff));
+        kept = _mm512_mask_cmpgt_epu64_mask(kept, fromZone, _mm512_set1_epi64(2 * kTieMargin));
+        return static_cast<Mask>(kept | _mm512_mask_testn_epi64_mask(certain, magnitude, magnitude));
     }
 };
 
