@@ -25,8 +25,9 @@ struct HeightField {
         return static_cast<std::size_t>(row) * Width + column;
     }
     // r + g + b of an 8-bit height: 3 x (the double nearest (r + g + b) / 3)
-    // lies within a hair of the whole sum.
-    int ByteSum(std::size_t index) const { return static_cast<int>(std::lround(Heights[index] * 3)); }
+    // lies within a hair of the whole sum, never below 0, so adding a half
+    // and truncating rounds it as std::lround would, without a library call.
+    int ByteSum(std::size_t index) const { return static_cast<int>(Heights[index] * 3 + 0.5); }
     // The height as the lighting formulas take it: an 8-bit picture's
     // quotient (r + g + b) / 3 at extended precision, else the height itself.
     long double ExtendedHeight(std::size_t index) const {

@@ -52,13 +52,16 @@ const EdgeRow& EdgeRows::At(std::int32_t row) {
     }
     NormalizeAll(std::as_const(differences_).Arrays(), e.Across.WritableArrays(), withRight, uncertain_);
     if (row - step < 1) return e;
-    LoadHeights(heights_, row - step, below_);
+    // Rows made in turn find the row below still in its slot.
+    const EdgeRow& kept = rows_[static_cast<std::size_t>(row - step) % rows_.size()];
+    if (kept.Row != row - step) LoadHeights(heights_, row - step, below_);
+    const std::vector<float>& below = kept.Row == row - step ? kept.Heights : below_;
     for (std::int32_t c = 0; c < width; ++c) {
-        differences_.Set(c, Edge(Sample(c, below_[c], row - step), Sample(c, e.Heights[c], row)));
+        differences_.Set(c, Edge(Sample(c, below[c], row - step), Sample(c, e.Heights[c], row)));
     }
     NormalizeAll(std::as_const(differences_).Arrays(), e.Up.WritableArrays(), width, uncertain_);
     for (std::int32_t c = 0; c + step < width; ++c) {
-        differences_.Set(c, Edge(Sample(c + step, below_[c + step], row - step), Sample(c, e.Heights[c], row)));
+        differences_.Set(c, Edge(Sample(c + step, below[c + step], row - step), Sample(c, e.Heights[c], row)));
     }
     NormalizeAll(std::as_const(differences_).Arrays(), e.Diagonal.WritableArrays(), withRight, uncertain_);
     return e;
