@@ -12,5 +12,7 @@ struct NormalEntry {
 
     friend bool operator==(const NormalEntry&, const NormalEntry&) = default;
 };
+// The vector kernels store entries as runs of bytes.
+static_assert(sizeof(NormalEntry) == 3);
 
 }  // namespace orvalis

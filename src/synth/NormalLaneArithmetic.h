@@ -10,7 +10,7 @@
 // it, so that all of it stays private to them. L supplies the lanes:
 // kCount, the types Doubles, Singles and Mask, and Load (singles widened),
 // LoadSingles, Splat, Narrow, Widen, Sqrt, KeepCertain, All, Bits, Store
-// and StoreTruncated; the operators of Doubles and Singles are the IEEE ones.
+// and StoreEntries; the operators of Doubles and Singles are the IEEE ones.
 namespace orvalis {
 namespace {
 
@@ -109,15 +109,7 @@ std::int32_t EntryLanes(const ConstComponentArrays (&normals)[8], std::int32_t f
         const Lanes3<L> unit = Widened<L>(Normalized<L>({L::Widen(x), L::Widen(y), L::Widen(z)}, certain));
         // A product of two singles is exact in double: no check (DoubleScaleVector).
         const typename L::Doubles scale = L::Splat(127.0);
-        std::int32_t ex[L::kCount], ey[L::kCount], ez[L::kCount];
-        L::StoreTruncated(ex, L::Narrow(unit.x * scale));
-        L::StoreTruncated(ey, L::Narrow(unit.y * scale));
-        L::StoreTruncated(ez, L::Narrow(unit.z * scale));
-        // Certain lanes hold unit components times 127: always within the int8 range.
-        for (int i = 0; i < L::kCount; ++i) {
-            out[c + i] = NormalEntry{static_cast<std::int8_t>(ex[i]), static_cast<std::int8_t>(ey[i]),
-                                     static_cast<std::int8_t>(ez[i])};
-        }
+        L::StoreEntries(out + c, L::Narrow(unit.x * scale), L::Narrow(unit.y * scale), L::Narrow(unit.z * scale));
         return L::Bits(certain);
     });
 }

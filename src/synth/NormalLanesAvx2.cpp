@@ -27,8 +27,19 @@ struct Avx2Lanes {
     static Doubles Widen(Singles v) { return _mm256_cvtps_pd(v); }
     static Doubles Sqrt(Doubles v) { return _mm256_sqrt_pd(v); }
     static void Store(float* p, Singles v) { _mm_storeu_ps(p, v); }
-    static void StoreTruncated(std::int32_t* p, Singles v) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_cvttps_epi32(v));
+    // Entries out[0 .. 3] from the lanes truncated toward zero, interleaved
+    // x, y, z. Packing saturates, which changes no certain lane: those lie
+    // within -127 .. 127.
+    static void StoreEntries(NormalEntry* out, Singles x, Singles y, Singles z) {
+        const __m128i xy = _mm_packs_epi32(_mm_cvttps_epi32(x), _mm_cvttps_epi32(y));
+        const __m128i zz = _mm_packs_epi32(_mm_cvttps_epi32(z), _mm_cvttps_epi32(z));
+        const __m128i bytes = _mm_packs_epi16(xy, zz);  // x0 .. x3, y0 .. y3, z0 .. z3, z0 .. z3
+        const __m128i entries =
+            _mm_shuffle_epi8(bytes, _mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1));
+        auto* to = reinterpret_cast<unsigned char*>(out);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(to), entries);
+        const int last = _mm_cvtsi128_si32(_mm_srli_si128(entries, 8));
+        __builtin_memcpy(to + 8, &last, 4);
     }
 
     static Mask All() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }

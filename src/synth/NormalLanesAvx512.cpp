@@ -29,8 +29,21 @@ struct Avx512Lanes {
     static Doubles Widen(Singles v) { return _mm512_cvtps_pd(v); }
     static Doubles Sqrt(Doubles v) { return _mm512_sqrt_pd(v); }
     static void Store(float* p, Singles v) { _mm256_storeu_ps(p, v); }
-    static void StoreTruncated(std::int32_t* p, Singles v) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_cvttps_epi32(v));
+    // Entries out[0 .. 7] from the lanes truncated toward zero, their low
+    // bytes interleaved x, y, z (a certain lane lies within -127 .. 127).
+    static void StoreEntries(NormalEntry* out, Singles x, Singles y, Singles z) {
+        const __m512i xy = _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_cvttps_epi32(x)), _mm256_cvttps_epi32(y), 1);
+        const __m128i xyBytes = _mm512_cvtepi32_epi8(xy);  // x0 .. x7, y0 .. y7
+        const __m128i zBytes = _mm512_cvtepi32_epi8(_mm512_zextsi256_si512(_mm256_cvttps_epi32(z)));
+        const __m128i first = _mm_or_si128(
+            _mm_shuffle_epi8(xyBytes, _mm_setr_epi8(0, 8, -1, 1, 9, -1, 2, 10, -1, 3, 11, -1, 4, 12, -1, 5)),
+            _mm_shuffle_epi8(zBytes, _mm_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1)));
+        const __m128i rest = _mm_or_si128(
+            _mm_shuffle_epi8(xyBytes, _mm_setr_epi8(13, -1, 6, 14, -1, 7, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1)),
+            _mm_shuffle_epi8(zBytes, _mm_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, -1, -1, -1, -1, -1, -1)));
+        auto* bytes = reinterpret_cast<unsigned char*>(out);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), first);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + 16), rest);
     }
 
     static Mask All() { return 0xff; }
