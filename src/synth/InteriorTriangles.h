@@ -41,14 +41,14 @@ struct SharedEdge {
 // The two unit edges (E1, E2) of each of the eight triangles of an interior
 // pixel, in the order the normal sums them.
 inline constexpr SharedEdge InteriorTriangleEdges[8][2] = {
-    {{HereDiagonal, 0, false}, {BelowAcross, 0, false}},          // t0: samples 0, 1, 8
-    {{HereAcross, 0, true}, {HereUp, NormalSampleStep, false}},              // t1: 0, 2, 1
-    {{AboveUp, 0, true}, {AboveDiagonal, 0, false}},              // t2: 0, 4, 2
-    {{AboveAcross, 0, true}, {AboveUp, NormalSampleStep, false}},            // t3: 4, 3, 2
-    {{AboveDiagonal, -NormalSampleStep, true}, {AboveAcross, -NormalSampleStep, true}}, // t4: 0, 5, 4
-    {{HereAcross, -NormalSampleStep, false}, {AboveUp, -NormalSampleStep, true}},       // t5: 0, 6, 5
-    {{HereUp, 0, false}, {HereDiagonal, -NormalSampleStep, true}},           // t6: 0, 8, 6
-    {{BelowAcross, -NormalSampleStep, false}, {HereUp, -NormalSampleStep, true}},       // t7: 8, 7, 6
+    {{HereDiagonal, 0, false}, {BelowAcross, 0, false}},                                 // t0: samples 0, 1, 8
+    {{HereAcross, 0, true}, {HereUp, NormalSampleStep, false}},                          // t1: 0, 2, 1
+    {{AboveUp, 0, true}, {AboveDiagonal, 0, false}},                                     // t2: 0, 4, 2
+    {{AboveAcross, 0, true}, {AboveUp, NormalSampleStep, false}},                        // t3: 4, 3, 2
+    {{AboveDiagonal, -NormalSampleStep, true}, {AboveAcross, -NormalSampleStep, true}},  // t4: 0, 5, 4
+    {{HereAcross, -NormalSampleStep, false}, {AboveUp, -NormalSampleStep, true}},        // t5: 0, 6, 5
+    {{HereUp, 0, false}, {HereDiagonal, -NormalSampleStep, true}},                       // t6: 0, 8, 6
+    {{BelowAcross, -NormalSampleStep, false}, {HereUp, -NormalSampleStep, true}},        // t7: 8, 7, 6
 };
 
 }  // namespace orvalis
