@@ -44,7 +44,7 @@ const EdgeRow& EdgeRows::At(std::int32_t row) {
     constexpr std::int32_t step = NormalSampleStep;
     LoadHeights(heights_, row, e.Heights);
     for (EdgeLine* line : {&e.Across, &e.Up, &e.Diagonal}) line->Reset(width);
-    differences_.Reset(width);
+    differences_.Resize(width);  // every entry read below is written first
     // Only the edges that exist are normalised; the rest stay zero.
     const std::int32_t withRight = std::max(width - step, 0);
     for (std::int32_t c = 0; c + step < width; ++c) {
