@@ -150,7 +150,10 @@ TEST(NormalLanes, EntriesAreThePlainOnes) {
     ConstComponentArrays arrays[8];
     for (int t = 0; t < 8; ++t) {
         normals[t] = EdgeLineOf(width, t % 2 == 0 ? 0.5f : -0.5f, t % 3 == 0 ? 0.0f : 0.5f, random);
-        for (const std::int32_t c : nearTies) normals[t].Set(c, t == 0 ? NearTie([&] { return Vector3{1, rise(random), 1}; }) : Vector3{});
+        // A near-tie sum: the first normal alone.
+        for (const std::int32_t c : nearTies) {
+            normals[t].Set(c, t == 0 ? NearTie([&] { return Vector3{1, rise(random), 1}; }) : Vector3{});
+        }
         arrays[t] = normals[t].Arrays();
     }
     const auto sum = [&](std::int32_t c) {
@@ -183,7 +186,8 @@ TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
     EdgeLine vectors;
     vectors.Reset(size);
     for (std::int32_t i = 0; i < size; ++i) {
-        const float dy = i % 7 == 0 ? 0.0f : static_cast<float>(sum(random) / 15.0L) - static_cast<float>(sum(random) / 15.0L);
+        const float dy =
+            i % 7 == 0 ? 0.0f : static_cast<float>(sum(random) / 15.0L) - static_cast<float>(sum(random) / 15.0L);
         vectors.Set(i, {i % 3 == 0 ? -2.0f : 2.0f, dy * (i % 11 == 0 ? 40 : 1), i % 2 == 0 ? 0.0f : 2.0f});
     }
     for (const std::int32_t i : nearTies) vectors.Set(i, NearTie([&] { return Vector3{2, rise(random), 2}; }));
