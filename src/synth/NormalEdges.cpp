@@ -1,10 +1,10 @@
 #include "synth/NormalEdges.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "math/Geometry.h"
 #include "synth/NormalLanes.h"
-#include "synth/NormalMap.h"
 
 namespace orvalis {
 
@@ -28,6 +28,14 @@ void LoadHeights(const ScaledHeights& heights, std::int32_t row, std::vector<flo
 
 }  // namespace
 
+void EdgeLine::Reset(std::int32_t width) {
+    for (std::vector<float>* component : {&X, &Y, &Z}) component->assign(static_cast<std::size_t>(width), 0.0f);
+}
+
+void EdgeLine::Resize(std::int32_t width) {
+    for (std::vector<float>* component : {&X, &Y, &Z}) component->resize(static_cast<std::size_t>(width));
+}
+
 const EdgeRow& EdgeRows::At(std::int32_t row) {
     EdgeRow& e = rows_[static_cast<std::size_t>(row) % rows_.size()];
     if (e.Row == row) return e;
@@ -35,24 +43,27 @@ const EdgeRow& EdgeRows::At(std::int32_t row) {
     const std::int32_t width = heights_.Width();
     constexpr std::int32_t step = NormalSampleStep;
     LoadHeights(heights_, row, e.Heights);
-    e.Across.assign(static_cast<std::size_t>(width), Vector3{});
-    e.Up.assign(static_cast<std::size_t>(width), Vector3{});
-    e.Diagonal.assign(static_cast<std::size_t>(width), Vector3{});
+    for (EdgeLine* line : {&e.Across, &e.Up, &e.Diagonal}) line->Reset(width);
+    differences_.Resize(width);  // every entry read below is written first
     // Only the edges that exist are normalised; the rest stay zero.
-    const std::size_t withRight = static_cast<std::size_t>(std::max(width - step, 0));
+    const std::int32_t withRight = std::max(width - step, 0);
     for (std::int32_t c = 0; c + step < width; ++c) {
-        e.Across[c] = Edge(Sample(c, e.Heights[c], row), Sample(c + step, e.Heights[c + step], row));
+        differences_.Set(c, Edge(Sample(c, e.Heights[c], row), Sample(c + step, e.Heights[c + step], row)));
     }
-    NormalizeAll(e.Across.data(), withRight);
+    NormalizeAll(std::as_const(differences_).Arrays(), e.Across.WritableArrays(), withRight, uncertain_);
     if (row - step < 1) return e;
-    LoadHeights(heights_, row - step, below_);
+    // Rows made in turn find the row below still in its slot.
+    const EdgeRow& kept = rows_[static_cast<std::size_t>(row - step) % rows_.size()];
+    if (kept.Row != row - step) LoadHeights(heights_, row - step, below_);
+    const std::vector<float>& below = kept.Row == row - step ? kept.Heights : below_;
     for (std::int32_t c = 0; c < width; ++c) {
-        const Vector3 here = Sample(c, e.Heights[c], row);
-        e.Up[c] = Edge(Sample(c, below_[c], row - step), here);
-        if (c + step < width) e.Diagonal[c] = Edge(Sample(c + step, below_[c + step], row - step), here);
+        differences_.Set(c, Edge(Sample(c, below[c], row - step), Sample(c, e.Heights[c], row)));
     }
-    NormalizeAll(e.Up.data(), e.Up.size());
-    NormalizeAll(e.Diagonal.data(), withRight);
+    NormalizeAll(std::as_const(differences_).Arrays(), e.Up.WritableArrays(), width, uncertain_);
+    for (std::int32_t c = 0; c + step < width; ++c) {
+        differences_.Set(c, Edge(Sample(c + step, below[c + step], row - step), Sample(c, e.Heights[c], row)));
+    }
+    NormalizeAll(std::as_const(differences_).Arrays(), e.Diagonal.WritableArrays(), withRight, uncertain_);
     return e;
 }
 

@@ -6,8 +6,24 @@
 
 #include "math/VectorTypes.h"
 #include "synth/HeightField.h"
+#include "synth/InteriorTriangles.h"
 
 namespace orvalis {
+
+// Vectors of a row, one array per component, so that neighbouring columns
+// load into vector lanes at once.
+struct EdgeLine {
+    std::vector<float> X, Y, Z;
+
+    // width zero vectors.
+    void Reset(std::int32_t width);
+    // width vectors, those that were there kept.
+    void Resize(std::int32_t width);
+    void Set(std::int32_t c, const Vector3& v) { X[c] = v.x, Y[c] = v.y, Z[c] = v.z; }
+    Vector3 At(std::int32_t c) const { return Vector3{X[c], Y[c], Z[c]}; }
+    ConstComponentArrays Arrays() const { return {X.data(), Y.data(), Z.data()}; }
+    ComponentArrays<float> WritableArrays() { return {X.data(), Y.data(), Z.data()}; }
+};
 
 // The unit edges between samples two pixels apart that start in one row r,
 // each normalised once for all the triangles of all the pixels that share
@@ -15,10 +31,10 @@ namespace orvalis {
 // the triangles take them (single differences, then normalised).
 struct EdgeRow {
     std::int32_t Row = -1;
-    std::vector<float> Heights;      // sample heights of row r
-    std::vector<Vector3> Across;     // [c]: sample (c + 2, r) - sample (c, r)
-    std::vector<Vector3> Up;         // [c]: sample (c, r) - sample (c, r - 2)
-    std::vector<Vector3> Diagonal;   // [c]: sample (c, r) - sample (c + 2, r - 2)
+    std::vector<float> Heights;  // sample heights of row r
+    EdgeLine Across;             // [c]: sample (c + 2, r) - sample (c, r)
+    EdgeLine Up;                 // [c]: sample (c, r) - sample (c, r - 2)
+    EdgeLine Diagonal;           // [c]: sample (c, r) - sample (c + 2, r - 2)
 };
 
 // The edge rows a band of pixel rows reads, each made once: pixel row r
@@ -33,6 +49,8 @@ private:
     const ScaledHeights& heights_;
     std::array<EdgeRow, 6> rows_;  // row r in slot r mod 6: r - 2 .. r + 4 never collide
     std::vector<float> below_;
+    EdgeLine differences_;  // the edges before normalisation
+    std::vector<std::int32_t> uncertain_;
 };
 
 }  // namespace orvalis

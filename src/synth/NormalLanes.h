@@ -1,33 +1,38 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
-#include "math/VectorTypes.h"
-#include "synth/NormalMap.h"
+#include "synth/NormalLaneKernels.h"
 
 namespace orvalis {
 
-// The two unit edges of one of a pixel's eight triangles, in the order
-// they are crossed.
-struct TriangleEdges {
-    Vector3 E1, E2;
-};
-using PixelEdges = std::array<TriangleEdges, 8>;
+// The vector kernels this processor runs, widest first; empty without any.
+std::span<const NormalLaneKernel* const> NormalLaneKernelsHere();
+// The first of them, or null.
+const NormalLaneKernel* FastestNormalLanes();
 
-inline constexpr int kNormalLanes = 4;
+// Runs lanes(kernel, uncertain) with the fastest kernel where it covers
+// first .. end, then one(c) for every column c it left; without a kernel,
+// or when the run is shorter than its lanes, one(c) for all.
+template <typename Lanes, typename One>
+void CoverInLanes(std::int32_t first, std::int32_t end, std::vector<std::int32_t>& uncertain, Lanes lanes,
+                  One one) {
+    const NormalLaneKernel* kernel = FastestNormalLanes();
+    if (!kernel || end - first < kernel->Lanes) {
+        for (std::int32_t c = first; c < end; ++c) one(c);
+        return;
+    }
+    uncertain.resize(static_cast<std::size_t>(end - first));
+    const std::int32_t left = lanes(*kernel, uncertain.data());
+    for (std::int32_t i = 0; i < left; ++i) one(uncertain[i]);
+}
 
-// The normal entries of four pixels from their edges at once, with the
-// double operations of the certified path in vector lanes (the same IEEE
-// operations in the same order, so the same doubles). Returns a bit per
-// pixel whose entry it set: a pixel with any result too close to a
-// rounding boundary is left to the one-pixel path, as are all four when
-// the processor lacks the vector instructions.
-unsigned CertainNormals(const std::array<PixelEdges, kNormalLanes>& pixels, NormalEntry* out);
-
-// Replaces each of the count vectors by its CertifiedNormalizedCopy (the
-// same singles), four at a time in vector lanes where the processor has them.
-void NormalizeAll(Vector3* vectors, std::size_t count);
+// Sets units to the CertifiedNormalizedCopy of each of the count vectors
+// (the same singles), in vector lanes where the processor has them;
+// uncertain is scratch space.
+void NormalizeAll(ConstComponentArrays vectors, ComponentArrays<float> units, std::int32_t count,
+                  std::vector<std::int32_t>& uncertain);
 
 }  // namespace orvalis

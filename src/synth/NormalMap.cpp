@@ -7,7 +7,7 @@
 #include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
 #include "synth/NormalEdges.h"
-#include "synth/NormalLanes.h"
+#include "synth/PixelNormal.h"
 #include "synth/ParallelRows.h"
 
 namespace orvalis {
@@ -36,12 +36,11 @@ constexpr std::array<Triangle, 8> NormalTriangles = {{
 
 using Samples = std::array<Vector3, 9>;
 
+// Column 0 counts as outside, so interior pixels start here.
+constexpr std::int32_t kFirstInterior = NormalSampleStep + 1;
+
 // A sample's height is the pixel's height x heightScale, divided by this.
 constexpr float kSampleHeightDivisor = 5.0f;
-
-std::int8_t LowByte(std::int32_t value) {
-    return static_cast<std::int8_t>(static_cast<std::uint8_t>(value));
-}
 
 // A sample slot keeps the height it last received while it lies outside, from
 // pixel to pixel and row to row. A band of rows starting at firstRow takes
@@ -63,70 +62,20 @@ Samples LeftoverSamples(const ScaledHeights& heights, std::int32_t firstRow) {
     return samples;
 }
 
-Vector3 Opposite(const Vector3& v) { return Vector3{-v.x, -v.y, -v.z}; }
-
-// The eight triangle normals summed, normalised, scaled by 127 and truncated.
-// The certified operations give exactly the singles of the extended ones.
-NormalEntry NormalOfEdges(const PixelEdges& edges) {
-    Vector3 sum;
-    for (const TriangleEdges& t : edges) {
-        Vector3 cross, normal;
-        CertifiedCrossProduct(t.E1, t.E2, cross);
-        CertifiedNormalizedCopy(cross, normal);
-        AddVectors(sum, normal, sum);
-    }
-    CertifiedNormalizedCopy(sum, sum);
-    DoubleScaleVector(sum, sum, 127.0f);
-    // Truncated toward zero, not rounded: (-0.894, 0.447, 0) is (-113, 56, 0).
-    return NormalEntry{LowByte(TruncToInt(sum.x)), LowByte(TruncToInt(sum.y)),
-                       LowByte(TruncToInt(sum.z))};
-}
-
-// Triangle t's edges: e2 = unit (sample i1 - sample i2), e1 = unit (sample i0 - sample i1).
+// The eight triangle normals summed, normalised, scaled by 127 and
+// truncated. Triangle t's edges: e2 = unit (sample i1 - sample i2), e1 =
+// unit (sample i0 - sample i1).
 NormalEntry NormalOfSamples(const Samples& samples) {
-    PixelEdges edges;
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-        const Triangle& t = NormalTriangles[i];
-        Vector3 edge;
+    Vector3 sum;
+    for (const Triangle& t : NormalTriangles) {
+        Vector3 edge, e1, e2;
         SubtractVectors(samples[t.I1], samples[t.I2], edge);
-        CertifiedNormalizedCopy(edge, edges[i].E2);
+        CertifiedNormalizedCopy(edge, e2);
         SubtractVectors(samples[t.I0], samples[t.I1], edge);
-        CertifiedNormalizedCopy(edge, edges[i].E1);
+        CertifiedNormalizedCopy(edge, e1);
+        AddVectors(sum, TriangleNormal(e1, e2), sum);
     }
-    return NormalOfEdges(edges);
-}
-
-// The same edges for a pixel whose nine samples all lie inside, taken from
-// the edge rows it shares with its neighbours: a reversed edge is the
-// opposite vector exactly, as single differences and the normalisation keep
-// their magnitudes whatever the sign.
-PixelEdges InteriorEdges(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t c) {
-    constexpr std::int32_t s = NormalSampleStep;
-    return {{
-        {here.Diagonal[c], below.Across[c]},                          // t0: 0, 1, 8
-        {Opposite(here.Across[c]), here.Up[c + s]},                   // t1: 0, 2, 1
-        {Opposite(above.Up[c]), above.Diagonal[c]},                   // t2: 0, 4, 2
-        {Opposite(above.Across[c]), above.Up[c + s]},                 // t3: 4, 3, 2
-        {Opposite(above.Diagonal[c - s]), Opposite(above.Across[c - s])},  // t4: 0, 5, 4
-        {here.Across[c - s], Opposite(above.Up[c - s])},              // t5: 0, 6, 5
-        {here.Up[c], Opposite(here.Diagonal[c - s])},                 // t6: 0, 8, 6
-        {below.Across[c - s], Opposite(here.Up[c - s])},              // t7: 8, 7, 6
-    }};
-}
-
-// The interior pixels from column to end, four at a time where the vector
-// lanes can; every pixel they leave goes the one-pixel way.
-void InteriorNormals(const EdgeRow& below, const EdgeRow& here, const EdgeRow& above, std::int32_t column,
-                     std::int32_t end, NormalEntry* out) {
-    for (; column + kNormalLanes <= end; column += kNormalLanes) {
-        std::array<PixelEdges, kNormalLanes> pixels;
-        for (int i = 0; i < kNormalLanes; ++i) pixels[i] = InteriorEdges(below, here, above, column + i);
-        const unsigned done = CertainNormals(pixels, &out[column]);
-        for (int i = 0; i < kNormalLanes; ++i) {
-            if (!(done >> i & 1)) out[column + i] = NormalOfEdges(pixels[i]);
-        }
-    }
-    for (; column < end; ++column) out[column] = NormalOfEdges(InteriorEdges(below, here, above, column));
+    return EntryOfSum(sum);
 }
 
 // Sets the samples of pixel (row, column). Row 0 and column 0 count as
@@ -147,18 +96,15 @@ void LoadSamples(const ScaledHeights& heights, std::int32_t row, std::int32_t co
 // One row of normals. Pixels whose samples all lie inside take their edges
 // from the shared edge rows; the others go sample by sample, and the slots
 // are brought up to date where the two meet.
-void NormalRow(const ScaledHeights& heights, EdgeRows& edges, std::int32_t row, Samples& samples,
-               NormalEntry* out) {
+void NormalRow(const ScaledHeights& heights, EdgeRows& edges, InteriorNormalRows& interior, std::int32_t row,
+               Samples& samples, NormalEntry* out) {
     constexpr std::int32_t s = NormalSampleStep;
     const std::int32_t width = heights.Width();
     const bool interiorRow = row - s >= 1 && row + s < heights.Rows();
-    const std::int32_t firstInterior = s + 1, endInterior = interiorRow ? width - s : firstInterior;
+    const std::int32_t firstInterior = kFirstInterior, endInterior = interiorRow ? width - s : firstInterior;
     for (std::int32_t column = 0; column < width; ++column) {
         if (column == firstInterior && firstInterior < endInterior) {
-            const EdgeRow& below = edges.At(row - s);
-            const EdgeRow& here = edges.At(row);
-            const EdgeRow& above = edges.At(row + s);
-            InteriorNormals(below, here, above, column, endInterior, out);
+            interior.Row(edges, row, out);
             column = endInterior;
             LoadSamples(heights, row, column - 1, samples);
         }
@@ -170,9 +116,14 @@ void NormalRow(const ScaledHeights& heights, EdgeRows& edges, std::int32_t row, 
 }  // namespace
 
 NormalRows::NormalRows(const HeightField& field, float heightScale, std::int32_t firstRow)
-    : heights_(field, heightScale, kSampleHeightDivisor), edges_(heights_), samples_(LeftoverSamples(heights_, firstRow)) {}
+    : heights_(field, heightScale, kSampleHeightDivisor),
+      edges_(heights_),
+      interior_(kFirstInterior, field.Width - NormalSampleStep),
+      samples_(LeftoverSamples(heights_, firstRow)) {}
 
-void NormalRows::Row(std::int32_t row, NormalEntry* out) { NormalRow(heights_, edges_, row, samples_, out); }
+void NormalRows::Row(std::int32_t row, NormalEntry* out) {
+    NormalRow(heights_, edges_, interior_, row, samples_, out);
+}
 
 void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightScale,
                     const RunOptions& options) {

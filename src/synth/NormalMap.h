@@ -7,24 +7,15 @@
 #include "raster/DibBuffer.h"
 #include "math/VectorTypes.h"
 #include "synth/HeightField.h"
+#include "synth/InteriorNormalRows.h"
 #include "synth/NormalEdges.h"
+#include "synth/NormalEntry.h"
 #include "synth/Progress.h"
 
 namespace orvalis {
 
-// A unit normal scaled by 127 and truncated toward zero.
-struct NormalEntry {
-    std::int8_t x = 0;
-    std::int8_t y = 0;
-    std::int8_t z = 0;
-
-    friend bool operator==(const NormalEntry&, const NormalEntry&) = default;
-};
-
 // One entry per heightmap pixel, pixel (row, column) at row * width + column.
 using TNormalMap = std::vector<NormalEntry>;
-
-inline constexpr int NormalSampleStep = 2;
 
 // The normals of a band of rows, one row after the other from firstRow up:
 // what a pass over the whole picture from row 0 gives for those rows.
@@ -39,6 +30,7 @@ public:
 private:
     ScaledHeights heights_;  // the sample heights
     EdgeRows edges_;  // reads heights_
+    InteriorNormalRows interior_;
     // The nine samples of the last pixel; a slot outside the picture keeps
     // the height it last had.
     std::array<Vector3, 9> samples_;
