@@ -15,8 +15,9 @@ build=${ORVALIS_BENCH_BUILD:-$root/build/bench}
 work=${ORVALIS_CHECK_DIR:-${TMPDIR:-/tmp}/orvalis-check-exact}
 sizes=${1:-1024,2048,4096}
 threads=${2:-1,2,3}
-# Light direction:sun position pairs; the larger pictures take the first few.
-settings=(90:50 0:0 181:1 270:400 45:100 359:399 89:50 180:0)
+# Light direction:sun position pairs; the larger pictures take the first
+# few. ORVALIS_CHECK_SETTINGS="dir:sun ..." replaces them.
+read -r -a settings <<<"${ORVALIS_CHECK_SETTINGS:-90:50 0:0 181:1 270:400 45:100 359:399 89:50 180:0}"
 
 mkdir -p "$work"
 configure() {  # source build
