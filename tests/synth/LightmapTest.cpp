@@ -15,12 +15,14 @@ namespace {
 
 using test::Grey;
 
-// The lightmap of a heightmap as a generation shades it.
-TDibBuffer Shade(const TDibBuffer& heightmap, const LightSettings& light, int threads = 0) {
+// The lightmap of a heightmap as a generation shades it (into a picture of
+// the heightmap's row order and the given depth).
+TDibBuffer Shade(const TDibBuffer& heightmap, const LightSettings& light, int threads = 0,
+                 std::uint8_t bitsPerPixel = 24) {
     TNormalMap normals;
     BuildNormalMap(heightmap, normals, 1.0f, RunOptions{threads, {}});
     TDibBuffer lightmap;
-    lightmap.Allocate(heightmap.Width(), heightmap.Height(), 24);
+    lightmap.Allocate(heightmap.Width(), heightmap.Height(), bitsPerPixel);
     ShadeLightmap(heightmap, normals, LightVector(light), 1.0f, lightmap, 0.6f, 0.5f, true,
                   RunOptions{threads, {}});
     return lightmap;
@@ -134,6 +136,21 @@ TEST(ShadeLightmap, EveryThreadCountGivesTheSameBytes) {
             for (const int threads : {2, 3}) {
                 EXPECT_TRUE(test::SamePixels(one, Shade(heightmap, light, threads)))
                     << size.first << " x " << size.second << ", " << threads << " threads";
+            }
+        }
+    }
+}
+
+// A 24-bit lightmap takes its bytes straight into its rows; any other depth
+// goes pixel by pixel. Both, in either row order, hold the same values.
+TEST(ShadeLightmap, EveryDepthAndRowOrderOfTheTargetGetsTheSameValues) {
+    for (const std::int32_t height : {23, -23}) {
+        const TDibBuffer heightmap = test::RuggedTerrain(37, height);
+        const TDibBuffer bytes = Shade(heightmap, LightSettings{30, 20}, 1);
+        const TDibBuffer words = Shade(heightmap, LightSettings{30, 20}, 1, 32);
+        for (std::int32_t row = 0; row < bytes.RowCount(); ++row) {
+            for (std::int32_t column = 0; column < bytes.Width(); ++column) {
+                ASSERT_EQ(Value(words, row, column), Value(bytes, row, column)) << row << ", " << column << ", " << height;
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -47,6 +48,18 @@ TEST(ParallelRows, ReportsRisingProgressOnTheCallingThreadOnly) {
         EXPECT_LE(reports[i - 1].second, reports[i].second);
     }
     EXPECT_EQ(reports.back(), std::make_pair(SynthesisStage::Lightmap, 50));
+}
+
+// Waking the caller for every row costs more than a short row: reports come
+// a few hundred times a run at most, still rising to the last row.
+TEST(ParallelRows, ReportsAFewHundredTimesARunAtMost) {
+    std::vector<int> reports;
+    const RunOptions options{2, [&](SynthesisStage, int done, int) { reports.push_back(done); }};
+    ParallelRows(100000, options, SynthesisStage::Blend, [](std::int32_t) {});
+    EXPECT_LE(reports.size(), 260u);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_EQ(reports.back(), 100000);
 }
 
 TEST(ParallelRows, WorkerExceptionReachesTheCallerWithoutAFinalReport) {

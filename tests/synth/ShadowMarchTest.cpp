@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -11,6 +12,23 @@
 
 namespace orvalis {
 namespace {
+
+// The height grid built on several threads is the one built row by row, for
+// 8-bit and for real-valued heights.
+TEST(HeightGrid, IsTheSameOnEveryThreadCount) {
+    const HeightField bytes = HeightFieldOf(test::RuggedTerrain(53, 37));
+    HeightField reals{bytes.Width, bytes.Rows, {}, false, {}};
+    for (std::size_t i = 0; i < bytes.ByteSums.size(); ++i) reals.Heights.push_back(bytes.Height(i) * 1.37 - 20);
+    for (const HeightField* field : {&bytes, static_cast<const HeightField*>(&reals)}) {
+        const HeightGrid expected = BuildHeightGrid(*field);
+        for (const int threads : {1, 2, 3, 8}) {
+            const HeightGrid grid = BuildHeightGrid(*field, RunOptions{threads, {}});
+            ASSERT_EQ(grid.Columns(), expected.Columns());
+            ASSERT_EQ(grid.Rows(), expected.Rows());
+            EXPECT_TRUE(std::equal(grid.Cells(), grid.Cells() + 53 * 37, expected.Cells())) << threads << " threads";
+        }
+    }
+}
 
 // Passing blocks that lie below a ray must find exactly the rays the
 // one-step march finds: on smooth hills (long passes), on rugged ground
