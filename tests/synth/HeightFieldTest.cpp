@@ -6,6 +6,7 @@
 
 #include "synth/Lightmap.h"
 #include "synth/NormalMap.h"
+#include "synth/StretchedHeights.h"
 #include "synth/TestPictures.h"
 
 namespace orvalis {
@@ -20,6 +21,41 @@ TEST(HeightField, IsTheUntruncatedMeanOfTheChannelsRowByRow) {
     EXPECT_EQ(field.Height(field.IndexOf(1, 2)), 254 / 3.0);
     EXPECT_EQ(field.ByteSum(field.IndexOf(1, 2)), 254);
     EXPECT_EQ(field.ExtendedHeight(field.IndexOf(0, 0)), 255 / 3.0L);
+}
+
+// The lighting and the blend read a 24-bit heightmap straight from its rows
+// and any other depth pixel by pixel: the same picture in 32 bits or with a
+// colour table gives the same heights, enlarged and shrunk alike.
+TEST(HeightField, HeightmapsOfEveryDepthGiveTheSameHeights) {
+    const TDibBuffer bytes = test::MakePicture(29, 17, [](std::int32_t row, std::int32_t column) {
+        return test::Grey((row * 37 + column * 11) % 256);
+    });
+    TDibBuffer words, indexed;
+    words.Allocate(29, 17, 32);
+    indexed.Allocate(29, 17, 8);
+    for (int level = 0; level < 256; ++level) {
+        const auto grey = static_cast<std::uint8_t>(level);
+        indexed.ColourTable()[level] = RgbQuad{grey, grey, grey, 0};
+    }
+    for (std::int32_t row = 0; row < 17; ++row) {
+        for (std::int32_t column = 0; column < 29; ++column) {
+            words.WritePixel(row, column, bytes.ReadPixel(row, column));
+            indexed.WriteIndex(row, column, bytes.ReadPixel(row, column).Blue);
+        }
+    }
+    std::vector<PixelColour> merged;
+    for (const TDibBuffer* other : {&words, &indexed}) {
+        EXPECT_EQ(HeightFieldOf(*other).ByteSums, HeightFieldOf(bytes).ByteSums);
+        for (const std::int32_t size : {40, 11}) {
+            const StretchedHeights expected(bytes, size), actual(*other, size);
+            std::vector<std::uint8_t> want(static_cast<std::size_t>(size)), got(want.size());
+            for (std::int32_t y = 0; y < size; ++y) {
+                expected.Row(y, merged, want.data());
+                actual.Row(y, merged, got.data());
+                ASSERT_EQ(got, want) << other->BitsPerPixel() << " bits, texture " << size << ", row " << y;
+            }
+        }
+    }
 }
 
 // Real-valued heights take the plain formulas instead of the 8-bit tables;

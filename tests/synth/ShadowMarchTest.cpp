@@ -116,6 +116,17 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
     }
 }
 
+// No bound where none would hold: heights scaled past a byte, rays that
+// fall, rays that go straight up.
+TEST(ShadowHorizon, IsEmptyWhereNoBoundHolds) {
+    const HeightGrid grid = BuildHeightGrid(test::RuggedTerrain(20, 10));
+    EXPECT_TRUE(ShadowHorizon(grid, 1.5f, Vector3{0.6f, 0.8f, 0}).Empty());
+    EXPECT_TRUE(ShadowHorizon(grid, 1.0f, Vector3{0.6f, -0.8f, 0}).Empty());
+    EXPECT_TRUE(ShadowHorizon(grid, 1.0f, Vector3{0, 1, 0}).Empty());
+    EXPECT_FALSE(ShadowHorizon(grid, 1.0f, Vector3{0.6f, 0.8f, 0}).Empty());
+    EXPECT_FALSE(ShadowHorizon(grid, 0.5f, Vector3{0, 0.8f, -0.6f}).Empty());
+}
+
 // The bound of a cell holds for a ray from any point of it: a ray just
 // above it is never blocked, whatever the light (along either axis, steep or
 // shallow, in every quadrant). On rugged ground bounds lie closest to the
