@@ -37,7 +37,8 @@ struct NormalLaneKernel {
                                 std::int32_t end, std::int32_t* uncertain);
 };
 
-// Null where the compiler or the processor lacks the instructions.
+// Null where the compiler lacks the instructions; call only where the
+// processor has them (HasAvx2, HasAvx512).
 const NormalLaneKernel* Avx2NormalLanes();
 const NormalLaneKernel* Avx512NormalLanes();
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "math/CertifiedGeometry.h"
+#include "math/ProcessorFeatures.h"
 
 namespace orvalis {
 
@@ -13,7 +14,8 @@ struct KernelsHere {
     std::size_t Count = 0;
 
     KernelsHere() {
-        for (const NormalLaneKernel* kernel : {Avx512NormalLanes(), Avx2NormalLanes()}) {
+        for (const NormalLaneKernel* kernel : {HasAvx512() ? Avx512NormalLanes() : nullptr,
+                                               HasAvx2() ? Avx2NormalLanes() : nullptr}) {
             if (kernel) Kernels[Count++] = kernel;
         }
     }

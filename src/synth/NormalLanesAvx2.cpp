@@ -66,10 +66,7 @@ constexpr NormalLaneKernel kAvx2Kernel = KernelOf<Avx2Lanes>();
 
 }  // namespace
 
-const NormalLaneKernel* Avx2NormalLanes() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has ? &kAvx2Kernel : nullptr;
-}
+const NormalLaneKernel* Avx2NormalLanes() { return &kAvx2Kernel; }
 
 #else
 

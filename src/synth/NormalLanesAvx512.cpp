@@ -71,10 +71,7 @@ constexpr NormalLaneKernel kAvx512Kernel = KernelOf<Avx512Lanes>();
 
 }  // namespace
 
-const NormalLaneKernel* Avx512NormalLanes() {
-    static const bool has = __builtin_cpu_supports("avx512f");
-    return has ? &kAvx512Kernel : nullptr;
-}
+const NormalLaneKernel* Avx512NormalLanes() { return &kAvx512Kernel; }
 
 #else
 
