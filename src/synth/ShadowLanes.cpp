@@ -121,8 +121,7 @@ unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, co
     const __m256 dx = _mm256_set1_ps(dir_.x), dy = _mm256_set1_ps(dir_.y), dz = _mm256_set1_ps(dir_.z);
     const __m256 lastX = _mm256_set1_ps(static_cast<float>(grid_.Columns() - 1));
     const __m256 lastZ = _mm256_set1_ps(static_cast<float>(grid_.Rows() - 1));
-    const LaneTables tables{grid_.Cells(), grid_.Columns(), columnsAheadBelow_.data(), rowsAheadBelow_.data(),
-                            scaledBelow_.data(), horizon_.Empty() ? nullptr : horizon_.Bounds(),
+    const LaneTables tables{grid_.Cells(), grid_.Columns(), columnsAhead_.data(), rowsAhead_.data(), scaled_.data(), horizon_.Empty() ? nullptr : horizon_.Bounds(),
                             scaleInSingles_, heightScale_};
 
     const __m256i startColumns = _mm256_add_epi32(_mm256_set1_epi32(firstColumn), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));

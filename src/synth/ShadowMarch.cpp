@@ -20,6 +20,13 @@ double CellHeight(std::uint8_t cell, float heightScale) {
     return static_cast<double>(cell) * heightScale;
 }
 
+// The largest single not above value: a single lies above (at or below)
+// value exactly when it lies above (at or below) this.
+float SingleAtOrBelow(double value) {
+    const float single = static_cast<float>(value);
+    return single > value ? std::nextafter(single, -INFINITY) : single;
+}
+
 // No cell of the grid lies higher than this (and it is never below 0).
 double ShadowCeiling(const HeightGrid& grid, float heightScale) {
     return std::max(0.0, CellHeight(grid.Highest(), heightScale));
@@ -52,7 +59,7 @@ bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
 // columns (rows) a ray moving by `move` a step can still reach from it, as
 // its coordinates only ever move one way. Taken over the cells before they
 // are scaled, which a scale of at least 0 keeps in order.
-std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heightScale, bool columns) {
+std::vector<float> HighestAhead(const HeightGrid& grid, float move, float heightScale, bool columns) {
     const std::int32_t count = columns ? grid.Columns() : grid.Rows();
     std::vector<std::uint8_t> highest(static_cast<std::size_t>(count), 0);
     for (std::int32_t r = 0; r < grid.Rows(); ++r) {
@@ -68,17 +75,10 @@ std::vector<double> HighestAhead(const HeightGrid& grid, float move, float heigh
     } else if (move < 0) {
         for (std::int32_t i = 1; i < count; ++i) highest[i] = std::max(highest[i], highest[i - 1]);
     }
-    std::vector<double> scaled(highest.size());
+    std::vector<float> scaled(highest.size());
     std::transform(highest.begin(), highest.end(), scaled.begin(),
-                   [heightScale](std::uint8_t cell) { return CellHeight(cell, heightScale); });
+                   [heightScale](std::uint8_t cell) { return SingleAtOrBelow(CellHeight(cell, heightScale)); });
     return scaled;
-}
-
-// The largest single not above value: a single lies above (at or below)
-// value exactly when it lies above (at or below) this.
-float SingleAtOrBelow(double value) {
-    const float single = static_cast<float>(value);
-    return single > value ? std::nextafter(single, -INFINITY) : single;
 }
 
 // Coordinates stay below 2^15, where singles are 2^-9 apart or closer: a
@@ -157,15 +157,12 @@ ShadowRays::ShadowRays(const HeightGrid& grid, float heightScale, const Vector3&
     columnsAhead_ = HighestAhead(grid_, dir_.x, heightScale, true);
     rowsAhead_ = HighestAhead(grid_, dir_.z, heightScale, false);
     for (int cell = 0; cell < 256; ++cell) {
-        scaled_[cell] = CellHeight(static_cast<std::uint8_t>(cell), heightScale);
-        scaledBelow_[cell] = SingleAtOrBelow(scaled_[cell]);
+        scaled_[cell] = SingleAtOrBelow(CellHeight(static_cast<std::uint8_t>(cell), heightScale));
     }
     scaleInSingles_ = true;
     for (int cell = 0; cell < 256; ++cell) {
-        scaleInSingles_ &= static_cast<float>(cell) * heightScale == scaledBelow_[cell];
+        scaleInSingles_ &= static_cast<float>(cell) * heightScale == scaled_[cell];
     }
-    for (const double h : columnsAhead_) columnsAheadBelow_.push_back(SingleAtOrBelow(h));
-    for (const double h : rowsAhead_) rowsAheadBelow_.push_back(SingleAtOrBelow(h));
     // The horizon is a sweep of its own; the rest shares passes over the grid.
     std::future<ShadowHorizon> horizon = std::async(threads > 1 ? std::launch::async : std::launch::deferred,
                                                     [this, heightScale] { return ShadowHorizon(grid_, heightScale, dir_); });
@@ -253,13 +250,13 @@ std::int64_t ShadowRays::StepsWithin(double across, double along, bool fixedColu
     return below == limit ? below - 1 : below;
 }
 
-double ShadowRays::RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn,
+float ShadowRays::RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn,
                                 std::int32_t leastRow, std::int32_t mostRow) const {
     const BlockPyramid::Level& l = squares_.Levels[level - 1];
     const std::int32_t left = leastColumn >> l.ColumnShift, right = mostColumn >> l.ColumnShift;
     const std::int32_t bottom = leastRow >> l.RowShift, top = mostRow >> l.RowShift;
     if (right - left > 1 || top - bottom > 1) return INFINITY;
-    double highest = 0;
+    float highest = 0;
     for (std::int32_t r = bottom; r <= top; ++r) {
         for (std::int32_t c = left; c <= right; ++c) {
             highest = std::max(highest, scaled_[squares_.Cells[l.Offset + static_cast<std::size_t>(r) * l.Columns + c]]);

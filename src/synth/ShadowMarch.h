@@ -111,9 +111,9 @@ private:
     std::int64_t StepsWithinClearRegion(const LaneSpan& span, int& level) const;
     // The highest scaled cell of the blocks of a level that hold the span,
     // or infinity when more than two blocks each way would be needed.
-    double RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn, std::int32_t leastRow,
+    float RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn, std::int32_t leastRow,
                         std::int32_t mostRow) const;
-    double BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
+    float BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
         const BlockPyramid::Level& l = blocks.Levels[level - 1];
         const std::size_t cell = l.Offset + static_cast<std::size_t>(row >> l.RowShift) * l.Columns +
                                  static_cast<std::size_t>(column >> l.ColumnShift);
@@ -125,12 +125,17 @@ private:
     Vector3 dir_;
     double ceiling_;
     bool climbs_;
+    // Heights are kept as singles rounded down from the exact products of
+    // cell and scale: a single ray height exceeds (reaches) such a single
+    // exactly when it exceeds (reaches) the product, so every comparison of
+    // the march stays exact and the lanes compare singles with singles.
     // The highest scaled cell in the columns (rows) still ahead of a ray in
     // a given column (row).
-    std::vector<double> columnsAhead_, rowsAhead_;
+    std::vector<float> columnsAhead_, rowsAhead_;
     // Every cell value times the height scale, looked up rather than
     // multiplied at each of the march's many comparisons.
-    std::array<double, 256> scaled_{};
+    std::array<float, 256> scaled_{};
+    bool scaleInSingles_ = false;  // every scaled_[cell] is the single product cell x heightScale_
     // Square blocks for any ray; a ray that stays in one column (row), as
     // with light along an axis, passes much longer clear stretches of its
     // column (row) alone, so those get strips one cell wide when some ray
@@ -141,12 +146,6 @@ private:
     // A much closer bound than the columns and rows ahead: lets most lit
     // rays stop long before they rise above the terrain's top.
     ShadowHorizon horizon_;
-    // The lanes compare singles with singles: the ahead heights and the
-    // scaled cells rounded down, which a single exceeds exactly when it
-    // exceeds the double.
-    std::vector<float> columnsAheadBelow_, rowsAheadBelow_;
-    std::array<float, 256> scaledBelow_{};
-    bool scaleInSingles_ = false;  // every scaledBelow_[cell] is the single product cell x heightScale_
 };
 
 }  // namespace orvalis
