@@ -47,6 +47,9 @@ struct RowWork {
     std::int32_t NextBand = 0;
     std::int32_t RowsDone = 0;
     std::int32_t NextReport = 0;
+    // Reports the workers asked for; the waiting thread answers each once,
+    // so a busy run cannot keep it reporting in a loop.
+    std::int32_t ReportsAsked = 0;
     int WorkersRunning = 0;
     bool Stopped = false;
     std::exception_ptr Failure;
@@ -85,15 +88,16 @@ struct RowWork {
     // Reports finished rows on the calling thread until every worker is done.
     void ReportUntilDone(const ProgressCallback& progress, SynthesisStage stage) {
         std::unique_lock lock(Mutex);
-        std::int32_t reported = 0;
+        std::int32_t answered = 0;
         for (;;) {
             Changed.wait(lock, [&] {
-                return WorkersRunning == 0 || (progress && RowsDone != reported);
+                return WorkersRunning == 0 || (progress && ReportsAsked != answered);
             });
             if (WorkersRunning == 0) return;
-            reported = RowsDone;
+            answered = ReportsAsked;
+            const std::int32_t done = RowsDone;
             lock.unlock();
-            progress(stage, reported, Rows);
+            progress(stage, done, Rows);
             lock.lock();
         }
     }
@@ -107,7 +111,10 @@ void RowTally::RowDone() {
         std::lock_guard lock(work_.Mutex);
         ++work_.RowsDone;
         report = work_.Reporting && work_.RowsDone >= work_.NextReport;
-        if (report) work_.NextReport = work_.RowsDone + work_.ReportStep;
+        if (report) {
+            work_.NextReport = work_.RowsDone + work_.ReportStep;
+            ++work_.ReportsAsked;
+        }
     }
     if (report) work_.Changed.notify_all();
 }
