@@ -229,7 +229,7 @@ std::optional<ResultFile> ClaimLightmap(const GenerateOptions& options) {
     if (!options.UseLighting) return std::nullopt;
     if (options.Lightmap || options.Output) {
         return ResultFile::Claim(InFormat(
-            options.Engine, options.Lightmap.value_or(LightmapBeside(*options.Output))));
+            options.Engine, options.Lightmap ? *options.Lightmap : LightmapBeside(*options.Output)));
     }
     const std::filesystem::path folder = options.OutputDir.value_or("");
     return ResultFile::Replacing(InFormat(options.Engine, (folder / kLightmapFileName).string()));

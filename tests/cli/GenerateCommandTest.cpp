@@ -105,6 +105,12 @@ TEST_F(GenerateCommandTest, OutputDirTakesItsFirstFreeName) {
     EXPECT_EQ(Outputs(), std::set<std::string>{"out"});
 
     EXPECT_EQ(Generate("--output-dir missing").ExitCode, 1);
+
+    // A named lightmap goes with a numbered texture too.
+    const RunResult named = Generate("--output-dir out --size 8 --lightmap out/mine.bmp");
+    ASSERT_EQ(named.ExitCode, 0) << named.Err;
+    EXPECT_EQ(Outputs(work_ / "out"), (std::set<std::string>{"terrain_tex.bmp", "terrain_tex0.bmp",
+                                                             "terrain_tex1.bmp", "lm.bmp", "mine.bmp"}));
 }
 
 TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
