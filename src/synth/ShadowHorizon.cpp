@@ -180,8 +180,8 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
     std::vector<float> bound(size, kFloor), nextBound(size, kFloor);
     // Against the light: the line rays reach last first.
     const bool towardHigherLines = major > 0;
-    for (std::int32_t k = 0; k < lines.Count(); ++k) {
-        const std::int32_t line = towardHigherLines ? lines.Count() - 1 - k : k;
+    for (std::int32_t swept = 0; swept < lines.Count(); ++swept) {
+        const std::int32_t line = towardHigherLines ? lines.Count() - 1 - swept : swept;
         std::copy_n(lines.Cells(line), length, &cells[first]);
         // This line's cells in reach.
         std::fill(highest.begin(), highest.end(), 0);
@@ -189,7 +189,7 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
             for (std::size_t q = begin; q < end; ++q) highest[q] = std::max(highest[q], cells[q + d]);
         }
         // The next line's (none for the first line of the sweep).
-        for (std::int32_t d = cone.Low[1]; k > 0 && d <= cone.High[1]; ++d) {
+        for (std::int32_t d = cone.Low[1]; swept > 0 && d <= cone.High[1]; ++d) {
             for (std::size_t q = begin; q < end; ++q) highest[q] = std::max(highest[q], nextCells[q + d]);
         }
         if (unscaled) {
@@ -198,7 +198,7 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
             for (std::size_t q = begin; q < end; ++q) bound[q] = scaledAbove[highest[q]];
         }
         // The lines after it, one line's climb lower.
-        for (std::int32_t d = 0; k > 0 && d < cone.NextCount; ++d) {
+        for (std::int32_t d = 0; swept > 0 && d < cone.NextCount; ++d) {
             for (std::size_t q = begin; q < end; ++q) {
                 bound[q] = std::max(bound[q], nextBound[q + cone.Next + d] - climbPerLine);
             }

@@ -1,8 +1,8 @@
 #include "synth/ShadowMarch.h"
 
 #include <algorithm>
-#include <future>
 #include <cmath>
+#include <future>
 #include <stdexcept>
 
 #include "math/Geometry.h"
