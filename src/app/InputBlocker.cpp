@@ -25,6 +25,9 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
     case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:

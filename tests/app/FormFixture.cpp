@@ -2,7 +2,10 @@
 
 #include <fstream>
 
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 
@@ -83,6 +86,15 @@ std::unique_ptr<TForm1> FormFixture::MakeSampleForm() {
 void FormFixture::Load(TForm1& form, const std::string& name) {
     dialogs.Answers = {QString::fromStdString(Root(name))};
     form.Button1->click();
+}
+
+void FormFixture::Drop(QWidget* box, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &drop);
 }
 
 void FormFixture::Generate(TForm1& form) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include <QDir>
+#include <QList>
+#include <QUrl>
 
 #include "app/MainWindow.h"
 #include "app/UserDialogs.h"
@@ -68,6 +70,9 @@ protected:
     // Clicks Generate and runs the event loop until the run has ended.
     static void Generate(TForm1& form);
     static void WaitForGeneration(TForm1& form);
+    // As the window system delivers a drop: the box sees the drag enter and
+    // gets the drop only when it accepted the drag.
+    static void Drop(QWidget* box, const QList<QUrl>& urls);
 
     FakeDialogs dialogs;
 

@@ -155,6 +155,9 @@ TEST_F(GenerateButtonTest, CancelStopsTheRunAndLeavesNothing) {
         dialogs.Answers = {QString::fromStdString(Root("other.txt"))};
         QTest::mouseClick(form->Button1, Qt::LeftButton);  // "Load" is blocked
         EXPECT_EQ(dialogs.Answers.size(), 1u);
+        const auto tiles = form->State().TileFiles;  // and so is a tile dropped on its box
+        Drop(form->Image2, {QUrl::fromLocalFile(QString::fromStdString(Root("tile4.bmp")))});
+        EXPECT_EQ(form->State().TileFiles, tiles);
         if (byEscape) {
             QTest::keyClick(form.get(), Qt::Key_Escape);
         } else {
