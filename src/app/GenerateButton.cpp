@@ -60,10 +60,12 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     generation_.reset();
     inputBlocker_.reset();
     Button3->setText(QStringLiteral("Generate"));
-    if (outcome.Cancelled || !outcome.Error.empty()) {
+    const bool saved = !outcome.Cancelled && outcome.Error.empty();
+    Relighter->EndGeneration(saved);
+    ProgressBar1->setValue(0);
+    if (!saved) {
         Image1->SetPicture(pictureBeforeRun_);
         if (!outcome.Error.empty()) throw std::runtime_error(outcome.Error);
-        ProgressBar1->setValue(0);
         StaticText1->setText(QStringLiteral("Generation cancelled, nothing saved"));
         return;
     }
@@ -72,7 +74,6 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     StaticText1->setText(QString::fromStdString(DisplayPath(state_.OutputFile)) +
                          QStringLiteral(" saved (") + QString::number(outcome.ElapsedMs) +
                          QStringLiteral("ms)"));
-    ProgressBar1->setValue(0);
     Image1->SetPicture(ReadPicture(ProgramFile(state_.OutputFile)));
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));

@@ -8,6 +8,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "app/DibImage.h"
+#include "io/PictureFile.h"
 #include "synth/GenerateTexture.h"
 
 namespace orvalis {
@@ -36,7 +37,12 @@ std::shared_ptr<const RelitTexture> LightAgain(const std::string& heightmapPath,
                                                const TDibBuffer& unlit,
                                                std::optional<LightSettings> light) {
     try {
-        if (!terrain) terrain = PrepareTerrainLighting(heightmapPath);
+        // Read as the generation read it, whatever the heightmap's format.
+        if (!terrain) {
+            RunOptions reading;
+            reading.ReadPicture = PictureFileReader();
+            terrain = PrepareTerrainLighting(heightmapPath, reading);
+        }
         if (!light) return nullptr;
         auto relit = std::make_shared<RelitTexture>();
         relit->Light = *light;
@@ -58,14 +64,20 @@ TRelight::TRelight(QObject* parent) : QObject(parent) {
 TRelight::~TRelight() { watcher_.waitForFinished(); }
 
 TDibBuffer* TRelight::Prepare(const std::string& heightmapPath, QStringList inputs) {
-    // A running job keeps the source it was given alive until it ends.
-    source_ = std::make_shared<Source>();
-    source_->HeightmapPath = heightmapPath;
-    source_->HeightmapChanged = LastChange(heightmapPath);
-    source_->Inputs = std::move(inputs);
+    pending_ = std::make_shared<Source>();
+    pending_->HeightmapPath = heightmapPath;
+    pending_->HeightmapChanged = LastChange(heightmapPath);
+    pending_->Inputs = std::move(inputs);
+    return &pending_->Unlit;
+}
+
+// A running job keeps the source it was given alive until it ends.
+void TRelight::EndGeneration(bool saved) {
+    std::shared_ptr<Source> ended = std::move(pending_);
+    if (!saved || !ended) return;
+    source_ = std::move(ended);
     waiting_.reset();
     last_.reset();
-    return &source_->Unlit;
 }
 
 bool TRelight::IsCurrent(const QStringList& inputs) const {

@@ -35,8 +35,11 @@ public:
 
     // A generation starts from the heightmap file and the inputs described by
     // `inputs` (any texts that change when they do). The returned buffer is
-    // for the generation's blend; the earlier generation is forgotten.
+    // for the generation's blend. The earlier generation stays the one
+    // relit until the run ends saved; a run that fails or is cancelled
+    // leaves it so.
     TDibBuffer* Prepare(const std::string& heightmapPath, QStringList inputs);
+    void EndGeneration(bool saved);
 
     // Reads the heightmap and builds its normal map ahead of the first light,
     // when `inputs` are those the last blend was made from.
@@ -62,6 +65,7 @@ private:
     void Start(std::optional<LightSettings> light);
     void Finished();
 
+    std::shared_ptr<Source> pending_;  // the generation being run, until it is saved
     std::shared_ptr<Source> source_;
     std::shared_ptr<Source> running_;  // the source of the light being worked on, or null
     std::optional<LightSettings> waiting_;

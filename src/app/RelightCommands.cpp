@@ -27,6 +27,10 @@ void TForm1::LightingMoved() {
     Relighter->Request(LightSettings{LightDir->value(), SunPos->value()}, RelightInputs());
 }
 
-void TForm1::ShowRelit(const RelitTexture& texture) { Image1->SetPicture(texture.Picture); }
+// A run shows its own blend meanwhile; a light that ends during it is kept
+// for the preview only.
+void TForm1::ShowRelit(const RelitTexture& texture) {
+    if (!IsGenerating()) Image1->SetPicture(texture.Picture);
+}
 
 }  // namespace orvalis

@@ -2,31 +2,19 @@
 #include <utility>
 #include <vector>
 
-#include <QCoreApplication>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QUrl>
 
 #include "FormFixture.h"
+#include "app/Relight.h"
 #include "io/PngFile.h"
 
 namespace orvalis::test {
 namespace {
 
-class PictureDropTest : public FormFixture {
-protected:
-    // As the window system delivers a drop: the box sees the drag enter and
-    // gets the drop only when it accepted the drag.
-    static void Drop(PictureBox* box, const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &enter);
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &drop);
-    }
-};
+using PictureDropTest = FormFixture;
 
 // A file dropped on a picture box does what choosing it in the box's
 // dialog does: the path, the picture shown, the tile read, the errors.
@@ -74,6 +62,11 @@ TEST_F(PictureDropTest, GenerateReadsTheDroppedSixteenBitHeightmap) {
     Generate(*form);
     EXPECT_TRUE(dialogs.Errors.empty());
     EXPECT_EQ(form->State().OutputFile, "terrain_tex.bmp");
+    // and so does the relight when the light moves
+    form->LightDir->setValue(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->Relighter->IsBusy(); }, 20000));
+    ASSERT_NE(form->Relighter->Last(), nullptr);
+    EXPECT_EQ(form->Relighter->Last()->Light.LightDir, 200);
 }
 
 TEST_F(PictureDropTest, SeveralFilesOrOtherDataAreIgnored) {
