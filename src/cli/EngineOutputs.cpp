@@ -1,5 +1,6 @@
 #include "cli/EngineOutputs.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <vector>
@@ -35,15 +36,19 @@ std::string SecondSplatName(const std::string& path) {
 
 void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heightmap,
                    std::int32_t size, const CancelFlag* cancel) {
-    const std::vector<SplatWeights> weights = BuildSplatMap(heightmap, size);
-    ThrowIfCancelled(cancel);
-    std::vector<std::uint8_t> firstSamples, secondSamples;
-    firstSamples.reserve(weights.size() * 4);
-    secondSamples.reserve(weights.size() * 4);
-    for (const SplatWeights& w : weights) {
-        firstSamples.insert(firstSamples.end(), {w[0], w[1], w[2], w[3]});
-        secondSamples.insert(secondSamples.end(), {w[4], 0, 0, 0});
-    }
+    // Two RGBA pictures, straight from each row's weights.
+    const std::size_t rowSamples = static_cast<std::size_t>(size) * 4;
+    std::vector<std::uint8_t> firstSamples(rowSamples * size), secondSamples(rowSamples * size);
+    ForEachSplatRow(heightmap, size, [&](std::int32_t y, std::span<const SplatWeights> weights) {
+        ThrowIfCancelled(cancel);
+        std::uint8_t* firstRow = &firstSamples[rowSamples * y];
+        std::uint8_t* secondRow = &secondSamples[rowSamples * y];
+        for (const SplatWeights& w : weights) {
+            firstRow = std::copy_n(w.begin(), 4, firstRow);
+            *secondRow = w[4];
+            secondRow += 4;
+        }
+    });
     WritePngFile(first.StagingPath(), {size, size, 4}, firstSamples, cancel);
     WritePngFile(second.StagingPath(), {size, size, 4}, secondSamples, cancel);
 }
@@ -114,7 +119,6 @@ EngineFiles::EngineFiles(const EngineOutputs& outputs) {
 }
 
 void EngineFiles::Stage(const GenerateSettings& settings) {
-    if (!splat_ && !normals_) return;
     if (splat_) {
         const TDibBuffer heightmap = settings.Run.ReadPicture(settings.HeightmapFile).Pixels;
         StageSplatMap(*splat_, *splatSecond_, heightmap, settings.TextureSize, settings.Run.Cancel);

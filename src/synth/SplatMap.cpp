@@ -27,21 +27,20 @@ SplatWeights SplatWeightsAt(float height) {
     return bytes;
 }
 
-std::vector<SplatWeights> BuildSplatMap(const TDibBuffer& heightmap, std::int32_t textureSize) {
+void ForEachSplatRow(const TDibBuffer& heightmap, std::int32_t textureSize, const SplatRow& row) {
     std::array<SplatWeights, 256> byHeight;
     for (int h = 0; h < 256; ++h) byHeight[h] = SplatWeightsAt(static_cast<float>(h));
 
     const StretchedHeights heights(heightmap, textureSize);
-    std::vector<SplatWeights> map(static_cast<std::size_t>(textureSize) * textureSize);
     std::vector<PixelColour> merged;
     std::vector<std::uint8_t> rowHeights(static_cast<std::size_t>(textureSize));
+    std::vector<SplatWeights> weights(static_cast<std::size_t>(textureSize));
     for (std::int32_t y = 0; y < textureSize; ++y) {
         heights.Row(y, merged, rowHeights.data());
-        for (std::int32_t x = 0; x < textureSize; ++x) {
-            map[static_cast<std::size_t>(y) * textureSize + x] = byHeight[rowHeights[x]];
-        }
+        std::transform(rowHeights.begin(), rowHeights.end(), weights.begin(),
+                       [&byHeight](std::uint8_t height) { return byHeight[height]; });
+        row(y, weights);
     }
-    return map;
 }
 
 }  // namespace orvalis

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "raster/DibBuffer.h"
@@ -16,7 +18,9 @@ using SplatWeights = std::array<std::uint8_t, kTileCount>;
 SplatWeights SplatWeightsAt(float height);
 
 // The weights the blend gives every pixel of a textureSize x textureSize
-// texture, top row first, from the same stretched heights.
-std::vector<SplatWeights> BuildSplatMap(const TDibBuffer& heightmap, std::int32_t textureSize);
+// texture, from the same stretched heights: handed to `row` a row at a time,
+// top row first, so that a caller keeps only what it makes of them.
+using SplatRow = std::function<void(std::int32_t y, std::span<const SplatWeights> weights)>;
+void ForEachSplatRow(const TDibBuffer& heightmap, std::int32_t textureSize, const SplatRow& row);
 
 }  // namespace orvalis

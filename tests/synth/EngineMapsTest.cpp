@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdint>
 #include <numeric>
+#include <span>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,18 @@ namespace orvalis {
 namespace {
 
 int Sum(const SplatWeights& w) { return std::accumulate(w.begin(), w.end(), 0); }
+
+// Every row's weights, in the order they come.
+std::vector<SplatWeights> BuildSplatMap(const TDibBuffer& heightmap, std::int32_t textureSize) {
+    std::vector<SplatWeights> map;
+    std::int32_t expectedRow = 0;
+    ForEachSplatRow(heightmap, textureSize, [&](std::int32_t y, std::span<const SplatWeights> weights) {
+        EXPECT_EQ(y, expectedRow++);
+        EXPECT_EQ(weights.size(), static_cast<std::size_t>(textureSize));
+        map.insert(map.end(), weights.begin(), weights.end());
+    });
+    return map;
+}
 
 // Every height's weights add up to 255 and follow the blend's bands: each
 // byte is within one of weight x 255 and zero where the blend's weight is.
@@ -37,7 +50,7 @@ TEST(SplatWeightsAt, AddUpTo255AndFollowTheBlendWeights) {
 // The map covers the texture top row first from the stretched heightmap:
 // a 2 x 2 heightmap with its top row at 192 and bottom row at 0 gives a
 // 4 x 4 map of two halves.
-TEST(BuildSplatMap, CoversTheTextureTopRowFirst) {
+TEST(ForEachSplatRow, CoversTheTextureTopRowFirst) {
     for (const std::int32_t height : {2, -2}) {
         const TDibBuffer heightmap = test::MakePicture(2, height, [height](std::int32_t row, std::int32_t) {
             const bool top = height > 0 ? row == 1 : row == 0;
