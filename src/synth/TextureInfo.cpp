@@ -25,10 +25,10 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 // A control character in a line would name a file other than the one the
 // user sees, cut a path short at a NUL, or (CR, LF, Ctrl-Z) split or end the
 // file. The reader refuses such a line and the writer never writes one.
+bool IsControlCharacter(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
 void CheckNoControlCharacter(const std::string& path, int lineNumber, const std::string& line) {
-    const auto control = std::find_if(line.begin(), line.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
+    const auto control = std::find_if(line.begin(), line.end(), IsControlCharacter);
     if (control != line.end()) {
         throw RasterError(path, "line " + std::to_string(lineNumber) +
                                     " contains a control character (" +
@@ -63,6 +63,12 @@ public:
                 break;
             }
             line.push_back(c);
+            // Refused as soon as it is read (a CR once no LF follows it), so
+            // that a binary file picked by mistake is not read whole.
+            const bool strayReturn = line.size() > 1 && line[line.size() - 2] == '\r';
+            if ((c != '\r' && IsControlCharacter(c)) || strayReturn) {
+                CheckNoControlCharacter(file_.Path(), lineNumber_, line);
+            }
         }
         CheckNoControlCharacter(file_.Path(), lineNumber_, line);
         return line;
