@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Commands.h"
@@ -107,6 +109,26 @@ std::array<std::string, kTileCount> ParseTiles(const std::string& text) {
     return tiles;
 }
 
+// Two outputs given one name would have the second run into the first.
+void CheckOutputsDiffer(const GenerateOptions& options) {
+    const std::pair<const char*, const std::optional<std::string>*> named[] = {
+        {"--output", &options.Output},
+        {"--lightmap", &options.Lightmap},
+        {"--splat-map", &options.Engine.SplatMap},
+        {"--normal-map", &options.Engine.NormalMap}};
+    for (std::size_t i = 0; i < std::size(named); ++i) {
+        for (std::size_t j = i + 1; j < std::size(named); ++j) {
+            const std::optional<std::string>& first = *named[i].second;
+            const std::optional<std::string>& second = *named[j].second;
+            if (first && second &&
+                std::filesystem::path(*first).lexically_normal() == std::filesystem::path(*second).lexically_normal()) {
+                FailUsage(std::string(named[i].first) + " and " + named[j].first + " name the same file '" +
+                          DisplayPath(*first) + "'");
+            }
+        }
+    }
+}
+
 GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     GenerateOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -135,6 +157,8 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     }
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
     if (options.Output && options.Output->empty()) FailUsage("--output needs a file name");
+    if (options.OutputDir && options.OutputDir->empty()) FailUsage("--output-dir needs a folder name");
+    CheckOutputsDiffer(options);
     if (options.Lightmap && options.Lightmap->empty()) FailUsage("--lightmap needs a file name");
     if (options.Lightmap && !options.UseLighting) {
         FailUsage("--lightmap and --no-lighting exclude each other");

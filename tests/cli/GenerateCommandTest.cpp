@@ -157,7 +157,8 @@ TEST_F(GenerateCommandTest, BadUsageExitsWithTwoAndWritesNothing) {
          {"--size 300x", "--size 16385", "--size", "--size +8", "--light-dir 361", "--sun-pos -1",
           "--threads 0", "--tiles a,b", "--tiles a,,c,d,e", "--bogus", "extra",
           "--output a.bmp --output-dir .", "--lightmap l.bmp --no-lighting",
-          "--output a.png --format bmp"}) {
+          "--output a.png --format bmp", "--output-dir ''", "--output a.bmp --lightmap ./a.bmp",
+          "--splat-map s.png --normal-map s.png"}) {
         SCOPED_TRACE(arguments);
         const RunResult result = Generate(arguments);
         EXPECT_EQ(result.ExitCode, 2);
