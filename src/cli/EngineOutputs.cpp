@@ -54,14 +54,15 @@ void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heig
 }
 
 // The normals the lighting uses, from the heights at full precision.
-void StageNormalMap(ResultFile& file, const GenerateSettings& settings) {
+TerrainLighting StageNormalMap(ResultFile& file, const GenerateSettings& settings) {
     RunOptions run = settings.Run;
     run.Progress = {};
-    const TerrainLighting terrain = PrepareTerrainLighting(settings.HeightmapFile, run);
+    TerrainLighting terrain = PrepareTerrainLighting(settings.HeightmapFile, run);
     ThrowIfCancelled(run.Cancel);
     const std::int32_t width = terrain.Field.Width, rows = terrain.Field.Rows;
     WritePngFile(file.StagingPath(), {width, rows, 3},
                  NormalMapColours(terrain.Normals, width, rows), run.Cancel);
+    return terrain;
 }
 
 }  // namespace
@@ -118,12 +119,13 @@ EngineFiles::EngineFiles(const EngineOutputs& outputs) {
     if (outputs.NormalMap) normals_.emplace(ResultFile::Claim(*outputs.NormalMap));
 }
 
-void EngineFiles::Stage(const GenerateSettings& settings) {
+std::optional<TerrainLighting> EngineFiles::Stage(const GenerateSettings& settings) {
     if (splat_) {
         const TDibBuffer heightmap = settings.Run.ReadPicture(settings.HeightmapFile).Pixels;
         StageSplatMap(*splat_, *splatSecond_, heightmap, settings.TextureSize, settings.Run.Cancel);
     }
-    if (normals_) StageNormalMap(*normals_, settings);
+    if (!normals_) return std::nullopt;
+    return StageNormalMap(*normals_, settings);
 }
 
 std::vector<ResultFile*> EngineFiles::Files() {

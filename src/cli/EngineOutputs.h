@@ -44,7 +44,8 @@ public:
     explicit EngineFiles(const EngineOutputs& outputs);
 
     // Computes the maps from the run's heightmap into their staging files.
-    void Stage(const GenerateSettings& settings);
+    // A normal map's heightmap and normals come back for a lit run to use.
+    std::optional<TerrainLighting> Stage(const GenerateSettings& settings);
     std::vector<ResultFile*> Files();
 
 private:

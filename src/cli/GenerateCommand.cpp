@@ -298,7 +298,7 @@ std::string GenerateIntoClaimedFiles(const GenerateOptions& options, GenerateSet
     try {
         OutputFiles files = ClaimOutputs(options);
         texture = files.Texture.Path();
-        settings.StageAlongside = [&files, &settings] { files.Engine.Stage(settings); };
+        settings.StageAlongside = [&files, &settings] { return files.Engine.Stage(settings); };
         TDibBuffer lightmap;
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
                         lightmap, files.Engine.Files());

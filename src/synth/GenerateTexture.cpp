@@ -77,14 +77,18 @@ void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
     }
     const CancelFlag* const cancel = settings.Run.Cancel;
     ThrowIfCancelled(cancel);
-    if (settings.StageAlongside) settings.StageAlongside();
+    std::optional<TerrainLighting> terrain;
+    if (settings.StageAlongside) terrain = settings.StageAlongside();
+    if (!settings.UseLighting) terrain.reset();
     TDibBuffer texture = BlendHeightmapFile(settings.HeightmapFile, settings.Tiles,
                                             settings.TextureSize, settings.Run);
     if (settings.BlendDone) settings.BlendDone(texture);
     if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
     TDibBuffer shaded;
     if (settings.UseLighting) {
-        shaded = LightHeightmapFile(settings.HeightmapFile, settings.Light, settings.Run);
+        shaded = terrain ? ShadeTerrain(*terrain, settings.Light, settings.Run)
+                         : LightHeightmapFile(settings.HeightmapFile, settings.Light, settings.Run);
+        terrain.reset();
         WritePicture(settings, shaded, lightmapFile->StagingPath());
         ThrowIfCancelled(cancel);
         ApplyLightmap(texture, shaded);

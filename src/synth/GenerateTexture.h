@@ -39,8 +39,10 @@ struct GenerateSettings {
     PictureEncoder Encode;
     // Writes the files passed to GenerateTexture as `alongside` to their
     // staging files; called once the settings have been checked, before the
-    // blend.
-    std::function<void()> StageAlongside;
+    // blend. When it has read the heightmap for lighting on the way (for a
+    // normal map), it hands that back, and a lit run lights from it rather
+    // than reading the heightmap and building its normals once more.
+    std::function<std::optional<TerrainLighting>()> StageAlongside;
 };
 
 // One whole generation: blend; when lighting is on, build the lightmap,
