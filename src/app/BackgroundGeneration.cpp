@@ -1,15 +1,13 @@
 #include "app/BackgroundGeneration.h"
 
+#include <exception>
 #include <filesystem>
 #include <memory>
-#include <optional>
-#include <stdexcept>
 #include <utility>
 
 #include <QMetaObject>
 
 #include "app/DibImage.h"
-#include "raster/DisplayPath.h"
 
 namespace orvalis {
 
@@ -44,15 +42,10 @@ void BackgroundGeneration::Run() {
     auto outcome = std::make_shared<Outcome>();
     try {
         const std::filesystem::path folder(programFolder_);
-        std::optional<ResultFile> texture = ClaimOutputName(folder);
-        if (!texture) {
-            throw std::runtime_error("No free texture name left in " + DisplayPath(programFolder_) +
-                                     ": terrain_tex.bmp and terrain_tex0.bmp to "
-                                     "terrain_tex65534.bmp all exist");
-        }
+        ResultFile texture = ClaimFreeOutputName(folder);
         ResultFile lightmapFile = ResultFile::Replacing((folder / kLightmapFileName).string());
-        GenerateTexture(settings_, *texture, &lightmapFile, outcome->Lightmap);
-        outcome->OutputFile = std::filesystem::path(texture->Path()).filename().string();
+        GenerateTexture(settings_, texture, &lightmapFile, outcome->Lightmap);
+        outcome->OutputFile = std::filesystem::path(texture.Path()).filename().string();
         outcome->ElapsedMs = clock_.elapsed();
     } catch (const RunCancelled&) {
         outcome->Cancelled = true;

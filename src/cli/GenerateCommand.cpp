@@ -231,15 +231,7 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
         if (!fs::exists(status)) throw RasterError(folder.string(), "no such folder");
         if (!fs::is_directory(status)) throw RasterError(folder.string(), "is not a folder");
     }
-    const std::string extension = options.Engine.Png() ? ".png" : ".bmp";
-    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension);
-    if (!claimed) {
-        throw RasterError(options.OutputDir ? folder.string() : ".",
-                          "terrain_tex" + extension + " and terrain_tex0" + extension +
-                              " .. terrain_tex65534" + extension +
-                              " all exist; nothing was written");
-    }
-    return std::move(*claimed);
+    return ClaimFreeOutputName(folder, options.Engine.Png() ? ".png" : ".bmp");
 }
 
 // A named texture brings its own lightmap name, so that it never touches a

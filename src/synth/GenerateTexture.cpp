@@ -133,4 +133,14 @@ std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
     return std::nullopt;
 }
 
+ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension) {
+    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension);
+    if (!claimed) {
+        throw RasterError(folder.empty() ? "." : folder.string(),
+                          "terrain_tex" + extension + " and terrain_tex0" + extension + " .. terrain_tex" +
+                              std::to_string(kLastNumberedName) + extension + " all exist; nothing was written");
+    }
+    return std::move(*claimed);
+}
+
 }  // namespace orvalis

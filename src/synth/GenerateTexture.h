@@ -73,5 +73,7 @@ void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap);
 // Raises RasterError when the folder cannot take a file.
 std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
                                           const std::string& extension = ".bmp");
+// The same, raising RasterError naming the folder when every name is taken.
+ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension = ".bmp");
 
 }  // namespace orvalis
