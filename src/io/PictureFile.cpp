@@ -22,6 +22,10 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
+bool IsRawExtension(const std::string& extension) {
+    return extension == ".r16" || extension == ".raw";
+}
+
 bool StartsWithBm(const InputFile& file) {
     std::uint8_t signature[2] = {};
     if (file.Size() < sizeof signature) return false;
@@ -39,16 +43,18 @@ bool ParseNumber(std::string_view text, double& value) {
 
 // Opening the file first refuses at once, without blocking, what is not a
 // regular file (a FIFO, a device, a folder) and says so, or that nothing is
-// there; GDAL would also take "/vsicurl/..." and the like.
+// there; GDAL would also take "/vsicurl/..." and the like. A RAW heightmap
+// has no signature: its first sample may well be the bytes "BM".
 bool IsBmpFile(const std::string& path) {
     const InputFile file(path);
-    return LowerExtension(path) == ".bmp" || StartsWithBm(file);
+    const std::string extension = LowerExtension(path);
+    if (IsRawExtension(extension)) return false;
+    return extension == ".bmp" || StartsWithBm(file);
 }
 
 RasterSamples ReadPictureSamples(const std::string& path) {
     { const InputFile regularFile(path); }
-    const std::string extension = LowerExtension(path);
-    if (extension == ".r16" || extension == ".raw") return ReadRawHeightmap(path);
+    if (IsRawExtension(LowerExtension(path))) return ReadRawHeightmap(path);
     return ReadGdalRaster(path);
 }
 

@@ -168,5 +168,24 @@ TEST_F(PictureFileTest, FineHeightsAreScaledOntoTheEightBitRange) {
     }
 }
 
+// A RAW heightmap has no signature: one whose first sample is 19778 (the
+// bytes "BM") is still a heightmap; other names go by the signature.
+TEST_F(PictureFileTest, RawNamesDecideBeforeTheBmpSignature) {
+    const struct {
+        const char* File;
+        const char* Content;
+        bool Bmp;
+    } cases[] = {{"bm.r16", "BM", false}, {"bm.RAW", "BMBMBMBM", false}, {"bm.bmp", "xx", true},
+                 {"bm.dat", "BM", true}, {"h.dat", "xx", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        std::ofstream(PathOf(c.File), std::ios::binary) << c.Content;
+        EXPECT_EQ(IsBmpFile(PathOf(c.File)), c.Bmp);
+    }
+    const Picture raw = ReadPictureFile(PathOf("bm.r16"));
+    ASSERT_TRUE(raw.FineHeights);
+    EXPECT_EQ(raw.FineHeights->At(0, 0), 19778 / 257.0);
+}
+
 }  // namespace
 }  // namespace orvalis
