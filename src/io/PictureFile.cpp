@@ -60,7 +60,7 @@ RasterSamples ReadPictureSamples(const std::string& path) {
 
 Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options) {
     if (IsBmpFile(path)) return ReadBmpPicture(path);
-    return MakePicture(ReadPictureSamples(path), options.Range);
+    return MakePicture(path, ReadPictureSamples(path), options.Range);
 }
 
 PictureReader PictureFileReader(const PictureReadOptions& options) {
@@ -74,7 +74,10 @@ HeightRange ParseHeightRange(const std::string& text) {
         !ParseNumber(std::string_view(text).substr(0, colon), range.Low) ||
         !ParseNumber(std::string_view(text).substr(colon + 1), range.High) ||
         !(range.Low < range.High)) {
-        throw Error("a height range is LOW:HIGH with LOW below HIGH, not '" + text + "'");
+        throw Error("a height range is LOW:HIGH with LOW below HIGH, not '" + DisplayPath(text) + "'");
+    }
+    if (!std::isfinite(range.High - range.Low)) {
+        throw Error("the height range '" + DisplayPath(text) + "' is wider than a number can hold");
     }
     return range;
 }
