@@ -18,11 +18,12 @@ namespace orvalis {
 namespace {
 
 // The drivers we read: pictures and elevation grids that stand alone.
-// Formats that point at other files or at the network (VRT, WMS, ...) are
-// left out on purpose: a heightmap must not make us read elsewhere.
+// Formats that point at other files or at the network (VRT, WMS, an ERS
+// header naming its data file, ...) are left out on purpose: a heightmap
+// must not make us read elsewhere.
 const char* const kAcceptedDrivers[] = {
     "PNG", "JPEG", "GTiff", "GIF", "WEBP", "PNM", "SRTMHGT", "AAIGrid", "GRASSASCIIGrid",
-    "DTED", "USGSDEM", "GSAG", "GSBG", "GS7BG", "BT", "HFA", "EHdr", "ERS", "NWT_GRD", nullptr};
+    "DTED", "USGSDEM", "GSAG", "GSBG", "GS7BG", "BT", "HFA", "EHdr", "NWT_GRD", nullptr};
 
 // Compressed data expands at most this much (deflate's limit is 1032 : 1),
 // so a small file cannot make us allocate a huge picture. Pictures below
