@@ -31,24 +31,6 @@ const char* const kAcceptedDrivers[] = {
 constexpr std::uint64_t kLargestExpansion = 1100;
 constexpr std::uint64_t kSmallPicture = std::uint64_t{16} << 20;
 
-// Keeps GDAL's messages off the terminal while a file is read; the last
-// one becomes part of our error.
-class QuietGdal {
-public:
-    QuietGdal() {
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    QuietGdal(const QuietGdal&) = delete;
-    QuietGdal& operator=(const QuietGdal&) = delete;
-    ~QuietGdal() { CPLPopErrorHandler(); }
-
-    static std::string LastMessage() {
-        const std::string message = CPLGetLastErrorMsg();
-        return message.empty() ? "" : " (" + message + ")";
-    }
-};
-
 // Closes the dataset on every path out of the reader.
 class Dataset {
 public:

@@ -184,6 +184,21 @@ TEST_F(PictureFileTest, RangesWiderThanADoubleAreRefused) {
     }
 }
 
+// Samples too few for the size given are refused before GDAL reads them.
+TEST_F(PictureFileTest, PngOfTooFewSamplesIsRefusedAndNotWritten) {
+    const std::string path = PathOf("short.png");
+    const struct {
+        PngPixels Format;
+        std::size_t Count;
+    } cases[] = {{{4, 4, 3}, 47}, {{4, 0, 3}, 48}, {{-4, -4, 3}, 48}, {{4, 4, 0}, 48}};
+    for (const auto& c : cases) {
+        const std::vector<std::uint8_t> samples(c.Count);
+        const std::string message = test::MessageOf<Error>([&] { WritePngFile(path, c.Format, samples); });
+        EXPECT_EQ(message.rfind(path + ": " + std::to_string(c.Count) + " samples cannot make", 0), 0u) << message;
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
 // A RAW heightmap has no signature: one whose first sample is 19778 (the
 // bytes "BM") is still a heightmap; other names go by the signature.
 TEST_F(PictureFileTest, RawNamesDecideBeforeTheBmpSignature) {
