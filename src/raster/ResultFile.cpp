@@ -92,7 +92,7 @@ void ResultFile::Commit() {
     }
     const FileId content{status.st_dev, status.st_ino};
     if (!placeholder_) {
-        staging_->MoveOver(path_);
+        staging_->MoveOver();
     } else {
         CommitByExchange();
     }
