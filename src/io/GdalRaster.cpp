@@ -170,6 +170,8 @@ RasterSamples ReadGdalRaster(const std::string& path) {
     QuietGdal quiet;
     std::error_code error;
     const std::uint64_t fileSize = std::filesystem::file_size(path, error);
+    // Without its size no expansion could be checked.
+    if (error) throw Error(path, "cannot be read (" + error.message() + ")");
     if (fileSize == 0) throw Error(path, "the file is empty");
 
     GDALDatasetH handle = GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
