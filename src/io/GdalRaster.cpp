@@ -18,35 +18,18 @@ namespace orvalis {
 namespace {
 
 // The drivers we read: pictures and elevation grids that stand alone.
-// Formats that point at other files or at the network (VRT, WMS, ...) are
-// left out on purpose: a heightmap must not make us read elsewhere.
+// Formats that point at other files or at the network (VRT, WMS, an ERS
+// header naming its data file, ...) are left out on purpose: a heightmap
+// must not make us read elsewhere.
 const char* const kAcceptedDrivers[] = {
     "PNG", "JPEG", "GTiff", "GIF", "WEBP", "PNM", "SRTMHGT", "AAIGrid", "GRASSASCIIGrid",
-    "DTED", "USGSDEM", "GSAG", "GSBG", "GS7BG", "BT", "HFA", "EHdr", "ERS", "NWT_GRD", nullptr};
+    "DTED", "USGSDEM", "GSAG", "GSBG", "GS7BG", "BT", "HFA", "EHdr", "NWT_GRD", nullptr};
 
 // Compressed data expands at most this much (deflate's limit is 1032 : 1),
 // so a small file cannot make us allocate a huge picture. Pictures below
 // kSmallPicture bytes are always allowed.
 constexpr std::uint64_t kLargestExpansion = 1100;
 constexpr std::uint64_t kSmallPicture = std::uint64_t{16} << 20;
-
-// Keeps GDAL's messages off the terminal while a file is read; the last
-// one becomes part of our error.
-class QuietGdal {
-public:
-    QuietGdal() {
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    QuietGdal(const QuietGdal&) = delete;
-    QuietGdal& operator=(const QuietGdal&) = delete;
-    ~QuietGdal() { CPLPopErrorHandler(); }
-
-    static std::string LastMessage() {
-        const std::string message = CPLGetLastErrorMsg();
-        return message.empty() ? "" : " (" + message + ")";
-    }
-};
 
 // Closes the dataset on every path out of the reader.
 class Dataset {
@@ -187,6 +170,8 @@ RasterSamples ReadGdalRaster(const std::string& path) {
     QuietGdal quiet;
     std::error_code error;
     const std::uint64_t fileSize = std::filesystem::file_size(path, error);
+    // Without its size no expansion could be checked.
+    if (error) throw Error(path, "cannot be read (" + error.message() + ")");
     if (fileSize == 0) throw Error(path, "the file is empty");
 
     GDALDatasetH handle = GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,

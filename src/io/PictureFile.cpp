@@ -22,6 +22,10 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
+bool IsRawExtension(const std::string& extension) {
+    return extension == ".r16" || extension == ".raw";
+}
+
 bool StartsWithBm(const InputFile& file) {
     std::uint8_t signature[2] = {};
     if (file.Size() < sizeof signature) return false;
@@ -39,22 +43,24 @@ bool ParseNumber(std::string_view text, double& value) {
 
 // Opening the file first refuses at once, without blocking, what is not a
 // regular file (a FIFO, a device, a folder) and says so, or that nothing is
-// there; GDAL would also take "/vsicurl/..." and the like.
+// there; GDAL would also take "/vsicurl/..." and the like. A RAW heightmap
+// has no signature: its first sample may well be the bytes "BM".
 bool IsBmpFile(const std::string& path) {
     const InputFile file(path);
-    return LowerExtension(path) == ".bmp" || StartsWithBm(file);
+    const std::string extension = LowerExtension(path);
+    if (IsRawExtension(extension)) return false;
+    return extension == ".bmp" || StartsWithBm(file);
 }
 
 RasterSamples ReadPictureSamples(const std::string& path) {
     { const InputFile regularFile(path); }
-    const std::string extension = LowerExtension(path);
-    if (extension == ".r16" || extension == ".raw") return ReadRawHeightmap(path);
+    if (IsRawExtension(LowerExtension(path))) return ReadRawHeightmap(path);
     return ReadGdalRaster(path);
 }
 
 Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options) {
     if (IsBmpFile(path)) return ReadBmpPicture(path);
-    return MakePicture(ReadPictureSamples(path), options.Range);
+    return MakePicture(path, ReadPictureSamples(path), options.Range);
 }
 
 PictureReader PictureFileReader(const PictureReadOptions& options) {
@@ -68,7 +74,10 @@ HeightRange ParseHeightRange(const std::string& text) {
         !ParseNumber(std::string_view(text).substr(0, colon), range.Low) ||
         !ParseNumber(std::string_view(text).substr(colon + 1), range.High) ||
         !(range.Low < range.High)) {
-        throw Error("a height range is LOW:HIGH with LOW below HIGH, not '" + text + "'");
+        throw Error("a height range is LOW:HIGH with LOW below HIGH, not '" + DisplayPath(text) + "'");
+    }
+    if (!std::isfinite(range.High - range.Low)) {
+        throw Error("the height range '" + DisplayPath(text) + "' is wider than a number can hold");
     }
     return range;
 }

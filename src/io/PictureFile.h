@@ -16,10 +16,10 @@ struct PictureReadOptions {
     std::optional<HeightRange> Range;
 };
 
-// The one way the programs read a picture file. BMP files (by their "BM"
-// signature or a ".bmp" name) go through TDibBuffer::ReadBmpFile unchanged;
-// ".r16" and ".raw" are headerless 16-bit heightmaps; everything else is
-// read through GDAL. Raises Error naming the file and the problem.
+// The one way the programs read a picture file. ".r16" and ".raw" are
+// headerless 16-bit heightmaps, whatever their first bytes; BMP files (by a
+// ".bmp" name or the "BM" signature) go through TDibBuffer::ReadBmpFile
+// unchanged; everything else is read through GDAL. Raises Error naming the file and the problem.
 Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options = {});
 
 // ReadPictureFile with these options, for RunOptions::ReadPicture.

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include <cpl_error.h>
 #include <cpl_vsi.h>
 #include <gdal.h>
 
@@ -38,9 +37,22 @@ int CPL_STDCALL KeepEncoding(double, const char*, void* cancel) {
     return flag == nullptr || !flag->load(std::memory_order_relaxed);
 }
 
+// Sizes come from callers, not files, but a short buffer must not be read past.
+void CheckSamples(const std::string& path, const PngPixels& format, std::size_t count) {
+    const bool shaped = format.Width > 0 && format.Rows > 0 && format.Channels > 0;
+    if (!shaped || count / format.Channels / format.Width < static_cast<std::size_t>(format.Rows)) {
+        throw Error(path, std::to_string(count) + " samples cannot make a picture of " +
+                              std::to_string(format.Width) + " x " + std::to_string(format.Rows) +
+                              " pixels of " + std::to_string(format.Channels) + " channels");
+    }
+}
+
 void Encode(const std::string& path, const PngPixels& format, const void* samples,
-            GDALDataType type, const CancelFlag* cancel) {
+            std::size_t count, GDALDataType type, const CancelFlag* cancel) {
+    CheckSamples(path, format, count);
     StartGdal();
+    // A stop is no fault: GDAL's message about it stays off the terminal.
+    const QuietGdal quiet;
     const int sampleBytes = GDALGetDataTypeSizeBytes(type);
     GDALDriverH memory = GDALGetDriverByName("MEM");
     GDALDriverH png = GDALGetDriverByName("PNG");
@@ -54,22 +66,20 @@ void Encode(const std::string& path, const PngPixels& format, const void* sample
         format.Width, format.Rows, type, format.Channels, nullptr, pixelSpace,
         pixelSpace * format.Width, sampleBytes, nullptr);
     const MemoryFile file;
-    // A stop is no fault: GDAL's message about it stays off the terminal.
-    CPLPushErrorHandler(CPLQuietErrorHandler);
     GDALDatasetH encoded =
         status == CE_None
             ? GDALCreateCopy(png, file.Name().c_str(), source, FALSE, nullptr, KeepEncoding,
                              const_cast<CancelFlag*>(cancel))
             : nullptr;
-    CPLPopErrorHandler();
     GDALClose(source);
     if (!encoded) {
         ThrowIfCancelled(cancel);
-        throw Error(path, std::string("the PNG file cannot be made (") + CPLGetLastErrorMsg() + ")");
+        throw Error(path, "the PNG file cannot be made" + QuietGdal::LastMessage());
     }
     GDALClose(encoded);
     vsi_l_offset size = 0;
     const GByte* bytes = VSIGetMemFileBuffer(file.Name().c_str(), &size, FALSE);
+    if (!bytes) throw Error(path, "the PNG file cannot be made" + QuietGdal::LastMessage());
     WriteFileAtomically(path, {{bytes, static_cast<std::size_t>(size)}}, cancel);
 }
 
@@ -77,12 +87,12 @@ void Encode(const std::string& path, const PngPixels& format, const void* sample
 
 void WritePngFile(const std::string& path, const PngPixels& format,
                   std::span<const std::uint8_t> samples, const CancelFlag* cancel) {
-    Encode(path, format, samples.data(), GDT_Byte, cancel);
+    Encode(path, format, samples.data(), samples.size(), GDT_Byte, cancel);
 }
 
 void WritePngFile(const std::string& path, const PngPixels& format,
                   std::span<const std::uint16_t> samples) {
-    Encode(path, format, samples.data(), GDT_UInt16, nullptr);
+    Encode(path, format, samples.data(), samples.size(), GDT_UInt16, nullptr);
 }
 
 void WritePngFile(const std::string& path, const TDibBuffer& picture, const CancelFlag* cancel) {

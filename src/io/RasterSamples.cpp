@@ -1,13 +1,23 @@
 #include "io/RasterSamples.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string>
 
 #include "raster/Error.h"
 
 namespace orvalis {
 
 namespace {
+
+// NaN marks a cell without data; an infinite sample is no height either.
+bool HasData(double v) { return std::isfinite(v); }
+
+std::string ShortestText(double v) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
+}
 
 // 16-bit v is the height v x 255 / 65535 = v / 257; the pixels show the
 // nearest 8-bit value.
@@ -20,15 +30,21 @@ struct RealMapping {
     // Multiplied before the division, so that whole-number samples whose
     // height is whole come out exact: 3 x 255 / 255 is 3, 3 / 255 x 255 is not.
     double Height(double v) const {
-        if (std::isnan(v) || !(Span > 0)) return 0;
+        if (!HasData(v) || !(Span > 0)) return 0;
         return std::clamp((v - Low) * 255 / Span, 0.0, 255.0);
     }
 };
 
-RealMapping MappingOf(const RasterSamples& samples, const std::optional<HeightRange>& range) {
+RealMapping MappingOf(const std::string& path, const RasterSamples& samples,
+                      const std::optional<HeightRange>& range) {
     const std::optional<HeightRange> own = range ? range : SampleRange(samples);
     if (!own) return {};
-    return {own->Low, own->High - own->Low};
+    const double span = own->High - own->Low;
+    if (!std::isfinite(span)) {
+        throw Error(path, "its heights from " + ShortestText(own->Low) + " to " +
+                              ShortestText(own->High) + " span more than a number can hold");
+    }
+    return {own->Low, span};
 }
 
 // Top row y of the samples is buffer row BufferRow(y) and height row Rows - 1 - y.
@@ -87,7 +103,7 @@ void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t 
 std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
     std::optional<HeightRange> range;
     const auto widen = [&range](double v) {
-        if (std::isnan(v)) return;
+        if (!HasData(v)) return;
         if (!range) range = HeightRange{v, v};
         range->Low = std::min(range->Low, v);
         range->High = std::max(range->High, v);
@@ -97,11 +113,12 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
     return range;
 }
 
-Picture MakePicture(const RasterSamples& samples, const std::optional<HeightRange>& range) {
+Picture MakePicture(const std::string& path, const RasterSamples& samples,
+                    const std::optional<HeightRange>& range) {
     Picture picture;
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
     if (samples.Kind == SampleKind::Real) {
-        FillReal(samples, MappingOf(samples, range), picture);
+        FillReal(samples, MappingOf(path, samples, range), picture);
     } else {
         FillWhole(samples, picture);
     }

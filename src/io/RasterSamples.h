@@ -36,14 +36,17 @@ struct RasterSamples {
 // Every picture side is 1 .. TDibBuffer::kMaxDimension; raises Error naming the file.
 void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t rows);
 
-// The lowest and highest real sample with data; none when no sample has data.
+// The lowest and highest real sample with data (NaN and infinities have
+// none); none when no sample has data.
 std::optional<HeightRange> SampleRange(const RasterSamples& samples);
 
-// A 24-bit bottom-up picture of the samples (grey for one channel), with
-// fine heights for everything but bytes. Real samples are mapped from
-// `range`, or from their own lowest and highest value; cells without data
-// count as the lowest.
-Picture MakePicture(const RasterSamples& samples, const std::optional<HeightRange>& range);
+// A 24-bit bottom-up picture of the samples of the file at path (grey for
+// one channel), with fine heights for everything but bytes. Real samples
+// are mapped from `range`, or from their own lowest and highest value;
+// cells without data count as the lowest. Raises Error naming the file when
+// the range is wider than a double can hold.
+Picture MakePicture(const std::string& path, const RasterSamples& samples,
+                    const std::optional<HeightRange>& range);
 
 // Headerless 16-bit little-endian square heightmaps (".r16", ".raw").
 RasterSamples ReadRawHeightmap(const std::string& path);

@@ -103,9 +103,9 @@ TexturePixels ReadBmpTexturePixels(const std::string& fileName) {
         pixels.Height = static_cast<std::uint16_t>(headers.Info.biHeight);
         pixels.Rgb = ReadRgbRows(file, headers);
         return pixels;
+    } catch (const FileNotFoundError&) {
+        throw TextureFileError("Error opening " + shownName);  // the loader's own message
     } catch (const InputFileError& error) {
-        // A missing file keeps the loader's own message; anything else says why.
-        if (error.Problem() == kFileNotFound) throw TextureFileError("Error opening " + shownName);
         throw TextureFileError("Error opening " + shownName + ": " + error.Problem());
     } catch (const RasterError&) {
         throw TextureFileError("Error reading bitmap data");  // the file shrank or failed meanwhile

@@ -83,9 +83,9 @@ void TemporaryFile::Write(FileParts parts, const CancelFlag* cancel) {
     ThrowIfCancelled(cancel);
 }
 
-void TemporaryFile::MoveOver(const std::string& target) {
-    if (std::rename(path_.c_str(), target.c_str()) != 0) {
-        throw RasterError(target, "cannot be replaced (" + Reason(errno) + ")");
+void TemporaryFile::MoveOver() {
+    if (std::rename(path_.c_str(), target_.c_str()) != 0) {
+        throw RasterError(target_, "cannot be replaced (" + Reason(errno) + ")");
     }
     path_.clear();
 }
@@ -93,7 +93,7 @@ void TemporaryFile::MoveOver(const std::string& target) {
 void WriteFileAtomically(const std::string& path, FileParts parts, const CancelFlag* cancel) {
     TemporaryFile temporary(path);
     temporary.Write(parts, cancel);
-    temporary.MoveOver(path);
+    temporary.MoveOver();
 }
 
 }  // namespace orvalis

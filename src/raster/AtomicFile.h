@@ -28,8 +28,8 @@ public:
     // out, syncs it to the disk and closes the file; only once. Sees the
     // cancel flag between blocks of a few MB.
     void Write(FileParts parts, const CancelFlag* cancel = nullptr);
-    // Renames it over target, replacing what was there.
-    void MoveOver(const std::string& target);
+    // Renames it over its target, replacing what was there.
+    void MoveOver();
     // Something else now lives under Path and must not be removed.
     void Forget() { path_.clear(); }
 

@@ -30,8 +30,14 @@ constexpr std::uint64_t kLargestUncheckedClaim = std::uint64_t{1} << 20;
 // A larger uncompressed picture loads, cut short, only when its file holds at
 // least this part (1/2) of its pixel bytes: a cut file, not a header that lies.
 constexpr std::uint64_t kLeastPresentShare = 2;
-// No run-length code covers more pixels a byte: a 2-byte end of line skips
-// one row of at most 32768 pixels, a 4-byte delta 255 x 255 pixels.
+// Run-length data may describe a whole picture in 2 bytes: an end-of-picture
+// code leaves every pixel at colour 0. What it may claim is therefore a
+// choice. Up to this many pixel bytes (a 2048 x 2048 8-bit picture) it
+// claims anything: fresh pixel memory is zero, and loading touches only the
+// pages the data fills.
+constexpr std::uint64_t kLargestUncheckedRunLengthClaim = std::uint64_t{4} << 20;
+// Beyond that, a byte of its data stands for at most as many pixels as a
+// 2-byte end of line skips in the widest row.
 constexpr std::uint64_t kMostPixelsPerRunLengthByte = TDibBuffer::kMaxDimension / 2;
 // Red, green and blue masks: right after a 40-byte header, inside the larger ones.
 constexpr std::size_t kMaskOffset = kFileHeaderSize + kInfoHeaderSize;
@@ -130,9 +136,10 @@ void CheckClaimFitsFile(const BmpFileHeader& header) {
     const std::uint64_t width = static_cast<std::uint32_t>(info.biWidth);
     const std::uint64_t rows = static_cast<std::uint64_t>(std::abs(std::int64_t{info.biHeight}));
     const std::uint64_t claimed = (width * info.biBitCount + 31) / 32 * 4 * rows;
-    if (claimed <= kLargestUncheckedClaim) return;
+    const bool runLength = IsRunLength(info.biCompression);
+    if (claimed <= (runLength ? kLargestUncheckedRunLengthClaim : kLargestUncheckedClaim)) return;
     const std::string picture = std::to_string(width) + " x " + std::to_string(rows) + " pixels";
-    if (IsRunLength(info.biCompression)) {
+    if (runLength) {
         const std::uint64_t data =
             std::min<std::uint64_t>(header.DeclaredFileSize, header.FileSize) - header.PixelOffset;
         if (width * rows > data * kMostPixelsPerRunLengthByte) {

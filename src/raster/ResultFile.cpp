@@ -16,8 +16,14 @@ namespace {
 
 std::string Reason(int error) { return std::strerror(error); }
 
-bool ExchangeUnsupported(int error) {
+bool RenameFlagUnsupported(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// exFAT, FAT and some FUSE file systems have no hard links (ENOTSUP is
+// EOPNOTSUPP on Linux).
+bool LinkUnsupported(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
 }
 
 [[noreturn]] void FailTaken(const std::string& path) {
@@ -86,7 +92,7 @@ void ResultFile::Commit() {
     }
     const FileId content{status.st_dev, status.st_ino};
     if (!placeholder_) {
-        staging_->MoveOver(path_);
+        staging_->MoveOver();
     } else {
         CommitByExchange();
     }
@@ -100,14 +106,16 @@ void ResultFile::CommitByExchange() {
     const std::string& staged = staging_->Path();
     if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) != 0) {
         // ENOENT: the placeholder was removed, and the name may be free.
-        if (errno == ENOENT || ExchangeUnsupported(errno)) return CommitByLink();
+        if (errno == ENOENT || RenameFlagUnsupported(errno)) return CommitByLink();
         throw RasterError(path_, "cannot be written (" + Reason(errno) + ")");
     }
     if (HoldsPlaceholder(staged)) return;
     if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) != 0) {
+        const int error = errno;
+        const std::string strangersFile = staged;
         staging_->Forget();  // holds the stranger's file now: it must stay
         throw RasterError(path_, "was taken by another program during the run; its file is now " +
-                                     staged + " (" + Reason(errno) + ")");
+                                     DisplayPath(strangersFile) + " (" + Reason(error) + ")");
     }
     FailTaken(path_);
 }
@@ -120,10 +128,25 @@ void ResultFile::CommitByLink() {
     } else if (::access(path_.c_str(), F_OK) == 0 || errno != ENOENT) {
         FailTaken(path_);
     }
-    if (::link(staging_->Path().c_str(), path_.c_str()) != 0) {
+    if (::link(staging_->Path().c_str(), path_.c_str()) == 0) return;
+    if (errno == EEXIST) FailTaken(path_);
+    if (!LinkUnsupported(errno)) throw RasterError(path_, "cannot be written (" + Reason(errno) + ")");
+    CommitByRename();
+}
+
+// Where there are no hard links either: a rename that never replaces. A
+// plain rename could replace what another program put there meanwhile, so
+// without this one nothing is saved.
+void ResultFile::CommitByRename() {
+    if (::renameat2(AT_FDCWD, staging_->Path().c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST) FailTaken(path_);
+        if (RenameFlagUnsupported(errno)) {
+            throw RasterError(path_, "cannot be written: its file system can neither link nor rename "
+                                     "a file without the risk of replacing another");
+        }
         throw RasterError(path_, "cannot be written (" + Reason(errno) + ")");
     }
+    staging_->Forget();  // the staged file now lives under the result name
 }
 
 void ResultFile::Withdraw() {

@@ -59,6 +59,7 @@ private:
     bool HoldsPlaceholder(const std::string& path) const;
     void CommitByExchange();
     void CommitByLink();
+    void CommitByRename();
 
     std::string path_;
     std::optional<FileId> placeholder_;  // set for a claimed name

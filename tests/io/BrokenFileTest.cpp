@@ -90,6 +90,8 @@ TEST_F(BrokenFileTest, EndsInAnErrorNamingTheFileAndTheProblem) {
         {"huge-tiles.tif", bytes(TiledTiff(16, 16, 32768)), "claims blocks of 32768 x 32768 pixels"},
         {"elsewhere.vrt", bytes(R"(<VRTDataset rasterXSize="1" rasterYSize="1"></VRTDataset>)"),
          "the Virtual Raster format is not supported"},
+        {"elsewhere.ers", bytes("DatasetHeader Begin\n\tDataFile = \"/dev/zero\"\nDatasetHeader End\n"),
+         "the ERMapper .ers Labelled format is not supported"},
         {"cut.bmp", bytes("BM\0\0"), "cut short"},
     };
     for (const BrokenCase& c : cases) {

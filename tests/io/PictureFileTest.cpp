@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ErrorMessage.h"
 #include "common/GdalFiles.h"
 #include "common/ScratchFolderTest.h"
 #include "io/PictureFile.h"
@@ -101,6 +102,8 @@ struct FormatCase {
 
 using PictureFileTest = test::ScratchFolderTest;
 
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
 // Whole-number heights in any format and depth give exactly the buffer and
 // the heights of the same picture stored as a 24-bit BMP.
 TEST_F(PictureFileTest, WholeNumberHeightsReadAsTheirBmp) {
@@ -156,6 +159,8 @@ TEST_F(PictureFileTest, FineHeightsAreScaledOntoTheEightBitRange) {
     const Case cases[] = {
         {GDT_UInt16, {0, 1, 128, 129, 65535}, {0, 1 / 257.0, 128 / 257.0, 129 / 257.0, 255}, {0, 0, 0, 1, 255}},
         {GDT_Float32, {-5, 0, 5, std::nan(""), 2.5}, {0, 127.5, 255, 0, 191.25}, {0, 128, 255, 0, 191}},
+        // Infinities have no height, like cells without data.
+        {GDT_Float32, {-5, kInfinity, 5, -kInfinity, 0}, {0, 0, 255, 0, 127.5}, {0, 0, 255, 0, 128}},
     };
     for (const Case& c : cases) {
         test::WriteWithGdal(PathOf("fine.tif"), "GTiff", {5, 1, 1, c.Type, c.Samples});
@@ -166,6 +171,51 @@ TEST_F(PictureFileTest, FineHeightsAreScaledOntoTheEightBitRange) {
             EXPECT_EQ(picture.Pixels.ReadPixel(0, x).Red, c.Levels[x]) << x;
         }
     }
+}
+
+// Heights are mapped through High - Low, which must be a finite number.
+TEST_F(PictureFileTest, RangesWiderThanADoubleAreRefused) {
+    const std::string path = PathOf("wide.tif");
+    test::WriteWithGdal(path, "GTiff", {2, 1, 1, GDT_Float64, {-1.5e308, 1.5e308}});
+    EXPECT_EQ(test::MessageOf<Error>([&] { ReadPictureFile(path); }),
+              path + ": its heights from -1.5e+308 to 1.5e+308 span more than a number can hold");
+    for (const char* text : {"-1e308:1e308", "0:1e309", "-inf:0"}) {
+        EXPECT_NE(test::MessageOf<Error>([&] { ParseHeightRange(text); }), test::kNoError) << text;
+    }
+}
+
+// Samples too few for the size given are refused before GDAL reads them.
+TEST_F(PictureFileTest, PngOfTooFewSamplesIsRefusedAndNotWritten) {
+    const std::string path = PathOf("short.png");
+    const struct {
+        PngPixels Format;
+        std::size_t Count;
+    } cases[] = {{{4, 4, 3}, 47}, {{4, 0, 3}, 48}, {{-4, -4, 3}, 48}, {{4, 4, 0}, 48}};
+    for (const auto& c : cases) {
+        const std::vector<std::uint8_t> samples(c.Count);
+        const std::string message = test::MessageOf<Error>([&] { WritePngFile(path, c.Format, samples); });
+        EXPECT_EQ(message.rfind(path + ": " + std::to_string(c.Count) + " samples cannot make", 0), 0u) << message;
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+// A RAW heightmap has no signature: one whose first sample is 19778 (the
+// bytes "BM") is still a heightmap; other names go by the signature.
+TEST_F(PictureFileTest, RawNamesDecideBeforeTheBmpSignature) {
+    const struct {
+        const char* File;
+        const char* Content;
+        bool Bmp;
+    } cases[] = {{"bm.r16", "BM", false}, {"bm.RAW", "BMBMBMBM", false}, {"bm.bmp", "xx", true},
+                 {"bm.dat", "BM", true}, {"h.dat", "xx", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        std::ofstream(PathOf(c.File), std::ios::binary) << c.Content;
+        EXPECT_EQ(IsBmpFile(PathOf(c.File)), c.Bmp);
+    }
+    const Picture raw = ReadPictureFile(PathOf("bm.r16"));
+    ASSERT_TRUE(raw.FineHeights);
+    EXPECT_EQ(raw.FineHeights->At(0, 0), 19778 / 257.0);
 }
 
 }  // namespace

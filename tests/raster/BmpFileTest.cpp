@@ -218,6 +218,33 @@ TEST_F(BmpFileTest, LargeClaimsLoadUpToTheBoundOfWhatTheFileCanHold) {
     }
 }
 
+// One end-of-picture code describes a whole picture of colour 0, up to the
+// run-length bound of 4 MiB of pixels; beyond it the data must say more.
+TEST_F(BmpFileTest, SparseRunLengthPicturesLoadUpToTheirBound) {
+    const struct {
+        FileLayout Layout;
+        std::string Problem;  // empty: loads
+    } cases[] = {
+        {{.Width = 2048, .Height = 2048, .Bits = 8, .Compression = BI_RLE8}, ""},
+        {{.Width = 4096, .Height = 2048, .Bits = 4, .Compression = BI_RLE4}, ""},
+        {{.Width = 2048, .Height = 2049, .Bits = 8, .Compression = BI_RLE8},
+         "the header claims 2048 x 2049 pixels, more than 2 bytes of run-length data can describe"},
+    };
+    for (auto c : cases) {
+        c.Layout.Table = {10, 20, 30, 0};
+        c.Layout.Pixels = {0, 1};
+        const std::string path = WriteFile("sparse.bmp", Build(c.Layout));
+        TDibBuffer picture;
+        const std::string message = test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); });
+        if (!c.Problem.empty()) {
+            EXPECT_EQ(message, path + ": " + c.Problem);
+            continue;
+        }
+        EXPECT_EQ(message, test::kNoError);
+        EXPECT_EQ(picture.ReadPixel(picture.RowCount() - 1, picture.Width() - 1), MakeColour(30, 20, 10));
+    }
+}
+
 struct BadFile {
     const char* Name;
     Bytes Contents;
