@@ -109,8 +109,9 @@ void LoadTiles(const fs::path& folder, LoadedTiles& tiles) {
 
 // The steps of GenerateTexture one by one, timed. Prints the stage times in ms:
 // blend (with the heightmap read), normal map (with the second heightmap
-// read), shading with shadows, multiply (with the stretch), writes (all
-// three); then the CPU ms of the blend, normal map and shading.
+// read), shading with shadows, multiply (with the stretch), writes (the
+// lightmap when lit, and the texture); then the CPU ms of the blend, normal
+// map and shading.
 void RunStages(const fs::path& folder, const Configuration& c) {
     LoadedTiles tiles;
     LoadTiles(folder, tiles);
@@ -130,8 +131,6 @@ void RunStages(const fs::path& folder, const Configuration& c) {
         blend = clock.Lap();
         blendCpu = clock.LastCpuLap();
     }
-    texture.WriteBmpFile(texturePath);
-    writes += clock.Lap();
     if (c.Lit) {
         TDibBuffer heightmap, lightmap;
         heightmap.ReadBmpFile(heightmapPath);

@@ -33,13 +33,15 @@ const fs::path& Folder() {
         }
         orvalis::WritePngFile((f / "h16.png").string(), {kSide, kSide, 1}, topFirst);
         GDALAllRegister();
-        GDALDatasetH tiff = GDALCreate(GDALGetDriverByName("GTiff"), (f / "h16.tif").c_str(), kSide,
-                                       kSide, 1, GDT_UInt16, nullptr);
-        if (GDALRasterIO(GDALGetRasterBand(tiff, 1), GF_Write, 0, 0, kSide, kSide, topFirst.data(),
-                         kSide, kSide, GDT_UInt16, 0, 0) != CE_None) {
-            throw std::runtime_error("cannot write the TIFF");
-        }
+        const GDALDriverH driver = GDALGetDriverByName("GTiff");
+        GDALDatasetH tiff = driver == nullptr ? nullptr
+                                              : GDALCreate(driver, (f / "h16.tif").c_str(), kSide, kSide, 1,
+                                                           GDT_UInt16, nullptr);
+        if (tiff == nullptr) throw std::runtime_error("cannot write the TIFF");
+        const CPLErr written = GDALRasterIO(GDALGetRasterBand(tiff, 1), GF_Write, 0, 0, kSide, kSide,
+                                            topFirst.data(), kSide, kSide, GDT_UInt16, 0, 0);
         GDALClose(tiff);
+        if (written != CE_None) throw std::runtime_error("cannot write the TIFF");
         orvalis::sample::MakeHeightmap(kSide).WriteBmpFile((f / "h.bmp").string());
         return f;
     }();

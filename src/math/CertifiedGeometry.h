@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "math/Geometry.h"
+#include "math/TieMargin.h"
 
 // Double-precision stand-ins for the extended-precision vector operations
 // that give exactly the same singles. A double result and the extended one
@@ -14,13 +15,6 @@
 // exactly halfway between two singles (about one in a million) is worked
 // out again at extended precision by the plain operation.
 namespace orvalis {
-
-// A single keeps 24 of a double's 53 significant bits; the 29 bits below
-// decide how the double rounds to single, and only when they lie close to
-// half their range (a tie) can the difference between the double and the
-// extended result change it. That difference is under 8 units of the
-// double's last place; this margin is far wider.
-inline constexpr std::int64_t kTieMargin = 1 << 8;
 
 // True when value rounds to single exactly as every real within kTieMargin
 // units of its last place does; `single` receives it. Zero is exact in both;

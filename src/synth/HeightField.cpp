@@ -3,7 +3,7 @@
 namespace orvalis {
 
 HeightField HeightFieldOf(const TDibBuffer& heightmap) {
-    HeightField field{heightmap.Width(), heightmap.RowCount(), {}, true, {}};
+    HeightField field{heightmap.Width(), heightmap.RowCount(), {}, {}};
     field.ByteSums.resize(static_cast<std::size_t>(field.Width) * field.Rows);
     for (std::int32_t row = 0; row < field.Rows; ++row) {
         std::uint16_t* sums = &field.ByteSums[field.IndexOf(row, 0)];
@@ -24,7 +24,7 @@ HeightField HeightFieldOf(const TDibBuffer& heightmap) {
 
 ScaledHeights::ScaledHeights(const HeightField& field, float scale, float divisor)
     : field_(field), scale_(scale), divisor_(divisor) {
-    if (!field.ThirdsOfByteSums) return;
+    if (!field.ThirdsOfByteSums()) return;
     bySum_.resize(kLargestByteSum + 1);
     for (int sum = 0; sum <= kLargestByteSum; ++sum) bySum_[sum] = Formula(sum / 3.0L);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,11 +17,12 @@ struct HeightField {
     std::int32_t Rows = 0;
     // Real-valued heights, pixel (row, column) at row * Width + column.
     std::vector<double> Heights;
-    // Every height is a whole sum of three bytes divided by 3, kept as that
-    // sum in ByteSums (two bytes a pixel, not eight) instead of Heights. The
-    // lighting then works from the sum, as it always has for 8-bit pictures.
-    bool ThirdsOfByteSums = false;
+    // Instead of Heights when every height is a whole sum of three bytes
+    // divided by 3: those sums (two bytes a pixel, not eight). The lighting
+    // then works from the sum, as it always has for 8-bit pictures.
     std::vector<std::uint16_t> ByteSums;
+
+    bool ThirdsOfByteSums() const { return !ByteSums.empty(); }
 
     std::size_t IndexOf(std::int32_t row, std::int32_t column) const {
         return static_cast<std::size_t>(row) * Width + column;
@@ -30,11 +30,11 @@ struct HeightField {
     // r + g + b of an 8-bit height.
     int ByteSum(std::size_t index) const { return ByteSums[index]; }
     // The height: for an 8-bit picture the double nearest (r + g + b) / 3.
-    double Height(std::size_t index) const { return ThirdsOfByteSums ? ByteSums[index] / 3.0 : Heights[index]; }
+    double Height(std::size_t index) const { return ThirdsOfByteSums() ? ByteSums[index] / 3.0 : Heights[index]; }
     // The height as the lighting formulas take it: an 8-bit picture's
     // quotient (r + g + b) / 3 at extended precision, else the height itself.
     long double ExtendedHeight(std::size_t index) const {
-        return ThirdsOfByteSums ? ByteSum(index) / 3.0L : static_cast<long double>(Heights[index]);
+        return ThirdsOfByteSums() ? ByteSum(index) / 3.0L : static_cast<long double>(Heights[index]);
     }
 };
 

@@ -24,9 +24,6 @@ using ConstComponentArrays = ComponentArrays<const float>;
 enum InteriorLine : int {
     BelowAcross, HereAcross, HereUp, HereDiagonal, AboveAcross, AboveUp, AboveDiagonal, kInteriorLineCount
 };
-struct InteriorEdgeRows {
-    ConstComponentArrays Lines[kInteriorLineCount];
-};
 
 // Edge of a triangle of the interior pixel in column c: entry c + Offset of
 // a line, reversed when Opposite. A reversed edge is the opposite vector

@@ -47,7 +47,9 @@ public:
 
 private:
     const ScaledHeights& heights_;
-    std::array<EdgeRow, 6> rows_;  // row r in slot r mod 6: r - 2 .. r + 4 never collide
+    // Row r in slot r mod 6: six consecutive rows lie in different slots, so
+    // pixel rows taken in turn find r - 2 and r still there and make r + 2.
+    std::array<EdgeRow, 6> rows_;
     std::vector<float> below_;
     EdgeLine differences_;  // the edges before normalisation
     std::vector<std::int32_t> uncertain_;

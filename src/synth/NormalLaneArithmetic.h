@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "math/CertifiedGeometry.h"
+#include "math/TieMargin.h"
 #include "synth/NormalLaneKernels.h"
 
 // The arithmetic of the normal map's vector kernels, written once for every

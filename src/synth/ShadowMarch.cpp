@@ -108,7 +108,7 @@ void FillGridRow(const HeightField& field, std::int32_t row, HeightGrid& grid) {
     for (std::int32_t column = 0; column < field.Width; ++column) {
         const std::size_t index = field.IndexOf(row, column);
         // (r + g + b) / 3.0 rounded to single and truncated is exactly the integer division.
-        const std::int32_t height = field.ThirdsOfByteSums
+        const std::int32_t height = field.ThirdsOfByteSums()
                                         ? field.ByteSum(index) / 3
                                         : TruncToInt(static_cast<float>(field.ExtendedHeight(index)));
         grid.At(column, row) = static_cast<std::uint8_t>(height);

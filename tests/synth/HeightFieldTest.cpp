@@ -17,7 +17,7 @@ TEST(HeightField, IsTheUntruncatedMeanOfTheChannelsRowByRow) {
         return PixelColour{static_cast<std::uint8_t>(row), 0, static_cast<std::uint8_t>(255 - column)};
     });
     const HeightField field = HeightFieldOf(picture);
-    EXPECT_TRUE(field.ThirdsOfByteSums);
+    EXPECT_TRUE(field.ThirdsOfByteSums());
     EXPECT_EQ(field.Height(field.IndexOf(1, 2)), 254 / 3.0);
     EXPECT_EQ(field.ByteSum(field.IndexOf(1, 2)), 254);
     EXPECT_EQ(field.ExtendedHeight(field.IndexOf(0, 0)), 255 / 3.0L);
@@ -65,7 +65,7 @@ TEST(HeightField, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
         return test::Grey((row * 37 + column * column * 3) % 256);
     });
     const HeightField eightBit = HeightFieldOf(grey);
-    HeightField real{eightBit.Width, eightBit.Rows, {}, false, {}};
+    HeightField real{eightBit.Width, eightBit.Rows, {}, {}};
     for (std::size_t i = 0; i < eightBit.ByteSums.size(); ++i) real.Heights.push_back(eightBit.Height(i));
     for (const float heightScale : {1.0f, 2.5f}) {
         TNormalMap expected, actual;
@@ -87,7 +87,7 @@ TEST(HeightField, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
 // steps whose edges show as stripes.
 TEST(HeightField, AGentleRampLightsWithoutTerracesFromItsRealHeights) {
     constexpr std::int32_t kWidth = 600, kRows = 8;
-    HeightField real{kWidth, kRows, {}, false, {}};
+    HeightField real{kWidth, kRows, {}, {}};
     for (std::int32_t row = 0; row < kRows; ++row) {
         for (std::int32_t column = 0; column < kWidth; ++column) {
             real.Heights.push_back(column * 7 / 257.0);

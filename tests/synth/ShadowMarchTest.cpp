@@ -17,7 +17,7 @@ namespace {
 // 8-bit and for real-valued heights.
 TEST(HeightGrid, IsTheSameOnEveryThreadCount) {
     const HeightField bytes = HeightFieldOf(test::RuggedTerrain(53, 37));
-    HeightField reals{bytes.Width, bytes.Rows, {}, false, {}};
+    HeightField reals{bytes.Width, bytes.Rows, {}, {}};
     for (std::size_t i = 0; i < bytes.ByteSums.size(); ++i) reals.Heights.push_back(bytes.Height(i) * 1.37 - 20);
     for (const HeightField* field : {&bytes, static_cast<const HeightField*>(&reals)}) {
         const HeightGrid expected = BuildHeightGrid(*field);
