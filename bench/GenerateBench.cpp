@@ -33,10 +33,10 @@
 
 #include "SampleTerrain.h"
 #include "raster/DibBuffer.h"
-#include "synth/BandBlend.h"
-#include "synth/GenerateTexture.h"
-#include "synth/Lightmap.h"
-#include "synth/NormalMap.h"
+#include "blending/BandBlend.h"
+#include "generation/GenerateTexture.h"
+#include "lighting/Lightmap.h"
+#include "lighting/NormalMap.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "SampleTerrain.h"
-#include "synth/HeightField.h"
-#include "synth/NormalMap.h"
+#include "raster/HeightField.h"
+#include "lighting/NormalMap.h"
 
 namespace {
 

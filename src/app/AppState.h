@@ -8,7 +8,7 @@
 
 #include "preview/PreviewMesh.h"
 #include "raster/DibBuffer.h"
-#include "synth/BandBlend.h"
+#include "blending/BandBlend.h"
 
 namespace orvalis {
 

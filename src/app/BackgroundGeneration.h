@@ -10,7 +10,7 @@
 #include <QImage>
 #include <QObject>
 
-#include "synth/GenerateTexture.h"
+#include "generation/GenerateTexture.h"
 
 namespace orvalis {
 

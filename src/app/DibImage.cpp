@@ -1,6 +1,6 @@
 #include "app/DibImage.h"
 
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 

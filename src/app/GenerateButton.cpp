@@ -15,8 +15,8 @@
 #include "app/DibImage.h"
 #include "app/MainWindow.h"
 #include "app/Relight.h"
-#include "raster/DisplayPath.h"
-#include "synth/GenerateTexture.h"
+#include "files/DisplayPath.h"
+#include "generation/GenerateTexture.h"
 
 namespace orvalis {
 

@@ -17,7 +17,7 @@
 #include "app/WindowOptions.h"
 #include "preview/GlContext.h"
 #include "preview/Textures.h"
-#include "synth/GenerateTexture.h"
+#include "generation/GenerateTexture.h"
 
 class QCheckBox;
 class QFrame;

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "raster/Error.h"
+#include "files/Error.h"
 
 namespace orvalis {
 

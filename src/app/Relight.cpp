@@ -9,7 +9,7 @@
 
 #include "app/DibImage.h"
 #include "io/PictureFile.h"
-#include "synth/GenerateTexture.h"
+#include "generation/GenerateTexture.h"
 
 namespace orvalis {
 

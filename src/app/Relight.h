@@ -10,7 +10,7 @@
 #include <QStringList>
 
 #include "raster/DibBuffer.h"
-#include "synth/Lightmap.h"
+#include "lighting/Lightmap.h"
 
 namespace orvalis {
 

@@ -7,8 +7,8 @@
 
 #include "app/DibImage.h"
 #include "app/MainWindow.h"
-#include "raster/Error.h"
-#include "synth/TextureInfo.h"
+#include "files/Error.h"
+#include "generation/TextureInfo.h"
 
 namespace orvalis {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "raster/Cancellation.h"
-#include "raster/Error.h"
+#include "files/Cancellation.h"
+#include "files/Error.h"
 
 namespace orvalis::cli {
 

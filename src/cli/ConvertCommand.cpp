@@ -6,7 +6,7 @@
 #include "cli/Commands.h"
 #include "io/PictureFile.h"
 #include "raster/DibBuffer.h"
-#include "raster/DisplayPath.h"
+#include "files/DisplayPath.h"
 
 namespace orvalis::cli {
 

@@ -7,10 +7,10 @@
 
 #include "cli/Commands.h"
 #include "io/PngFile.h"
-#include "raster/DisplayPath.h"
-#include "synth/Lightmap.h"
-#include "synth/NormalMapColours.h"
-#include "synth/SplatMap.h"
+#include "files/DisplayPath.h"
+#include "lighting/Lightmap.h"
+#include "lighting/NormalMapColours.h"
+#include "blending/SplatMap.h"
 
 namespace orvalis::cli {
 

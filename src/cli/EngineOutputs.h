@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "io/PictureFile.h"
-#include "raster/ResultFile.h"
-#include "synth/GenerateTexture.h"
+#include "files/ResultFile.h"
+#include "generation/GenerateTexture.h"
 
 namespace orvalis::cli {
 

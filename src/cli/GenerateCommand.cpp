@@ -16,10 +16,10 @@
 #include "cli/Commands.h"
 #include "cli/EngineOutputs.h"
 #include "raster/DibBuffer.h"
-#include "raster/DisplayPath.h"
-#include "raster/RasterError.h"
-#include "synth/GenerateTexture.h"
-#include "synth/TextureInfo.h"
+#include "files/DisplayPath.h"
+#include "files/RasterError.h"
+#include "generation/GenerateTexture.h"
+#include "generation/TextureInfo.h"
 
 namespace orvalis::cli {
 

@@ -9,8 +9,8 @@
 
 #include "cli/Commands.h"
 #include "cli/EngineOutputs.h"
-#include "raster/DisplayPath.h"
-#include "raster/InputFile.h"
+#include "files/DisplayPath.h"
+#include "files/InputFile.h"
 
 namespace orvalis::cli {
 

@@ -11,7 +11,7 @@
 
 #include "io/GdalSession.h"
 #include "io/RasterSamples.h"
-#include "raster/Error.h"
+#include "files/Error.h"
 
 namespace orvalis {
 

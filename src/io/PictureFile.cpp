@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "raster/Error.h"
-#include "raster/InputFile.h"
+#include "files/Error.h"
+#include "files/InputFile.h"
 
 namespace orvalis {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "io/RasterSamples.h"
-#include "raster/Error.h"
+#include "files/Error.h"
 #include "raster/Picture.h"
 
 namespace orvalis {

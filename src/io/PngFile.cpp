@@ -8,8 +8,8 @@
 #include <gdal.h>
 
 #include "io/GdalSession.h"
-#include "raster/AtomicFile.h"
-#include "raster/Error.h"
+#include "files/AtomicFile.h"
+#include "files/Error.h"
 
 namespace orvalis {
 

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "raster/Cancellation.h"
+#include "files/Cancellation.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "raster/Error.h"
+#include "files/Error.h"
 
 namespace orvalis {
 

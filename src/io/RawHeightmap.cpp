@@ -3,8 +3,8 @@
 #include <span>
 
 #include "io/RasterSamples.h"
-#include "raster/Error.h"
-#include "raster/InputFile.h"
+#include "files/Error.h"
+#include "files/InputFile.h"
 
 namespace orvalis {
 

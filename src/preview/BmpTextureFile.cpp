@@ -5,8 +5,8 @@
 #include <span>
 
 #include "raster/BitmapInfo.h"
-#include "raster/DisplayPath.h"
-#include "raster/InputFile.h"
+#include "files/DisplayPath.h"
+#include "files/InputFile.h"
 
 namespace orvalis {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "raster/Error.h"
+#include "files/Error.h"
 
 namespace orvalis {
 

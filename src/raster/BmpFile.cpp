@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "raster/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "raster/DibBuffer.h"
-#include "raster/InputFile.h"
-#include "raster/RasterError.h"
+#include "files/InputFile.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 

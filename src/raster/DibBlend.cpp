@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 

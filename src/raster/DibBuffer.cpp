@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 

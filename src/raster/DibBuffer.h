@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "raster/BitmapInfo.h"
-#include "raster/Cancellation.h"
+#include "files/Cancellation.h"
 #include "raster/PixelColour.h"
 
 namespace orvalis {

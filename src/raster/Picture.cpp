@@ -1,6 +1,6 @@
 #include "raster/Picture.h"
 
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 

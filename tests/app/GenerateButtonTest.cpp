@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "FormFixture.h"
-#include "synth/GenerateTexture.h"
+#include "generation/GenerateTexture.h"
 
 namespace orvalis::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "FormFixture.h"
 #include "app/ProgramFolder.h"
-#include "raster/Error.h"
+#include "files/Error.h"
 
 namespace orvalis::test {
 namespace {

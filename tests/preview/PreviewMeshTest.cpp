@@ -3,7 +3,7 @@
 #include "common/BmpBytes.h"
 #include "common/ScratchFolder.h"
 #include "preview/PreviewMesh.h"
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 namespace {

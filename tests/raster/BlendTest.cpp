@@ -6,7 +6,7 @@
 
 #include "common/ErrorMessage.h"
 #include "raster/DibBlend.h"
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 namespace {

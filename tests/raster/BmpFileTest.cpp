@@ -13,7 +13,7 @@
 #include "common/ScratchFolderTest.h"
 #include "raster/BmpFile.h"
 #include "raster/DibBuffer.h"
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "common/ErrorMessage.h"
 #include "raster/DibBuffer.h"
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 // The BMP conformance corpus: every file of the good (g) and questionable (q)
 // sets that has a reference decodes to it exactly, every other q file is

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "raster/DibBuffer.h"
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace orvalis {
 namespace {

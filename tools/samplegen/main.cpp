@@ -10,7 +10,7 @@
 
 #include "SampleTerrain.h"
 #include "io/PngFile.h"
-#include "synth/TextureInfo.h"
+#include "generation/TextureInfo.h"
 
 namespace {
 

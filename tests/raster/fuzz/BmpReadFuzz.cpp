@@ -7,7 +7,7 @@
 #include <string>
 
 #include "raster/DibBuffer.h"
-#include "raster/RasterError.h"
+#include "files/RasterError.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <string>
 
-#include "raster/DisplayPath.h"
-#include "raster/RasterError.h"
-#include "synth/TextureInfo.h"
+#include "files/DisplayPath.h"
+#include "files/RasterError.h"
+#include "generation/TextureInfo.h"
 
 // The texture-info reader on arbitrary bytes, then every line it gives as a
 // message would quote it.

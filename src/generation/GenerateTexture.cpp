@@ -1,0 +1,146 @@
+#include "generation/GenerateTexture.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "raster/DibBlend.h"
+#include "files/RasterError.h"
+#include "blending/SettingsCheck.h"
+
+namespace orvalis {
+
+namespace {
+
+constexpr int kLastNumberedName = 65534;
+
+// Everything is checked before the first file is written, so bad input
+// leaves the folder as it was. A heightmap that opens but is no picture
+// fails in the blend's read, which also comes before any write.
+void CheckSettings(const GenerateSettings& settings) {
+    CheckTextureSettings(settings.Tiles, settings.TextureSize);
+    CheckHeightmapFile(settings.HeightmapFile, settings.HeightmapFile);
+}
+
+}  // namespace
+
+// The lightmap has the heightmap's size and keeps it. Stretched to the
+// texture's size it is only needed a band of rows at a time: each band is
+// the stretch drawn shifted up by the band's first row, so it holds exactly
+// those rows of the whole stretched picture.
+void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
+    if (lightmap.Width() == texture.Width() && lightmap.Height() == texture.Height()) {
+        MultiplyBuffers(texture, texture, lightmap);
+        return;
+    }
+    if (texture.BitsPerPixel() != 24) throw RasterError("the texture is not a 24-bit picture");
+    constexpr std::int32_t kBandRows = 64;
+    const std::int32_t width = texture.Width(), rows = texture.RowCount();
+    TDibBuffer band;
+    for (std::int32_t top = 0; top < rows; top += kBandRows) {
+        const std::int32_t bandRows = std::min(kBandRows, rows - top);
+        band.Allocate(width, -bandRows, 24);  // top-down: buffer row v is device row v
+        lightmap.StretchTo(band.DeviceContext(), 0, -top, width, rows);
+        for (std::int32_t v = 0; v < bandRows; ++v) {
+            const std::int32_t y = top + v;
+            std::uint8_t* row = texture.RowTable(texture.BufferRow(y));
+            MultiplyRowBytes(row, row, band.RowTable(v), static_cast<std::size_t>(width) * 3);
+        }
+    }
+}
+
+namespace {
+
+void WritePicture(const GenerateSettings& settings, const TDibBuffer& picture,
+                  const std::string& path) {
+    if (settings.Encode) settings.Encode(picture, path, settings.Run.Cancel);
+    else picture.WriteBmpFile(path, settings.Run.Cancel);
+}
+
+// When one file cannot be committed, those before it are taken back. A
+// replaced file cannot come back, so a Replacing file must come last.
+void CommitTogether(const std::vector<ResultFile*>& files) {
+    try {
+        for (ResultFile* file : files) file->Commit();
+    } catch (...) {
+        for (ResultFile* file : files) file->Withdraw();
+        throw;
+    }
+}
+
+void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
+                     ResultFile* lightmapFile, TDibBuffer& lightmap,
+                     std::span<ResultFile* const> alongside) {
+    if (settings.UseLighting && lightmapFile == nullptr) {
+        throw std::invalid_argument("a lit generation needs a lightmap file");
+    }
+    const CancelFlag* const cancel = settings.Run.Cancel;
+    ThrowIfCancelled(cancel);
+    std::optional<TerrainLighting> terrain;
+    if (settings.StageAlongside) terrain = settings.StageAlongside();
+    if (!settings.UseLighting) terrain.reset();
+    TDibBuffer texture = BlendHeightmapFile(settings.HeightmapFile, settings.Tiles,
+                                            settings.TextureSize, settings.Run);
+    if (settings.BlendDone) settings.BlendDone(texture);
+    if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
+    TDibBuffer shaded;
+    if (settings.UseLighting) {
+        shaded = terrain ? ShadeTerrain(*terrain, settings.Light, settings.Run)
+                         : LightHeightmapFile(settings.HeightmapFile, settings.Light, settings.Run);
+        terrain.reset();
+        WritePicture(settings, shaded, lightmapFile->StagingPath());
+        ThrowIfCancelled(cancel);
+        ApplyLightmap(texture, shaded);
+    }
+    WritePicture(settings, texture, textureFile.StagingPath());
+    ThrowIfCancelled(cancel);
+    std::vector<ResultFile*> files{&textureFile};
+    files.insert(files.end(), alongside.begin(), alongside.end());
+    if (settings.UseLighting) files.push_back(lightmapFile);
+    CommitTogether(files);
+    lightmap = std::move(shaded);
+}
+
+}  // namespace
+
+void GenerateTexture(const GenerateSettings& settings, ResultFile& texture,
+                     ResultFile* lightmapFile, TDibBuffer& lightmap,
+                     std::span<ResultFile* const> alongside) {
+    CheckSettings(settings);
+    GenerateChecked(settings, texture, lightmapFile, lightmap, alongside);
+}
+
+void GenerateTexture(const GenerateSettings& settings, const std::string& outputPath,
+                     const std::string& lightmapPath, TDibBuffer& lightmap) {
+    CheckSettings(settings);
+    ResultFile texture = ResultFile::Claim(outputPath);
+    ResultFile lightmapFile = ResultFile::Replacing(lightmapPath);
+    GenerateChecked(settings, texture, &lightmapFile, lightmap, {});
+}
+
+std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
+                                          const std::string& extension) {
+    // Any directory entry blocks a name, a dangling link included: writing
+    // through it would land somewhere else.
+    const auto claim = [&folder](const std::string& name) {
+        return ResultFile::TryClaim((folder / name).string());
+    };
+    if (auto claimed = claim("terrain_tex" + extension)) return claimed;
+    for (int n = 0; n <= kLastNumberedName; ++n) {
+        if (auto claimed = claim("terrain_tex" + std::to_string(n) + extension)) return claimed;
+    }
+    return std::nullopt;
+}
+
+ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension) {
+    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension);
+    if (!claimed) {
+        throw RasterError(folder.empty() ? "." : folder.string(),
+                          "terrain_tex" + extension + " and terrain_tex0" + extension + " .. terrain_tex" +
+                              std::to_string(kLastNumberedName) + extension + " all exist; nothing was written");
+    }
+    return std::move(*claimed);
+}
+
+}  // namespace orvalis

@@ -1,0 +1,118 @@
+#include "generation/TextureInfo.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "files/AtomicFile.h"
+#include "files/DisplayPath.h"
+#include "files/InputFile.h"
+#include "files/RasterError.h"
+
+namespace orvalis {
+
+namespace {
+
+constexpr char kCtrlZ = 0x1A;  // an old editor's end-of-file mark; nothing after it is read
+
+// Bytes read at a time; a line may run over any number of them.
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+// A control character in a line would name a file other than the one the
+// user sees, cut a path short at a NUL, or (CR, LF, Ctrl-Z) split or end the
+// file. The reader refuses such a line and the writer never writes one.
+bool IsControlCharacter(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+void CheckNoControlCharacter(const std::string& path, int lineNumber, const std::string& line) {
+    const auto control = std::find_if(line.begin(), line.end(), IsControlCharacter);
+    if (control != line.end()) {
+        throw RasterError(path, "line " + std::to_string(lineNumber) +
+                                    " contains a control character (" +
+                                    DisplayPath(std::string(1, *control)) + ")");
+    }
+}
+
+// Hands out the file's lines one by one, reading only as far as asked.
+class InfoLineReader {
+public:
+    explicit InfoLineReader(const std::string& path) : file_(path), chunk_(kReadChunk) {}
+
+    bool AtEnd() {
+        if (!ended_) {
+            if (next_ == filled_) {
+                next_ = 0;
+                filled_ = file_.Read(chunk_);
+            }
+            ended_ = filled_ == 0 || chunk_[next_] == kCtrlZ;
+        }
+        return ended_;
+    }
+
+    // Everything up to the next LF or CR LF; past the end, the empty line.
+    std::string NextLine() {
+        ++lineNumber_;
+        std::string line;
+        while (!AtEnd()) {
+            const char c = static_cast<char>(chunk_[next_++]);
+            if (c == '\n') {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                break;
+            }
+            line.push_back(c);
+            // Refused as soon as it is read (a CR once no LF follows it), so
+            // that a binary file picked by mistake is not read whole.
+            const bool strayReturn = line.size() > 1 && line[line.size() - 2] == '\r';
+            if ((c != '\r' && IsControlCharacter(c)) || strayReturn) {
+                CheckNoControlCharacter(file_.Path(), lineNumber_, line);
+            }
+        }
+        CheckNoControlCharacter(file_.Path(), lineNumber_, line);
+        return line;
+    }
+
+private:
+    InputFile file_;
+    std::vector<std::uint8_t> chunk_;
+    std::size_t next_ = 0;    // the next byte of chunk_ to hand out
+    std::size_t filled_ = 0;  // bytes of chunk_ read from the file
+    int lineNumber_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+TextureInfo ReadTextureInfo(const std::string& path) {
+    InfoLineReader lines(path);
+    TextureInfo info;
+    for (std::string& tile : info.TileFiles) tile = lines.NextLine();
+    info.HeightmapFile = lines.NextLine();
+    if (!lines.AtEnd()) {
+        std::array<std::string, 5> texts;
+        for (std::string& text : texts) text = lines.NextLine();
+        info.BandTexts = texts;
+    }
+    return info;
+}
+
+void WriteTextureInfo(const std::string& path, const TextureInfo& info) {
+    std::vector<std::string> values(info.TileFiles.begin(), info.TileFiles.end());
+    values.push_back(info.HeightmapFile);
+    if (info.BandTexts) {
+        values.insert(values.end(), info.BandTexts->begin(), info.BandTexts->end());
+    } else {
+        values.resize(values.size() + 5);
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        CheckNoControlCharacter(path, static_cast<int>(i) + 1, values[i]);
+    }
+
+    std::string text;
+    for (const std::string& value : values) text += value + "\r\n";
+    WriteFileAtomically(path, {{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}});
+}
+
+}  // namespace orvalis
