@@ -1,6 +1,6 @@
 #include "app/DibImage.h"
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -10,7 +10,7 @@ QImage DibToImage(const TDibBuffer& picture) {
     const std::int32_t rows = picture.RowCount();
     QImage image(width, rows, QImage::Format_RGB32);
     if (image.isNull()) {
-        throw RasterError("a " + std::to_string(width) + " x " + std::to_string(rows) +
+        throw Error("a " + std::to_string(width) + " x " + std::to_string(rows) +
                           " picture is too large to show");
     }
     for (std::int32_t y = 0; y < rows; ++y) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "math/Geometry.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "raster/ParallelRows.h"
 #include "blending/SettingsCheck.h"
 #include "blending/StretchedHeights.h"
@@ -116,7 +116,7 @@ float BandWeight(float centre, float height) {
 TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::int32_t textureSize,
                         const RunOptions& options) {
     CheckTextureSettings(tiles, textureSize);
-    if (heightmap.IsEmpty()) throw RasterError("the heightmap has no picture");
+    if (heightmap.IsEmpty()) throw Error("the heightmap has no picture");
 
     TDibBuffer texture;
     texture.Allocate(textureSize, textureSize, 24);

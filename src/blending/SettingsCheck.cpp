@@ -6,18 +6,18 @@
 
 #include "files/DisplayPath.h"
 #include "files/InputFile.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
 void CheckTextureSettings(const TileSet& tiles, std::int32_t textureSize) {
     for (int i = 0; i < kTileCount; ++i) {
         if (tiles[i] == nullptr || tiles[i]->IsEmpty()) {
-            throw RasterError(TileDescription(i) + " has no picture");
+            throw Error(TileDescription(i) + " has no picture");
         }
     }
     if (textureSize < 1 || textureSize > kLargestTextureSize) {
-        throw RasterError("texture size " + std::to_string(textureSize) + " is outside 1 .. " +
+        throw Error("texture size " + std::to_string(textureSize) + " is outside 1 .. " +
                           std::to_string(kLargestTextureSize));
     }
 }
@@ -26,7 +26,7 @@ void CheckHeightmapFile(const std::string& path, const std::string& shownName) {
     // A link that leads nowhere counts as nothing, as it does for reading.
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        throw RasterError("Heightmap " + DisplayPath(shownName) + " doesn't exist!");
+        throw Error("Heightmap " + DisplayPath(shownName) + " doesn't exist!");
     }
     const InputFile opened(path);  // refuses a folder, FIFO or device without blocking
 }

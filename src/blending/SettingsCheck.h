@@ -11,7 +11,7 @@ namespace orvalis {
 inline constexpr std::int32_t kLargestTextureSize = 16384;
 
 // Every tile has a picture and the texture's edge is within 1 ..
-// kLargestTextureSize; otherwise RasterError names the first tile without a
+// kLargestTextureSize; otherwise Error names the first tile without a
 // picture ("tile 3 (middle box, band 128) has no picture") or the size.
 void CheckTextureSettings(const TileSet& tiles, std::int32_t textureSize);
 

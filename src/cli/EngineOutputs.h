@@ -40,7 +40,7 @@ PictureEncoder EncoderFor(const EngineOutputs& outputs);
 // made, before any work, and they are committed with the texture.
 class EngineFiles {
 public:
-    // Raises RasterError "... already exists" for a name that is taken.
+    // Raises Error "... already exists" for a name that is taken.
     explicit EngineFiles(const EngineOutputs& outputs);
 
     // Computes the maps from the run's heightmap into their staging files.

@@ -17,7 +17,7 @@
 #include "cli/EngineOutputs.h"
 #include "raster/DibBuffer.h"
 #include "files/DisplayPath.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "generation/GenerateTexture.h"
 #include "generation/TextureInfo.h"
 
@@ -174,7 +174,7 @@ void FillFromInfoFile(GenerateOptions& options) {
     if (!options.Tiles) {
         for (int i = 0; i < kTileCount; ++i) {
             if (info.TileFiles[i].empty()) {
-                throw RasterError(options.InfoFile, "line " + std::to_string(i + 1) +
+                throw Error(options.InfoFile, "line " + std::to_string(i + 1) +
                                                         " names no picture for " +
                                                         TileDescription(i));
             }
@@ -183,7 +183,7 @@ void FillFromInfoFile(GenerateOptions& options) {
     }
     if (!options.Heightmap) {
         if (info.HeightmapFile.empty()) {
-            throw RasterError(options.InfoFile, "line 6 names no heightmap");
+            throw Error(options.InfoFile, "line 6 names no heightmap");
         }
         options.Heightmap = info.HeightmapFile;
     }
@@ -228,8 +228,8 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
     if (options.OutputDir) {
         std::error_code error;
         const fs::file_status status = fs::status(folder, error);
-        if (!fs::exists(status)) throw RasterError(folder.string(), "no such folder");
-        if (!fs::is_directory(status)) throw RasterError(folder.string(), "is not a folder");
+        if (!fs::exists(status)) throw Error(folder.string(), "no such folder");
+        if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
     }
     return ClaimFreeOutputName(folder, options.Engine.Png() ? ".png" : ".bmp");
 }

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -43,7 +43,7 @@ TemporaryFile::TemporaryFile(const std::string& target) : target_(target) {
         }
         if (errno != EEXIST) break;
     }
-    throw RasterError(target, "cannot be written (" + Reason(errno) + ")");
+    throw Error(target, "cannot be written (" + Reason(errno) + ")");
 }
 
 TemporaryFile::~TemporaryFile() {
@@ -62,7 +62,7 @@ void TemporaryFile::Write(FileParts parts, const CancelFlag* cancel) {
         const int error = errno;
         ::close(fd_);
         fd_ = -1;
-        throw RasterError(target_, std::string(what) + " (" + Reason(error) + ")");
+        throw Error(target_, std::string(what) + " (" + Reason(error) + ")");
     };
     for (std::span<const std::uint8_t> rest : parts) {
         while (!rest.empty()) {
@@ -79,13 +79,13 @@ void TemporaryFile::Write(FileParts parts, const CancelFlag* cancel) {
     if (::fsync(fd_) != 0) fail("writing failed");
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) throw RasterError(target_, "writing failed (" + Reason(errno) + ")");
+    if (::close(fd) != 0) throw Error(target_, "writing failed (" + Reason(errno) + ")");
     ThrowIfCancelled(cancel);
 }
 
 void TemporaryFile::MoveOver() {
     if (std::rename(path_.c_str(), target_.c_str()) != 0) {
-        throw RasterError(target_, "cannot be replaced (" + Reason(errno) + ")");
+        throw Error(target_, "cannot be replaced (" + Reason(errno) + ")");
     }
     path_.clear();
 }

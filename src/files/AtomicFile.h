@@ -16,7 +16,7 @@ using FileParts = std::initializer_list<std::span<const std::uint8_t>>;
 // when the object goes, unless it was moved under another name.
 class TemporaryFile {
 public:
-    // Raises RasterError naming the target when no file can be created.
+    // Raises Error naming the target when no file can be created.
     explicit TemporaryFile(const std::string& target);
     ~TemporaryFile();
     TemporaryFile(TemporaryFile&& other) noexcept;

@@ -65,8 +65,8 @@ void InputFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const 
         const ssize_t got = ::pread(descriptor_, out.data() + done, out.size() - done,
                                     static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw RasterError(path_, "cannot be read (" + SystemReason(errno) + ")");
-        if (got == 0) throw RasterError(path_, "ended while it was being read");
+        if (got < 0) throw Error(path_, "cannot be read (" + SystemReason(errno) + ")");
+        if (got == 0) throw Error(path_, "ended while it was being read");
         done += static_cast<std::size_t>(got);
     }
 }
@@ -75,7 +75,7 @@ std::size_t InputFile::Read(std::span<std::uint8_t> out) {
     for (;;) {
         const ssize_t got = ::read(descriptor_, out.data(), out.size());
         if (got >= 0) return static_cast<std::size_t>(got);
-        if (errno != EINTR) throw RasterError(path_, "cannot be read (" + SystemReason(errno) + ")");
+        if (errno != EINTR) throw Error(path_, "cannot be read (" + SystemReason(errno) + ")");
     }
 }
 

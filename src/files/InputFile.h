@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -14,10 +14,10 @@ inline constexpr const char* kFileNotFound = "Datei nicht gefunden";
 
 // A path that cannot be opened as an input file. Problem() is the message
 // without the path, for callers that word their messages themselves.
-class InputFileError : public RasterError {
+class InputFileError : public Error {
 public:
     InputFileError(const std::string& path, const std::string& problem)
-        : RasterError(path, problem), problem_(problem) {}
+        : Error(path, problem), problem_(problem) {}
     const std::string& Problem() const { return problem_; }
 
 private:
@@ -40,7 +40,7 @@ private:
 // A regular file (or a link to one) open for reading, closed when it goes out
 // of scope. Opening never blocks: a FIFO, a device, a socket or a folder is
 // refused at once with InputFileError, and a path where nothing exists with
-// FileNotFoundError; a failed read raises RasterError. All name the file.
+// FileNotFoundError; a failed read raises Error. All name the file.
 class InputFile {
 public:
     explicit InputFile(const std::string& path);

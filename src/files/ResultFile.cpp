@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -27,7 +27,7 @@ bool LinkUnsupported(int error) {
 }
 
 [[noreturn]] void FailTaken(const std::string& path) {
-    throw RasterError(path,
+    throw Error(path,
                       "was taken by another program during the run; nothing was saved there");
 }
 
@@ -38,7 +38,7 @@ std::optional<ResultFile> ResultFile::TryClaim(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
     if (fd < 0) {
         if (errno == EEXIST) return std::nullopt;
-        throw RasterError(path, "cannot be written (" + Reason(errno) + ")");
+        throw Error(path, "cannot be written (" + Reason(errno) + ")");
     }
     struct stat status {};
     const int statResult = ::fstat(fd, &status);
@@ -46,14 +46,14 @@ std::optional<ResultFile> ResultFile::TryClaim(const std::string& path) {
     ::close(fd);
     if (statResult != 0) {
         ::unlink(path.c_str());
-        throw RasterError(path, "cannot be written (" + Reason(error) + ")");
+        throw Error(path, "cannot be written (" + Reason(error) + ")");
     }
     return ResultFile(path, FileId{status.st_dev, status.st_ino});
 }
 
 ResultFile ResultFile::Claim(const std::string& path) {
     std::optional<ResultFile> claimed = TryClaim(path);
-    if (!claimed) throw RasterError(path, "already exists; choose another name");
+    if (!claimed) throw Error(path, "already exists; choose another name");
     return std::move(*claimed);
 }
 
@@ -88,7 +88,7 @@ void ResultFile::Commit() {
     const std::string& staged = StagingPath();
     struct stat status {};
     if (::lstat(staged.c_str(), &status) != 0) {
-        throw RasterError(path_, "cannot be written (" + Reason(errno) + ")");
+        throw Error(path_, "cannot be written (" + Reason(errno) + ")");
     }
     const FileId content{status.st_dev, status.st_ino};
     if (!placeholder_) {
@@ -107,14 +107,14 @@ void ResultFile::CommitByExchange() {
     if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) != 0) {
         // ENOENT: the placeholder was removed, and the name may be free.
         if (errno == ENOENT || RenameFlagUnsupported(errno)) return CommitByLink();
-        throw RasterError(path_, "cannot be written (" + Reason(errno) + ")");
+        throw Error(path_, "cannot be written (" + Reason(errno) + ")");
     }
     if (HoldsPlaceholder(staged)) return;
     if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) != 0) {
         const int error = errno;
         const std::string strangersFile = staged;
         staging_->Forget();  // holds the stranger's file now: it must stay
-        throw RasterError(path_, "was taken by another program during the run; its file is now " +
+        throw Error(path_, "was taken by another program during the run; its file is now " +
                                      DisplayPath(strangersFile) + " (" + Reason(error) + ")");
     }
     FailTaken(path_);
@@ -130,7 +130,7 @@ void ResultFile::CommitByLink() {
     }
     if (::link(staging_->Path().c_str(), path_.c_str()) == 0) return;
     if (errno == EEXIST) FailTaken(path_);
-    if (!LinkUnsupported(errno)) throw RasterError(path_, "cannot be written (" + Reason(errno) + ")");
+    if (!LinkUnsupported(errno)) throw Error(path_, "cannot be written (" + Reason(errno) + ")");
     CommitByRename();
 }
 
@@ -141,10 +141,10 @@ void ResultFile::CommitByRename() {
     if (::renameat2(AT_FDCWD, staging_->Path().c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST) FailTaken(path_);
         if (RenameFlagUnsupported(errno)) {
-            throw RasterError(path_, "cannot be written: its file system can neither link nor rename "
+            throw Error(path_, "cannot be written: its file system can neither link nor rename "
                                      "a file without the risk of replacing another");
         }
-        throw RasterError(path_, "cannot be written (" + Reason(errno) + ")");
+        throw Error(path_, "cannot be written (" + Reason(errno) + ")");
     }
     staging_->Forget();  // the staged file now lives under the result name
 }

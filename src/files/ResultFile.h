@@ -22,10 +22,10 @@ namespace orvalis {
 // that came out; otherwise it swaps back and fails.
 class ResultFile {
 public:
-    // Raises RasterError "... already exists; choose another name" when
+    // Raises Error "... already exists; choose another name" when
     // anything exists under path.
     static ResultFile Claim(const std::string& path);
-    // Nothing when anything exists under path; raises RasterError for any
+    // Nothing when anything exists under path; raises Error for any
     // other reason the name cannot be claimed (no such folder, no permission).
     static std::optional<ResultFile> TryClaim(const std::string& path);
     // A name whose file every completed run replaces ("lm.bmp").
@@ -39,7 +39,7 @@ public:
     // Where the run writes the content: a file of its own, made on first use.
     const std::string& StagingPath();
     // Puts the staged file under the name. On failure nothing has changed
-    // under the name and it raises RasterError.
+    // under the name and it raises Error.
     void Commit();
     // Takes a committed file back off a claimed name (a later step of the
     // run failed), leaving the name free; a file that is not this run's own

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "raster/DibBlend.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "blending/SettingsCheck.h"
 
 namespace orvalis {
@@ -34,7 +34,7 @@ void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
         MultiplyBuffers(texture, texture, lightmap);
         return;
     }
-    if (texture.BitsPerPixel() != 24) throw RasterError("the texture is not a 24-bit picture");
+    if (texture.BitsPerPixel() != 24) throw Error("the texture is not a 24-bit picture");
     constexpr std::int32_t kBandRows = 64;
     const std::int32_t width = texture.Width(), rows = texture.RowCount();
     TDibBuffer band;
@@ -136,7 +136,7 @@ std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
 ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension) {
     std::optional<ResultFile> claimed = ClaimOutputName(folder, extension);
     if (!claimed) {
-        throw RasterError(folder.empty() ? "." : folder.string(),
+        throw Error(folder.empty() ? "." : folder.string(),
                           "terrain_tex" + extension + " and terrain_tex0" + extension + " .. terrain_tex" +
                               std::to_string(kLastNumberedName) + extension + " all exist; nothing was written");
     }

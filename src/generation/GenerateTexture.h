@@ -70,10 +70,10 @@ void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap);
 // Claims the first of "terrain_tex.bmp", "terrain_tex0.bmp" ..
 // "terrain_tex65534.bmp" (or with another extension) in folder (empty: the
 // current folder) under which nothing exists; none when all are taken.
-// Raises RasterError when the folder cannot take a file.
+// Raises Error when the folder cannot take a file.
 std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
                                           const std::string& extension = ".bmp");
-// The same, raising RasterError naming the folder when every name is taken.
+// The same, raising Error naming the folder when every name is taken.
 ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension = ".bmp");
 
 }  // namespace orvalis

@@ -11,7 +11,7 @@
 #include "files/AtomicFile.h"
 #include "files/DisplayPath.h"
 #include "files/InputFile.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -30,7 +30,7 @@ bool IsControlCharacter(char c) { return static_cast<unsigned char>(c) < 0x20 ||
 void CheckNoControlCharacter(const std::string& path, int lineNumber, const std::string& line) {
     const auto control = std::find_if(line.begin(), line.end(), IsControlCharacter);
     if (control != line.end()) {
-        throw RasterError(path, "line " + std::to_string(lineNumber) +
+        throw Error(path, "line " + std::to_string(lineNumber) +
                                     " contains a control character (" +
                                     DisplayPath(std::string(1, *control)) + ")");
     }

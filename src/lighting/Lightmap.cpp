@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "math/Geometry.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "raster/ParallelRows.h"
 #include "lighting/ShadowMarch.h"
 
@@ -187,7 +187,7 @@ void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalE
 
 void CheckLightmapSize(const HeightField& field, const TDibBuffer& target) {
     if (target.Width() != field.Width || target.RowCount() != field.Rows) {
-        throw RasterError("the lightmap is " + std::to_string(target.Width()) + " x " +
+        throw Error("the lightmap is " + std::to_string(target.Width()) + " x " +
                           std::to_string(target.RowCount()) + ", the heightmap " +
                           std::to_string(field.Width) + " x " + std::to_string(field.Rows));
     }
@@ -199,7 +199,7 @@ void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Ve
                    float heightScale, TDibBuffer& target, float ambient, float diffuse, bool castShadows,
                    const RunOptions& options) {
     if (normals.size() != static_cast<std::size_t>(field.Width) * field.Rows) {
-        throw RasterError("the normal map has " + std::to_string(normals.size()) +
+        throw Error("the normal map has " + std::to_string(normals.size()) +
                           " entries for a " + std::to_string(field.Width) + " x " +
                           std::to_string(field.Rows) + " heightmap");
     }

@@ -107,7 +107,7 @@ TexturePixels ReadBmpTexturePixels(const std::string& fileName) {
         throw TextureFileError("Error opening " + shownName);  // the loader's own message
     } catch (const InputFileError& error) {
         throw TextureFileError("Error opening " + shownName + ": " + error.Problem());
-    } catch (const RasterError&) {
+    } catch (const Error&) {
         throw TextureFileError("Error reading bitmap data");  // the file shrank or failed meanwhile
     }
 }

@@ -32,7 +32,7 @@ inline constexpr float kMeshWorldSize = 32.0f;
 
 // Samples the heightmap at (resolution + 1)^2 grid points into Heights and lays
 // (resolution - 1)^2 quads over the grid. The picture is read anew each time;
-// a file that cannot be read raises its RasterError, after which Vertices and
+// a file that cannot be read raises its Error, after which Vertices and
 // TexCoords are empty and Heights still holds the earlier grid. TextureId is
 // left alone.
 void BuildMeshArrays(THeightMap& mesh, const std::string& heightmapFile, std::int32_t resolution);

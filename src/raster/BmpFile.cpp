@@ -14,7 +14,7 @@
 #include "files/AtomicFile.h"
 #include "raster/DibBuffer.h"
 #include "files/InputFile.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -71,24 +71,24 @@ bool HasBitFields(const BitmapInfoHeader& header) {
 void CheckFormat(const BitmapInfoHeader& header) {
     const int bits = header.biBitCount;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        throw RasterError(std::to_string(bits) + " bits per pixel are not supported");
+        throw Error(std::to_string(bits) + " bits per pixel are not supported");
     }
     if (header.biCompression > BI_BITFIELDS) {
-        throw RasterError("compression " + std::to_string(header.biCompression) +
+        throw Error("compression " + std::to_string(header.biCompression) +
                           " is not supported");
     }
     if (header.biCompression == BI_RLE8 && bits != 8) {
-        throw RasterError("RLE8 compression needs 8 bits per pixel, not " + std::to_string(bits));
+        throw Error("RLE8 compression needs 8 bits per pixel, not " + std::to_string(bits));
     }
     if (header.biCompression == BI_RLE4 && bits != 4) {
-        throw RasterError("RLE4 compression needs 4 bits per pixel, not " + std::to_string(bits));
+        throw Error("RLE4 compression needs 4 bits per pixel, not " + std::to_string(bits));
     }
     const std::int64_t width = header.biWidth;
     // 64 bits: -2^31 has no 32-bit opposite.
     const std::int64_t rows = std::abs(std::int64_t{header.biHeight});
     if (width <= 0 || rows == 0 || width > TDibBuffer::kMaxDimension ||
         rows > TDibBuffer::kMaxDimension) {
-        throw RasterError("a picture of " + std::to_string(header.biWidth) + " x " +
+        throw Error("a picture of " + std::to_string(header.biWidth) + " x " +
                           std::to_string(header.biHeight) +
                           " pixels is not supported (each side 1 to " +
                           std::to_string(TDibBuffer::kMaxDimension) + ")");
@@ -108,11 +108,11 @@ void ReadColourTable(std::span<const std::uint8_t> bytes, std::size_t offset, st
 
 void ReadMasks(std::span<const std::uint8_t> fileStart, BitmapInfo& info) {
     if (fileStart.size() < kMaskOffset + kMaskBytes) {
-        throw RasterError("the bit-field masks are cut short");
+        throw Error("the bit-field masks are cut short");
     }
     for (const int channel : {kRedMask, kGreenMask, kBlueMask}) {
         const std::uint32_t mask = ReadU32(fileStart, kMaskOffset + 4 * channel);
-        if (mask == 0) throw RasterError("a bit-field mask is zero");
+        if (mask == 0) throw Error("a bit-field mask is zero");
         info.SetMask(channel, mask);
     }
 }
@@ -122,8 +122,8 @@ template <typename Step>
 void NamingFile(const std::string& path, Step&& step) {
     try {
         step();
-    } catch (const RasterError& e) {
-        throw RasterError(path, e.what());
+    } catch (const Error& e) {
+        throw Error(path, e.what());
     }
 }
 
@@ -143,11 +143,11 @@ void CheckClaimFitsFile(const BmpFileHeader& header) {
         const std::uint64_t data =
             std::min<std::uint64_t>(header.DeclaredFileSize, header.FileSize) - header.PixelOffset;
         if (width * rows > data * kMostPixelsPerRunLengthByte) {
-            throw RasterError("the header claims " + picture + ", more than " +
+            throw Error("the header claims " + picture + ", more than " +
                               std::to_string(data) + " bytes of run-length data can describe");
         }
     } else if (header.FileSize - header.PixelOffset < claimed / kLeastPresentShare) {
-        throw RasterError("the header claims " + picture + " (" + std::to_string(claimed) +
+        throw Error("the header claims " + picture + " (" + std::to_string(claimed) +
                           " bytes), but the file holds only " +
                           std::to_string(header.FileSize - header.PixelOffset) +
                           " bytes of pixels");
@@ -162,7 +162,7 @@ BmpFileHeader ReadHeaderOf(InputFile& file, const std::string& path) {
     header.DeclaredFileSize = ReadU32(workArea, 2);  // ParseBmpHeader saw the whole file header
     header.FileSize = file.Size();
     if (header.PixelOffset > header.FileSize) {
-        throw RasterError(
+        throw Error(
             path, "the pixel data would start at byte " + std::to_string(header.PixelOffset) +
                       ", beyond the end of the " + std::to_string(header.FileSize) + "-byte file");
     }
@@ -184,17 +184,17 @@ void PutU32(std::uint8_t* at, std::uint32_t value) { std::memcpy(at, &value, siz
 }  // namespace
 
 std::uint32_t ParseBmpHeader(std::span<const std::uint8_t> fileStart, BitmapInfo& info) {
-    if (fileStart.size() < kFileHeaderSize + 4) throw RasterError("the file header is cut short");
+    if (fileStart.size() < kFileHeaderSize + 4) throw Error("the file header is cut short");
     if (fileStart[0] != 'B' || fileStart[1] != 'M') {
-        throw RasterError("not a BMP file (no \"BM\" signature)");
+        throw Error("not a BMP file (no \"BM\" signature)");
     }
     const std::uint32_t headerSize = ReadU32(fileStart, kFileHeaderSize);
     if (!IsAcceptedHeaderSize(headerSize)) {
-        throw RasterError("an information header of " + std::to_string(headerSize) +
+        throw Error("an information header of " + std::to_string(headerSize) +
                           " bytes is not supported");
     }
     if (fileStart.size() < kFileHeaderSize + headerSize) {
-        throw RasterError("the information header is cut short");
+        throw Error("the information header is cut short");
     }
 
     info = BitmapInfo{};
@@ -222,7 +222,7 @@ std::uint32_t ParseBmpHeader(std::span<const std::uint8_t> fileStart, BitmapInfo
     const std::uint32_t pixelOffset = ReadU32(fileStart, 10);
     const std::uint32_t declaredSize = ReadU32(fileStart, 2);
     if (IsRunLength(header.biCompression) && declaredSize < pixelOffset) {
-        throw RasterError("the run-length data ends (bfSize " + std::to_string(declaredSize) +
+        throw Error("the run-length data ends (bfSize " + std::to_string(declaredSize) +
                           ") before it starts (bfOffBits " + std::to_string(pixelOffset) + ")");
     }
     return pixelOffset;
@@ -270,12 +270,12 @@ void TDibBuffer::ReadBmpFile(const std::string& path) {
 }
 
 void TDibBuffer::WriteBmpFile(const std::string& path, const CancelFlag* cancel) const {
-    if (IsEmpty()) throw RasterError(path, "there is no picture to write");
+    if (IsEmpty()) throw Error(path, "there is no picture to write");
     const std::size_t paletteBytes = PaletteBytes(info_.Header);
     const std::size_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + paletteBytes;
     const std::uint64_t fileSize = pixelOffset + std::uint64_t{PixelBytes()};
     if (fileSize > std::numeric_limits<std::uint32_t>::max()) {
-        throw RasterError(path, "a picture of " + std::to_string(PixelBytes()) +
+        throw Error(path, "a picture of " + std::to_string(PixelBytes()) +
                                     " bytes is too big for a BMP file");
     }
 

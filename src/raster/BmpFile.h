@@ -18,7 +18,7 @@ inline constexpr std::uint32_t kLargestHeaderSize = 124; // BITMAPV5HEADER
 // follows the 14-byte file header in fileStart into an Info-shaped block:
 // the first 40 bytes of a larger header, bit-field masks at file offset 54,
 // a colour table of 256 entries from right after the whole header (missing
-// entries black). Returns the pixel offset bfOffBits. Raises RasterError
+// entries black). Returns the pixel offset bfOffBits. Raises Error
 // (without a file name; the caller adds it) for anything it cannot read.
 // info.Header.biSize keeps the file's header size (12 for a core header).
 std::uint32_t ParseBmpHeader(std::span<const std::uint8_t> fileStart, BitmapInfo& info);
@@ -32,7 +32,7 @@ struct BmpFileHeader {
     std::uint64_t FileSize = 0;         // the file's real size
 };
 
-// Raises RasterError naming the file when it cannot be opened or read, or
+// Raises Error naming the file when it cannot be opened or read, or
 // when its headers cannot be used.
 BmpFileHeader ReadBmpHeader(const std::string& path);
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -47,19 +47,19 @@ std::int32_t PixelBytesPerRow(const TDibBuffer& buffer) {
 // source, so a source must have at least its rows and row length.
 void CheckSource(const TDibBuffer& destination, const TDibBuffer& source, const std::string& name) {
     const std::string prefix = "MultiplyBuffers: " + name;
-    if (source.IsEmpty()) throw RasterError(prefix + " has no pixels");
+    if (source.IsEmpty()) throw Error(prefix + " has no pixels");
     if (source.BitsPerPixel() != destination.BitsPerPixel()) {
-        throw RasterError(prefix + " has " + std::to_string(source.BitsPerPixel()) +
+        throw Error(prefix + " has " + std::to_string(source.BitsPerPixel()) +
                           " bits per pixel, the destination " +
                           std::to_string(destination.BitsPerPixel()));
     }
     if (source.RowCount() < destination.RowCount()) {
-        throw RasterError(prefix + " has " + std::to_string(source.RowCount()) +
+        throw Error(prefix + " has " + std::to_string(source.RowCount()) +
                           " rows, fewer than the destination's " +
                           std::to_string(destination.RowCount()));
     }
     if (PixelBytesPerRow(source) < PixelBytesPerRow(destination)) {
-        throw RasterError(prefix + " has rows of " + std::to_string(PixelBytesPerRow(source)) +
+        throw Error(prefix + " has rows of " + std::to_string(PixelBytesPerRow(source)) +
                           " pixel bytes, shorter than the destination's " +
                           std::to_string(PixelBytesPerRow(destination)));
     }

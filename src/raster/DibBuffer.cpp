@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -87,7 +87,7 @@ void TDibBuffer::AllocateFormat(std::int32_t width, std::int32_t height, std::ui
         redBits = greenBits = blueBits = 8;
     }
     if (IsPacked(bits) && redBits + greenBits + blueBits > bits) {
-        throw RasterError("channel widths " + std::to_string(redBits) + "-" +
+        throw Error("channel widths " + std::to_string(redBits) + "-" +
                           std::to_string(greenBits) + "-" + std::to_string(blueBits) +
                           " do not fit in " + std::to_string(bits) + " bits");
     }
@@ -100,7 +100,7 @@ void TDibBuffer::AllocateFromInfo(const BitmapInfo& info) {
     const int bits = header.biBitCount;
     // A block always describes a depth of its own; 0 would silently become the screen's.
     if (bits == 0 || bits > 255) {
-        throw RasterError(std::to_string(bits) + " bits per pixel are not supported");
+        throw Error(std::to_string(bits) + " bits per pixel are not supported");
     }
     if (IsPacked(bits) && header.biCompression == BI_BITFIELDS) {
         AllocateWithMasks(header.biWidth, header.biHeight, bits, BI_BITFIELDS,
@@ -148,16 +148,16 @@ void TDibBuffer::CheckFormat(std::int32_t width, std::int32_t height, int bits,
                              std::uint32_t compression, std::uint32_t redMask,
                              std::uint32_t greenMask, std::uint32_t blueMask) {
     if (!IsSupportedDepth(bits)) {
-        throw RasterError(std::to_string(bits) + " bits per pixel are not supported");
+        throw Error(std::to_string(bits) + " bits per pixel are not supported");
     }
     if (width <= 0 || height == 0 || width > kMaxDimension || height > kMaxDimension ||
         height < -kMaxDimension) {
-        throw RasterError("a " + FormatName(width, height, bits) + " is not supported");
+        throw Error("a " + FormatName(width, height, bits) + " is not supported");
     }
     // A zero mask has no width and no position, and no reader accepts it.
     if (IsPacked(bits) && compression == BI_BITFIELDS &&
         (redMask == 0 || greenMask == 0 || blueMask == 0)) {
-        throw RasterError("a bit-field mask is zero");
+        throw Error("a bit-field mask is zero");
     }
 }
 
@@ -181,7 +181,7 @@ TDibBuffer::PixelMemory TDibBuffer::AllocatePixels(const PixelLayout& layout, st
                            static_cast<std::uint8_t*>(std::calloc(layout.Total, 1))),
                        {}};
     if (!memory.Pixels) {
-        throw RasterError("out of memory for a " + FormatName(width, height, bits));
+        throw Error("out of memory for a " + FormatName(width, height, bits));
     }
     memory.Rows.resize(static_cast<std::size_t>(layout.RowCount));
     for (std::int32_t i = 0; i < layout.RowCount; ++i) {

@@ -51,7 +51,7 @@ public:
     // A format equal to the current one keeps the pixel memory and its
     // content; any other format gets fresh memory, all zero. Unsupported
     // depths, sizes beyond kMaxDimension, a zero width or height and a failed
-    // allocation raise RasterError; the buffer then keeps its old state.
+    // allocation raise Error; the buffer then keeps its old state.
     void Allocate(std::int32_t width, std::int32_t height, std::uint8_t bitsPerPixel);
     // bitsPerPixel 0 asks for the screen's depth: 32 bits, 8-8-8.
     void AllocateFormat(std::int32_t width, std::int32_t height, std::uint8_t bitsPerPixel,

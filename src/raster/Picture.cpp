@@ -1,6 +1,6 @@
 #include "raster/Picture.h"
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 
@@ -29,7 +29,7 @@ Picture ReadBmpPicture(const std::string& path) {
 
 Picture ReadHeightmapPicture(const std::string& path, const PictureReader& readPicture) {
     Picture picture = readPicture(path);
-    if (picture.Pixels.IsEmpty()) throw RasterError(path, "the picture is empty");
+    if (picture.Pixels.IsEmpty()) throw Error(path, "the picture is empty");
     return picture;
 }
 

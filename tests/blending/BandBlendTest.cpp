@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
 #include "common/TestTiles.h"
@@ -166,7 +166,7 @@ TEST(BlendTexture, RefusesMissingPicturesAndSizesByName) {
     const auto messageOf = [&](const TDibBuffer& map, std::int32_t size) -> std::string {
         try {
             BlendTexture(map, tiles.Set(), size, {});
-        } catch (const RasterError& e) {
+        } catch (const Error& e) {
             return e.what();
         }
         return "no error";
@@ -202,7 +202,7 @@ TEST_F(SynthesizeTextureTest, BadInputIsNamedAndWritesNothing) {
     }
     TileSet set = tiles.Set();
     set[4] = nullptr;
-    EXPECT_THROW(SynthesizeTexture(missing, PathOf("out.bmp"), set, 64, {}), RasterError);
+    EXPECT_THROW(SynthesizeTexture(missing, PathOf("out.bmp"), set, 64, {}), Error);
     EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
 }
 

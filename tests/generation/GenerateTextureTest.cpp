@@ -19,7 +19,7 @@
 #include "common/Files.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 namespace {

@@ -9,7 +9,7 @@
 #include "common/ScratchFolderTest.h"
 #include "raster/BmpFile.h"
 #include "raster/DibBuffer.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "generation/TextureInfo.h"
 
 // Files that once made a reader allocate gigabytes or block for ever: each
@@ -61,7 +61,7 @@ TEST_F(HostileFileTest, EveryReaderRefusesAtOnceNamingTheFile) {
         for (const Reader& reader : kReaders) {
             if (file.PicturesOnly && !reader.ReadsPictures) continue;
             SCOPED_TRACE(std::string(reader.Name) + " " + file.Path);
-            EXPECT_EQ(test::MessageOf<RasterError>([&] { reader.Read(file.Path); }),
+            EXPECT_EQ(test::MessageOf<Error>([&] { reader.Read(file.Path); }),
                       file.Path + ": " + file.Problem);
         }
     }

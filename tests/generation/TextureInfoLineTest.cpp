@@ -7,7 +7,7 @@
 #include "common/ErrorMessage.h"
 #include "common/Files.h"
 #include "common/ScratchFolderTest.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "generation/TextureInfo.h"
 
 namespace orvalis {
@@ -35,7 +35,7 @@ TEST_F(TextureInfoLineTest, AControlCharacterIsRefusedWithItsLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.Bytes));
         test::WriteBytes(path, c.Bytes);
-        EXPECT_EQ(test::MessageOf<RasterError>([&] { ReadTextureInfo(path); }),
+        EXPECT_EQ(test::MessageOf<Error>([&] { ReadTextureInfo(path); }),
                   path + ": " + c.Problem);
     }
 }
@@ -66,7 +66,7 @@ TEST_F(TextureInfoLineTest, TheWriterRefusesWhatTheReaderRefuses) {
         info.HeightmapFile = values[5];
         info.BandTexts.emplace();
         std::copy_n(values.begin() + 6, 5, info.BandTexts->begin());
-        EXPECT_EQ(test::MessageOf<RasterError>([&] { WriteTextureInfo(path, info); }),
+        EXPECT_EQ(test::MessageOf<Error>([&] { WriteTextureInfo(path, info); }),
                   path + ": line " + std::to_string(c.Line) + " contains a control character (" +
                       c.Shown + ")");
         EXPECT_EQ(test::ReadBytes(path), "earlier");

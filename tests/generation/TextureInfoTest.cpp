@@ -9,7 +9,7 @@
 #include "common/ErrorMessage.h"
 #include "common/Files.h"
 #include "common/ScratchFolderTest.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 namespace {
@@ -91,9 +91,9 @@ TEST_F(TextureInfoTest, ReadsLinesUpToLfOrCrLfUntilCtrlZ) {
 
 TEST_F(TextureInfoTest, MissingFileIsReportedByName) {
     const std::string path = PathOf("absent.txt");
-    EXPECT_EQ(test::MessageOf<RasterError>([&] { ReadTextureInfo(path); }),
+    EXPECT_EQ(test::MessageOf<Error>([&] { ReadTextureInfo(path); }),
               path + ": Datei nicht gefunden");
-    EXPECT_THROW(ReadTextureInfo(folder_.string()), RasterError);
+    EXPECT_THROW(ReadTextureInfo(folder_.string()), Error);
 }
 
 TEST_F(TextureInfoTest, FailedWriteKeepsTheEarlierFile) {
@@ -103,10 +103,10 @@ TEST_F(TextureInfoTest, FailedWriteKeepsTheEarlierFile) {
 
     TextureInfo broken = SampleInfo();
     broken.HeightmapFile = "two\nlines.bmp";
-    EXPECT_THROW(WriteTextureInfo(path, broken), RasterError);
+    EXPECT_THROW(WriteTextureInfo(path, broken), Error);
     EXPECT_EQ(test::ReadBytes(path), before);
 
-    EXPECT_THROW(WriteTextureInfo(PathOf("no-such-folder/setup.txt"), SampleInfo()), RasterError);
+    EXPECT_THROW(WriteTextureInfo(PathOf("no-such-folder/setup.txt"), SampleInfo()), Error);
 }
 
 }  // namespace

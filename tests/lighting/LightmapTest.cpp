@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
 
@@ -160,8 +160,8 @@ TEST(ShadeLightmap, EveryDepthAndRowOrderOfTheTargetGetsTheSameValues) {
 TEST(ShadeLightmap, RefusesANormalMapOrTargetOfAnotherSize) {
     const TDibBuffer heightmap = test::GreyPicture(4, 3, 10);
     TDibBuffer target = test::GreyPicture(4, 3, 0), shortTarget = test::GreyPicture(4, 2, 0);
-    EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(11), {0, 1, 0}, 1, target, 0.6f, 0.5f, true), RasterError);
-    EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(12), {0, 1, 0}, 1, shortTarget, 0.6f, 0.5f, true), RasterError);
+    EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(11), {0, 1, 0}, 1, target, 0.6f, 0.5f, true), Error);
+    EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(12), {0, 1, 0}, 1, shortTarget, 0.6f, 0.5f, true), Error);
 }
 
 using BuildLightmapTest = test::ScratchFolderTest;

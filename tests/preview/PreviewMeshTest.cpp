@@ -3,7 +3,7 @@
 #include "common/BmpBytes.h"
 #include "common/ScratchFolder.h"
 #include "preview/PreviewMesh.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 namespace {
@@ -117,7 +117,7 @@ TEST(PreviewMesh, AnUnreadableHeightmapEmptiesTheMeshButKeepsTheGrid) {
     BuildMeshArrays(mesh, good, 32);
     const auto heights = mesh.Heights;
     for (const std::string& file : {folder.PathOf("missing.bmp"), broken}) {
-        EXPECT_THROW(BuildMeshArrays(mesh, file, 64), RasterError) << file;
+        EXPECT_THROW(BuildMeshArrays(mesh, file, 64), Error) << file;
         EXPECT_TRUE(mesh.Vertices.empty());
         EXPECT_TRUE(mesh.TexCoords.empty());
         EXPECT_EQ(mesh.Heights, heights);

@@ -6,7 +6,7 @@
 
 #include "common/ErrorMessage.h"
 #include "raster/DibBlend.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 namespace {
@@ -130,7 +130,7 @@ TEST(BlendTest, MismatchedSourcesAreRejectedBeforeAnythingChanges) {
     const TDibBuffer empty;
 
     const auto messageOf = [&](const TDibBuffer& source1, const TDibBuffer& source2) {
-        return test::MessageOf<RasterError>([&] { MultiplyBuffers(texture, source1, source2); });
+        return test::MessageOf<Error>([&] { MultiplyBuffers(texture, source1, source2); });
     };
     EXPECT_EQ(messageOf(good, fewerRows),
               "MultiplyBuffers: source 2 has 3 rows, fewer than the destination's 4");

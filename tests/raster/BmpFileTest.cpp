@@ -13,7 +13,7 @@
 #include "common/ScratchFolderTest.h"
 #include "raster/BmpFile.h"
 #include "raster/DibBuffer.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 namespace {
@@ -213,7 +213,7 @@ TEST_F(BmpFileTest, LargeClaimsLoadUpToTheBoundOfWhatTheFileCanHold) {
         EXPECT_NO_THROW(picture.ReadBmpFile(WriteFile("bound.bmp", Build(layout))));
         layout.Pixels.resize(c.DataBytes - 2);
         const std::string path = WriteFile("beyond.bmp", Build(layout));
-        EXPECT_EQ(test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); }),
+        EXPECT_EQ(test::MessageOf<Error>([&] { picture.ReadBmpFile(path); }),
                   path + ": " + c.Problem);
     }
 }
@@ -235,7 +235,7 @@ TEST_F(BmpFileTest, SparseRunLengthPicturesLoadUpToTheirBound) {
         c.Layout.Pixels = {0, 1};
         const std::string path = WriteFile("sparse.bmp", Build(c.Layout));
         TDibBuffer picture;
-        const std::string message = test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); });
+        const std::string message = test::MessageOf<Error>([&] { picture.ReadBmpFile(path); });
         if (!c.Problem.empty()) {
             EXPECT_EQ(message, path + ": " + c.Problem);
             continue;
@@ -280,7 +280,7 @@ TEST_F(BmpFileTest, UnusableFilesRaiseAnErrorNamingTheFileAndTheProblem) {
     for (const BadFile& bad : cases) {
         const std::string path = WriteFile(bad.Name, bad.Contents);
         TDibBuffer picture;
-        EXPECT_EQ(test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); }),
+        EXPECT_EQ(test::MessageOf<Error>([&] { picture.ReadBmpFile(path); }),
                   path + ": " + bad.Problem)
             << bad.Name;
     }
@@ -289,10 +289,10 @@ TEST_F(BmpFileTest, UnusableFilesRaiseAnErrorNamingTheFileAndTheProblem) {
 TEST_F(BmpFileTest, MissingFileIsNotFound) {
     const std::string path = PathOf("nowhere.bmp");
     TDibBuffer picture;
-    EXPECT_EQ(test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); }),
+    EXPECT_EQ(test::MessageOf<Error>([&] { picture.ReadBmpFile(path); }),
               path + ": Datei nicht gefunden");
-    EXPECT_THROW(ReadBmpHeader(PathOf("nowhere/deeper.bmp")), RasterError);
-    EXPECT_THROW(picture.ReadBmpFile(folder_.string()), RasterError);
+    EXPECT_THROW(ReadBmpHeader(PathOf("nowhere/deeper.bmp")), Error);
+    EXPECT_THROW(picture.ReadBmpFile(folder_.string()), Error);
     EXPECT_TRUE(picture.IsEmpty());
 }
 
@@ -311,7 +311,7 @@ TEST_F(BmpFileTest, FailedWriteKeepsTheEarlierFileAndLeavesNoTemporaryBehind) {
     rlimit small = oldLimit;
     small.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(picture.WriteBmpFile(target), RasterError);
+    EXPECT_THROW(picture.WriteBmpFile(target), Error);
     setrlimit(RLIMIT_FSIZE, &oldLimit);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -325,14 +325,14 @@ TEST_F(BmpFileTest, WriteOntoAFolderOrIntoAMissingFolderFailsNamingTheFile) {
     const std::string folderTarget = PathOf("taken");
     fs::create_directory(folderTarget);
     const std::string overFolder =
-        test::MessageOf<RasterError>([&] { picture.WriteBmpFile(folderTarget); });
+        test::MessageOf<Error>([&] { picture.WriteBmpFile(folderTarget); });
     EXPECT_EQ(overFolder.rfind(folderTarget + ": cannot be replaced", 0), 0u) << overFolder;
     EXPECT_TRUE(fs::is_directory(folderTarget));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"taken"});
 
     const std::string missing = PathOf("missing/out.bmp");
     const std::string intoMissing =
-        test::MessageOf<RasterError>([&] { picture.WriteBmpFile(missing); });
+        test::MessageOf<Error>([&] { picture.WriteBmpFile(missing); });
     EXPECT_EQ(intoMissing.rfind(missing + ": cannot be written", 0), 0u) << intoMissing;
 }
 

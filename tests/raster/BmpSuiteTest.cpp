@@ -11,7 +11,7 @@
 
 #include "common/ErrorMessage.h"
 #include "raster/DibBuffer.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 // The BMP conformance corpus: every file of the good (g) and questionable (q)
 // sets that has a reference decodes to it exactly, every other q file is
@@ -75,7 +75,7 @@ TEST_P(BmpSuiteTest, ReadsOrRejectsAsIndexed) {
     TDibBuffer picture;
     if (!suiteFile.Decodes) {
         const std::string error =
-            test::MessageOf<RasterError>([&] { picture.ReadBmpFile(path); });
+            test::MessageOf<Error>([&] { picture.ReadBmpFile(path); });
         EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
         return;
     }

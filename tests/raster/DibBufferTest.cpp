@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "raster/DibBuffer.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace orvalis {
 namespace {
@@ -228,25 +228,25 @@ TEST(DibBufferTest, RejectedFormatsLeaveTheBufferAsItWas) {
     buffer.WriteIndex(0, 0, 1);
 
     for (std::uint8_t bits : {2, 3, 7, 12, 64}) {
-        EXPECT_THROW(buffer.Allocate(2, 2, bits), RasterError) << int{bits};
+        EXPECT_THROW(buffer.Allocate(2, 2, bits), Error) << int{bits};
     }
     for (const auto& [width, height] : {std::pair{0, 2}, std::pair{-2, 2}, std::pair{2, 0},
                                        std::pair{TDibBuffer::kMaxDimension + 1, 2},
                                        std::pair{2, -TDibBuffer::kMaxDimension - 1}}) {
-        EXPECT_THROW(buffer.Allocate(width, height, 24), RasterError) << width << " x " << height;
+        EXPECT_THROW(buffer.Allocate(width, height, 24), Error) << width << " x " << height;
     }
-    EXPECT_THROW(buffer.AllocateFormat(2, 2, 16, 6, 6, 6), RasterError);
-    EXPECT_THROW(buffer.AllocateFormat(2, 2, 16, 5, 0, 5), RasterError);  // a zero green mask
-    EXPECT_THROW(buffer.AllocateFromInfo(BitFieldInfo(32, 0xFF0000, 0, 0xFF)), RasterError);
+    EXPECT_THROW(buffer.AllocateFormat(2, 2, 16, 6, 6, 6), Error);
+    EXPECT_THROW(buffer.AllocateFormat(2, 2, 16, 5, 0, 5), Error);  // a zero green mask
+    EXPECT_THROW(buffer.AllocateFromInfo(BitFieldInfo(32, 0xFF0000, 0, 0xFF)), Error);
 
     BitmapInfo noDepth;
     noDepth.Header.biWidth = 2;
     noDepth.Header.biHeight = 2;
-    EXPECT_THROW(buffer.AllocateFromInfo(noDepth), RasterError);
+    EXPECT_THROW(buffer.AllocateFromInfo(noDepth), Error);
     BitmapInfo twoBits = noDepth;
     twoBits.Header.biBitCount = 2;
     twoBits.Colours[1] = RgbQuad{200, 200, 200, 0};
-    EXPECT_THROW(buffer.AllocateFromInfo(twoBits), RasterError);
+    EXPECT_THROW(buffer.AllocateFromInfo(twoBits), Error);
 
     EXPECT_EQ(buffer.BitsPerPixel(), 8);
     EXPECT_EQ(buffer.Width(), 2);

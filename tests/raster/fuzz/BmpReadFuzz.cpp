@@ -7,11 +7,11 @@
 #include <string>
 
 #include "raster/DibBuffer.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 
 namespace {
 
-using orvalis::RasterError;
+using orvalis::Error;
 using orvalis::TDibBuffer;
 
 // The reader refuses any header that claims far more than its file holds, so
@@ -28,7 +28,7 @@ void ReadAsFile(std::span<const std::uint8_t> bytes) {
     TDibBuffer picture;
     try {
         picture.ReadBmpFile(path);
-    } catch (const RasterError&) {
+    } catch (const Error&) {
         return;
     }
     if (std::int64_t{picture.Width()} * picture.RowCount() > kLargestWalkedPixelCount) return;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "files/DisplayPath.h"
-#include "files/RasterError.h"
+#include "files/Error.h"
 #include "generation/TextureInfo.h"
 
 // The texture-info reader on arbitrary bytes, then every line it gives as a
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orvalis::TextureInfo info;
     try {
         info = orvalis::ReadTextureInfo(path);
-    } catch (const orvalis::RasterError&) {
+    } catch (const orvalis::Error&) {
     }
     std::size_t shown = orvalis::DisplayPath(info.HeightmapFile).size();
     for (const std::string& tile : info.TileFiles) shown += orvalis::DisplayPath(tile).size();
