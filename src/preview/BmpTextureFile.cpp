@@ -103,6 +103,8 @@ TexturePixels ReadBmpTexturePixels(const std::string& fileName) {
         pixels.Height = static_cast<std::uint16_t>(headers.Info.biHeight);
         pixels.Rgb = ReadRgbRows(file, headers);
         return pixels;
+    } catch (const TextureFileError&) {
+        throw;  // already the loader's own message
     } catch (const FileNotFoundError&) {
         throw TextureFileError("Error opening " + shownName);  // the loader's own message
     } catch (const InputFileError& error) {
