@@ -158,14 +158,13 @@ void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalE
     if (l.CastShadows && l.Shadows.LanesAvailable()) {
         for (; column + lanes <= l.Plane.Width; column += lanes) {
             float heights[lanes];
-            for (std::int32_t j = 0; j < lanes; ++j) heights[j] = l.Heights.At(l.Plane.IndexOf(row, column + j));
+            for (std::int32_t j = 0; j < lanes; ++j) heights[j] = l.Heights.At(row, column + j);
             const unsigned blocked = l.Shadows.BlockedLanes(row, column, heights);
             for (std::int32_t j = 0; j < lanes; ++j) shade(column + j, blocked >> j & 1);
         }
     }
     for (; column < l.Plane.Width; ++column) {
-        const Vector3 point{static_cast<float>(column), l.Heights.At(l.Plane.IndexOf(row, column)),
-                            static_cast<float>(row)};
+        const Vector3 point{static_cast<float>(column), l.Heights.At(row, column), static_cast<float>(row)};
         shade(column, l.CastShadows && l.Shadows.Blocked(point));
     }
 }
