@@ -134,13 +134,13 @@ void RunStages(const fs::path& folder, const Configuration& c) {
     if (c.Lit) {
         TDibBuffer heightmap, lightmap;
         heightmap.ReadBmpFile(heightmapPath);
-        const orvalis::HeightField field = orvalis::HeightFieldOf(heightmap);
+        const orvalis::HeightPlane plane = orvalis::HeightsOfPixels(heightmap);
         orvalis::TNormalMap normalMap;
-        orvalis::BuildNormalMap(field, normalMap, kHeightScale, run);
+        orvalis::BuildNormalMap(plane, normalMap, kHeightScale, run);
         normals = clock.Lap();
         normalsCpu = clock.LastCpuLap();
         lightmap.Allocate(heightmap.Width(), heightmap.Height(), 24);
-        orvalis::ShadeLightmap(field, normalMap, orvalis::LightVector(c.Light), kHeightScale,
+        orvalis::ShadeLightmap(plane, normalMap, orvalis::LightVector(c.Light), kHeightScale,
                                lightmap, kAmbient, kDiffuse, true, run);
         shading = clock.Lap();
         shadingCpu = clock.LastCpuLap();

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "SampleTerrain.h"
-#include "raster/HeightField.h"
+#include "raster/HeightPlane.h"
 #include "lighting/NormalMap.h"
 
 namespace {
@@ -13,13 +13,13 @@ namespace {
 constexpr float kHeightScale = 1.0f;
 
 void NormalMap(benchmark::State& state) {
-    const orvalis::HeightField field =
-        orvalis::HeightFieldOf(orvalis::sample::MakeHeightmap(static_cast<int>(state.range(0))));
+    const orvalis::HeightPlane plane =
+        orvalis::HeightsOfPixels(orvalis::sample::MakeHeightmap(static_cast<int>(state.range(0))));
     orvalis::RunOptions run;
     run.Threads = static_cast<int>(state.range(1));
     orvalis::TNormalMap normals;
     for (auto _ : state) {
-        orvalis::BuildNormalMap(field, normals, kHeightScale, run);
+        orvalis::BuildNormalMap(plane, normals, kHeightScale, run);
         benchmark::DoNotOptimize(normals.data());
     }
 }

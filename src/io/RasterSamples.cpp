@@ -47,16 +47,15 @@ RealMapping MappingOf(const std::string& path, const RasterSamples& samples,
     return {own->Low, span};
 }
 
-// Top row y of the samples is buffer row BufferRow(y) and height row Rows - 1 - y.
+// Top row y of the samples is buffer row BufferRow(y) and plane row PlaneRowOfDeviceRow(Rows, y).
 void FillWhole(const RasterSamples& s, Picture& picture) {
     const bool words = s.Kind == SampleKind::Word;
-    if (words) picture.FineHeights = HeightPlane{s.Width, s.Rows, std::vector<double>(s.Whole.size() / s.Channels)};
+    if (words) picture.FineHeights = HeightPlane{s.Width, s.Rows, std::vector<double>(s.Whole.size() / s.Channels), {}};
+    HeightPlane* fine = words ? &*picture.FineHeights : nullptr;
     for (std::int32_t y = 0; y < s.Rows; ++y) {
         std::uint8_t* out = picture.Pixels.RowTable(picture.Pixels.BufferRow(y));
         const std::uint16_t* in = s.Whole.data() + static_cast<std::size_t>(y) * s.Width * s.Channels;
-        double* heights = words ? picture.FineHeights->Heights.data() +
-                                      static_cast<std::size_t>(s.Rows - 1 - y) * s.Width
-                                : nullptr;
+        double* heights = fine ? &fine->Heights[fine->IndexOf(PlaneRowOfDeviceRow(s.Rows, y), 0)] : nullptr;
         for (std::int32_t x = 0; x < s.Width; ++x, in += s.Channels, out += 3) {
             const std::uint16_t red = in[0];
             const std::uint16_t green = s.Channels == 3 ? in[1] : red;
@@ -76,11 +75,11 @@ void FillWhole(const RasterSamples& s, Picture& picture) {
 }
 
 void FillReal(const RasterSamples& s, const RealMapping& mapping, Picture& picture) {
-    HeightPlane plane{s.Width, s.Rows, std::vector<double>(s.Real.size())};
+    HeightPlane plane{s.Width, s.Rows, std::vector<double>(s.Real.size()), {}};
     for (std::int32_t y = 0; y < s.Rows; ++y) {
         std::uint8_t* out = picture.Pixels.RowTable(picture.Pixels.BufferRow(y));
         const double* in = s.Real.data() + static_cast<std::size_t>(y) * s.Width;
-        double* heights = plane.Heights.data() + static_cast<std::size_t>(s.Rows - 1 - y) * s.Width;
+        double* heights = &plane.Heights[plane.IndexOf(PlaneRowOfDeviceRow(s.Rows, y), 0)];
         for (std::int32_t x = 0; x < s.Width; ++x, out += 3) {
             heights[x] = mapping.Height(in[x]);
             out[0] = out[1] = out[2] = static_cast<std::uint8_t>(std::lround(heights[x]));

@@ -9,6 +9,9 @@
 #include "math/Geometry.h"
 #include "files/Error.h"
 #include "raster/ParallelRows.h"
+#include "raster/Picture.h"
+#include "lighting/NormalRows.h"
+#include "lighting/ScaledHeights.h"
 #include "lighting/ShadowMarch.h"
 
 namespace orvalis {
@@ -91,29 +94,10 @@ RunOptions ProgressPart(const RunOptions& options, int weight) {
     return part;
 }
 
-// Rows count up from the picture's bottom edge, as in a bottom-up file, so
-// that a light direction means the same side of the picture whichever row
-// order its file uses.
-TDibBuffer UprightPixels(TDibBuffer heightmap) {
-    if (!heightmap.IsTopDown()) return heightmap;
-    TDibBuffer upright;
-    upright.Allocate(heightmap.Width(), heightmap.RowCount(), 24);
-    heightmap.BlitTo(upright.DeviceContext(), 0, 0);
-    return upright;
-}
-
-// The heights the lighting works from: a file with more than 8 bits a
-// sample brings them at full precision (bottom row first already); any
-// other gives (r + g + b) / 3 of its upright pixels.
-HeightField ReadHeightField(const std::string& path, const PictureReader& readPicture) {
-    Picture picture = ReadHeightmapPicture(path, readPicture);
-    if (!picture.FineHeights) return HeightFieldOf(UprightPixels(std::move(picture.Pixels)));
-    HeightPlane& fine = *picture.FineHeights;
-    HeightField field;
-    field.Width = fine.Width;
-    field.Rows = fine.Rows;
-    field.Heights = std::move(fine.Heights);
-    return field;
+// The heights the lighting works from, bottom row first: a light direction
+// means the same side of the picture whichever row order its file uses.
+HeightPlane ReadHeightPlane(const std::string& path, const PictureReader& readPicture) {
+    return HeightsOf(ReadHeightmapPicture(path, readPicture));
 }
 }  // namespace
 
@@ -127,13 +111,13 @@ namespace {
 
 // What every row of one lightmap shares.
 struct Lighting {
-    Lighting(const HeightField& field, const Vector3& lightVector, float heightScale, float ambient,
+    Lighting(const HeightPlane& plane, const Vector3& lightVector, float heightScale, float ambient,
              float diffuse, bool castShadows, const RunOptions& options)
-        : Field(field),
-          Grid(castShadows ? BuildHeightGrid(field, options) : HeightGrid{}),
+        : Plane(plane),
+          Grid(castShadows ? BuildHeightGrid(plane, options) : HeightGrid{}),
           Shadows(Grid, heightScale, UnitVector(lightVector), ThreadCount(options.Threads)),
           Light{{}, ambient, diffuse},
-          Heights(field, heightScale, 1.0f),
+          Heights(plane, heightScale, 1.0f),
           Shadowed(IntensityByte(ambient)),
           CastShadows(castShadows) {
         // The shadow march and the shading each normalise the light once
@@ -147,7 +131,7 @@ struct Lighting {
         return unit;
     }
 
-    const HeightField& Field;
+    const HeightPlane& Plane;
     HeightGrid Grid;
     ShadowRays Shadows;
     Shading Light;
@@ -158,83 +142,76 @@ struct Lighting {
 
 void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals,
               TDibBuffer& target) {
+    const std::int32_t targetRow = BufferRowOfPlaneRow(target, row);
     // A lightmap of 24 bits (every generated one) takes its bytes straight.
-    std::uint8_t* const bytes = target.BitsPerPixel() == 24 ? target.RowTable(row) : nullptr;
+    std::uint8_t* const bytes = target.BitsPerPixel() == 24 ? target.RowTable(targetRow) : nullptr;
     const auto shade = [&](std::int32_t column, bool blocked) {
         const std::uint8_t v = blocked ? l.Shadowed : lit.Of(normals[column]);
         if (bytes != nullptr) {
             std::fill_n(bytes + 3 * static_cast<std::size_t>(column), 3, v);
         } else {
-            target.WritePixel(row, column, PixelColour{v, v, v});
+            target.WritePixel(targetRow, column, PixelColour{v, v, v});
         }
     };
     constexpr std::int32_t lanes = ShadowRays::kLanes;
     std::int32_t column = 0;
     if (l.CastShadows && l.Shadows.LanesAvailable()) {
-        for (; column + lanes <= l.Field.Width; column += lanes) {
+        for (; column + lanes <= l.Plane.Width; column += lanes) {
             float heights[lanes];
-            for (std::int32_t j = 0; j < lanes; ++j) heights[j] = l.Heights.At(l.Field.IndexOf(row, column + j));
-            const unsigned blocked = l.Shadows.BlockedLanes(column, row, heights);
+            for (std::int32_t j = 0; j < lanes; ++j) heights[j] = l.Heights.At(row, column + j);
+            const unsigned blocked = l.Shadows.BlockedLanes(row, column, heights);
             for (std::int32_t j = 0; j < lanes; ++j) shade(column + j, blocked >> j & 1);
         }
     }
-    for (; column < l.Field.Width; ++column) {
-        const Vector3 point{static_cast<float>(column), l.Heights.At(l.Field.IndexOf(row, column)),
-                            static_cast<float>(row)};
+    for (; column < l.Plane.Width; ++column) {
+        const Vector3 point{static_cast<float>(column), l.Heights.At(row, column), static_cast<float>(row)};
         shade(column, l.CastShadows && l.Shadows.Blocked(point));
     }
 }
 
-void CheckLightmapSize(const HeightField& field, const TDibBuffer& target) {
-    if (target.Width() != field.Width || target.RowCount() != field.Rows) {
+void CheckLightmapSize(const HeightPlane& plane, const TDibBuffer& target) {
+    if (target.Width() != plane.Width || target.RowCount() != plane.Rows) {
         throw Error("the lightmap is " + std::to_string(target.Width()) + " x " +
                           std::to_string(target.RowCount()) + ", the heightmap " +
-                          std::to_string(field.Width) + " x " + std::to_string(field.Rows));
+                          std::to_string(plane.Width) + " x " + std::to_string(plane.Rows));
     }
 }
 
 }  // namespace
 
-void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Vector3& lightVector,
+void ShadeLightmap(const HeightPlane& plane, const TNormalMap& normals, const Vector3& lightVector,
                    float heightScale, TDibBuffer& target, float ambient, float diffuse, bool castShadows,
                    const RunOptions& options) {
-    if (normals.size() != static_cast<std::size_t>(field.Width) * field.Rows) {
+    if (normals.size() != static_cast<std::size_t>(plane.Width) * plane.Rows) {
         throw Error("the normal map has " + std::to_string(normals.size()) +
-                          " entries for a " + std::to_string(field.Width) + " x " +
-                          std::to_string(field.Rows) + " heightmap");
+                          " entries for a " + std::to_string(plane.Width) + " x " +
+                          std::to_string(plane.Rows) + " heightmap");
     }
-    CheckLightmapSize(field, target);
-    const Lighting lighting(field, lightVector, heightScale, ambient, diffuse, castShadows, options);
-    ParallelRowBands(field.Rows, options, SynthesisStage::Lightmap,
+    CheckLightmapSize(plane, target);
+    const Lighting lighting(plane, lightVector, heightScale, ambient, diffuse, castShadows, options);
+    ParallelRowBands(plane.Rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
                          LitValues lit(lighting.Light);
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             ShadeRow(lighting, lit, row, &normals[field.IndexOf(row, 0)], target);
+                             ShadeRow(lighting, lit, row, &normals[plane.IndexOf(row, 0)], target);
                              tally.RowDone();
                          }
                      });
-}
-
-void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
-                   const Vector3& lightVector, float heightScale, TDibBuffer& target,
-                   float ambient, float diffuse, bool castShadows, const RunOptions& options) {
-    ShadeLightmap(HeightFieldOf(heightmap), normals, lightVector, heightScale, target, ambient, diffuse,
-                  castShadows, options);
 }
 
 namespace {
 
 // Normals and shading row by row, so that no whole normal map is kept.
 // Each row counts twice, as a normal-map row and as a shaded row.
-void LightRows(const HeightField& field, const LightSettings& light, TDibBuffer& target,
+void LightRows(const HeightPlane& plane, const LightSettings& light, TDibBuffer& target,
                const RunOptions& options) {
-    CheckLightmapSize(field, target);
-    const Lighting lighting(field, LightVector(light), kHeightScale, kAmbient, kDiffuse, true, options);
-    ParallelRowBands(field.Rows, ProgressPart(options, 2), SynthesisStage::Lightmap,
+    CheckLightmapSize(plane, target);
+    const Lighting lighting(plane, LightVector(light), kHeightScale, kAmbient, kDiffuse, true, options);
+    ParallelRowBands(plane.Rows, ProgressPart(options, 2), SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
-                         NormalRows normals(field, kHeightScale, firstRow);
+                         NormalRows normals(plane, kHeightScale, firstRow);
                          LitValues lit(lighting.Light);
-                         std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(field.Width));
+                         std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(plane.Width));
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
                              normals.Row(row, rowNormals.data());
                              ShadeRow(lighting, lit, row, rowNormals.data(), target);
@@ -247,7 +224,7 @@ void LightRows(const HeightField& field, const LightSettings& light, TDibBuffer&
 
 TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
                                        const RunOptions& options) {
-    TerrainLighting terrain{ReadHeightField(heightmapPath, options.ReadPicture), {}};
+    TerrainLighting terrain{ReadHeightPlane(heightmapPath, options.ReadPicture), {}};
     BuildNormalMap(terrain.Field, terrain.Normals, kHeightScale, options);
     return terrain;
 }
@@ -263,10 +240,10 @@ TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& lig
 
 TDibBuffer LightHeightmapFile(const std::string& heightmapPath, const LightSettings& light,
                               const RunOptions& options) {
-    const HeightField field = ReadHeightField(heightmapPath, options.ReadPicture);
+    const HeightPlane plane = ReadHeightPlane(heightmapPath, options.ReadPicture);
     TDibBuffer shaded;
-    shaded.Allocate(field.Width, field.Rows, 24);
-    LightRows(field, light, shaded, options);
+    shaded.Allocate(plane.Width, plane.Rows, 24);
+    LightRows(plane, light, shaded, options);
     return shaded;
 }
 

@@ -5,10 +5,9 @@
 
 #include "math/VectorTypes.h"
 #include "raster/DibBuffer.h"
-#include "raster/HeightField.h"
-#include "lighting/NormalMap.h"
-#include "lighting/ShadowMarch.h"
+#include "raster/HeightPlane.h"
 #include "raster/Progress.h"
+#include "lighting/NormalMap.h"
 
 namespace orvalis {
 
@@ -23,19 +22,16 @@ struct LightSettings {
 Vector3 LightVector(const LightSettings& light);
 
 // Lights every pixel: ambient in shadow, else ambient + diffuse x the cosine
-// between its normal and the light, cut to 0 .. 1, times 255, as grey.
-void ShadeLightmap(const HeightField& field, const TNormalMap& normals, const Vector3& lightVector,
+// between its normal and the light, cut to 0 .. 1, times 255, as grey. Plane
+// row r goes to the target's r-th row from the bottom, whatever its row order.
+void ShadeLightmap(const HeightPlane& plane, const TNormalMap& normals, const Vector3& lightVector,
                    float heightScale, TDibBuffer& target, float ambient, float diffuse, bool castShadows,
                    const RunOptions& options = {});
-// The same for the heights (r + g + b) / 3 of a picture.
-void ShadeLightmap(const TDibBuffer& heightmap, const TNormalMap& normals,
-                   const Vector3& lightVector, float heightScale, TDibBuffer& target,
-                   float ambient, float diffuse, bool castShadows, const RunOptions& options = {});
 
-// A heightmap's heights read for lighting (rows counted up from its bottom
-// edge, as in a bottom-up file) with its normal map: what every light shares.
+// A heightmap's heights read for lighting with its normal map: what every
+// light shares.
 struct TerrainLighting {
-    HeightField Field;
+    HeightPlane Field;
     TNormalMap Normals;
 };
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "math/VectorTypes.h"
-#include "raster/HeightField.h"
+#include "lighting/ScaledHeights.h"
 #include "lighting/InteriorTriangles.h"
 
 namespace orvalis {

@@ -7,6 +7,7 @@
 #include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
 #include "lighting/NormalEdges.h"
+#include "lighting/NormalRows.h"
 #include "lighting/PixelNormal.h"
 #include "raster/ParallelRows.h"
 
@@ -115,32 +116,27 @@ void NormalRow(const ScaledHeights& heights, EdgeRows& edges, InteriorNormalRows
 
 }  // namespace
 
-NormalRows::NormalRows(const HeightField& field, float heightScale, std::int32_t firstRow)
-    : heights_(field, heightScale, kSampleHeightDivisor),
+NormalRows::NormalRows(const HeightPlane& plane, float heightScale, std::int32_t firstRow)
+    : heights_(plane, heightScale, kSampleHeightDivisor),
       edges_(heights_),
-      interior_(kFirstInterior, field.Width - NormalSampleStep),
+      interior_(kFirstInterior, plane.Width - NormalSampleStep),
       samples_(LeftoverSamples(heights_, firstRow)) {}
 
 void NormalRows::Row(std::int32_t row, NormalEntry* out) {
     NormalRow(heights_, edges_, interior_, row, samples_, out);
 }
 
-void BuildNormalMap(const HeightField& field, TNormalMap& normals, float heightScale,
+void BuildNormalMap(const HeightPlane& plane, TNormalMap& normals, float heightScale,
                     const RunOptions& options) {
-    normals.assign(static_cast<std::size_t>(field.Width) * field.Rows, NormalEntry{});
-    ParallelRowBands(field.Rows, options, SynthesisStage::Lightmap,
+    normals.assign(static_cast<std::size_t>(plane.Width) * plane.Rows, NormalEntry{});
+    ParallelRowBands(plane.Rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
-                         NormalRows band(field, heightScale, firstRow);
+                         NormalRows band(plane, heightScale, firstRow);
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             band.Row(row, &normals[field.IndexOf(row, 0)]);
+                             band.Row(row, &normals[plane.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });
-}
-
-void BuildNormalMap(const TDibBuffer& heightmap, TNormalMap& normals, float heightScale,
-                    const RunOptions& options) {
-    BuildNormalMap(HeightFieldOf(heightmap), normals, heightScale, options);
 }
 
 }  // namespace orvalis

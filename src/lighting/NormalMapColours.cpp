@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "raster/HeightPlane.h"
+
 namespace orvalis {
 
 namespace {
@@ -28,7 +30,7 @@ std::vector<std::uint8_t> NormalMapColours(const TNormalMap& normals, std::int32
     std::vector<std::uint8_t> colours(static_cast<std::size_t>(width) * rows * 3);
     std::uint8_t* out = colours.data();
     for (std::int32_t y = 0; y < rows; ++y) {
-        const std::size_t first = static_cast<std::size_t>(rows - 1 - y) * width;
+        const std::size_t first = static_cast<std::size_t>(PlaneRowOfDeviceRow(rows, y)) * width;
         for (std::size_t i = first; i < first + width; ++i, out += 3) {
             out[0] = channel(normals[i].x);
             out[1] = channel(normals[i].z);

@@ -25,7 +25,6 @@ public:
     Lines& operator=(const Lines&) = delete;
     ~Lines() { Flush(); }
 
-    bool AreRows() const { return areRows_; }
     std::int32_t Count() const { return areRows_ ? grid_.Rows() : grid_.Columns(); }
     std::int32_t Length() const { return areRows_ ? grid_.Columns() : grid_.Rows(); }
 

@@ -29,7 +29,7 @@ public:
     bool Empty() const { return bounds_.empty(); }
     // Row after row, as the grid.
     const std::uint8_t* Bounds() const { return bounds_.data(); }
-    std::uint8_t At(std::int32_t column, std::int32_t row) const {
+    std::uint8_t At(std::int32_t row, std::int32_t column) const {
         return bounds_[static_cast<std::size_t>(row) * columns_ + column];
     }
 

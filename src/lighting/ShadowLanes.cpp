@@ -73,11 +73,11 @@ struct LaneCells {
 // Lanes side by side usually sit in one row and in neighbouring columns:
 // then their cells and ahead heights are read as vectors. Other lanes are
 // read one by one (dead lanes read nothing and get 0).
-LaneCells CellsOf(const LaneTables& t, __m256i column, __m256i row, __m256 live) {
+LaneCells CellsOf(const LaneTables& t, __m256i row, __m256i column, __m256 live) {
     const auto liveLanes = static_cast<unsigned>(_mm256_movemask_ps(live));
-    alignas(32) std::int32_t columns[ShadowRays::kLanes], rows[ShadowRays::kLanes];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(columns), column);
+    alignas(32) std::int32_t rows[ShadowRays::kLanes], columns[ShadowRays::kLanes];
     _mm256_store_si256(reinterpret_cast<__m256i*>(rows), row);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(columns), column);
     const int first = std::countr_zero(liveLanes);
     const std::int32_t base = columns[first] - first, sharedRow = rows[first];
     const __m256i neighbours = _mm256_add_epi32(_mm256_set1_epi32(base), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
@@ -117,7 +117,7 @@ LaneCells CellsOf(const LaneTables& t, __m256i column, __m256i row, __m256 live)
 
 bool ShadowRays::LanesAvailable() const { return climbs_ && HasAvx2(); }
 
-unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, const float* heights) const {
+unsigned ShadowRays::BlockedLanes(std::int32_t row, std::int32_t firstColumn, const float* heights) const {
     const __m256 dx = _mm256_set1_ps(dir_.x), dy = _mm256_set1_ps(dir_.y), dz = _mm256_set1_ps(dir_.z);
     const __m256 lastX = _mm256_set1_ps(static_cast<float>(grid_.Columns() - 1));
     const __m256 lastZ = _mm256_set1_ps(static_cast<float>(grid_.Rows() - 1));
@@ -147,7 +147,7 @@ unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, co
                                                           _mm256_cmp_ps(z, lastZ, _CMP_LT_OQ)));
         live = _mm256_and_ps(live, inside);
         if (_mm256_movemask_ps(live) == 0) return false;
-        at = CellsOf(tables, _mm256_cvttps_epi32(x), _mm256_cvttps_epi32(z), live);
+        at = CellsOf(tables, _mm256_cvttps_epi32(z), _mm256_cvttps_epi32(x), live);
         const __m256 above = _mm256_cmp_ps(y, at.Ahead, _CMP_GT_OQ);
         live = _mm256_andnot_ps(above, live);
         return _mm256_movemask_ps(live) != 0;
@@ -191,7 +191,7 @@ unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, co
 
 bool ShadowRays::LanesAvailable() const { return false; }
 
-unsigned ShadowRays::BlockedLanes(std::int32_t firstColumn, std::int32_t row, const float* heights) const {
+unsigned ShadowRays::BlockedLanes(std::int32_t row, std::int32_t firstColumn, const float* heights) const {
     unsigned blocked = 0;
     for (int j = 0; j < kLanes; ++j) {
         if (Blocked(Vector3{static_cast<float>(firstColumn + j), heights[j], static_cast<float>(row)})) blocked |= 1u << j;

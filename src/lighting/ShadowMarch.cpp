@@ -47,7 +47,7 @@ bool MarchIntoTerrain(const HeightGrid& grid, float heightScale, double ceiling,
     while (Inside(grid, pos)) {
         // Above the highest cell a ray that does not descend meets nothing more.
         if (dir.y >= 0 && pos.y > ceiling) return false;
-        if (CellHeight(grid.At(TruncToInt(pos.x), TruncToInt(pos.z)), heightScale) >= pos.y) {
+        if (CellHeight(grid.At(TruncToInt(pos.z), TruncToInt(pos.x)), heightScale) >= pos.y) {
             return true;
         }
         AddVectors(pos, dir, pos);
@@ -104,35 +104,33 @@ std::uint8_t HeightGrid::Highest() const {
 
 namespace {
 
-void FillGridRow(const HeightField& field, std::int32_t row, HeightGrid& grid) {
-    for (std::int32_t column = 0; column < field.Width; ++column) {
-        const std::size_t index = field.IndexOf(row, column);
-        // (r + g + b) / 3.0 rounded to single and truncated is exactly the integer division.
-        const std::int32_t height = field.ThirdsOfByteSums()
-                                        ? field.ByteSum(index) / 3
-                                        : TruncToInt(static_cast<float>(field.ExtendedHeight(index)));
-        grid.At(column, row) = static_cast<std::uint8_t>(height);
+void FillGridRow(const HeightPlane& plane, std::int32_t row, HeightGrid& grid) {
+    for (std::int32_t column = 0; column < plane.Width; ++column) {
+        const std::size_t index = plane.IndexOf(row, column);
+        // (r + g + b) / 3.0 rounded to single and truncated is exactly the whole level.
+        const std::int32_t height = plane.ThirdsOfByteSums()
+                                        ? plane.WholeLevel(index)
+                                        : TruncToInt(static_cast<float>(plane.ExtendedHeight(index)));
+        grid.At(row, column) = static_cast<std::uint8_t>(height);
     }
 }
 
 }  // namespace
 
-HeightGrid BuildHeightGrid(const HeightField& field) {
-    HeightGrid grid(field.Width, field.Rows);
-    for (std::int32_t row = 0; row < field.Rows; ++row) FillGridRow(field, row, grid);
+HeightGrid BuildHeightGrid(const HeightPlane& plane) {
+    HeightGrid grid(plane.Width, plane.Rows);
+    for (std::int32_t row = 0; row < plane.Rows; ++row) FillGridRow(plane, row, grid);
     return grid;
 }
 
-HeightGrid BuildHeightGrid(const HeightField& field, const RunOptions& options) {
-    HeightGrid grid(field.Width, field.Rows);
+HeightGrid BuildHeightGrid(const HeightPlane& plane, const RunOptions& options) {
+    HeightGrid grid(plane.Width, plane.Rows);
     RunOptions quiet = options;
     quiet.Progress = nullptr;
-    ParallelRows(field.Rows, quiet, SynthesisStage::Lightmap,
-                 [&](std::int32_t row) { FillGridRow(field, row, grid); });
+    ParallelRows(plane.Rows, quiet, SynthesisStage::Lightmap,
+                 [&](std::int32_t row) { FillGridRow(plane, row, grid); });
     return grid;
 }
-
-HeightGrid BuildHeightGrid(const TDibBuffer& heightmap) { return BuildHeightGrid(HeightFieldOf(heightmap)); }
 
 bool IsInShadow(const HeightGrid& grid, float heightScale, const Vector3& origin,
                 const Vector3& direction) {
@@ -201,7 +199,7 @@ ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool h
         for (std::int32_t r = 0; r < rows; ++r) {
             for (std::int32_t c = 0; c < columns; ++c) {
                 const std::uint8_t height =
-                    shift == 1 ? grid.At(c, r) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
+                    shift == 1 ? grid.At(r, c) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
                 std::uint8_t& cell =
                     pyramid.Cells[offset + static_cast<std::size_t>(r >> rowShift) * coarseColumns + (c >> columnShift)];
                 cell = std::max(cell, height);
@@ -215,18 +213,18 @@ ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool h
     return pyramid;
 }
 
-// How many steps from pos surely stay inside a block around cell (column,
-// row) whose highest cell lies below the ray; 0 or less when there is no
+// How many steps from pos surely stay inside a block around cell (row,
+// column) whose highest cell lies below the ray; 0 or less when there is no
 // such block or the ray is about to leave it. `level` receives the block's
 // level (0: none). The search starts at the level of the last pass: any
 // clear block will do, a large one saves steps.
-std::int64_t ShadowRays::StepsWithinClearBlock(const Ray& ray, std::int32_t column, std::int32_t row,
+std::int64_t ShadowRays::StepsWithinClearBlock(const Ray& ray, std::int32_t row, std::int32_t column,
                                                const Vector3& pos, int& level) const {
     const BlockPyramid& blocks = *ray.Blocks;
     const int top = static_cast<int>(blocks.Levels.size());
     level = std::min(level, top);
-    while (level > 0 && BlockHeight(blocks, level, column, row) >= pos.y) --level;
-    while (level < top && BlockHeight(blocks, level + 1, column, row) < pos.y) ++level;
+    while (level > 0 && BlockHeight(blocks, level, row, column) >= pos.y) --level;
+    while (level < top && BlockHeight(blocks, level + 1, row, column) < pos.y) ++level;
     if (level == 0) return 0;
     const BlockPyramid::Level& l = blocks.Levels[level - 1];
     const std::int32_t width = std::int32_t{1} << l.ColumnShift, height = std::int32_t{1} << l.RowShift;
@@ -250,8 +248,8 @@ std::int64_t ShadowRays::StepsWithin(double across, double along, bool fixedColu
     return below == limit ? below - 1 : below;
 }
 
-float ShadowRays::RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn,
-                                std::int32_t leastRow, std::int32_t mostRow) const {
+float ShadowRays::RegionHeight(int level, std::int32_t leastRow, std::int32_t mostRow,
+                                std::int32_t leastColumn, std::int32_t mostColumn) const {
     const BlockPyramid::Level& l = squares_.Levels[level - 1];
     const std::int32_t left = leastColumn >> l.ColumnShift, right = mostColumn >> l.ColumnShift;
     const std::int32_t bottom = leastRow >> l.RowShift, top = mostRow >> l.RowShift;
@@ -270,7 +268,7 @@ std::int64_t ShadowRays::StepsWithinClearRegion(const LaneSpan& span, int& level
     const std::int32_t leastColumn = TruncToInt(span.LeastX), mostColumn = TruncToInt(span.MostX);
     const std::int32_t leastRow = TruncToInt(span.LeastZ), mostRow = TruncToInt(span.MostZ);
     const auto clear = [&](int l) {
-        return RegionHeight(l, leastColumn, mostColumn, leastRow, mostRow) < span.LowestHeight;
+        return RegionHeight(l, leastRow, mostRow, leastColumn, mostColumn) < span.LowestHeight;
     };
     level = std::min(level, top);
     while (level >= kLowestLaneLevel && !clear(level)) --level;
@@ -307,11 +305,11 @@ bool ShadowRays::Blocked(const Vector3& origin) const {
     while (Inside(grid_, pos)) {
         const std::int32_t column = TruncToInt(pos.x), row = TruncToInt(pos.z);
         if (pos.y > std::min(columnsAhead_[column], rowsAhead_[row])) return false;
-        if (!horizon_.Empty() && pos.y > horizon_.At(column, row)) return false;
+        if (!horizon_.Empty() && pos.y > horizon_.At(row, column)) return false;
         // A cell inside a clear block is below the ray; only without one is
         // the cell itself read.
-        const std::int64_t steps = StepsWithinClearBlock(ray, column, row, pos, level);
-        if (level == 0 && scaled_[grid_.At(column, row)] >= pos.y) return true;
+        const std::int64_t steps = StepsWithinClearBlock(ray, row, column, pos, level);
+        if (level == 0 && scaled_[grid_.At(row, column)] >= pos.y) return true;
         if (steps >= kShortestPass) {
             // A fixed column (row) is its own repeated sum.
             pos = Vector3{ray.FixedColumn ? pos.x : RepeatedSum(pos.x, dir_.x, steps),

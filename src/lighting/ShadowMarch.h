@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "math/VectorTypes.h"
-#include "raster/DibBuffer.h"
-#include "raster/HeightField.h"
+#include "raster/HeightPlane.h"
 #include "raster/Progress.h"
 #include "lighting/ShadowHorizon.h"
+
+// The shadow march, the lighting's own: other layers reach it only through
+// Lightmap.h.
 
 namespace orvalis {
 
@@ -18,12 +20,13 @@ class HeightGrid {
 public:
     HeightGrid() = default;
     HeightGrid(std::int32_t columns, std::int32_t rows);
-    // Stored row after row: the shadow rays of neighbouring pixels of a row
-    // run side by side, a column apart, and so share their cache lines.
-    std::uint8_t At(std::int32_t column, std::int32_t row) const {
+    // Stored row after row, as the height plane: the shadow rays of
+    // neighbouring pixels of a row run side by side, a column apart, and so
+    // share their cache lines.
+    std::uint8_t At(std::int32_t row, std::int32_t column) const {
         return cells_[static_cast<std::size_t>(row) * columns_ + column];
     }
-    std::uint8_t& At(std::int32_t column, std::int32_t row) {
+    std::uint8_t& At(std::int32_t row, std::int32_t column) {
         return cells_[static_cast<std::size_t>(row) * columns_ + column];
     }
     std::int32_t Columns() const { return columns_; }
@@ -37,11 +40,9 @@ private:
     std::vector<std::uint8_t> cells_;
 };
 
-HeightGrid BuildHeightGrid(const HeightField& field);
+HeightGrid BuildHeightGrid(const HeightPlane& plane);
 // The same, rows in parallel as options ask (without reporting progress).
-HeightGrid BuildHeightGrid(const HeightField& field, const RunOptions& options);
-// (r + g + b) div 3 of every pixel.
-HeightGrid BuildHeightGrid(const TDibBuffer& heightmap);
+HeightGrid BuildHeightGrid(const HeightPlane& plane, const RunOptions& options);
 
 // Marches from origin along direction, one unit a step, while strictly inside
 // the picture; true when the grid reaches the ray.
@@ -65,7 +66,7 @@ public:
     // Only where LanesAvailable().
     static constexpr int kLanes = 8;
     bool LanesAvailable() const;
-    unsigned BlockedLanes(std::int32_t firstColumn, std::int32_t row, const float* heights) const;
+    unsigned BlockedLanes(std::int32_t row, std::int32_t firstColumn, const float* heights) const;
 
 private:
     // The highest cell of each block of 2^ColumnShift x 2^RowShift cells,
@@ -92,7 +93,7 @@ private:
         const BlockPyramid* Blocks;
         bool FixedColumn, FixedRow;
     };
-    std::int64_t StepsWithinClearBlock(const Ray& ray, std::int32_t column, std::int32_t row,
+    std::int64_t StepsWithinClearBlock(const Ray& ray, std::int32_t row, std::int32_t column,
                                        const Vector3& pos, int& level) const;
     // The whole steps that surely stay within a box `across` away from its
     // edge in the columns and `along` in the rows (edges the ray heads for).
@@ -111,9 +112,9 @@ private:
     std::int64_t StepsWithinClearRegion(const LaneSpan& span, int& level) const;
     // The highest scaled cell of the blocks of a level that hold the span,
     // or infinity when more than two blocks each way would be needed.
-    float RegionHeight(int level, std::int32_t leastColumn, std::int32_t mostColumn, std::int32_t leastRow,
-                        std::int32_t mostRow) const;
-    float BlockHeight(const BlockPyramid& blocks, int level, std::int32_t column, std::int32_t row) const {
+    float RegionHeight(int level, std::int32_t leastRow, std::int32_t mostRow, std::int32_t leastColumn,
+                       std::int32_t mostColumn) const;
+    float BlockHeight(const BlockPyramid& blocks, int level, std::int32_t row, std::int32_t column) const {
         const BlockPyramid::Level& l = blocks.Levels[level - 1];
         const std::size_t cell = l.Offset + static_cast<std::size_t>(row >> l.RowShift) * l.Columns +
                                  static_cast<std::size_t>(column >> l.ColumnShift);

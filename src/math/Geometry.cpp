@@ -12,14 +12,6 @@ using Extended = long double;
 static_assert(std::numeric_limits<Extended>::digits >= 64,
               "vector arithmetic needs 80-bit extended intermediates");
 
-void ScaleByInverseLength(const Vector3& v, Vector3& r) {
-    const Extended x = v.x, y = v.y, z = v.z;
-    const Extended k = 1.0L / std::sqrt(x * x + y * y + z * z);
-    r.x = static_cast<float>(x * k);
-    r.y = static_cast<float>(y * k);
-    r.z = static_cast<float>(z * k);
-}
-
 }  // namespace
 
 long double DotProduct(const Vector3& a, const Vector3& b) {
@@ -32,14 +24,12 @@ void CrossProduct(const Vector3& a, const Vector3& b, Vector3& r) {
     r.z = static_cast<float>(Extended{a.x} * b.y - Extended{a.y} * b.x);
 }
 
-void NormalizeInPlace(Vector3& v) { ScaleByInverseLength(v, v); }
-
-void NormalizedCopy(const Vector3& v, Vector3& r) { ScaleByInverseLength(v, r); }
-
-void ScaleVector(const Vector3& v, Vector3& r, float factor) {
-    r.x = static_cast<float>(Extended{v.x} * factor);
-    r.y = static_cast<float>(Extended{v.y} * factor);
-    r.z = static_cast<float>(Extended{v.z} * factor);
+void NormalizedCopy(const Vector3& v, Vector3& r) {
+    const Extended x = v.x, y = v.y, z = v.z;
+    const Extended k = 1.0L / std::sqrt(x * x + y * y + z * z);
+    r.x = static_cast<float>(x * k);
+    r.y = static_cast<float>(y * k);
+    r.z = static_cast<float>(z * k);
 }
 
 }  // namespace orvalis

@@ -39,10 +39,8 @@ long double DotProduct(const Vector3& a, const Vector3& b);
 void CrossProduct(const Vector3& a, const Vector3& b, Vector3& r);
 
 // No guard for the zero vector: it becomes three not-a-number components.
-void NormalizeInPlace(Vector3& v);
+// r may be v itself.
 void NormalizedCopy(const Vector3& v, Vector3& r);
-
-void ScaleVector(const Vector3& v, Vector3& r, float factor);
 
 // RoundToInt: nearest, ties to even. TruncToInt: toward zero. NaN,
 // infinities and values outside the 32-bit range give -2147483648 from both.

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "raster/DibBuffer.h"
+#include "raster/HeightPlane.h"
 
 namespace orvalis::test {
 
@@ -48,6 +50,32 @@ inline TDibBuffer RuggedTerrain(std::int32_t width, std::int32_t height) {
 inline bool SamePixels(const TDibBuffer& a, const TDibBuffer& b) {
     return a.Width() == b.Width() && a.Height() == b.Height() && a.PixelBytes() == b.PixelBytes() &&
            std::memcmp(a.PixelData(), b.PixelData(), a.PixelBytes()) == 0;
+}
+
+// The picture as shown, drawn into a new one of the given depth and row order.
+inline TDibBuffer Redrawn(const TDibBuffer& picture, bool topDown, std::uint8_t bitsPerPixel = 24) {
+    TDibBuffer copy;
+    copy.Allocate(picture.Width(), topDown ? -picture.RowCount() : picture.RowCount(), bitsPerPixel);
+    picture.BlitTo(copy.DeviceContext(), 0, 0);
+    return copy;
+}
+
+// True when both show the same colours, whatever their depths and row orders.
+inline bool SameShownPixels(const TDibBuffer& a, const TDibBuffer& b) {
+    if (a.Width() != b.Width() || a.RowCount() != b.RowCount()) return false;
+    for (std::int32_t y = 0; y < a.RowCount(); ++y) {
+        for (std::int32_t x = 0; x < a.Width(); ++x) {
+            if (!(a.ReadPixel(a.BufferRow(y), x) == b.ReadPixel(b.BufferRow(y), x))) return false;
+        }
+    }
+    return true;
+}
+
+// Every height of a plane in its order, 8-bit or real-valued alike.
+inline std::vector<double> EveryHeight(const HeightPlane& plane) {
+    std::vector<double> heights(static_cast<std::size_t>(plane.Width) * plane.Rows);
+    for (std::size_t i = 0; i < heights.size(); ++i) heights[i] = plane.Height(i);
+    return heights;
 }
 
 }  // namespace orvalis::test

@@ -85,7 +85,7 @@ TEST(NormalMapColours, LevelGroundIsBlueAndSlopesTiltAwayFromTheirRise) {
         const TDibBuffer heightmap = test::MakePicture(
             kSize, kSize, [&c](std::int32_t row, std::int32_t column) { return test::Grey(c.Grey(row, column)); });
         TNormalMap normals;
-        BuildNormalMap(heightmap, normals, 1.0f);
+        BuildNormalMap(HeightsOfPixels(heightmap), normals, 1.0f);
         const std::vector<std::uint8_t> colours = NormalMapColours(normals, kSize, kSize);
         ASSERT_EQ(colours.size(), std::size_t{kSize * kSize * 3});
         const std::size_t centre = (4 * kSize + 4) * 3;

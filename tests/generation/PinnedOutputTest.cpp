@@ -19,6 +19,7 @@
 #include "generation/GenerateTexture.h"
 #include "lighting/Lightmap.h"
 #include "lighting/NormalMap.h"
+#include "lighting/ShadowMarch.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
 #include "common/TestTiles.h"
@@ -156,12 +157,7 @@ const PinnedHashes kPinned[] = {
 // clang-format on
 
 // The heightmap as a generation lights it: rows counting up from the bottom edge.
-TDibBuffer Upright(const TDibBuffer& heightmap) {
-    TDibBuffer upright;
-    upright.Allocate(heightmap.Width(), heightmap.RowCount(), 24);
-    heightmap.BlitTo(upright.DeviceContext(), 0, 0);
-    return upright;
-}
+TDibBuffer Upright(const TDibBuffer& heightmap) { return test::Redrawn(heightmap, false); }
 
 // A generation lights the heightmap file through BuildLightmap, which works
 // row by row without a whole normal map; some directions of each sun
@@ -182,10 +178,11 @@ PinnedHashes HashOutputs(const NamedHeightmap& source, int threads, const std::s
     hashes.Blend50 = blend50.Value();
 
     const TDibBuffer upright = Upright(heightmap);
+    const HeightPlane heights = HeightsOfPixels(upright);
     const std::string heightmapPath = folder + "/heightmap.bmp";
     heightmap.WriteBmpFile(heightmapPath);
     TNormalMap normals;
-    BuildNormalMap(upright, normals, 1.0f, run);
+    BuildNormalMap(heights, normals, 1.0f, run);
     Fnv1a normalHash;
     normalHash.Add(normals);
     hashes.Normals = normalHash.Value();
@@ -194,7 +191,7 @@ PinnedHashes HashOutputs(const NamedHeightmap& source, int threads, const std::s
         for (const int direction : LightDirections()) {
             TDibBuffer lightmap;
             lightmap.Allocate(upright.Width(), upright.Height(), 24);
-            ShadeLightmap(upright, normals, LightVector({direction, kSunPositions[s]}), 1.0f, lightmap,
+            ShadeLightmap(heights, normals, LightVector({direction, kSunPositions[s]}), 1.0f, lightmap,
                           0.6f, 0.5f, true, run);
             lightmaps.Add(lightmap);
             if (LightsAsPinned(direction)) {
@@ -262,29 +259,30 @@ INSTANTIATE_TEST_SUITE_P(Heightmaps, PinnedOutputTest, ::testing::ValuesIn(Heigh
 // directions no light setting gives (falling, unnormalised).
 std::uint64_t HashOtherSettings(const TDibBuffer& heightmap, int threads) {
     const RunOptions run{threads, {}};
+    const HeightPlane heights = HeightsOfPixels(heightmap);
     Fnv1a hash;
     for (const float heightScale : {0.5f, 2.5f}) {
         TNormalMap normals;
-        BuildNormalMap(heightmap, normals, heightScale, run);
+        BuildNormalMap(heights, normals, heightScale, run);
         hash.Add(normals);
         for (const auto& [ambient, diffuse, castShadows] :
              {std::tuple{0.2f, 0.9f, true}, std::tuple{0.6f, 0.5f, false}}) {
             for (const LightSettings light : {LightSettings{30, 20}, {250, 5}, {90, 0}, {181, 400}}) {
                 TDibBuffer lightmap;
                 lightmap.Allocate(heightmap.Width(), heightmap.Height(), 24);
-                ShadeLightmap(heightmap, normals, LightVector(light), heightScale, lightmap, ambient, diffuse,
+                ShadeLightmap(heights, normals, LightVector(light), heightScale, lightmap, ambient, diffuse,
                               castShadows, run);
                 hash.Add(lightmap);
             }
         }
     }
-    const HeightGrid grid = BuildHeightGrid(heightmap);
+    const HeightGrid grid = BuildHeightGrid(heights);
     for (const float heightScale : {1.0f, 0.5f}) {
         for (const Vector3 direction : {Vector3{1, -0.2f, 0.5f}, Vector3{-0.3f, 0.1f, -1}, Vector3{0, 3, 0.01f}}) {
             std::vector<std::uint8_t> shadows;
             for (std::int32_t row = 0; row < grid.Rows(); ++row) {
                 for (std::int32_t column = 0; column < grid.Columns(); ++column) {
-                    const Vector3 origin{static_cast<float>(column), grid.At(column, row) + 0.25f,
+                    const Vector3 origin{static_cast<float>(column), grid.At(row, column) + 0.25f,
                                          static_cast<float>(row)};
                     shadows.push_back(IsInShadow(grid, heightScale, origin, direction) ? 1 : 0);
                 }

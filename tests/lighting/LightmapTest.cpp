@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/Error.h"
+#include "common/HeightGrids.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
 
@@ -20,11 +21,12 @@ using test::Grey;
 // the heightmap's row order and the given depth).
 TDibBuffer Shade(const TDibBuffer& heightmap, const LightSettings& light, int threads = 0,
                  std::uint8_t bitsPerPixel = 24) {
+    const HeightPlane plane = HeightsOfPixels(heightmap);
     TNormalMap normals;
-    BuildNormalMap(heightmap, normals, 1.0f, RunOptions{threads, {}});
+    BuildNormalMap(plane, normals, 1.0f, RunOptions{threads, {}});
     TDibBuffer lightmap;
     lightmap.Allocate(heightmap.Width(), heightmap.Height(), bitsPerPixel);
-    ShadeLightmap(heightmap, normals, LightVector(light), 1.0f, lightmap, 0.6f, 0.5f, true,
+    ShadeLightmap(plane, normals, LightVector(light), 1.0f, lightmap, 0.6f, 0.5f, true,
                   RunOptions{threads, {}});
     return lightmap;
 }
@@ -39,7 +41,7 @@ int Value(const TDibBuffer& lightmap, std::int32_t row, std::int32_t column) {
 int ShadeOne(NormalEntry normal, const LightSettings& light) {
     TDibBuffer lightmap;
     lightmap.Allocate(1, 1, 24);
-    ShadeLightmap(test::GreyPicture(1, 1, 0), TNormalMap{normal}, LightVector(light), 1.0f, lightmap,
+    ShadeLightmap(HeightsOfPixels(test::GreyPicture(1, 1, 0)), TNormalMap{normal}, LightVector(light), 1.0f, lightmap,
                   0.6f, 0.5f, false);
     return Value(lightmap, 0, 0);
 }
@@ -94,7 +96,7 @@ TEST(ShadeLightmap, AWallCastsItsShadowAwayFromTheLight) {
 
 TEST(IsInShadow, RaysThatStartOnTheBorderNeverRun) {
     // A high wall in row 12, light from the +z side (90 degrees).
-    const HeightGrid grid = BuildHeightGrid(test::MakePicture(16, 16, [](std::int32_t row, std::int32_t) {
+    const HeightGrid grid = test::GridOf(test::MakePicture(16, 16, [](std::int32_t row, std::int32_t) {
         return Grey(row == 12 ? 255 : 0);
     }));
     const Vector3 light = LightVector({90, 50});
@@ -105,7 +107,7 @@ TEST(IsInShadow, RaysThatStartOnTheBorderNeverRun) {
     EXPECT_FALSE(IsInShadow(grid, 1.0f, {0, 0, 5}, light));
     EXPECT_FALSE(IsInShadow(grid, 1.0f, {15, 0, 5}, light));
     // Light with no z component never marches from the first or last row.
-    const HeightGrid wall = BuildHeightGrid(test::MakePicture(16, 16, [](std::int32_t, std::int32_t column) {
+    const HeightGrid wall = test::GridOf(test::MakePicture(16, 16, [](std::int32_t, std::int32_t column) {
         return Grey(column == 8 ? 255 : 0);
     }));
     EXPECT_TRUE(IsInShadow(wall, 1.0f, {2, 0, 1}, LightVector({0, 50})));
@@ -116,13 +118,13 @@ TEST(IsInShadow, RaysThatStartOnTheBorderNeverRun) {
 TEST(IsInShadow, ARayMeetsTheTerrainAtOrBelowTheScaledCellHeight) {
     // Horizontal light over level ground: a ray at exactly the grid height is
     // shadowed; a third above it (r + g + b not a multiple of 3) is not.
-    const HeightGrid level = BuildHeightGrid(test::GreyPicture(16, 16, 100));
+    const HeightGrid level = test::GridOf(test::GreyPicture(16, 16, 100));
     EXPECT_EQ(level.Highest(), 100);
     EXPECT_TRUE(IsInShadow(level, 1.0f, {5, 100.0f, 5}, LightVector({0, 0})));
     EXPECT_FALSE(IsInShadow(level, 1.0f, {5, static_cast<float>(301 / 3.0L), 5}, LightVector({0, 0})));
     // A rising ray above every cell is still caught by a wall the height
     // scale lifts above it.
-    const HeightGrid wall = BuildHeightGrid(test::MakePicture(16, 16, [](std::int32_t, std::int32_t column) {
+    const HeightGrid wall = test::GridOf(test::MakePicture(16, 16, [](std::int32_t, std::int32_t column) {
         return Grey(column == 8 ? 100 : 0);
     }));
     EXPECT_FALSE(IsInShadow(wall, 1.0f, {2, 150, 8}, {1, 0.05f, 0}));
@@ -157,8 +159,29 @@ TEST(ShadeLightmap, EveryDepthAndRowOrderOfTheTargetGetsTheSameValues) {
     }
 }
 
+// Heights and lightmap both count rows up from the bottom edge: a heightmap
+// and a target of either row order (and any depth) show the same lightmap.
+TEST(ShadeLightmap, EveryRowOrderOfHeightmapAndTargetShowsTheSameLightmap) {
+    const TDibBuffer upright = test::RuggedTerrain(37, 23);
+    const TDibBuffer expected = Shade(upright, LightSettings{30, 20});
+    for (const bool topDownHeightmap : {false, true}) {
+        const HeightPlane plane = HeightsOfPixels(test::Redrawn(upright, topDownHeightmap));
+        TNormalMap normals;
+        BuildNormalMap(plane, normals, 1.0f);
+        for (const bool topDownTarget : {false, true}) {
+            for (const std::uint8_t bits : {24, 32}) {
+                TDibBuffer lightmap;
+                lightmap.Allocate(37, topDownTarget ? -23 : 23, bits);
+                ShadeLightmap(plane, normals, LightVector({30, 20}), 1.0f, lightmap, 0.6f, 0.5f, true);
+                EXPECT_TRUE(test::SameShownPixels(lightmap, expected))
+                    << topDownHeightmap << " " << topDownTarget << " " << static_cast<int>(bits);
+            }
+        }
+    }
+}
+
 TEST(ShadeLightmap, RefusesANormalMapOrTargetOfAnotherSize) {
-    const TDibBuffer heightmap = test::GreyPicture(4, 3, 10);
+    const HeightPlane heightmap = HeightsOfPixels(test::GreyPicture(4, 3, 10));
     TDibBuffer target = test::GreyPicture(4, 3, 0), shortTarget = test::GreyPicture(4, 2, 0);
     EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(11), {0, 1, 0}, 1, target, 0.6f, 0.5f, true), Error);
     EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(12), {0, 1, 0}, 1, shortTarget, 0.6f, 0.5f, true), Error);

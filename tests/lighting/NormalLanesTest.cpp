@@ -12,6 +12,7 @@
 #include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
 #include "lighting/NormalEdges.h"
+#include "common/PlainVectors.h"
 
 namespace orvalis {
 namespace {
@@ -53,7 +54,7 @@ Vector3 PlainTriangleNormal(const Vector3& e1, const Vector3& e2) {
 // precision, times 127, truncated, low byte.
 NormalEntry PlainEntry(Vector3 sum) {
     NormalizedCopy(sum, sum);
-    ScaleVector(sum, sum, 127.0f);
+    test::ScaleVector(sum, sum, 127.0f);
     const auto byte = [](float v) { return static_cast<std::int8_t>(static_cast<std::uint8_t>(TruncToInt(v))); };
     return NormalEntry{byte(sum.x), byte(sum.y), byte(sum.z)};
 }

@@ -13,7 +13,7 @@ NormalEntry Entry(std::int8_t x, std::int8_t y, std::int8_t z) { return NormalEn
 
 TNormalMap NormalsOf(const TDibBuffer& heightmap, int threads = 0) {
     TNormalMap normals;
-    BuildNormalMap(heightmap, normals, 1.0f, RunOptions{threads, {}});
+    BuildNormalMap(HeightsOfPixels(heightmap), normals, 1.0f, RunOptions{threads, {}});
     return normals;
 }
 

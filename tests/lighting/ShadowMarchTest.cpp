@@ -8,6 +8,7 @@
 #include <random>
 
 #include "math/Geometry.h"
+#include "common/HeightGrids.h"
 #include "common/TestPictures.h"
 
 namespace orvalis {
@@ -16,13 +17,13 @@ namespace {
 // The height grid built on several threads is the one built row by row, for
 // 8-bit and for real-valued heights.
 TEST(HeightGrid, IsTheSameOnEveryThreadCount) {
-    const HeightField bytes = HeightFieldOf(test::RuggedTerrain(53, 37));
-    HeightField reals{bytes.Width, bytes.Rows, {}, {}};
+    const HeightPlane bytes = HeightsOfPixels(test::RuggedTerrain(53, 37));
+    HeightPlane reals{bytes.Width, bytes.Rows, {}, {}};
     for (std::size_t i = 0; i < bytes.ByteSums.size(); ++i) reals.Heights.push_back(bytes.Height(i) * 1.37 - 20);
-    for (const HeightField* field : {&bytes, static_cast<const HeightField*>(&reals)}) {
-        const HeightGrid expected = BuildHeightGrid(*field);
+    for (const HeightPlane* plane : {&bytes, static_cast<const HeightPlane*>(&reals)}) {
+        const HeightGrid expected = BuildHeightGrid(*plane);
         for (const int threads : {1, 2, 3, 8}) {
-            const HeightGrid grid = BuildHeightGrid(*field, RunOptions{threads, {}});
+            const HeightGrid grid = BuildHeightGrid(*plane, RunOptions{threads, {}});
             ASSERT_EQ(grid.Columns(), expected.Columns());
             ASSERT_EQ(grid.Rows(), expected.Rows());
             EXPECT_TRUE(std::equal(grid.Cells(), grid.Cells() + 53 * 37, expected.Cells())) << threads << " threads";
@@ -43,7 +44,7 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFinds) {
     std::mt19937 random(17);
     std::uniform_real_distribution<float> unit(-1, 1), rise(0, 2);
     for (const TDibBuffer* picture : {&hills, &rugged}) {
-        const HeightGrid grid = BuildHeightGrid(*picture);
+        const HeightGrid grid = test::GridOf(*picture);
         // Random directions, then lights along an axis, whose rays stay in
         // their column or row (or leave it only from the first columns).
         for (int d = 0; d < 48; ++d) {
@@ -53,23 +54,23 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFinds) {
                                                : Vector3{d < 46 ? 1.0f : -1.0f, rise(random), tiny};
             for (const float heightScale : {1.0f, 0.5f, 2.0f}) {
                 const ShadowRays rays(grid, heightScale, direction);
-                const auto origin = [&](std::int32_t column, std::int32_t row) {
-                    return Vector3{static_cast<float>(column), grid.At(column, row) * heightScale + 0.3f,
+                const auto origin = [&](std::int32_t row, std::int32_t column) {
+                    return Vector3{static_cast<float>(column), grid.At(row, column) * heightScale + 0.3f,
                                    static_cast<float>(row)};
                 };
                 for (std::int32_t row = 0; row < grid.Rows(); row += 3) {
                     for (std::int32_t column = 0; column < grid.Columns(); column += 2) {
-                        const bool expected = IsInShadow(grid, heightScale, origin(column, row), direction);
-                        ASSERT_EQ(rays.Blocked(origin(column, row)), expected)
+                        const bool expected = IsInShadow(grid, heightScale, origin(row, column), direction);
+                        ASSERT_EQ(rays.Blocked(origin(row, column)), expected)
                             << "direction " << direction.x << ", " << direction.y << ", " << direction.z
                             << " from " << column << ", " << row << ", scale " << heightScale;
                         // The lanes from here, where a whole set of them fits.
                         if (!rays.LanesAvailable() || column + ShadowRays::kLanes > grid.Columns()) continue;
                         float heights[ShadowRays::kLanes];
-                        for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = origin(column + j, row).y;
-                        const unsigned lanes = rays.BlockedLanes(column, row, heights);
+                        for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = origin(row, column + j).y;
+                        const unsigned lanes = rays.BlockedLanes(row, column, heights);
                         for (int j = 0; j < ShadowRays::kLanes; ++j) {
-                            ASSERT_EQ((lanes >> j & 1) != 0, IsInShadow(grid, heightScale, origin(column + j, row), direction))
+                            ASSERT_EQ((lanes >> j & 1) != 0, IsInShadow(grid, heightScale, origin(row, column + j), direction))
                                 << "lane " << j << ", direction " << direction.x << ", " << direction.y << ", "
                                 << direction.z << " from " << column << ", " << row << ", scale " << heightScale;
                         }
@@ -92,7 +93,7 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
     std::mt19937 random(23);
     std::uniform_real_distribution<float> unit(-1, 1), rise(0, 0.5f);
     for (const TDibBuffer* picture : {&wide, &tall}) {
-        const HeightGrid grid = BuildHeightGrid(*picture);
+        const HeightGrid grid = test::GridOf(*picture);
         for (int d = 0; d < 8; ++d) {
             const Vector3 direction = d < 6 ? Vector3{unit(random), rise(random), unit(random)}
                                             : Vector3{d == 6 ? 1.0f : -4.4e-8f, rise(random), d == 6 ? 1e-30f : -1.0f};
@@ -100,8 +101,8 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
             for (std::int32_t row = 0; row < grid.Rows(); row += 5) {
                 for (std::int32_t column = 0; column + ShadowRays::kLanes <= grid.Columns(); column += 29 * ShadowRays::kLanes) {
                     float heights[ShadowRays::kLanes];
-                    for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = grid.At(column + j, row) + 0.5f;
-                    const unsigned lanes = rays.LanesAvailable() ? rays.BlockedLanes(column, row, heights) : 0;
+                    for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = grid.At(row, column + j) + 0.5f;
+                    const unsigned lanes = rays.LanesAvailable() ? rays.BlockedLanes(row, column, heights) : 0;
                     for (int j = 0; j < ShadowRays::kLanes; ++j) {
                         const Vector3 origin{static_cast<float>(column + j), heights[j], static_cast<float>(row)};
                         const bool expected = IsInShadow(grid, 1.0f, origin, direction);
@@ -119,7 +120,7 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
 // No bound where none would hold: heights scaled past a byte, rays that
 // fall, rays that go straight up.
 TEST(ShadowHorizon, IsEmptyWhereNoBoundHolds) {
-    const HeightGrid grid = BuildHeightGrid(test::RuggedTerrain(20, 10));
+    const HeightGrid grid = test::GridOf(test::RuggedTerrain(20, 10));
     EXPECT_TRUE(ShadowHorizon(grid, 1.5f, Vector3{0.6f, 0.8f, 0}).Empty());
     EXPECT_TRUE(ShadowHorizon(grid, 1.0f, Vector3{0.6f, -0.8f, 0}).Empty());
     EXPECT_TRUE(ShadowHorizon(grid, 1.0f, Vector3{0, 1, 0}).Empty());
@@ -143,7 +144,7 @@ TEST(ShadowHorizon, NoRayAboveTheBoundOfItsCellIsBlocked) {
     std::uniform_real_distribution<float> unit(-1, 1), rise(0, 2), within(0, 1);
     int bounded = 0;
     for (const TDibBuffer& picture : {test::RuggedTerrain(61, 47), walled(70, 17), walled(17, 70)}) {
-        const HeightGrid grid = BuildHeightGrid(picture);
+        const HeightGrid grid = test::GridOf(picture);
         std::uniform_int_distribution<std::int32_t> column(0, grid.Columns() - 1), row(0, grid.Rows() - 1);
         for (int d = 0; d < 60; ++d) {
             const float tiny = d % 2 == 0 ? -4.4e-8f : 1e-30f, sign = d % 4 < 2 ? 1.0f : -1.0f;
@@ -159,7 +160,7 @@ TEST(ShadowHorizon, NoRayAboveTheBoundOfItsCellIsBlocked) {
                 for (int i = 0; i < 300; ++i) {
                     const std::int32_t c = column(random), r = row(random);
                     const float across = i % 3 == 0 ? 0.0f : within(random), along = i % 5 == 0 ? 0.0f : within(random);
-                    const Vector3 origin{c + across, std::nextafter(static_cast<float>(horizon.At(c, r)), 1e9f),
+                    const Vector3 origin{c + across, std::nextafter(static_cast<float>(horizon.At(r, c)), 1e9f),
                                          r + along};
                     ASSERT_FALSE(IsInShadow(grid, heightScale, origin, direction))
                         << "direction " << direction.x << ", " << direction.y << ", " << direction.z << " from "

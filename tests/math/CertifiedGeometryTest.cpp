@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "math/CertifiedGeometry.h"
+#include "common/PlainVectors.h"
 
 namespace orvalis {
 namespace {
@@ -45,7 +46,7 @@ TEST(CertifiedGeometry, GivesTheSinglesOfTheExtendedOperations) {
         CrossProduct(a, b, plain);
         CertifiedCrossProduct(a, b, certified);
         ASSERT_TRUE(SameBits(plain, certified)) << "crossing " << a.x << ", " << a.y << ", " << a.z;
-        ScaleVector(a, plain, 127.0f);
+        test::ScaleVector(a, plain, 127.0f);
         DoubleScaleVector(a, certified, 127.0f);
         ASSERT_TRUE(SameBits(plain, certified)) << "scaling " << a.x << ", " << a.y << ", " << a.z;
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "math/Geometry.h"
+#include "common/PlainVectors.h"
 
 namespace orvalis {
 namespace {
@@ -13,7 +14,7 @@ constexpr std::int32_t kIndefinite = std::numeric_limits<std::int32_t>::min();
 
 TEST(GeometryTest, NormalisingGivesUnitVectors) {
     Vector3 v{3.0f, 0.0f, 4.0f};
-    NormalizeInPlace(v);
+    NormalizedCopy(v, v);
     EXPECT_EQ(v, (Vector3{0.6f, 0.0f, 0.8f}));
 
     const Vector3 up{0.0f, 127.0f, 0.0f};
@@ -23,7 +24,7 @@ TEST(GeometryTest, NormalisingGivesUnitVectors) {
     EXPECT_EQ(up.y, 127.0f);
 
     Vector3 zero;
-    NormalizeInPlace(zero);
+    NormalizedCopy(zero, zero);
     EXPECT_TRUE(std::isnan(zero.x) && std::isnan(zero.y) && std::isnan(zero.z));
 }
 
@@ -57,7 +58,7 @@ TEST(GeometryTest, ComponentwiseOperationsAllowTheResultToBeAnInput) {
     EXPECT_EQ(v, (Vector3{1.5f, 2.5f, 3.5f}));
     SubtractVectors(v, Vector3{1.0f, 1.0f, 1.0f}, v);
     EXPECT_EQ(v, (Vector3{0.5f, 1.5f, 2.5f}));
-    ScaleVector(v, v, 2.0f);
+    test::ScaleVector(v, v, 2.0f);
     EXPECT_EQ(v, (Vector3{1.0f, 3.0f, 5.0f}));
 }
 

@@ -1,9 +1,8 @@
-#include "raster/HeightField.h"
-
 #include <set>
 
 #include <gtest/gtest.h>
 
+#include "raster/HeightPlane.h"
 #include "lighting/Lightmap.h"
 #include "lighting/NormalMap.h"
 #include "blending/StretchedHeights.h"
@@ -12,21 +11,10 @@
 namespace orvalis {
 namespace {
 
-TEST(HeightField, IsTheUntruncatedMeanOfTheChannelsRowByRow) {
-    const TDibBuffer picture = test::MakePicture(3, 2, [](std::int32_t row, std::int32_t column) {
-        return PixelColour{static_cast<std::uint8_t>(row), 0, static_cast<std::uint8_t>(255 - column)};
-    });
-    const HeightField field = HeightFieldOf(picture);
-    EXPECT_TRUE(field.ThirdsOfByteSums());
-    EXPECT_EQ(field.Height(field.IndexOf(1, 2)), 254 / 3.0);
-    EXPECT_EQ(field.ByteSum(field.IndexOf(1, 2)), 254);
-    EXPECT_EQ(field.ExtendedHeight(field.IndexOf(0, 0)), 255 / 3.0L);
-}
-
 // The lighting and the blend read a 24-bit heightmap straight from its rows
 // and any other depth pixel by pixel: the same picture in 32 bits or with a
 // colour table gives the same heights, enlarged and shrunk alike.
-TEST(HeightField, HeightmapsOfEveryDepthGiveTheSameHeights) {
+TEST(HeightPlane, HeightmapsOfEveryDepthGiveTheSameHeights) {
     const TDibBuffer bytes = test::MakePicture(29, 17, [](std::int32_t row, std::int32_t column) {
         return test::Grey((row * 37 + column * 11) % 256);
     });
@@ -45,7 +33,7 @@ TEST(HeightField, HeightmapsOfEveryDepthGiveTheSameHeights) {
     }
     std::vector<PixelColour> merged;
     for (const TDibBuffer* other : {&words, &indexed}) {
-        EXPECT_EQ(HeightFieldOf(*other).ByteSums, HeightFieldOf(bytes).ByteSums);
+        EXPECT_EQ(HeightsOfPixels(*other).ByteSums, HeightsOfPixels(bytes).ByteSums);
         for (const std::int32_t size : {40, 11}) {
             const StretchedHeights expected(bytes, size), actual(*other, size);
             std::vector<std::uint8_t> want(static_cast<std::size_t>(size)), got(want.size());
@@ -60,12 +48,12 @@ TEST(HeightField, HeightmapsOfEveryDepthGiveTheSameHeights) {
 
 // Real-valued heights take the plain formulas instead of the 8-bit tables;
 // whole heights must light exactly like the grey picture of those levels.
-TEST(HeightField, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
+TEST(HeightPlane, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
     const TDibBuffer grey = test::MakePicture(41, 33, [](std::int32_t row, std::int32_t column) {
         return test::Grey((row * 37 + column * column * 3) % 256);
     });
-    const HeightField eightBit = HeightFieldOf(grey);
-    HeightField real{eightBit.Width, eightBit.Rows, {}, {}};
+    const HeightPlane eightBit = HeightsOfPixels(grey);
+    HeightPlane real{eightBit.Width, eightBit.Rows, {}, {}};
     for (std::size_t i = 0; i < eightBit.ByteSums.size(); ++i) real.Heights.push_back(eightBit.Height(i));
     for (const float heightScale : {1.0f, 2.5f}) {
         TNormalMap expected, actual;
@@ -85,9 +73,9 @@ TEST(HeightField, WholeRealHeightsLightLikeTheGreyPictureOfTheirLevels) {
 // a column: lit from its real heights every column away from the borders
 // has one slope and so one light value, while its 8-bit levels climb in
 // steps whose edges show as stripes.
-TEST(HeightField, AGentleRampLightsWithoutTerracesFromItsRealHeights) {
+TEST(HeightPlane, AGentleRampLightsWithoutTerracesFromItsRealHeights) {
     constexpr std::int32_t kWidth = 600, kRows = 8;
-    HeightField real{kWidth, kRows, {}, {}};
+    HeightPlane real{kWidth, kRows, {}, {}};
     for (std::int32_t row = 0; row < kRows; ++row) {
         for (std::int32_t column = 0; column < kWidth; ++column) {
             real.Heights.push_back(column * 7 / 257.0);
@@ -96,17 +84,17 @@ TEST(HeightField, AGentleRampLightsWithoutTerracesFromItsRealHeights) {
     const TDibBuffer levels = test::MakePicture(kWidth, kRows, [](std::int32_t, std::int32_t column) {
         return test::Grey(static_cast<std::uint8_t>(column * 7 / 257));
     });
-    const auto distinctValues = [](const HeightField& field) {
+    const auto distinctValues = [](const HeightPlane& plane) {
         TNormalMap normals;
-        BuildNormalMap(field, normals, 1.0f);
+        BuildNormalMap(plane, normals, 1.0f);
         TDibBuffer lit = test::GreyPicture(kWidth, kRows, 0);
-        ShadeLightmap(field, normals, LightVector(LightSettings{0, 50}), 1.0f, lit, 0.6f, 0.5f, false);
+        ShadeLightmap(plane, normals, LightVector(LightSettings{0, 50}), 1.0f, lit, 0.6f, 0.5f, false);
         std::set<std::uint8_t> values;
         for (std::int32_t column = 4; column < kWidth - 4; ++column) values.insert(lit.ReadPixel(4, column).Blue);
         return values.size();
     };
     EXPECT_EQ(distinctValues(real), 1u);
-    EXPECT_GT(distinctValues(HeightFieldOf(levels)), 1u);
+    EXPECT_GT(distinctValues(HeightsOfPixels(levels)), 1u);
 }
 
 }  // namespace
