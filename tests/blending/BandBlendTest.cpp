@@ -95,8 +95,8 @@ TEST(BlendTexture, TilesOfAnyDepthAreBlendedByTheirColours) {
     Tiles tiles = SolidTiles({Grey(0), Grey(0), Grey(0), Grey(0), Grey(0)});
     TDibBuffer& indexed = tiles.Pictures[4];
     indexed.Allocate(2, 1, 8);
-    indexed.ColourTable()[3] = RgbQuad{10, 20, 30, 0};
-    indexed.ColourTable()[7] = RgbQuad{40, 50, 60, 0};
+    indexed.SetColour(3, RgbQuad{10, 20, 30, 0});
+    indexed.SetColour(7, RgbQuad{40, 50, 60, 0});
     indexed.WriteIndex(0, 0, 3);
     indexed.WriteIndex(0, 1, 7);
     const TDibBuffer texture = BlendTexture(test::GreyPicture(1, 1, 0), tiles.Set(), 4, {});
