@@ -105,8 +105,7 @@ TDibBuffer UprightPixels(TDibBuffer heightmap) {
 // The heights the lighting works from: a file with more than 8 bits a
 // sample brings them at full precision (bottom row first already); any
 // other gives (r + g + b) / 3 of its upright pixels.
-HeightField ReadHeightField(const std::string& path, const PictureReader& readPicture) {
-    Picture picture = ReadHeightmapPicture(path, readPicture);
+HeightField HeightFieldOfPicture(Picture picture) {
     if (!picture.FineHeights) return HeightFieldOf(UprightPixels(std::move(picture.Pixels)));
     HeightPlane& fine = *picture.FineHeights;
     HeightField field;
@@ -245,9 +244,8 @@ void LightRows(const HeightField& field, const LightSettings& light, TDibBuffer&
 
 }  // namespace
 
-TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
-                                       const RunOptions& options) {
-    TerrainLighting terrain{ReadHeightField(heightmapPath, options.ReadPicture), {}};
+TerrainLighting PrepareTerrainLighting(Picture heightmap, const RunOptions& options) {
+    TerrainLighting terrain{HeightFieldOfPicture(std::move(heightmap)), {}};
     BuildNormalMap(terrain.Field, terrain.Normals, kHeightScale, options);
     return terrain;
 }
@@ -261,21 +259,12 @@ TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& lig
     return shaded;
 }
 
-TDibBuffer LightHeightmapFile(const std::string& heightmapPath, const LightSettings& light,
-                              const RunOptions& options) {
-    const HeightField field = ReadHeightField(heightmapPath, options.ReadPicture);
+TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light, const RunOptions& options) {
+    const HeightField field = HeightFieldOfPicture(std::move(heightmap));
     TDibBuffer shaded;
     shaded.Allocate(field.Width, field.Rows, 24);
     LightRows(field, light, shaded, options);
     return shaded;
-}
-
-void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
-                   TDibBuffer& lightmap, const std::string& lightmapPath,
-                   const RunOptions& options) {
-    TDibBuffer shaded = LightHeightmapFile(heightmapPath, light, options);
-    shaded.WriteBmpFile(lightmapPath);
-    lightmap = std::move(shaded);
 }
 
 }  // namespace orvalis

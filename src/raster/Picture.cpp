@@ -1,7 +1,5 @@
 #include "raster/Picture.h"
 
-#include "files/Error.h"
-
 namespace orvalis {
 
 HeightPlane HeightsOf(const Picture& picture) {
@@ -19,18 +17,6 @@ HeightPlane HeightsOfPixels(const TDibBuffer& pixels) {
         }
     }
     return plane;
-}
-
-Picture ReadBmpPicture(const std::string& path) {
-    Picture picture;
-    picture.Pixels.ReadBmpFile(path);
-    return picture;
-}
-
-Picture ReadHeightmapPicture(const std::string& path, const PictureReader& readPicture) {
-    Picture picture = readPicture(path);
-    if (picture.Pixels.IsEmpty()) throw Error(path, "the picture is empty");
-    return picture;
 }
 
 }  // namespace orvalis

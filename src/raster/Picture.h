@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "raster/DibBuffer.h"
@@ -36,16 +34,5 @@ HeightPlane HeightsOf(const Picture& picture);
 
 // (red + green + blue) div 3 of every pixel, bottom row first.
 HeightPlane HeightsOfPixels(const TDibBuffer& pixels);
-
-// Reads a picture file by path. The core reads BMP files only; the programs
-// hand it a reader of every format they support.
-using PictureReader = std::function<Picture(const std::string& path)>;
-
-// A heightmap read through readPicture; an empty picture is an error naming
-// the file.
-Picture ReadHeightmapPicture(const std::string& path, const PictureReader& readPicture);
-
-// TDibBuffer::ReadBmpFile, as a PictureReader.
-Picture ReadBmpPicture(const std::string& path);
 
 }  // namespace orvalis
