@@ -1,3 +1,5 @@
+#include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -51,8 +53,33 @@ TEST_F(RelightTest, ScrollbarsRelightTheLastTextureInMemoryOnly) {
     const RelitTexture& relit = *form->Relighter->Last();
     EXPECT_EQ(relit.Light.LightDir, 30);
     EXPECT_EQ(PixelBytes(relit.Texture), PixelBytes(saved));
-    EXPECT_EQ(form->Image1->Shown(), relit.Picture.scaled(256, 256));
+    EXPECT_EQ(form->Image1->Shown(),
+              relit.Picture.scaled(256, 256, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     EXPECT_EQ(QDir(ProgramFolder()).entryList(QDir::Files), filesAfterGenerate);
+}
+
+// The status line says when the picture shown is a relight that is not saved.
+TEST_F(RelightTest, StatusSaysWhetherThePictureShownIsSaved) {
+    const auto form = MakeSampleForm();
+    Generate(*form);
+    const QString saved = form->StaticText1->text();
+    ASSERT_TRUE(saved.startsWith("terrain_tex.bmp saved (")) << saved.toStdString();
+    struct Case {
+        int LightDir;
+        QString Status;
+    };
+    const Case cases[] = {{200, "Relit on screen only, not saved"}, {90, saved}};
+    for (const Case& c : cases) {
+        form->LightDir->setValue(c.LightDir);
+        WaitForRelight(*form);
+        EXPECT_EQ(form->StaticText1->text(), c.Status);
+    }
+    form->UseLighting->setChecked(false);
+    Generate(*form);
+    form->UseLighting->setChecked(true);
+    form->LightDir->setValue(100);  // lights the unlit texture: not what was saved
+    WaitForRelight(*form);
+    EXPECT_EQ(form->StaticText1->text(), "Relit on screen only, not saved");
 }
 
 TEST_F(RelightTest, NothingIsRelitOnceTheInputsChange) {
