@@ -27,7 +27,7 @@ TForm1::TForm1(UserDialogs& dialogs, QString programFolder, WindowOptions option
       options_(std::move(options)) {
     BuildControls();
     BuildKeyboard();
-    Relighter = new TRelight(this);
+    Relighter = new TRelight(Image1->width(), this);
     ConnectHandlers();
     WatchWheel();
     previousTextureSink_ =
@@ -86,6 +86,7 @@ void TForm1::ConnectHandlers() {
     connect(SunPos, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(LightDir, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(Relighter, &TRelight::Relit, this, &TForm1::ShowRelit);
+    connect(Relighter, &TRelight::QuickRelit, this, &TForm1::ShowQuickRelit);
     Panel1->ExposureChanged = [this] { UpdateIdleLoop(); };
 }
 

@@ -196,6 +196,7 @@ private:
     void LightingPageChanged(int index);
     void LightingMoved();
     void ShowRelit(const RelitTexture& texture);
+    void ShowQuickRelit(const QImage& picture, const LightSettings& light);
     void ShowRelitStatus(const LightSettings& light);
 
     std::array<PictureBox*, kTileCount> TileBoxes() const;

@@ -41,6 +41,12 @@ void TForm1::ShowRelit(const RelitTexture& texture) {
     ShowRelitStatus(texture.Light);
 }
 
+void TForm1::ShowQuickRelit(const QImage& picture, const LightSettings& light) {
+    if (IsGenerating()) return;
+    Image1->SetPicture(picture);
+    ShowRelitStatus(light);
+}
+
 // A relight for the saved texture's own light shows that texture again.
 void TForm1::ShowRelitStatus(const LightSettings& light) {
     const bool saved = savedLight_ && savedLight_->LightDir == light.LightDir &&

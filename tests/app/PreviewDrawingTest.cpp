@@ -133,9 +133,9 @@ TEST_F(PreviewDrawingTest, FramesFlowOnlyWhileThePageIsShown) {
 TEST_F(PreviewDrawingTest, GenerateFromThePreviewPageDrawsTheNewTexture) {
     const auto form = ShowWindow(MakeColour(230, 40, 10));
     EnterPreview(*form);
-    QTest::keyClick(form.get(), Qt::Key_F5);
-    WaitForGeneration(*form);
+    FormFixture::Generate(*form);
     ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+    ASSERT_EQ(form->PageControl->currentIndex(), TForm1::kPreviewPage);
     EXPECT_EQ(Middle(DrawFrame(*form)), TextureColour(*form));
     EXPECT_EQ(form->StaticText3->text().left(15), "64516 Vertices ");
 }
