@@ -45,10 +45,9 @@ void TForm1::Button3Click() {
     pictureBeforeRun_ = Image1->Picture();
     statusBeforeRun_ = StaticText1->text();
     const bool lit = UseLighting->isChecked();
-    runLight_ = lit ? std::optional<LightSettings>(LightSettings{LightDir->value(), SunPos->value()})
-                    : std::nullopt;
+    runLight_ = std::nullopt;
+    if (lit) runLight_ = LightSettings{LightDir->value(), SunPos->value()};
     progress_.emplace(lit);
-    ShowProgress();
     BackgroundGeneration::Callbacks callbacks;
     callbacks.Progress = [this](SynthesisStage stage, int rowsDone, int rowsTotal) {
         progress_->RowsDone(stage, rowsDone, rowsTotal);
@@ -69,6 +68,7 @@ void TForm1::Button3Click() {
         Button3, [this] { if (generation_) generation_->Cancel(); },
         QList<QKeySequence>{kQuitKeys});
     Button3->setText(QStringLiteral("Cancel"));
+    ShowProgress();
 }
 
 bool TForm1::IsGenerating() const { return generation_ != nullptr; }
@@ -105,9 +105,9 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
     state_.PreviewEnabled = fitsHardware;
+    UpdateIdleLoop();
     // A run started from the Preview page shows its texture there at once.
     if (PageControl->currentIndex() == kPreviewPage) TabSheet3Show();
-    UpdateIdleLoop();
 }
 
 GenerateSettings TForm1::SettingsFromWindow() const {

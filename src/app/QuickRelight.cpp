@@ -28,7 +28,9 @@ PixelColour BlockMean(const TDibBuffer& picture, std::int32_t row, std::int32_t 
         }
     }
     const std::uint32_t count = static_cast<std::uint32_t>((endRow - row) * (endColumn - column));
-    const auto mean = [count](std::uint32_t sum) { return static_cast<std::uint8_t>((sum + count / 2) / count); };
+    const auto mean = [count](std::uint32_t sum) {
+        return static_cast<std::uint8_t>((sum + count / 2) / count);
+    };
     return MakeColour(mean(sums[0]), mean(sums[1]), mean(sums[2]));
 }
 
@@ -41,7 +43,8 @@ TDibBuffer AveragedDown(const TDibBuffer& picture, std::int32_t factor) {
     reduced.Allocate(width, picture.IsTopDown() ? -rows : rows, 24);
     for (std::int32_t row = 0; row < rows; ++row) {
         for (std::int32_t column = 0; column < width; ++column) {
-            reduced.WritePixel(row, column, BlockMean(picture, row * factor, column * factor, factor));
+            reduced.WritePixel(row, column,
+                               BlockMean(picture, row * factor, column * factor, factor));
         }
     }
     return reduced;

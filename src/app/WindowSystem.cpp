@@ -13,7 +13,8 @@ const char* const kNoDisplayMessage =
     "or make textures without a window:  orvalis-cli generate  (see orvalis-cli --help)\n";
 
 WindowSystemHints CurrentWindowSystemHints(int argc, char** argv) {
-    WindowSystemHints hints{qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+    WindowSystemHints hints{qEnvironmentVariable("DISPLAY"),
+                            qEnvironmentVariable("WAYLAND_DISPLAY"),
                             qEnvironmentVariable("QT_QPA_PLATFORM"), {}};
     for (int i = 0; i < argc; ++i) hints.Arguments.append(QString::fromLocal8Bit(argv[i]));
     return hints;

@@ -62,7 +62,8 @@ void RefusePicture(const std::string& path, std::string_view head) {
     if (!binary) return;
     for (const PictureSignature& signature : kPictureSignatures) {
         if (head.starts_with(signature.Bytes)) {
-            throw Error(path, "is a " + std::string(signature.Format) + " picture, not a set-up file");
+            throw Error(path,
+                        "is a " + std::string(signature.Format) + " picture, not a set-up file");
         }
     }
 }
@@ -119,7 +120,8 @@ private:
 
     void CheckHead() {
         headChecked_ = true;
-        const std::string_view head(reinterpret_cast<const char*>(chunk_.data()), std::min(filled_, kHeadBytes));
+        const std::string_view head(reinterpret_cast<const char*>(chunk_.data()),
+                                    std::min(filled_, kHeadBytes));
         RefusePicture(file_.Path(), head);
     }
 
@@ -158,7 +160,8 @@ std::string ResolveInfoPath(const std::string& written, const std::string& infoP
     if (written.empty() || path.is_absolute() || std::filesystem::exists(path, ignored)) {
         return written;
     }
-    const std::filesystem::path beside = std::filesystem::absolute(infoPath, ignored).parent_path() / path;
+    const std::filesystem::path beside =
+        std::filesystem::absolute(infoPath, ignored).parent_path() / path;
     return std::filesystem::exists(beside, ignored) ? beside.lexically_normal().string() : written;
 }
 

@@ -12,7 +12,9 @@ namespace {
 QImage Checkerboard(int edge) {
     QImage picture(edge, edge, QImage::Format_RGB32);
     for (int y = 0; y < edge; ++y) {
-        for (int x = 0; x < edge; ++x) picture.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        for (int x = 0; x < edge; ++x) {
+            picture.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        }
     }
     return picture;
 }

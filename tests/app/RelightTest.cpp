@@ -108,9 +108,11 @@ TEST_F(RelightTest, ALargeTextureIsRelitAtThePictureSizeFirst) {
         int HeightmapEdge;
         std::vector<std::string> Expected;
     };
-    const Case cases[] = {{2, 512, {"quick", "whole"}}, {0, 128, {"whole"}}, {0, 512, {"quick", "whole"}}};
+    const Case cases[] = {
+        {2, 512, {"quick", "whole"}}, {0, 128, {"whole"}}, {0, 512, {"quick", "whole"}}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.SizeClicks) + " clicks, heightmap " + std::to_string(c.HeightmapEdge));
+        SCOPED_TRACE(std::to_string(c.SizeClicks) + " clicks, heightmap " +
+                     std::to_string(c.HeightmapEdge));
         const auto form = MakeSampleForm();
         const int edge = c.HeightmapEdge;
         MakePicture(edge, edge, [edge](int row, int column) {

@@ -11,7 +11,8 @@ namespace orvalis::test {
 inline std::set<std::string> LongOptionsIn(const std::string& help) {
     static const std::regex option("--[a-z][a-z0-9-]*[a-z0-9]");
     std::set<std::string> options;
-    for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator(); ++it) {
+    const auto end = std::sregex_iterator();
+    for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != end; ++it) {
         options.insert(it->str());
     }
     return options;

@@ -14,7 +14,9 @@ HeightField Field(std::int32_t width, std::int32_t rows,
                   const std::function<double(std::int32_t row, std::int32_t column)>& height) {
     HeightField field{width, rows, {}, {}};
     for (std::int32_t row = 0; row < rows; ++row) {
-        for (std::int32_t column = 0; column < width; ++column) field.Heights.push_back(height(row, column));
+        for (std::int32_t column = 0; column < width; ++column) {
+            field.Heights.push_back(height(row, column));
+        }
     }
     return field;
 }
