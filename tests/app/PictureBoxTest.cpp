@@ -39,17 +39,5 @@ TEST(PictureBoxTest, ShrinksSmoothlyAndEnlargesSharply) {
     }
 }
 
-TEST(PictureBoxTest, ShowsItsPlaceholderOnlyWithoutAPicture) {
-    PictureBox box(PictureBox::Fit::Stretch, nullptr);
-    box.resize(64, 64);
-    box.SetPlaceholder("No tile");
-    const QImage empty = box.grab().toImage();
-    box.SetPlaceholder(QString());
-    EXPECT_NE(box.grab().toImage(), empty);  // the text was drawn
-    box.SetPlaceholder("No tile");
-    box.SetPicture(Checkerboard(4));
-    EXPECT_EQ(box.grab().toImage().pixel(0, 0), qRgb(0, 0, 0));
-}
-
 }  // namespace
 }  // namespace orvalis::test

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "app/QuickRelight.h"
-#include "common/TestPictures.h"
 
 namespace orvalis::test {
 namespace {
@@ -32,31 +28,6 @@ TEST(QuickRelightTest, AveragedDownTakesTheMeanOfEachBlock) {
         EXPECT_EQ(reduced.ReadPixel(0, 1), MakeColour(35, 220, 7));
         EXPECT_EQ(reduced.ReadPixel(1, 0), MakeColour(65, 190, 7));
         EXPECT_EQ(reduced.ReadPixel(1, 1), MakeColour(80, 175, 7));
-    }
-}
-
-// Small sources give no quick relight: the whole one comes soon enough.
-TEST(QuickRelightTest, OnlyLargeSourcesGetAQuickRelight) {
-    struct Case {
-        int TerrainEdge;
-        int BlendEdge;
-        bool Quick;
-        int QuickEdge;
-    };
-    const Case cases[] = {{24, 256, false, 0}, {511, 300, false, 0}, {512, 256, true, 256},
-                          {64, 1024, true, 256}, {2048, 2048, true, 256}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.TerrainEdge) + " " + std::to_string(c.BlendEdge));
-        TerrainLighting terrain;
-        const auto pixels = static_cast<std::size_t>(c.TerrainEdge) * c.TerrainEdge;
-        terrain.Field = HeightField{c.TerrainEdge, c.TerrainEdge, std::vector<double>(pixels, 50.0), {}};
-        const TDibBuffer blend = OneColourPicture(c.BlendEdge, c.BlendEdge, MakeColour(200, 100, 50));
-        const auto quick = MakeQuickRelightSource(terrain, blend, 256);
-        ASSERT_EQ(quick.has_value(), c.Quick);
-        if (!quick) continue;
-        const QImage picture = QuickRelight(*quick, LightSettings{});
-        EXPECT_EQ(picture.width(), c.QuickEdge);
-        EXPECT_LE(quick->Terrain.Terrain.Field.Width, 256);
     }
 }
 

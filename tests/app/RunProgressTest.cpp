@@ -80,12 +80,5 @@ TEST(RunProgressTest, OneBarForTheWholeRunWithItsPhase) {
     }
 }
 
-TEST(RunProgressTest, PhasesHaveTheirNames) {
-    EXPECT_STREQ(RunProgress::NameOf(Phase::Reading), "Reading");
-    EXPECT_STREQ(RunProgress::NameOf(Phase::Blending), "Blending");
-    EXPECT_STREQ(RunProgress::NameOf(Phase::Lighting), "Lighting");
-    EXPECT_STREQ(RunProgress::NameOf(Phase::Writing), "Writing");
-}
-
 }  // namespace
 }  // namespace orvalis::test
