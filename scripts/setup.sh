@@ -30,10 +30,15 @@ orvalis_install_packages() {
   fi
 }
 
-# orvalis_build PRESET: configures (once) and builds the tree of one of the
-# presets in CMakePresets.json (release, asan) under build/PRESET.
+# orvalis_build PRESET [TARGET...]: configures (once) and builds the tree of
+# one of the presets in CMakePresets.json (release, asan) under build/PRESET:
+# the targets named, or everything.
 orvalis_build() {
-  (cd "$ORVALIS_ROOT" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1" --parallel "$(nproc)")
+  local preset=$1; shift
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  (cd "$ORVALIS_ROOT" && cmake --preset "$preset" >/dev/null &&
+    cmake --build --preset "$preset" --parallel "$(nproc)" "${targets[@]}")
 }
 
 # Starts a virtual X display when there is none, for the window and GL tests.

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,6 +11,7 @@
 #include "app/ProgramFolder.h"
 #include "app/QtUserDialogs.h"
 #include "app/WindowOptions.h"
+#include "app/WindowSystem.h"
 
 namespace {
 
@@ -41,6 +43,13 @@ QString InstalledData() {
                                .filePath(QStringLiteral(ORVALIS_DATA_FROM_BIN)));
 }
 
+// A display that is named but does not answer ends the start with a clear
+// message rather than Qt's abort.
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
+    const orvalis::NoDisplayExit noDisplayExit;
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,12 +57,16 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("orvalis"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVALIS_VERSION));
     AnswerHelpOrVersion(argc, argv);
+    if (!orvalis::NamesAWindowSystem(orvalis::CurrentWindowSystemHints(argc, argv))) {
+        std::fputs(orvalis::kNoDisplayMessage, stderr);
+        return 1;
+    }
 
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = StartApplication(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.orvalis"));
     QCommandLineParser parser;
     DescribeOptions(parser);
-    parser.process(application);
+    parser.process(*application);
     if (parser.positionalArguments().size() > 1) {
         std::fprintf(stderr, "orvalis: give at most one set-up file (try --help)\n");
         return 2;
