@@ -50,6 +50,12 @@ const char* const kGenerateUsage =
     "                             255; neither may exist yet\n"
     "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up\n"
     "                             blue); FILE must not exist yet\n"
+    "    --png-compression fast|default|best\n"
+    "                             how hard every PNG is compressed (default: fast):\n"
+    "                             fast is zlib level 1 with each row filtered by the\n"
+    "                             row above; default level 6 and best level 9, each row\n"
+    "                             by the best of the five PNG filters. The pixels are\n"
+    "                             the same; bands of rows compress on all threads\n"
     "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
     "                             0 .. 255 (default: their own lowest .. highest)\n"
     "    --quiet                  print neither progress nor the result line\n"
@@ -278,7 +284,7 @@ GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
     settings.Run.ReadPicture = PictureFileReader(options.Engine.Read);
-    settings.Encode = EncoderFor(options.Engine);
+    settings.Encode = EncoderFor(options.Engine, options.Threads);
     return settings;
 }
 
