@@ -81,6 +81,25 @@ void FilterRows(const PngLayout& layout, const PngRowSource& rows, PngFilterChoi
     }
 }
 
+// The file around the pieces of the zlib stream, one IDAT chunk each. A
+// piece goes once it is copied, so that the file and the pieces are seldom
+// both whole in memory.
+std::vector<std::uint8_t> FileOf(const PngLayout& layout, std::vector<std::vector<std::uint8_t>>& stream) {
+    constexpr std::size_t kChunkFrame = 12;  // length, type, CRC
+    std::size_t size = std::size(kSignature) + kChunkFrame + 13 + kChunkFrame;  // IHDR, IEND
+    for (const std::vector<std::uint8_t>& piece : stream) size += piece.size() + kChunkFrame;
+    std::vector<std::uint8_t> file;
+    file.reserve(size);
+    file.assign(std::begin(kSignature), std::end(kSignature));
+    AppendChunk(file, "IHDR", HeaderChunk(layout));
+    for (std::vector<std::uint8_t>& piece : stream) {
+        AppendChunk(file, "IDAT", piece);
+        piece = std::vector<std::uint8_t>();
+    }
+    AppendChunk(file, "IEND", {});
+    return file;
+}
+
 }  // namespace
 
 std::int32_t PngBandRows(const PngLayout& layout) {
@@ -105,22 +124,7 @@ std::vector<std::uint8_t> EncodePng(const PngLayout& layout, const PngRowSource&
                        static_cast<std::int32_t>(end), bytes);
         },
         settings.Level, run);
-
-    constexpr std::size_t kChunkFrame = 12;  // length, type, CRC
-    std::size_t size = std::size(kSignature) + kChunkFrame + 13 + kChunkFrame;  // IHDR, IEND
-    for (const std::vector<std::uint8_t>& piece : stream) size += piece.size() + kChunkFrame;
-    std::vector<std::uint8_t> file;
-    file.reserve(size);
-    file.assign(std::begin(kSignature), std::end(kSignature));
-    AppendChunk(file, "IHDR", HeaderChunk(layout));
-    // A piece goes once it is copied, so that the file and the pieces are
-    // seldom both whole in memory.
-    for (std::vector<std::uint8_t>& piece : stream) {
-        AppendChunk(file, "IDAT", piece);
-        piece = std::vector<std::uint8_t>();
-    }
-    AppendChunk(file, "IEND", {});
-    return file;
+    return FileOf(layout, stream);
 }
 
 }  // namespace orvalis

@@ -98,7 +98,7 @@ std::vector<std::vector<std::uint8_t>> DeflateBands(std::int32_t bandCount, cons
     if (bandCount < 1) throw std::invalid_argument("a zlib stream of bands needs a band");
     std::vector<DeflatedBand> bands(static_cast<std::size_t>(bandCount));
     RunOptions workers = run;
-    workers.Progress = {};
+    workers.Progress = {};  // so the stage named below is never reported
     ParallelRowBands(bandCount, workers, SynthesisStage::Blend,
                      [&](std::int32_t first, std::int32_t end, RowTally& tally) {
                          RawDeflater deflater(level);
