@@ -1,6 +1,6 @@
 #include "io/PngEncoder.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <iterator>
@@ -21,17 +21,17 @@ constexpr std::size_t kBandBytes = std::size_t{1} << 20;
 constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 struct CompressionSettings {
-    int Level;
+    DeflateEffort Effort;
     PngFilterChoice Filter;
 };
 
 CompressionSettings SettingsOf(PngCompression compression) {
     switch (compression) {
-        case PngCompression::Fast: return {1, PngFilterChoice::Up};
-        case PngCompression::Default: return {6, PngFilterChoice::BestOfFive};
-        case PngCompression::Best: return {9, PngFilterChoice::BestOfFive};
+        case PngCompression::Fast: return {{1, true}, PngFilterChoice::Up};
+        case PngCompression::Default: return {{6, false}, PngFilterChoice::BestOfFive};
+        case PngCompression::Best: return {{9, false}, PngFilterChoice::BestOfFive};
     }
-    return {1, PngFilterChoice::Up};
+    return {{1, true}, PngFilterChoice::Up};
 }
 
 void AppendWord(std::vector<std::uint8_t>& out, std::uint32_t word) {
@@ -45,7 +45,7 @@ void AppendChunk(std::vector<std::uint8_t>& file, std::string_view type,
     const std::size_t start = file.size();
     file.insert(file.end(), type.begin(), type.end());
     file.insert(file.end(), data.begin(), data.end());
-    AppendWord(file, static_cast<std::uint32_t>(crc32_z(0, file.data() + start, file.size() - start)));
+    AppendWord(file, libdeflate_crc32(0, file.data() + start, file.size() - start));
 }
 
 std::vector<std::uint8_t> HeaderChunk(const PngLayout& layout) {
@@ -123,7 +123,7 @@ std::vector<std::uint8_t> EncodePng(const PngLayout& layout, const PngRowSource&
             FilterRows(layout, rows, settings.Filter, static_cast<std::int32_t>(first),
                        static_cast<std::int32_t>(end), bytes);
         },
-        settings.Level, run);
+        settings.Effort, run);
     return FileOf(layout, stream);
 }
 

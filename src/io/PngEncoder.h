@@ -9,9 +9,10 @@
 
 namespace orvalis {
 
-// How hard a PNG file is compressed. Fast: zlib's level 1, every row
-// filtered by the row above. Default: level 6, and Best: level 9, each row
-// by the best of the five filters, as most PNG writers do.
+// How hard a PNG file is compressed. Fast: zlib's level 1 looking for runs
+// of a byte only, every row filtered by the row above. Default: level 6, and
+// Best: level 9, each row by the best of the five filters, as most PNG
+// writers do.
 enum class PngCompression { Fast, Default, Best };
 
 // How a PNG file is written.

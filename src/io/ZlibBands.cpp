@@ -1,5 +1,6 @@
 #include "io/ZlibBands.h"
 
+#include <libdeflate.h>
 #define ZLIB_CONST
 #include <zlib.h>
 
@@ -17,19 +18,20 @@ namespace {
 
 constexpr int kWindowBits = 15;  // the 32 KiB window a zlib header of 0x78 announces
 constexpr int kMemoryLevel = 8;  // zlib's own default
-// The bands are filtered rows of pictures, mostly small numbers, which this
-// strategy suits (as PNG writers find); levels 1 to 3 do not look at it.
-constexpr int kStrategy = Z_FILTERED;
 // What a sync flush adds beyond deflateBound: an empty stored block.
 constexpr std::size_t kFlushBytes = 8;
 
 // A raw deflate stream (no header, no checksum), reset for every band.
 class RawDeflater {
 public:
-    explicit RawDeflater(int level) {
-        const int status = deflateInit2(&stream_, level, Z_DEFLATED, -kWindowBits, kMemoryLevel, kStrategy);
+    explicit RawDeflater(const DeflateEffort& effort) {
+        // Any repeat: the strategy for filtered rows of pictures, mostly
+        // small numbers, as PNG writers find; levels 1 to 3 ignore it.
+        const int strategy = effort.RunsOnly ? Z_RLE : Z_FILTERED;
+        const int status =
+            deflateInit2(&stream_, effort.Level, Z_DEFLATED, -kWindowBits, kMemoryLevel, strategy);
         if (status == Z_MEM_ERROR) throw std::bad_alloc();
-        if (status != Z_OK) throw std::invalid_argument("zlib refuses the level " + std::to_string(level));
+        if (status != Z_OK) throw std::invalid_argument("zlib refuses the level " + std::to_string(effort.Level));
     }
     RawDeflater(const RawDeflater&) = delete;
     RawDeflater& operator=(const RawDeflater&) = delete;
@@ -67,24 +69,25 @@ private:
 // Computed on a worker thread for one band.
 struct DeflatedBand {
     std::vector<std::uint8_t> Bytes;
-    uLong Adler = 0;
+    std::uint32_t Adler = 0;
     std::size_t Length = 0;  // of the band's bytes before deflating
 };
 
-// The two bytes before the deflate data: the method and window, the level
-// as the header's FLEVEL names it, and a check that makes the pair a
-// multiple of 31.
-std::vector<std::uint8_t> ZlibHeader(int level) {
+// The two bytes before the deflate data: the method and window, the effort
+// as zlib's FLEVEL names it, and a check that makes the pair a multiple of 31.
+std::vector<std::uint8_t> ZlibHeader(const DeflateEffort& effort) {
     const int method = 0x78;
-    const int flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+    const int level = effort.Level;
+    const int flevel = effort.RunsOnly || level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
     int flags = flevel << 6;
     flags += 31 - (method * 256 + flags) % 31;
     return {static_cast<std::uint8_t>(method), static_cast<std::uint8_t>(flags)};
 }
 
-// The checksum of all bands, from each band's own.
+// The checksum of all bands, from each band's own (libdeflate's, several
+// times as quick as zlib's).
 void AppendAdler32(std::vector<std::uint8_t>& piece, const std::vector<DeflatedBand>& bands) {
-    uLong adler = adler32(0, nullptr, 0);
+    uLong adler = 1;  // of no bytes
     for (const DeflatedBand& band : bands) {
         adler = adler32_combine(adler, band.Adler, static_cast<z_off_t>(band.Length));
     }
@@ -94,25 +97,25 @@ void AppendAdler32(std::vector<std::uint8_t>& piece, const std::vector<DeflatedB
 }  // namespace
 
 std::vector<std::vector<std::uint8_t>> DeflateBands(std::int32_t bandCount, const BandFiller& fill,
-                                                    int level, const RunOptions& run) {
+                                                    const DeflateEffort& effort, const RunOptions& run) {
     if (bandCount < 1) throw std::invalid_argument("a zlib stream of bands needs a band");
     std::vector<DeflatedBand> bands(static_cast<std::size_t>(bandCount));
     RunOptions workers = run;
     workers.Progress = {};  // so the stage named below is never reported
     ParallelRowBands(bandCount, workers, SynthesisStage::Blend,
                      [&](std::int32_t first, std::int32_t end, RowTally& tally) {
-                         RawDeflater deflater(level);
+                         RawDeflater deflater(effort);
                          std::vector<std::uint8_t> bytes;
                          for (std::int32_t b = first; b < end; ++b) {
                              fill(b, bytes);
                              DeflatedBand& band = bands[static_cast<std::size_t>(b)];
-                             band.Adler = adler32_z(adler32(0, nullptr, 0), bytes.data(), bytes.size());
+                             band.Adler = libdeflate_adler32(1, bytes.data(), bytes.size());
                              band.Length = bytes.size();
                              band.Bytes = deflater.Deflate(bytes, b == bandCount - 1);
                              tally.RowDone();
                          }
                      });
-    const std::vector<std::uint8_t> header = ZlibHeader(level);
+    const std::vector<std::uint8_t> header = ZlibHeader(effort);
     bands.front().Bytes.insert(bands.front().Bytes.begin(), header.begin(), header.end());
     std::vector<std::vector<std::uint8_t>> pieces;
     pieces.reserve(bands.size());

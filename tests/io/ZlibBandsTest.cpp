@@ -27,13 +27,13 @@ std::vector<std::uint8_t> Joined(const std::vector<std::vector<std::uint8_t>>& p
     return stream;
 }
 
-std::vector<std::vector<std::uint8_t>> Deflated(const std::vector<std::size_t>& lengths, int level,
-                                                int threads) {
+std::vector<std::vector<std::uint8_t>> Deflated(const std::vector<std::size_t>& lengths,
+                                                const DeflateEffort& effort, int threads) {
     RunOptions run;
     run.Threads = threads;
     return DeflateBands(
         static_cast<std::int32_t>(lengths.size()),
-        [&](std::int32_t b, std::vector<std::uint8_t>& bytes) { bytes = BandOf(b, lengths[b]); }, level,
+        [&](std::int32_t b, std::vector<std::uint8_t>& bytes) { bytes = BandOf(b, lengths[b]); }, effort,
         run);
 }
 
@@ -44,19 +44,20 @@ TEST(ZlibBandsTest, ThePiecesJoinIntoOneStreamOfTheBands) {
     const struct {
         const char* Name;
         std::vector<std::size_t> Lengths;
-        int Level;
-        int HeaderLevel;  // the header's FLEVEL
+        DeflateEffort Effort;
+        int HeaderLevel;  // the header's FLEVEL, as zlib sets it
     } cases[] = {
-        {"one band", {1000}, 1, 0},
-        {"bands of one byte", {1, 1, 1}, 6, 2},
-        {"an empty band between", {500, 0, 700}, 9, 3},
-        {"an empty last band", {300, 0}, 4, 1},
-        {"bands longer than the window", {100000, 70000, 40000}, 6, 2},
-        {"more bands than threads", std::vector<std::size_t>(9, 4096), 1, 0},
+        {"one band", {1000}, {1, false}, 0},
+        {"bands of one byte", {1, 1, 1}, {6, false}, 2},
+        {"an empty band between", {500, 0, 700}, {9, false}, 3},
+        {"an empty last band", {300, 0}, {4, false}, 1},
+        {"bands longer than the window", {100000, 70000, 40000}, {6, false}, 2},
+        {"more bands than threads", std::vector<std::size_t>(9, 4096), {1, true}, 0},
+        {"runs only at a high level", {5000, 3000}, {6, true}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        const auto pieces = Deflated(c.Lengths, c.Level, 1);
+        const auto pieces = Deflated(c.Lengths, c.Effort, 1);
         ASSERT_EQ(pieces.size(), c.Lengths.size());
         const std::vector<std::uint8_t> stream = Joined(pieces);
         EXPECT_EQ(stream[0], 0x78);
@@ -71,7 +72,7 @@ TEST(ZlibBandsTest, ThePiecesJoinIntoOneStreamOfTheBands) {
         ASSERT_EQ(uncompress(inflated.data(), &length, stream.data(), stream.size()), Z_OK);
         inflated.resize(length);
         EXPECT_EQ(inflated, expected);
-        for (const int threads : {2, 3}) EXPECT_EQ(Deflated(c.Lengths, c.Level, threads), pieces) << threads;
+        for (const int threads : {2, 3}) EXPECT_EQ(Deflated(c.Lengths, c.Effort, threads), pieces) << threads;
     }
 }
 
@@ -89,7 +90,7 @@ TEST(ZlibBandsTest, ACancelStopsBetweenBands) {
             if (b == 2) cancel = true;
             bytes = BandOf(b, 1000);
         };
-        EXPECT_THROW(DeflateBands(40, fill, 1, run), RunCancelled) << threads;
+        EXPECT_THROW(DeflateBands(40, fill, {1, true}, run), RunCancelled) << threads;
         EXPECT_LE(filledAfterStop, threads - 1) << threads;
     }
 }
