@@ -161,21 +161,6 @@ TEST_F(PngFileTest, ACancelledWriteLeavesTheEarlierFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
 
-// A stop asked for while bands are being compressed ends the encoding.
-TEST_F(PngFileTest, ACancelBetweenBandsStopsTheEncoding) {
-    const PngLayout layout = Shape{"grey of six bands", 3000, 1, 1, 6, 0}.Layout();
-    const std::vector<std::uint8_t> row(layout.RowBytes(), 9);
-    for (const int threads : {1, 2}) {
-        CancelFlag cancel{false};
-        const std::int32_t stopRow = 2 * PngBandRows(layout) + 1;  // in the third band
-        const auto rows = [&](std::int32_t y, std::uint8_t*) {
-            if (y == stopRow) cancel = true;
-            return row.data();
-        };
-        EXPECT_THROW(EncodePng(layout, rows, {PngCompression::Fast, threads, &cancel}), RunCancelled) << threads;
-    }
-}
-
 TEST_F(PngFileTest, BadTargetsAndShapesAreRefusedNamingTheFile) {
     const std::vector<std::uint8_t> samples(12, 7);
     const struct {
