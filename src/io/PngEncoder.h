@@ -43,13 +43,16 @@ using PngRowSource = std::function<const std::uint8_t*(std::int32_t y, std::uint
 // filtered bytes, at least one row. It depends on the row length alone.
 std::int32_t PngBandRows(const PngLayout& layout);
 
+// The longest row EncodePng takes: a band of one row, deflated, stays well
+// inside a chunk's length limit of 2^31 - 1 bytes.
+inline constexpr std::size_t kLargestPngRowBytes = std::size_t{1} << 30;
+
 // The bytes of a standard PNG file of the rows: signature, header, one IDAT
 // chunk for each band of rows, and the end. The bands have a fixed size and
 // are filtered and deflated on the worker threads, so the bytes are the same
 // for every thread count. The layout must be valid (sizes above zero,
 // 1 .. 4 channels) with rows of at most kLargestPngRowBytes bytes. Raises
 // RunCancelled once the cancel flag is set.
-inline constexpr std::size_t kLargestPngRowBytes = std::size_t{1} << 30;
 std::vector<std::uint8_t> EncodePng(const PngLayout& layout, const PngRowSource& rows,
                                     const PngWriting& writing);
 
