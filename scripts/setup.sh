@@ -6,7 +6,7 @@ ORVALIS_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 orvalis_packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
-  libgdal-dev
+  libgdal-dev zlib1g-dev libdeflate-dev
   qt6-base-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "io/PictureFile.h"
+#include "io/PngEncoder.h"
 #include "files/ResultFile.h"
 #include "generation/GenerateTexture.h"
 
@@ -17,6 +18,7 @@ struct EngineOutputs {
     std::optional<std::string> Format;     // --format png|bmp
     std::optional<std::string> SplatMap;   // --splat-map FILE
     std::optional<std::string> NormalMap;  // --normal-map FILE
+    PngCompression Compression = PngCompression::Fast;  // --png-compression
     PictureReadOptions Read;               // --height-range LOW:HIGH
 
     bool Png() const { return Format == "png"; }
@@ -33,8 +35,9 @@ void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& outp
 // A texture's or lightmap's name in the run's format: PNG gives it ".png".
 std::string InFormat(const EngineOutputs& outputs, const std::string& path);
 
-// How the run writes its texture and lightmap; empty for BMP.
-PictureEncoder EncoderFor(const EngineOutputs& outputs);
+// How the run writes its texture and lightmap (PNG on `threads` threads as
+// --threads gives them); empty for BMP.
+PictureEncoder EncoderFor(const EngineOutputs& outputs, int threads);
 
 // The splat and normal maps of one run: their names are claimed when it is
 // made, before any work, and they are committed with the texture.
@@ -53,6 +56,7 @@ private:
     std::optional<ResultFile> splat_;
     std::optional<ResultFile> splatSecond_;  // band 0
     std::optional<ResultFile> normals_;
+    PngCompression compression_;
 };
 
 }  // namespace orvalis::cli

@@ -50,6 +50,14 @@ const char* const kGenerateUsage =
     "                             255; neither may exist yet\n"
     "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up\n"
     "                             blue); FILE must not exist yet\n"
+    "    --png-compression fast|default|best\n"
+    "                             how hard every PNG is compressed, on all threads\n"
+    "                             (default: fast); the pixels are the same. fast:\n"
+    "                             zlib level 1 on runs of a byte, rows filtered by\n"
+    "                             the row above; default: level 6, each row by the\n"
+    "                             best of the five PNG filters (files a sixth\n"
+    "                             smaller, several times slower); best: level 9\n"
+    "                             (a little smaller again, twice as slow as default)\n"
     "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
     "                             0 .. 255 (default: their own lowest .. highest)\n"
     "    --quiet                  print neither progress nor the result line\n"
@@ -278,7 +286,7 @@ GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
     settings.Light = options.Light;
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
-    settings.Encode = EncoderFor(options.Engine);
+    settings.Encode = EncoderFor(options.Engine, options.Threads);
     return settings;
 }
 

@@ -158,7 +158,7 @@ TEST_F(GenerateCommandTest, BadUsageExitsWithTwoAndWritesNothing) {
           "--threads 0", "--tiles a,b", "--tiles a,,c,d,e", "--bogus", "extra",
           "--output a.bmp --output-dir .", "--lightmap l.bmp --no-lighting",
           "--output a.png --format bmp", "--output-dir ''", "--output a.bmp --lightmap ./a.bmp",
-          "--splat-map s.png --normal-map s.png"}) {
+          "--splat-map s.png --normal-map s.png", "--png-compression quick", "--png-compression"}) {
         SCOPED_TRACE(arguments);
         const RunResult result = Generate(arguments);
         EXPECT_EQ(result.ExitCode, 2);

@@ -47,4 +47,25 @@ inline void WriteWithGdal(const std::string& path, const char* driver, GdalPictu
     GDALClose(copy);
 }
 
+// The samples of a picture file as GDAL reads them, in the same order:
+// bands one after another, each top row first.
+inline GdalPicture ReadWithGdal(const std::string& path) {
+    GDALAllRegister();
+    GdalPicture p;
+    GDALDatasetH file = GDALOpen(path.c_str(), GA_ReadOnly);
+    EXPECT_NE(file, nullptr) << path << ": " << CPLGetLastErrorMsg();
+    if (!file) return p;
+    p.Width = GDALGetRasterXSize(file);
+    p.Rows = GDALGetRasterYSize(file);
+    p.Bands = GDALGetRasterCount(file);
+    p.Type = GDALGetRasterDataType(GDALGetRasterBand(file, 1));
+    p.Samples.resize(static_cast<std::size_t>(p.Width) * p.Rows * p.Bands);
+    EXPECT_EQ(GDALDatasetRasterIO(file, GF_Read, 0, 0, p.Width, p.Rows, p.Samples.data(), p.Width,
+                                  p.Rows, GDT_Float64, p.Bands, nullptr, 0, 0, 0),
+              CE_None)
+        << path << ": " << CPLGetLastErrorMsg();
+    GDALClose(file);
+    return p;
+}
+
 }  // namespace orvalis::test
