@@ -62,8 +62,10 @@ void TForm1::LoadTextureInfo(const std::string& path) {
     for (int i = 0; i < kTileCount; ++i) {
         TileBoxes()[i]->SetPicture(DibToImage(*state_.TileBitmaps[i]));
     }
-    // The fallback stays even when "terrain.bmp" cannot be shown either.
-    if (!QFileInfo(QString::fromStdString(state_.HeightmapPath)).isFile()) {
+    // Only a heightmap that does not exist falls back; one that exists but
+    // cannot be read (a FIFO, a device, a folder) is named in the error. The
+    // fallback stays even when "terrain.bmp" cannot be shown either.
+    if (!QFileInfo::exists(QString::fromStdString(state_.HeightmapPath))) {
         state_.SetHeightmapFile(kFallbackHeightmap);
     }
     atLine(6, [this] { Image1->SetPicture(ReadPicture(state_.HeightmapPath)); });

@@ -9,7 +9,9 @@
 #include "app/MainWindow.h"
 #include "app/ProgramFolder.h"
 #include "app/QtUserDialogs.h"
+#include "app/QuitOnStopSignals.h"
 #include "app/WindowOptions.h"
+#include "files/StopSignals.h"
 
 namespace {
 
@@ -50,6 +52,8 @@ int main(int argc, char** argv) {
     AnswerHelpOrVersion(argc, argv);
 
     QApplication application(argc, argv);
+    orvalis::IgnoreFileSizeSignal();
+    const orvalis::QuitOnStopSignals stopSignals;
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.orvalis"));
     QCommandLineParser parser;
     DescribeOptions(parser);
@@ -82,5 +86,6 @@ int main(int argc, char** argv) {
     orvalis::QtUserDialogs dialogs;
     orvalis::TForm1 form(dialogs, programFolder, options);
     form.show();
-    return QApplication::exec();
+    // A signal during start-up has already been answered, in a dialog's loop.
+    return stopSignals.ExitCode(stopSignals.Stopped() ? 0 : QApplication::exec());
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+
+#include "files/Descriptor.h"
+
+class QSocketNotifier;
+
+namespace orvalis {
+
+// SIGINT, SIGTERM and SIGHUP close the window as its user would: the signal
+// handler writes to a pipe, and the event loop, woken by it, quits, so that
+// the window goes and a running generation is cancelled and removes its
+// files. A second signal ends the program at once, after removing the files
+// it owns (StopSignals.h). Made once, right after the QApplication.
+class QuitOnStopSignals : public QObject {
+public:
+    QuitOnStopSignals();
+    ~QuitOnStopSignals() override;
+    QuitOnStopSignals(const QuitOnStopSignals&) = delete;
+    QuitOnStopSignals& operator=(const QuitOnStopSignals&) = delete;
+
+    // True once a stop signal came; an event loop started after it would
+    // wait for nothing.
+    bool Stopped() const;
+    // What main returns: 128 + the signal when one stopped the program
+    // (which it reports on stderr), else exitCode.
+    int ExitCode(int exitCode) const;
+
+private:
+    void Quit();
+
+    Descriptor readEnd_;
+    Descriptor writeEnd_;
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+}  // namespace orvalis
