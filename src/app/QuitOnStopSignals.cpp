@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
@@ -48,9 +49,8 @@ QuitOnStopSignals::~QuitOnStopSignals() {
     g_wakeUp.store(-1);
 }
 
-bool QuitOnStopSignals::Stopped() const { return StopSignalReceived() != 0; }
-
-int QuitOnStopSignals::ExitCode(int exitCode) const {
+int QuitOnStopSignals::RunEventLoop() const {
+    const int exitCode = StopSignalReceived() == 0 ? QApplication::exec() : 0;
     const int signal = StopSignalReceived();
     if (signal == 0) return exitCode;
     std::fprintf(stderr, "orvalis: stopped by %s\n", StopSignalName(signal));
@@ -61,7 +61,9 @@ void QuitOnStopSignals::Quit() {
     char bytes[16];
     while (::read(readEnd_.Get(), bytes, sizeof bytes) > 0) {
     }
-    QCoreApplication::quit();
+    // exit, not quit: it also ends the loop of a dialog shown during
+    // start-up, before the application's own loop runs.
+    QCoreApplication::exit(0);
 }
 
 }  // namespace orvalis

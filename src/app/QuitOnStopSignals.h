@@ -20,12 +20,11 @@ public:
     QuitOnStopSignals(const QuitOnStopSignals&) = delete;
     QuitOnStopSignals& operator=(const QuitOnStopSignals&) = delete;
 
-    // True once a stop signal came; an event loop started after it would
-    // wait for nothing.
-    bool Stopped() const;
-    // What main returns: 128 + the signal when one stopped the program
-    // (which it reports on stderr), else exitCode.
-    int ExitCode(int exitCode) const;
+    // Runs the application's event loop, unless a stop signal came before
+    // (during start-up, when a dialog's loop already answered it), and
+    // gives what main returns: 128 + the signal when one stopped the
+    // program, which it reports on stderr, else the loop's exit code.
+    int RunEventLoop() const;
 
 private:
     void Quit();

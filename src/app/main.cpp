@@ -86,6 +86,5 @@ int main(int argc, char** argv) {
     orvalis::QtUserDialogs dialogs;
     orvalis::TForm1 form(dialogs, programFolder, options);
     form.show();
-    // A signal during start-up has already been answered, in a dialog's loop.
-    return stopSignals.ExitCode(stopSignals.Stopped() ? 0 : QApplication::exec());
+    return stopSignals.RunEventLoop();
 }

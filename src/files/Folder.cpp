@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "files/Error.h"
 
@@ -21,14 +24,21 @@ FolderEntry OpenFolderOf(const std::string& path) {
     return {std::make_shared<const Descriptor>(fd), std::move(name)};
 }
 
+// Holders keep the lock for a moment, but one may be stopped (Ctrl+Z) while
+// it holds it: after a while the caller goes on without the lock rather than
+// wait for that process.
 FolderLock::FolderLock(int folder, Kind kind)
     : own_(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (!own_.IsOpen()) return;
-    int result = 0;
-    do {
-        result = ::flock(own_.Get(), kind);
-    } while (result != 0 && errno == EINTR);
-    held_ = result == 0;
+    constexpr std::chrono::milliseconds kLongestPause{64}, kPatience{2000};
+    std::chrono::milliseconds pause{1}, waited{0};
+    while (::flock(own_.Get(), kind | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kPatience) return;
+        std::this_thread::sleep_for(pause);
+        waited += pause;
+        pause = std::min(pause * 2, kLongestPause);
+    }
+    held_ = true;
 }
 
 }  // namespace orvalis

@@ -28,8 +28,8 @@ FolderEntry OpenFolderOf(const std::string& path);
 // for leftovers of runs that have ended, so that a file never counts as a
 // leftover in the moment between its creation and its lock. Taken on a
 // descriptor of its own, because locks that share one open file release
-// each other. Not held where the folder cannot be read or the file system
-// has no such locks.
+// each other. Not held where the folder cannot be read, the file system
+// has no such locks, or another process keeps it for more than a moment.
 class FolderLock {
 public:
     enum Kind { kShared = LOCK_SH, kExclusive = LOCK_EX };

@@ -55,6 +55,9 @@ std::optional<ResultFile::Placeholder> ResultFile::CreatePlaceholder(const Folde
                                                                      const std::string& path) {
     const int folder = entry.Folder->Get();
     const char* const name = entry.Name.c_str();
+    // A taken name (the usual case among numbered names) needs no lock.
+    struct stat existing {};
+    if (::fstatat(folder, name, &existing, AT_SYMLINK_NOFOLLOW) == 0) return std::nullopt;
     const FolderLock lock(folder, FolderLock::kShared);
     // Read-only, so that another user's program cannot write into it either.
     Descriptor fd(::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444));
@@ -120,10 +123,10 @@ ResultFile::ResultFile(ResultFile&& other) noexcept
 }
 
 ResultFile::~ResultFile() {
+    if (placeholder_) placeholder_->Owned.Unlist();
     // First: after a commit, the staging name holds the placeholder.
     staging_.reset();
     if (!placeholder_ || committed_) return;
-    placeholder_->Owned.Unlist();
     if (HoldsPlaceholder(entry_.Name)) ::unlinkat(Folder(), entry_.Name.c_str(), 0);
 }
 
@@ -165,7 +168,10 @@ void ResultFile::CommitByExchange() {
         if (errno == ENOENT || RenameFlagUnsupported(errno)) return CommitByLink();
         FailWriting(path_, errno);
     }
-    if (HoldsPlaceholder(staged)) return;
+    if (HoldsPlaceholder(staged)) {
+        placeholder_->Owned = OwnedFile(Folder(), staged, placeholder_->Id.Device, placeholder_->Id.Inode);
+        return;
+    }
     if (::renameat2(Folder(), staged.c_str(), Folder(), name, RENAME_EXCHANGE) != 0) {
         const int error = errno;
         const std::string strangersFile = staging_->Path();
