@@ -107,12 +107,12 @@ void TemporaryFile::Create() {
 }
 
 TemporaryFile::~TemporaryFile() {
-    Unregister();
+    StopTakingWrites();
     owned_.Unlist();
     if (!name_.empty()) ::unlinkat(target_.Folder->Get(), name_.c_str(), 0);
 }
 
-void TemporaryFile::Unregister() {
+void TemporaryFile::StopTakingWrites() {
     if (takesWrites_) Staging().Remove(this);
     takesWrites_ = false;
 }
@@ -151,7 +151,7 @@ void TemporaryFile::Write(FileParts parts, const CancelFlag* cancel) {
 
 void TemporaryFile::MoveOver() {
     const int folder = target_.Folder->Get();
-    Unregister();
+    StopTakingWrites();
     owned_.Unlist();
     if (::renameat(folder, name_.c_str(), folder, target_.Name.c_str()) != 0) {
         throw Error(targetPath_, "cannot be replaced (" + Reason(errno) + ")");
@@ -160,7 +160,7 @@ void TemporaryFile::MoveOver() {
 }
 
 void TemporaryFile::Forget() {
-    Unregister();
+    StopTakingWrites();
     owned_.Unlist();
     name_.clear();
 }

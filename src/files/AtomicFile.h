@@ -52,7 +52,7 @@ public:
 
 private:
     void Create();
-    void Unregister();
+    void StopTakingWrites();
 
     FolderEntry target_;
     std::string targetPath_;  // named in messages
