@@ -1,5 +1,5 @@
 // The ways a run can be cut short besides a single stop signal: a second
-// signal, SIGKILL, a file-size limit, a folder renamed under it; and convert
+// signal, SIGKILL, a file-size limit; and convert
 // stopped during its write. Each leaves nothing that is not a result, and
 // nothing that blocks a later run. The runs are held in the middle of their
 // writes (SyncHold.h), so that what the test does never races with them.
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "GenerateFixture.h"
-#include "raster/DibBuffer.h"
 
 namespace orvalis {
 namespace {
@@ -113,23 +112,6 @@ TEST_F(InterruptionTest, TheFileSizeLimitFailsTheRunAndLeavesNothing) {
                                          ": writing failed (File too large) (nothing was saved)\n");
         EXPECT_TRUE(Outputs().empty());
     }
-}
-
-// A folder renamed while the run works: the run finishes in it, under its
-// new name, with all its files, and leaves nothing under the old one.
-TEST_F(InterruptionTest, ARunWhoseFolderIsRenamedFinishesInIt) {
-    fs::create_directory(work_ / "out");
-    const auto run = StartHeld({"generate", "--output-dir", "out", "--size", "64"});
-    ASSERT_TRUE(hold_->WaitUntilHeld(*run)) << ErrorsOfStarted();
-    fs::rename(work_ / "out", work_ / "moved");
-    hold_->Release();
-    const test::ChildProcess::End end = run->Wait();
-    EXPECT_EQ(end.Code, 0) << ErrorsOfStarted();
-    EXPECT_EQ(Outputs(), std::set<std::string>{"moved"});
-    EXPECT_EQ(Outputs(work_ / "moved"), (std::set<std::string>{"terrain_tex.bmp", "lm.bmp"}));
-    TDibBuffer texture;
-    texture.ReadBmpFile((work_ / "moved/terrain_tex.bmp").string());
-    EXPECT_EQ(texture.Width(), 64);
 }
 
 // convert has nothing to undo but its temporary: a stop signal ends it at

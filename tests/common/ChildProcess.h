@@ -157,14 +157,4 @@ inline pid_t ForkRunning(const std::function<void()>& body) {
     ::_exit(0);
 }
 
-// Waits until something exists at path; false when the patience runs out.
-inline bool WaitForFile(const std::filesystem::path& path) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!std::filesystem::exists(path)) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 }  // namespace orvalis::test

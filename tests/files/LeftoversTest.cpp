@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -13,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "common/ChildProcess.h"
 #include "common/Files.h"
 #include "common/ScratchFolderTest.h"
 #include "files/Descriptor.h"
@@ -53,18 +50,6 @@ protected:
         return contents;
     }
 };
-
-TEST_F(LeftoversTest, TemporaryNamesAreTheTargetAndEightLowerHexDigits) {
-    EXPECT_EQ(TemporaryName("out.bmp", 0x0123abcdu), "out.bmp.0123abcd.tmp");
-    const std::pair<const char*, bool> cases[] = {
-        {"out.bmp.0123abcd.tmp", true},  {"out.bmp.0123ABCD.tmp", false},
-        {"out.bmp.0123abc.tmp", false},  {"out.bmp.0123abcde.tmp", false},
-        {"out.bmp.0123abcg.tmp", false}, {"out.bmpx0123abcd.tmp", false},
-        {"out.bmp.0123abcd.tmq", false}, {"xout.bmp.0123abcd.tmp", false},
-        {"out.bmp", false},
-    };
-    for (const auto& [name, ours] : cases) EXPECT_EQ(IsTemporaryName(name, "out.bmp"), ours) << name;
-}
 
 // Only a placeholder that everything proves ours and abandoned goes; the
 // user's own files, a live run's placeholder and look-alikes stay untouched.
@@ -179,36 +164,6 @@ TEST_F(LeftoversTest, ALeftoverClaimGoesToExactlyOneOfManyRuns) {
         claims.clear();
         ASSERT_TRUE(Contents().empty()) << "round " << round;
     }
-}
-
-// A run killed outright (SIGKILL) keeps its names only while it lives; its
-// staging files go with its placeholders.
-TEST_F(LeftoversTest, AKilledRunsNamesAreFreeOnceItIsGone) {
-    const std::string ready = PathOf("ready");
-    const pid_t child = test::ForkRunning([&] {
-        ResultFile first = ResultFile::Claim(PathOf("first.bmp"));
-        const ResultFile second = ResultFile::Claim(PathOf("second.bmp"));
-        WriteFileAtomically(first.StagingPath(), {{reinterpret_cast<const std::uint8_t*>("half"), 4}});
-        test::WriteBytes(ready, "");
-        for (;;) ::pause();
-    });
-    ASSERT_GE(child, 0);
-    ASSERT_TRUE(test::WaitForFile(ready));
-    fs::remove(ready);
-    EXPECT_FALSE(ResultFile::TryClaim(PathOf("first.bmp"))) << "the live run's name was taken";
-    EXPECT_EQ(Contents().size(), 4u);  // two placeholders, two staging files
-
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(Contents().size(), 4u);  // all left behind
-    {
-        const std::optional<ResultFile> first = ResultFile::TryClaim(PathOf("first.bmp"));
-        const std::optional<ResultFile> second = ResultFile::TryClaim(PathOf("second.bmp"));
-        EXPECT_TRUE(first && second);
-    }
-    EXPECT_TRUE(Contents().empty());
 }
 
 }  // namespace

@@ -68,22 +68,6 @@ TEST_F(ResultFileTest, StagingIsMadeWithTheClaimAndWrittenInPlace) {
     EXPECT_EQ(ReadBytes<std::vector<std::uint8_t>>(PathOf("t.bmp")), Bytes(300));
 }
 
-TEST_F(ResultFileTest, ANameTooLongFailsAtTheClaimAndLeavesNothing) {
-    const long longest = ::pathconf(folder_.c_str(), _PC_NAME_MAX);
-    ASSERT_GT(longest, 20);
-    const std::string fits(static_cast<std::size_t>(longest) - 4, 'n');  // + ".bmp"
-    const std::string tooLong(static_cast<std::size_t>(longest) + 1, 'n');
-    for (const std::string& name : {fits + ".bmp", tooLong}) {
-        SCOPED_TRACE(name.size());
-        for (const auto& claim : {ResultFile::Claim, ResultFile::Replacing}) {
-            const std::string error = test::MessageOf([&] { claim(PathOf(name)); });
-            EXPECT_NE(error.find("cannot be written"), std::string::npos) << error;
-            EXPECT_NE(error.find("File name too long"), std::string::npos) << error;
-            EXPECT_TRUE(fs::is_empty(folder_));
-        }
-    }
-}
-
 // A write that fails (here beyond the file-size limit, as on a full disk)
 // names the file the user asked for, never a temporary.
 TEST_F(ResultFileTest, AFailedWriteNamesTheResult) {
