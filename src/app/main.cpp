@@ -10,8 +10,10 @@
 #include "app/MainWindow.h"
 #include "app/ProgramFolder.h"
 #include "app/QtUserDialogs.h"
+#include "app/QuitOnStopSignals.h"
 #include "app/WindowOptions.h"
 #include "app/WindowSystem.h"
+#include "files/StopSignals.h"
 
 namespace {
 
@@ -63,6 +65,8 @@ int main(int argc, char** argv) {
     }
 
     const std::unique_ptr<QApplication> application = StartApplication(argc, argv);
+    orvalis::IgnoreFileSizeSignal();
+    const orvalis::QuitOnStopSignals stopSignals;
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.orvalis"));
     QCommandLineParser parser;
     DescribeOptions(parser);
@@ -95,5 +99,5 @@ int main(int argc, char** argv) {
     orvalis::QtUserDialogs dialogs;
     orvalis::TForm1 form(dialogs, programFolder, options);
     form.show();
-    return QApplication::exec();
+    return stopSignals.RunEventLoop();
 }

@@ -121,6 +121,16 @@ std::string InFormat(const EngineOutputs& outputs, const std::string& path) {
     return outputs.Png() ? AsPng(path) : path;
 }
 
+std::vector<NamedOutput> EngineOutputNames(const EngineOutputs& outputs) {
+    std::vector<NamedOutput> names;
+    if (outputs.SplatMap) {
+        names.push_back({"--splat-map", *outputs.SplatMap});
+        names.push_back({"the second file of --splat-map", SecondSplatName(*outputs.SplatMap)});
+    }
+    if (outputs.NormalMap) names.push_back({"--normal-map", *outputs.NormalMap});
+    return names;
+}
+
 PictureEncoder EncoderFor(const EngineOutputs& outputs, int threads) {
     if (!outputs.Png()) return {};
     return [compression = outputs.Compression, threads](const TDibBuffer& picture, const std::string& path,

@@ -35,6 +35,15 @@ void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& outp
 // A texture's or lightmap's name in the run's format: PNG gives it ".png".
 std::string InFormat(const EngineOutputs& outputs, const std::string& path);
 
+// A file the run writes, with how its option names it in messages.
+struct NamedOutput {
+    std::string Label;  // "--normal-map"
+    std::string Path;
+};
+
+// The splat map's two files and the normal map.
+std::vector<NamedOutput> EngineOutputNames(const EngineOutputs& outputs);
+
 // How the run writes its texture and lightmap (PNG on `threads` threads as
 // --threads gives them); empty for BMP.
 PictureEncoder EncoderFor(const EngineOutputs& outputs, int threads);

@@ -117,22 +117,41 @@ std::array<std::string, kTileCount> ParseTiles(const std::string& text) {
     return tiles;
 }
 
-// Two outputs given one name would have the second run into the first.
+// A named texture brings its own lightmap name, so that it never touches a
+// lightmap of another run; only the numbered textures share "lm.bmp".
+std::string LightmapBeside(const std::string& output) {
+    const std::filesystem::path path(output);
+    return (path.parent_path() / (path.stem().string() + "_lm.bmp")).string();
+}
+
+// The lightmap a lit run writes, in the run's format.
+std::optional<NamedOutput> LightmapOf(const GenerateOptions& options) {
+    if (!options.UseLighting) return std::nullopt;
+    if (options.Lightmap) return NamedOutput{"--lightmap", InFormat(options.Engine, *options.Lightmap)};
+    if (options.Output) {
+        return NamedOutput{"the lightmap of --output",
+                           InFormat(options.Engine, LightmapBeside(*options.Output))};
+    }
+    const std::filesystem::path folder = options.OutputDir.value_or("");
+    return NamedOutput{"the lightmap", InFormat(options.Engine, (folder / kLightmapFileName).string())};
+}
+
+// Two outputs of one run under one name would have the second run into the
+// first; the names derived from the options count too. Found before any work.
 void CheckOutputsDiffer(const GenerateOptions& options) {
-    const std::pair<const char*, const std::optional<std::string>*> named[] = {
-        {"--output", &options.Output},
-        {"--lightmap", &options.Lightmap},
-        {"--splat-map", &options.Engine.SplatMap},
-        {"--normal-map", &options.Engine.NormalMap}};
-    for (std::size_t i = 0; i < std::size(named); ++i) {
-        for (std::size_t j = i + 1; j < std::size(named); ++j) {
-            const std::optional<std::string>& first = *named[i].second;
-            const std::optional<std::string>& second = *named[j].second;
-            if (first && second &&
-                std::filesystem::path(*first).lexically_normal() == std::filesystem::path(*second).lexically_normal()) {
-                FailUsage(std::string(named[i].first) + " and " + named[j].first + " name the same file '" +
-                          DisplayPath(*first) + "'");
-            }
+    std::vector<NamedOutput> outputs;
+    if (options.Output) outputs.push_back({"--output", InFormat(options.Engine, *options.Output)});
+    if (std::optional<NamedOutput> lightmap = LightmapOf(options)) outputs.push_back(*lightmap);
+    for (NamedOutput& engine : EngineOutputNames(options.Engine)) outputs.push_back(std::move(engine));
+    const auto same = [](const std::string& first, const std::string& second) {
+        return std::filesystem::path(first).lexically_normal() ==
+               std::filesystem::path(second).lexically_normal();
+    };
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (!same(outputs[i].Path, outputs[j].Path)) continue;
+            FailUsage(outputs[i].Label + " and " + outputs[j].Label + " collide: both are '" +
+                      DisplayPath(outputs[i].Path) + "'; give them different names");
         }
     }
 }
@@ -166,12 +185,12 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
     if (options.Output && options.Output->empty()) FailUsage("--output needs a file name");
     if (options.OutputDir && options.OutputDir->empty()) FailUsage("--output-dir needs a folder name");
-    CheckOutputsDiffer(options);
     if (options.Lightmap && options.Lightmap->empty()) FailUsage("--lightmap needs a file name");
     if (options.Lightmap && !options.UseLighting) {
         FailUsage("--lightmap and --no-lighting exclude each other");
     }
     SettleFormat(options.Engine, options.Output);
+    CheckOutputsDiffer(options);
     return options;
 }
 
@@ -242,21 +261,11 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
     return ClaimFreeOutputName(folder, options.Engine.Png() ? ".png" : ".bmp");
 }
 
-// A named texture brings its own lightmap name, so that it never touches a
-// lightmap of another run; only the numbered textures share "lm.bmp".
-std::string LightmapBeside(const std::string& output) {
-    const std::filesystem::path path(output);
-    return (path.parent_path() / (path.stem().string() + "_lm.bmp")).string();
-}
-
 std::optional<ResultFile> ClaimLightmap(const GenerateOptions& options) {
-    if (!options.UseLighting) return std::nullopt;
-    if (options.Lightmap || options.Output) {
-        return ResultFile::Claim(InFormat(
-            options.Engine, options.Lightmap ? *options.Lightmap : LightmapBeside(*options.Output)));
-    }
-    const std::filesystem::path folder = options.OutputDir.value_or("");
-    return ResultFile::Replacing(InFormat(options.Engine, (folder / kLightmapFileName).string()));
+    const std::optional<NamedOutput> lightmap = LightmapOf(options);
+    if (!lightmap) return std::nullopt;
+    if (options.Lightmap || options.Output) return ResultFile::Claim(lightmap->Path);
+    return ResultFile::Replacing(lightmap->Path);
 }
 
 // Every name the run writes is claimed before the work, in the order of the

@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -75,6 +79,34 @@ TEST_F(SaveLoadTest, MissingHeightmapFallsBackToTerrainBmp) {
     dialogs.Answers = {QString::fromStdString(Root("resaved.txt"))};
     form->Button2->click();
     EXPECT_NE(ReadBytes(Root("resaved.txt")).find("\r\nterrain.bmp\r\n256\r\n"), std::string::npos);
+}
+
+// A heightmap that exists but is no file to read (a FIFO, a device, a
+// folder) is named in the error, not replaced by the fallback; the set-up
+// is not taken.
+TEST_F(SaveLoadTest, AHeightmapThatIsNoRegularFileIsNamedNotReplaced) {
+    const auto form = MakeSampleForm();
+    const std::string heightmapBefore = form->State().HeightmapFile;
+    ASSERT_EQ(::mkfifo(Root("pipe.bmp").c_str(), 0600), 0);
+    std::filesystem::create_directory(Root("folder.bmp"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"pipe.bmp", "pipe.bmp: is not a regular file (a FIFO)"},
+        {"/dev/null", "/dev/null: is not a regular file (a character device)"},
+        {"folder.bmp", "folder.bmp: is a folder, not a file"},
+    };
+    for (const auto& [heightmap, message] : cases) {
+        SCOPED_TRACE(heightmap);
+        std::vector<std::string> lines = kSampleLines;
+        lines[5] = heightmap;
+        WriteLines("odd.txt", lines);
+        dialogs.Errors.clear();
+        Load(*form, "odd.txt");
+        EXPECT_EQ(form->State().HeightmapFile, heightmapBefore);
+        ASSERT_EQ(dialogs.Errors.size(), 1u);
+        EXPECT_TRUE(dialogs.Errors[0].contains(QString::fromStdString(message)))
+            << dialogs.Errors[0].toStdString();
+        EXPECT_FALSE(dialogs.Errors[0].contains("terrain.bmp")) << dialogs.Errors[0].toStdString();
+    }
 }
 
 // A set-up with anything that cannot be read changes nothing, so that a Save
