@@ -22,11 +22,11 @@ measure() {
     status=$?
   read -r seconds kilobytes < <(tail -n1 "$scratch/time") || true
   local left
-  left=$(cd "$scratch" && ls -A | grep -v '^inputs$\|^time$\|^err$' | tr '\n' ' ')
+  left=$(cd "$scratch" && ls -A | { grep -v '^inputs$\|^time$\|^err$' || true; } | tr '\n' ' ')
   printf '%-26s %-9s %8s s %8d MB  exit %-3s left: %-28s %s\n' "$label" "$2" "$seconds" \
     $((${kilobytes:-0} / 1024)) "$status" "${left:-nothing}" \
-    "$(grep -v 'Command\|status' "$scratch/err" | head -c 160)"
-  (cd "$scratch" && ls -A | grep -v '^inputs$\|^time$\|^err$' | xargs -r rm -f --)
+    "$(grep -v 'Command\|status' "$scratch/err" | sed "s|$scratch/inputs/||g; s|$root/||g" | head -c 160)"
+  (cd "$scratch" && ls -A | { grep -v '^inputs$\|^time$\|^err$' || true; } | xargs -r rm -f --)
 }
 
 read -r -a options <<<"${ORVALIS_BENCH_OPTIONS:-}"
