@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "files/Error.h"
 
@@ -62,19 +63,25 @@ std::optional<HeightRange> Widen(const std::optional<HeightRange>& range,
     return HeightRange{std::min(range->Low, more->Low), std::max(range->High, more->High)};
 }
 
-// The whole picture, all zero, ready for its bands.
-Picture AllocatePicture(const std::string& path, const RasterSamples& layout) {
+// The whole picture, all zero, ready for its bands. The heights are
+// cleared a band's worth at a time: a stop is seen while gigabytes are.
+Picture AllocatePicture(const std::string& path, const RasterSamples& layout, const CancelFlag* cancel) {
     Picture picture;
     try {
         picture.Pixels.Allocate(layout.Width, layout.Rows, 24);
     } catch (const Error& e) {
         throw Error(path, e.what());
     }
-    if (layout.Kind != SampleKind::Byte) {
-        picture.FineHeights.emplace();
-        picture.FineHeights->Width = layout.Width;
-        picture.FineHeights->Rows = layout.Rows;
-        picture.FineHeights->Heights.resize(static_cast<std::size_t>(layout.Width) * layout.Rows);
+    if (layout.Kind == SampleKind::Byte) return picture;
+    picture.FineHeights.emplace();
+    picture.FineHeights->Width = layout.Width;
+    picture.FineHeights->Rows = layout.Rows;
+    std::vector<HeightValue>& heights = picture.FineHeights->Heights;
+    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Rows;
+    heights.reserve(count);
+    while (heights.size() < count) {
+        ThrowIfCancelled(cancel);
+        heights.resize(std::min(count, heights.size() + static_cast<std::size_t>(kBandPixels)));
     }
     return picture;
 }
@@ -145,7 +152,7 @@ Picture ReadPictureInBands(const std::string& path, const SampleSource& source,
         ScaleToKind(samples);
         return MakePicture(path, samples, options.Range);
     }
-    Picture picture = AllocatePicture(path, layout);
+    Picture picture = AllocatePicture(path, layout, options.Cancel);
     if (layout.Kind == SampleKind::Real) {
         FillReal(path, source, options, picture);
         return picture;
