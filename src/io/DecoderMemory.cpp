@@ -83,10 +83,13 @@ GifFrames WalkGifFrames(const InputFile& file) {
             const long rows = cursor.Word16(false);
             const int flags = cursor.Next();
             if (width < 0 || rows < 0 || flags < 0) return frames;
-            if (frames.Count == 0) frames.FirstInterlaced = (flags & 0x40) != 0;
-            ++frames.Count;
             // Sides of at most 65535: the sum of a file's frames stays far below 2^64.
-            frames.Pixels += static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows);
+            const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows);
+            if (frames.Count++ == 0) {
+                frames.FirstPixels = pixels;
+                frames.FirstInterlaced = (flags & 0x40) != 0;
+            }
+            frames.Pixels += pixels;
             cursor.Skip(ColourTableBytes(flags) + 1);  // + the LZW code size
             if (!SkipSubBlocks(cursor)) return frames;
         } else {

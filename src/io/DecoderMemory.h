@@ -12,6 +12,7 @@ namespace orvalis {
 struct GifFrames {
     int Count = 0;
     std::uint64_t Pixels = 0;        // of all frames together, a byte each
+    std::uint64_t FirstPixels = 0;
     bool FirstInterlaced = false;
 };
 

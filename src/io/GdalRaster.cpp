@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -91,7 +90,10 @@ int CPL_STDCALL KeepReading(double, const char*, void* cancel) {
             throw Error(path, "the " + std::string(GDALGetDriverLongName(driver)) +
                                   " format is not supported");
         }
-        if (name == "GIF" && WalkGifFrames(file).FirstInterlaced) {
+        // GDAL's GIF driver leaves such pictures to BIGGIF, which we do not
+        // let read interlaced ones (see kAcceptedDrivers).
+        const GifFrames frames = name == "GIF" ? WalkGifFrames(file) : GifFrames{};
+        if (frames.FirstInterlaced && frames.FirstPixels > 100'000'000) {
             throw Error(path, "interlaced GIF pictures of more than 100 million pixels are not supported");
         }
         throw Error(path, "cannot be read as " + name + gdalMessage);
@@ -285,8 +287,8 @@ void GdalRaster::Describe() {
     CheckSampleType(path_, type);
     const char* pixelType = GDALGetMetadataItem(first, "PIXELTYPE", "IMAGE_STRUCTURE");
     signedBytes_ = type == GDT_Byte && pixelType != nullptr && EQUAL(pixelType, "SIGNEDBYTE");
-    palette_ = GDALGetRasterColorTable(first) != nullptr;
-    const int significantBits = palette_ || signedBytes_ ? 0 : SignificantBits(first, type);
+    const bool palette = GDALGetRasterColorTable(first) != nullptr;
+    const int significantBits = palette || signedBytes_ ? 0 : SignificantBits(first, type);
 
     RasterSamples& s = layout_;
     s.Format = GDALGetDriverShortName(GDALGetDatasetDriver(dataset));
@@ -295,7 +297,7 @@ void GdalRaster::Describe() {
     s.Width = GDALGetRasterXSize(dataset);
     s.Rows = GDALGetRasterYSize(dataset);
     s.Kind = signedBytes_ ? SampleKind::Real : KindOf(type);
-    s.Channels = ChannelsOf(path_, PictureBands(s.Format, dataset), palette_, s.Kind);
+    s.Channels = ChannelsOf(path_, PictureBands(s.Format, dataset), palette, s.Kind);
 }
 
 void GdalRaster::PlanBands() {

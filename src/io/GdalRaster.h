@@ -51,7 +51,6 @@ private:
     std::unique_ptr<GdalFileView> view_;
     std::unique_ptr<void, CloseDataset> dataset_;  // closed before the view goes
     RasterSamples layout_;
-    bool palette_ = false;
     bool signedBytes_ = false;  // GDAL 3.6 gives signed bytes as Byte
     std::int32_t bandRows_ = 1;
     std::uint64_t decoderBytes_ = 0;
