@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/MemoryLimitOption.h"
 #include "io/PngFile.h"
 #include "files/DisplayPath.h"
 #include "lighting/Lightmap.h"
@@ -95,6 +96,8 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
         outputs.NormalMap = value();
     } else if (option == "--png-compression") {
         outputs.Compression = ParsePngCompression(value());
+    } else if (option == "--memory-limit") {
+        outputs.Read.MemoryLimit = ParseMemoryLimit("generate", value());
     } else if (option == "--height-range") {
         try {
             outputs.Read.Range = ParseHeightRange(value());

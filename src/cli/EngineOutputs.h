@@ -13,13 +13,13 @@
 namespace orvalis::cli {
 
 // What `generate` writes for game engines besides the BMP texture, and how
-// it reads real-valued heightmaps.
+// it reads pictures.
 struct EngineOutputs {
     std::optional<std::string> Format;     // --format png|bmp
     std::optional<std::string> SplatMap;   // --splat-map FILE
     std::optional<std::string> NormalMap;  // --normal-map FILE
     PngCompression Compression = PngCompression::Fast;  // --png-compression
-    PictureReadOptions Read;               // --height-range LOW:HIGH
+    PictureReadOptions Read;               // --height-range LOW:HIGH, --memory-limit SIZE
 
     bool Png() const { return Format == "png"; }
 };

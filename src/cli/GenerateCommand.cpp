@@ -60,6 +60,10 @@ const char* const kGenerateUsage =
     "                             (a little smaller again, twice as slow as default)\n"
     "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
     "                             0 .. 255 (default: their own lowest .. highest)\n"
+    "    --memory-limit SIZE      the most memory reading one picture may take, in bytes\n"
+    "                             or with K, M, G or T (800M, 4G; default: half of this\n"
+    "                             machine's memory); a picture that needs more is refused\n"
+    "                             before it is decoded\n"
     "    --quiet                  print neither progress nor the result line\n"
     "                             Files appear only when the run completes; a run that\n"
     "                             fails or is interrupted (SIGINT, SIGTERM, SIGHUP:\n"
@@ -284,12 +288,14 @@ using Tiles = std::array<TDibBuffer, kTileCount>;
 GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
                               const CancelFlag& stop) {
     GenerateSettings settings;
+    PictureReadOptions read = options.Engine.Read;
+    read.Cancel = &stop;
     for (int i = 0; i < kTileCount; ++i) {
-        tiles[i] = ReadPictureFile((*options.Tiles)[i], options.Engine.Read).Pixels;
+        tiles[i] = ReadPictureFile((*options.Tiles)[i], read).Pixels;
         settings.Tiles[i] = &tiles[i];
     }
     settings.HeightmapFile = *options.Heightmap;
-    settings.Read = options.Engine.Read;
+    settings.Read = read;
     settings.TextureSize = options.TextureSize;
     settings.UseLighting = options.UseLighting;
     settings.Light = options.Light;

@@ -83,9 +83,9 @@ TEST_F(EngineOutputsTest, SixteenBitPngGivesTheBmpResultInEveryOutputFormat) {
               0);
     EXPECT_TRUE(SamePixels(PathOf("ref/terrain_tex.bmp"), PathOf("png/terrain_tex.png")));
     EXPECT_TRUE(SamePixels(PathOf("ref/lm.bmp"), PathOf("png/lm.png")));
-    EXPECT_EQ(ReadPictureSamples(PathOf("png/splat.png")).Width, 16);
-    EXPECT_EQ(ReadPictureSamples(PathOf("png/splat_1.png")).Rows, 16);
-    EXPECT_EQ(ReadPictureSamples(PathOf("png/normals.png")).Width, 10);
+    EXPECT_EQ(ReadPictureFacts(PathOf("png/splat.png")).Layout.Width, 16);
+    EXPECT_EQ(ReadPictureFacts(PathOf("png/splat_1.png")).Layout.Rows, 16);
+    EXPECT_EQ(ReadPictureFacts(PathOf("png/normals.png")).Layout.Width, 10);
 
     // A default-named PNG moves on to the next free name; no BMP is written
     // on the way, nor any staging file left.

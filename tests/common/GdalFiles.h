@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <gtest/gtest.h>
+
+#include "common/Files.h"
 
 namespace orvalis::test {
 
@@ -66,6 +69,36 @@ inline GdalPicture ReadWithGdal(const std::string& path) {
         << path << ": " << CPLGetLastErrorMsg();
     GDALClose(file);
     return p;
+}
+
+// A picture of zeros written through `driver` from a sparse TIFF in GDAL's
+// memory, so that even a large one costs little memory to make.
+inline void WriteZerosWithGdal(const std::string& path, const char* driver, int width, int rows,
+                               GDALDataType type, std::vector<const char*> options = {}) {
+    GDALAllRegister();
+    const char* sparse[] = {"SPARSE_OK=YES", "TILED=YES", nullptr};
+    const std::string source = "/vsimem/" + path + ".zeros.tif";
+    GDALDatasetH zeros = GDALCreate(GDALGetDriverByName("GTiff"), source.c_str(), width, rows, 1, type,
+                                    const_cast<char**>(sparse));
+    ASSERT_NE(zeros, nullptr) << CPLGetLastErrorMsg();
+    options.push_back(nullptr);
+    GDALDatasetH copy = GDALCreateCopy(GDALGetDriverByName(driver), path.c_str(), zeros, FALSE,
+                                       const_cast<char**>(options.data()), nullptr, nullptr);
+    GDALClose(zeros);
+    VSIUnlink(source.c_str());
+    ASSERT_NE(copy, nullptr) << CPLGetLastErrorMsg();
+    GDALClose(copy);
+}
+
+// A GIF animation: GDAL's one-frame GIF of zeros with its frame repeated.
+inline void WriteGifOfFrames(const std::string& path, int side, int frames) {
+    WriteZerosWithGdal(path, "GIF", side, side, GDT_Byte);
+    std::string bytes = ReadBytes(path);
+    const std::size_t screen = 13 + (bytes[10] & 0x80 ? 3 * (2u << (bytes[10] & 7)) : 0);
+    const std::string frame = bytes.substr(screen, bytes.size() - 1 - screen);  // all but the trailer
+    bytes.erase(screen);
+    for (int i = 0; i < frames; ++i) bytes += frame;
+    WriteBytes(path, bytes + ";");
 }
 
 }  // namespace orvalis::test
