@@ -1,0 +1,27 @@
+#include "lighting/GroundCells.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace orvalis {
+
+namespace {
+
+constexpr double kSemiMajorAxis = 6378137.0;            // WGS 84, metres
+constexpr double kFlattening = 1 / 298.257223563;        // WGS 84
+constexpr double kEccentricitySquared = kFlattening * (2 - kFlattening);
+
+}  // namespace
+
+GroundCellSize MetresOfDegreeCell(double degreesX, double degreesY, double latitude) {
+    const double phi = latitude * std::numbers::pi / 180;
+    const double w = 1 - kEccentricitySquared * std::sin(phi) * std::sin(phi);
+    // The radii of curvature along the meridian and across it.
+    const double meridian = kSemiMajorAxis * (1 - kEccentricitySquared) / (w * std::sqrt(w));
+    const double primeVertical = kSemiMajorAxis / std::sqrt(w);
+    const double radiansPerDegree = std::numbers::pi / 180;
+    return {degreesX * radiansPerDegree * primeVertical * std::cos(phi),
+            degreesY * radiansPerDegree * meridian};
+}
+
+}  // namespace orvalis
