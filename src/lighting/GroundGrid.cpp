@@ -1,11 +1,10 @@
 #include "lighting/GroundGrid.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string>
 
 #include "files/Error.h"
+#include "raster/HeightHoles.h"
 
 namespace orvalis {
 
@@ -15,15 +14,6 @@ void CheckPositive(const char* what, double value) {
     if (!std::isfinite(value) || !(value > 0)) {
         throw Error(std::string(what) + " must be a finite number above 0, not " + std::to_string(value));
     }
-}
-
-double LowestWithData(const HeightPlane& heights) {
-    double lowest = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0, n = static_cast<std::size_t>(heights.Width) * heights.Rows; i < n; ++i) {
-        const double h = heights.Height(i);
-        if (std::isfinite(h)) lowest = std::min(lowest, h);
-    }
-    return std::isfinite(lowest) ? lowest : 0.0;
 }
 
 }  // namespace
@@ -39,7 +29,7 @@ GroundGrid MakeGroundGrid(const HeightPlane& heights, const TerrainScale& scale)
     GroundGrid grid{heights.Width, heights.Rows, scale.CellX, scale.CellY, {}};
     const std::size_t cells = static_cast<std::size_t>(heights.Width) * heights.Rows;
     grid.Z.resize(cells);
-    const double hole = LowestWithData(heights);
+    const double hole = LowestHeightWithData(heights);
     for (std::size_t i = 0; i < cells; ++i) {
         const double h = heights.Height(i);
         grid.Z[i] = static_cast<float>((std::isfinite(h) ? h : hole) * scale.ZFactor);

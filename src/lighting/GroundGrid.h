@@ -36,8 +36,8 @@ struct GroundGrid {
     float At(std::int32_t row, std::int32_t column) const { return Z[IndexOf(row, column)]; }
 };
 
-// Cells without data (NaN, infinities) take the lowest height that has data,
-// so that a hole lies low and open rather than standing as a wall.
+// Cells without data (NaN, infinities) take the lowest height that has data
+// (LowestHeightWithData).
 GroundGrid MakeGroundGrid(const HeightPlane& heights, const TerrainScale& scale);
 
 }  // namespace orvalis

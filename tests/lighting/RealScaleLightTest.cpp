@@ -11,6 +11,7 @@
 #include "lighting/GroundCells.h"
 #include "lighting/HornSlope.h"
 #include "lighting/SkyView.h"
+#include "raster/ResampleHeights.h"
 #include "common/RealHeights.h"
 
 namespace orvalis {
@@ -309,6 +310,24 @@ TEST(RealScaleResolution, ShadowsAgreeWithAPlainRayMarch) {
         EXPECT_GE(agree, 0.96 * marched.size()) << "azimuth " << sun.Azimuth;
         EXPECT_GT(shadowed, 0.05 * marched.size()) << "azimuth " << sun.Azimuth;
     }
+}
+
+// A small map lit at ten times its size from smoothly resampled heights
+// shows no blocks: few neighbouring pixels of the lightmap are equal.
+TEST(RealScaleResolution, ALightmapFromResampledHeightsHasNoBlocks) {
+    const HeightPlane plane = RealHeightPlane(101, 86, [](std::int32_t row, std::int32_t column) {
+        return 200 * std::sin(column / 9.0) * std::cos(row / 7.0) + 20 * std::sin(column * 0.7 + row * 0.3);
+    });
+    const std::int32_t width = 1024, rows = 1024 * 86 / 101;
+    RealScaleLight light = Light(300, 50, {30.0 * 101 / width, 30.0 * 86 / rows, 1}, 0.53);
+    const HeightPlane resampled = ResampleHeights(plane, width, rows);
+    const TDibBuffer lightmap = GreyPicture(width, rows, LightAtRealScale(resampled, light).Shade);
+    std::int64_t equal = 0;
+    for (std::int32_t row = 0; row < rows; ++row) {
+        const std::uint8_t* bytes = lightmap.RowTable(row);
+        for (std::int32_t column = 1; column < width; ++column) equal += bytes[3 * column] == bytes[3 * column - 3];
+    }
+    EXPECT_LT(equal, 0.3 * rows * (width - 1));
 }
 
 // --- Soft light ---
