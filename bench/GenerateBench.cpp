@@ -29,6 +29,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SampleTerrain.h"
@@ -50,7 +51,7 @@ constexpr orvalis::sample::TileKind kTileKinds[orvalis::kTileCount] = {
     orvalis::sample::TileKind::Grass, orvalis::sample::TileKind::Sand,
     orvalis::sample::TileKind::Water};
 
-// The lighting's fixed shading constants, as BuildLightmap passes them.
+// The lighting's fixed shading constants, as LightHeightmap passes them.
 constexpr float kHeightScale = 1.0f, kAmbient = 0.6f, kDiffuse = 0.5f;
 
 struct Configuration {
@@ -108,8 +109,7 @@ void LoadTiles(const fs::path& folder, LoadedTiles& tiles) {
 }
 
 // The steps of GenerateTexture one by one, timed. Prints the stage times in ms:
-// blend (with the heightmap read), normal map (with the second heightmap
-// read), shading with shadows, multiply (with the stretch), writes (the
+// blend (with the heightmap read), normal map, shading with shadows, multiply (with the stretch), writes (the
 // lightmap when lit, and the texture); then the CPU ms of the blend, normal
 // map and shading.
 void RunStages(const fs::path& folder, const Configuration& c) {
@@ -123,17 +123,13 @@ void RunStages(const fs::path& folder, const Configuration& c) {
     double blendCpu = 0, normalsCpu = 0, shadingCpu = 0;
 
     Stopwatch clock;
-    TDibBuffer texture;
-    {
-        TDibBuffer heightmap;
-        heightmap.ReadBmpFile(heightmapPath);
-        texture = orvalis::BlendTexture(heightmap, tiles.Set, c.TextureSize, run);
-        blend = clock.Lap();
-        blendCpu = clock.LastCpuLap();
-    }
+    TDibBuffer heightmap;
+    heightmap.ReadBmpFile(heightmapPath);
+    TDibBuffer texture = orvalis::BlendTexture(heightmap, tiles.Set, c.TextureSize, run);
+    blend = clock.Lap();
+    blendCpu = clock.LastCpuLap();
     if (c.Lit) {
-        TDibBuffer heightmap, lightmap;
-        heightmap.ReadBmpFile(heightmapPath);
+        TDibBuffer lightmap;
         const orvalis::HeightPlane plane = orvalis::HeightsOfPixels(heightmap);
         orvalis::TNormalMap normalMap;
         orvalis::BuildNormalMap(plane, normalMap, kHeightScale, run);
@@ -186,10 +182,9 @@ void RunRelight(const fs::path& folder, const Configuration& c) {
     orvalis::RunOptions run;
     run.Threads = c.Threads;
     const std::string heightmapPath = (folder / c.Heightmap).string();
-    TDibBuffer heightmap;
-    heightmap.ReadBmpFile(heightmapPath);
-    const TDibBuffer unlit = orvalis::BlendTexture(heightmap, tiles.Set, c.TextureSize, run);
-    const orvalis::TerrainLighting terrain = orvalis::PrepareTerrainLighting(heightmapPath, run);
+    orvalis::Picture heightmap = orvalis::ReadHeightmapPicture(heightmapPath);
+    const TDibBuffer unlit = orvalis::BlendTexture(heightmap.Pixels, tiles.Set, c.TextureSize, run);
+    const orvalis::TerrainLighting terrain = orvalis::PrepareTerrainLighting(std::move(heightmap), run);
     std::vector<double> shading, whole;
     for (const int direction : {0, 45, 90, 135, 200, 270, 315}) {
         Stopwatch clock;

@@ -88,7 +88,6 @@ GenerateSettings TForm1::SettingsFromWindow() const {
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
-    settings.Run.ReadPicture = PictureFileReader();
     settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     return settings;
 }

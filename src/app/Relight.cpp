@@ -37,12 +37,8 @@ std::shared_ptr<const RelitTexture> LightAgain(const std::string& heightmapPath,
                                                const TDibBuffer& unlit,
                                                std::optional<LightSettings> light) {
     try {
-        // Read as the generation read it, whatever the heightmap's format.
-        if (!terrain) {
-            RunOptions reading;
-            reading.ReadPicture = PictureFileReader();
-            terrain = PrepareTerrainLighting(heightmapPath, reading);
-        }
+        // Read as the window's generation read it, whatever the heightmap's format.
+        if (!terrain) terrain = PrepareTerrainLighting(ReadHeightmapPicture(heightmapPath));
         if (!light) return nullptr;
         auto relit = std::make_shared<RelitTexture>();
         relit->Light = *light;

@@ -111,21 +111,6 @@ TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::
     return texture;
 }
 
-TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string& outputPath,
-                             const TileSet& tiles, std::int32_t textureSize,
-                             const RunOptions& options) {
-    CheckTextureSettings(tiles, textureSize);
-    TDibBuffer texture = BlendHeightmapFile(heightmapPath, tiles, textureSize, options);
-    texture.WriteBmpFile(outputPath);
-    return texture;
-}
-
-TDibBuffer BlendHeightmapFile(const std::string& heightmapPath, const TileSet& tiles,
-                              std::int32_t textureSize, const RunOptions& options) {
-    const Picture heightmap = ReadHeightmapPicture(heightmapPath, options.ReadPicture);
-    return BlendTexture(heightmap.Pixels, tiles, textureSize, options);
-}
-
 std::string TileDescription(int index) {
     // The window shows the tiles top to bottom, highest band first.
     static constexpr std::array<const char*, kTileCount> kBoxes = {

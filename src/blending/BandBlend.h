@@ -27,16 +27,6 @@ float BandWeight(float centre, float height);
 TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::int32_t textureSize,
                         const RunOptions& options);
 
-// Reads the heightmap file (through options.ReadPicture) and blends it.
-TDibBuffer BlendHeightmapFile(const std::string& heightmapPath, const TileSet& tiles,
-                              std::int32_t textureSize, const RunOptions& options);
-
-// Reads the heightmap file, blends and writes the texture to outputPath.
-// Returns the texture as written.
-TDibBuffer SynthesizeTexture(const std::string& heightmapPath, const std::string& outputPath,
-                             const TileSet& tiles, std::int32_t textureSize,
-                             const RunOptions& options);
-
 // How messages name tile `index` (0 to 4): by the box the window shows it in
 // and its band, counted from 1 as users count, e.g. "tile 1 (top box, band 256)".
 std::string TileDescription(int index);

@@ -53,11 +53,18 @@ void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heig
     WritePngFile(second.StagingPath(), {size, size, 4}, secondSamples, cancel);
 }
 
+// The generation blends from the heightmap after this; the lighting takes a copy.
+Picture CopyOf(const Picture& picture) {
+    Picture copy{TDibBuffer(), picture.FineHeights};
+    copy.Pixels.CopyFromBitmap(picture.Pixels);
+    return copy;
+}
+
 // The normals the lighting uses, from the heights at full precision.
-TerrainLighting StageNormalMap(ResultFile& file, const GenerateSettings& settings) {
-    RunOptions run = settings.Run;
+TerrainLighting StageNormalMap(ResultFile& file, const Picture& heightmap, const RunOptions& generation) {
+    RunOptions run = generation;
     run.Progress = {};
-    TerrainLighting terrain = PrepareTerrainLighting(settings.HeightmapFile, run);
+    TerrainLighting terrain = PrepareTerrainLighting(CopyOf(heightmap), run);
     ThrowIfCancelled(run.Cancel);
     const std::int32_t width = terrain.Field.Width, rows = terrain.Field.Rows;
     WritePngFile(file.StagingPath(), {width, rows, 3},
@@ -119,13 +126,13 @@ EngineFiles::EngineFiles(const EngineOutputs& outputs) {
     if (outputs.NormalMap) normals_.emplace(ResultFile::Claim(*outputs.NormalMap));
 }
 
-std::optional<TerrainLighting> EngineFiles::Stage(const GenerateSettings& settings) {
+std::optional<TerrainLighting> EngineFiles::Stage(const Picture& heightmap,
+                                                  const GenerateSettings& settings) {
     if (splat_) {
-        const TDibBuffer heightmap = settings.Run.ReadPicture(settings.HeightmapFile).Pixels;
-        StageSplatMap(*splat_, *splatSecond_, heightmap, settings.TextureSize, settings.Run.Cancel);
+        StageSplatMap(*splat_, *splatSecond_, heightmap.Pixels, settings.TextureSize, settings.Run.Cancel);
     }
     if (!normals_) return std::nullopt;
-    return StageNormalMap(*normals_, settings);
+    return StageNormalMap(*normals_, heightmap, settings.Run);
 }
 
 std::vector<ResultFile*> EngineFiles::Files() {

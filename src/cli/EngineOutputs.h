@@ -43,9 +43,10 @@ public:
     // Raises Error "... already exists" for a name that is taken.
     explicit EngineFiles(const EngineOutputs& outputs);
 
-    // Computes the maps from the run's heightmap into their staging files.
-    // A normal map's heightmap and normals come back for a lit run to use.
-    std::optional<TerrainLighting> Stage(const GenerateSettings& settings);
+    // Computes the maps from the run's heightmap, as the run read it, into
+    // their staging files. A normal map's heights and normals come back for a
+    // lit run to use.
+    std::optional<TerrainLighting> Stage(const Picture& heightmap, const GenerateSettings& settings);
     std::vector<ResultFile*> Files();
 
 private:

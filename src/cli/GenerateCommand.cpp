@@ -272,12 +272,12 @@ GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
         settings.Tiles[i] = &tiles[i];
     }
     settings.HeightmapFile = *options.Heightmap;
+    settings.Read = options.Engine.Read;
     settings.TextureSize = options.TextureSize;
     settings.UseLighting = options.UseLighting;
     settings.Light = options.Light;
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
-    settings.Run.ReadPicture = PictureFileReader(options.Engine.Read);
     settings.Encode = EncoderFor(options.Engine);
     return settings;
 }
@@ -290,7 +290,9 @@ std::string GenerateIntoClaimedFiles(const GenerateOptions& options, GenerateSet
     try {
         OutputFiles files = ClaimOutputs(options);
         texture = files.Texture.Path();
-        settings.StageAlongside = [&files, &settings] { return files.Engine.Stage(settings); };
+        settings.StageAlongside = [&files, &settings](const Picture& heightmap) {
+            return files.Engine.Stage(heightmap, settings);
+        };
         TDibBuffer lightmap;
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
                         lightmap, files.Engine.Files());

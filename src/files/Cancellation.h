@@ -12,6 +12,8 @@ using CancelFlag = std::atomic<bool>;
 static_assert(CancelFlag::is_always_lock_free);
 
 // The work stopped because it was asked to; whatever it had begun is undone.
+// Not an Error on purpose: a handler that shows an input error's message can
+// never swallow a cancel, which must reach the one that reports the stop.
 class RunCancelled : public std::runtime_error {
 public:
     RunCancelled() : std::runtime_error("cancelled") {}

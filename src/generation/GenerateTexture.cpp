@@ -17,7 +17,7 @@ constexpr int kLastNumberedName = 65534;
 
 // Everything is checked before the first file is written, so bad input
 // leaves the folder as it was. A heightmap that opens but is no picture
-// fails in the blend's read, which also comes before any write.
+// fails when it is read, which also comes before any write.
 void CheckSettings(const GenerateSettings& settings) {
     CheckTextureSettings(settings.Tiles, settings.TextureSize);
     CheckHeightmapFile(settings.HeightmapFile, settings.HeightmapFile);
@@ -69,25 +69,27 @@ void CommitTogether(const std::vector<ResultFile*>& files) {
     }
 }
 
-void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
-                     ResultFile* lightmapFile, TDibBuffer& lightmap,
-                     std::span<ResultFile* const> alongside) {
-    if (settings.UseLighting && lightmapFile == nullptr) {
-        throw std::invalid_argument("a lit generation needs a lightmap file");
-    }
+// The product's synthesis: reads the heightmap once, stretches it over the
+// texture and blends the tiles by it; when lighting is on, lights the
+// heightmap and multiplies the lightmap in. Writes the texture and the
+// lightmap to their staging files and gives the lightmap (empty when unlit).
+TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textureFile,
+                             ResultFile* lightmapFile) {
     const CancelFlag* const cancel = settings.Run.Cancel;
     ThrowIfCancelled(cancel);
+    Picture heightmap = ReadHeightmapPicture(settings.HeightmapFile, settings.Read);
     std::optional<TerrainLighting> terrain;
-    if (settings.StageAlongside) terrain = settings.StageAlongside();
+    if (settings.StageAlongside) terrain = settings.StageAlongside(heightmap);
     if (!settings.UseLighting) terrain.reset();
-    TDibBuffer texture = BlendHeightmapFile(settings.HeightmapFile, settings.Tiles,
-                                            settings.TextureSize, settings.Run);
+    TDibBuffer texture = BlendTexture(heightmap.Pixels, settings.Tiles, settings.TextureSize, settings.Run);
     if (settings.BlendDone) settings.BlendDone(texture);
     if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
+    // Only a lighting without a prepared terrain needs the heightmap still.
+    if (!settings.UseLighting || terrain) heightmap = Picture{};
     TDibBuffer shaded;
     if (settings.UseLighting) {
         shaded = terrain ? ShadeTerrain(*terrain, settings.Light, settings.Run)
-                         : LightHeightmapFile(settings.HeightmapFile, settings.Light, settings.Run);
+                         : LightHeightmap(std::move(heightmap), settings.Light, settings.Run);
         terrain.reset();
         WritePicture(settings, shaded, lightmapFile->StagingPath());
         ThrowIfCancelled(cancel);
@@ -95,6 +97,16 @@ void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
     }
     WritePicture(settings, texture, textureFile.StagingPath());
     ThrowIfCancelled(cancel);
+    return shaded;
+}
+
+void GenerateChecked(const GenerateSettings& settings, ResultFile& textureFile,
+                     ResultFile* lightmapFile, TDibBuffer& lightmap,
+                     std::span<ResultFile* const> alongside) {
+    if (settings.UseLighting && lightmapFile == nullptr) {
+        throw std::invalid_argument("a lit generation needs a lightmap file");
+    }
+    TDibBuffer shaded = SynthesizeTexture(settings, textureFile, lightmapFile);
     std::vector<ResultFile*> files{&textureFile};
     files.insert(files.end(), alongside.begin(), alongside.end());
     if (settings.UseLighting) files.push_back(lightmapFile);

@@ -10,6 +10,7 @@
 #include "raster/DibBuffer.h"
 #include "files/ResultFile.h"
 #include "blending/BandBlend.h"
+#include "io/PictureFile.h"
 #include "lighting/Lightmap.h"
 #include "raster/Progress.h"
 #include "blending/SettingsCheck.h"
@@ -25,6 +26,7 @@ using PictureEncoder = std::function<void(const TDibBuffer& picture, const std::
 // Everything one generation needs; the window and the command line fill it.
 struct GenerateSettings {
     std::string HeightmapFile;
+    PictureReadOptions Read;  // how the heightmap file is read
     TileSet Tiles{};
     std::int32_t TextureSize = 256;
     bool UseLighting = true;
@@ -38,17 +40,18 @@ struct GenerateSettings {
     // How the texture and the lightmap are written; empty: as BMP.
     PictureEncoder Encode;
     // Writes the files passed to GenerateTexture as `alongside` to their
-    // staging files; called once the settings have been checked, before the
-    // blend. When it has read the heightmap for lighting on the way (for a
-    // normal map), it hands that back, and a lit run lights from it rather
-    // than reading the heightmap and building its normals once more.
-    std::function<std::optional<TerrainLighting>()> StageAlongside;
+    // staging files from the heightmap as read; called once the settings
+    // have been checked and the heightmap read, before the blend. When it has
+    // prepared the terrain for lighting on the way (for a normal map), it
+    // hands that back, and a lit run lights from it rather than building the
+    // normals once more.
+    std::function<std::optional<TerrainLighting>(const Picture& heightmap)> StageAlongside;
 };
 
-// One whole generation: blend; when lighting is on, build the lightmap,
-// stretch it to the texture's size if needed and multiply it in. The texture
-// and the lightmap go to staging files, and only a run that has done
-// everything commits them: the texture first, then the files alongside, then
+// One whole generation: read the heightmap once and blend; when lighting is
+// on, build the lightmap, stretch it to the texture's size if needed and
+// multiply it in. The texture and the lightmap go to staging files, and only
+// a run that has done everything commits them: the texture first, then the files alongside, then
 // the lightmap (needed when lighting is on), taking back those committed if
 // a later one cannot be committed. So a run that fails or is cancelled
 // (RunCancelled) leaves nothing under any of its names and no staging file,

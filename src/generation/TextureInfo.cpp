@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "files/AtomicFile.h"

@@ -59,12 +59,16 @@ RasterSamples ReadPictureSamples(const std::string& path) {
 }
 
 Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options) {
-    if (IsBmpFile(path)) return ReadBmpPicture(path);
-    return MakePicture(path, ReadPictureSamples(path), options.Range);
+    if (!IsBmpFile(path)) return MakePicture(path, ReadPictureSamples(path), options.Range);
+    Picture picture;
+    picture.Pixels.ReadBmpFile(path);
+    return picture;
 }
 
-PictureReader PictureFileReader(const PictureReadOptions& options) {
-    return [options](const std::string& path) { return ReadPictureFile(path, options); };
+Picture ReadHeightmapPicture(const std::string& path, const PictureReadOptions& options) {
+    Picture picture = ReadPictureFile(path, options);
+    if (picture.Pixels.IsEmpty()) throw Error(path, "the picture is empty");
+    return picture;
 }
 
 HeightRange ParseHeightRange(const std::string& text) {

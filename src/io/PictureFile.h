@@ -22,8 +22,9 @@ struct PictureReadOptions {
 // unchanged; everything else is read through GDAL. Raises Error naming the file and the problem.
 Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options = {});
 
-// ReadPictureFile with these options, for RunOptions::ReadPicture.
-PictureReader PictureFileReader(const PictureReadOptions& options = {});
+// A heightmap read through ReadPictureFile; an empty picture is an error
+// naming the file.
+Picture ReadHeightmapPicture(const std::string& path, const PictureReadOptions& options = {});
 
 // "LOW:HIGH", two numbers with LOW < HIGH; raises Error otherwise.
 HeightRange ParseHeightRange(const std::string& text);

@@ -27,8 +27,8 @@ struct RealMapping {
     double Low = 0;
     double Span = 0;  // High - Low; nothing above 0 maps everything to 0
 
-    // Multiplied before the division, so that whole-number samples whose
-    // height is whole come out exact: 3 x 255 / 255 is 3, 3 / 255 x 255 is not.
+    // Multiplied first, so a whole-number v rounds once: over 0 .. 65535 that is
+    // the 16-bit v / 257 exactly (33 x 255 / 65535 is, 33 / 65535 x 255 is not).
     double Height(double v) const {
         if (!HasData(v) || !(Span > 0)) return 0;
         return std::clamp((v - Low) * 255 / Span, 0.0, 255.0);

@@ -94,11 +94,6 @@ RunOptions ProgressPart(const RunOptions& options, int weight) {
     return part;
 }
 
-// The heights the lighting works from, bottom row first: a light direction
-// means the same side of the picture whichever row order its file uses.
-HeightPlane ReadHeightPlane(const std::string& path, const PictureReader& readPicture) {
-    return HeightsOf(ReadHeightmapPicture(path, readPicture));
-}
 }  // namespace
 
 Vector3 LightVector(const LightSettings& light) {
@@ -222,9 +217,8 @@ void LightRows(const HeightPlane& plane, const LightSettings& light, TDibBuffer&
 
 }  // namespace
 
-TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
-                                       const RunOptions& options) {
-    TerrainLighting terrain{ReadHeightPlane(heightmapPath, options.ReadPicture), {}};
+TerrainLighting PrepareTerrainLighting(Picture heightmap, const RunOptions& options) {
+    TerrainLighting terrain{HeightsOf(std::move(heightmap)), {}};
     BuildNormalMap(terrain.Field, terrain.Normals, kHeightScale, options);
     return terrain;
 }
@@ -238,21 +232,12 @@ TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& lig
     return shaded;
 }
 
-TDibBuffer LightHeightmapFile(const std::string& heightmapPath, const LightSettings& light,
-                              const RunOptions& options) {
-    const HeightPlane plane = ReadHeightPlane(heightmapPath, options.ReadPicture);
+TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light, const RunOptions& options) {
+    const HeightPlane plane = HeightsOf(std::move(heightmap));
     TDibBuffer shaded;
     shaded.Allocate(plane.Width, plane.Rows, 24);
     LightRows(plane, light, shaded, options);
     return shaded;
-}
-
-void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
-                   TDibBuffer& lightmap, const std::string& lightmapPath,
-                   const RunOptions& options) {
-    TDibBuffer shaded = LightHeightmapFile(heightmapPath, light, options);
-    shaded.WriteBmpFile(lightmapPath);
-    lightmap = std::move(shaded);
 }
 
 }  // namespace orvalis

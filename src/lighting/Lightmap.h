@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "math/VectorTypes.h"
 #include "raster/DibBuffer.h"
 #include "raster/HeightPlane.h"
+#include "raster/Picture.h"
 #include "raster/Progress.h"
 #include "lighting/NormalMap.h"
 
@@ -35,21 +35,17 @@ struct TerrainLighting {
     TNormalMap Normals;
 };
 
-TerrainLighting PrepareTerrainLighting(const std::string& heightmapPath,
-                                       const RunOptions& options = {});
+// Takes the heightmap over: its heights become the terrain's.
+TerrainLighting PrepareTerrainLighting(Picture heightmap, const RunOptions& options = {});
 
 // The lightmap of a generation for this light: 24-bit grey, the heightmap's size.
 TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& light,
                         const RunOptions& options = {});
 
-// Reads the heightmap and lights it: 24-bit grey, the heightmap's size.
-TDibBuffer LightHeightmapFile(const std::string& heightmapPath, const LightSettings& light,
-                              const RunOptions& options = {});
-
-// Reads the heightmap, shades it into `lightmap` (24-bit grey, the
-// heightmap's size) and writes it to lightmapPath.
-void BuildLightmap(const std::string& heightmapPath, const LightSettings& light,
-                   TDibBuffer& lightmap, const std::string& lightmapPath,
-                   const RunOptions& options = {});
+// Lights the heightmap row by row, without a whole normal map: 24-bit grey,
+// its size. Takes the picture over, so that only its heights are kept while
+// the rows are shaded.
+TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light,
+                          const RunOptions& options = {});
 
 }  // namespace orvalis

@@ -11,7 +11,9 @@ class QOpenGLContext;
 
 namespace orvalis {
 
-// The window system gave no OpenGL context for the preview.
+// The window system gave no OpenGL context for the preview. Not an Error:
+// it is about the machine, not about input from outside, and only the
+// preview's start-up meets it (the window shows it and goes on without GL).
 class GlContextError : public std::runtime_error {
 public:
     explicit GlContextError(const std::string& problem) : std::runtime_error(problem) {}

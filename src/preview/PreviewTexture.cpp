@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 #include "preview/Textures.h"
 
@@ -20,22 +19,11 @@ bool ReloadPreviewTexture(THeightMap& mesh, const std::string& outputFile) {
                            GL_LINEAR_MIPMAP_LINEAR);
 }
 
-// GL takes tightly packed RGB rows, bottom row first.
 void ReplacePreviewTexture(THeightMap& mesh, const TDibBuffer& picture) {
-    const std::int32_t width = picture.Width(), rows = picture.RowCount();
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * rows * 3);
-    std::uint8_t* out = rgb.data();
-    for (std::int32_t y = rows - 1; y >= 0; --y) {
-        const std::uint8_t* in = picture.RowTable(picture.BufferRow(y));
-        for (std::int32_t x = 0; x < width; ++x, in += 3, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
-    }
+    const TexturePixels pixels = TexturePixelsOf(picture);
     glDeleteTextures(1, &mesh.TextureId);
-    mesh.TextureId = UploadTexture(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(rows),
-                                   GL_RGB, rgb.data(), GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
+    mesh.TextureId = UploadTexture(pixels.Width, pixels.Height, GL_RGB, pixels.Rgb.data(), GL_LINEAR,
+                                   GL_LINEAR_MIPMAP_LINEAR);
 }
 
 }  // namespace orvalis

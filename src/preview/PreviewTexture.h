@@ -19,7 +19,7 @@ std::string PreviewTextureFile(const std::string& outputFile);
 bool ReloadPreviewTexture(THeightMap& mesh, const std::string& outputFile);
 
 // Deletes the mesh's texture and makes a new one, filtered as above, from a
-// 24-bit picture in memory.
+// picture in memory.
 void ReplacePreviewTexture(THeightMap& mesh, const TDibBuffer& picture);
 
 }  // namespace orvalis

@@ -2,13 +2,12 @@
 
 #include <GL/glu.h>
 
-#include <algorithm>
-#include <cctype>
 #include <iostream>
-#include <string_view>
 #include <type_traits>
 
-#include "preview/BmpTextureFile.h"
+#include "files/DisplayPath.h"
+#include "files/InputFile.h"
+#include "io/PictureFile.h"
 
 namespace orvalis {
 namespace {
@@ -26,12 +25,32 @@ TextureMessageSink& CurrentSink() {
     return sink;
 }
 
-bool EndsWithBmp(const std::string& fileName) {
-    static constexpr std::string_view kBmp = ".BMP";
-    if (fileName.size() < kBmp.size()) return false;
-    return std::equal(kBmp.begin(), kBmp.end(), fileName.end() - kBmp.size(), [](char wanted, char c) {
-        return wanted == std::toupper(static_cast<unsigned char>(c));
-    });
+static_assert(TDibBuffer::kMaxDimension <= 65535, "the upload takes 16-bit sides");
+
+// Shows the loader's message for a file it cannot load.
+bool Refuse(const std::string& text) {
+    CurrentSink()(kTextureMessageCaption, text);
+    return false;
+}
+
+// One row of the picture as R, G, B; 24-bit rows (every texture the programs
+// write) byte by byte.
+void PutRgbRow(const TDibBuffer& picture, std::int32_t row, std::uint8_t* out) {
+    if (picture.BitsPerPixel() == 24) {
+        const std::uint8_t* in = picture.RowTable(row);  // blue, green, red
+        for (std::int32_t x = 0; x < picture.Width(); ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+        return;
+    }
+    for (std::int32_t x = 0; x < picture.Width(); ++x, out += 3) {
+        const PixelColour c = picture.ReadPixel(row, x);
+        out[0] = c.Red;
+        out[1] = c.Green;
+        out[2] = c.Blue;
+    }
 }
 
 void UploadTexture2D(std::uint16_t width, std::uint16_t height, GLenum format, const std::uint8_t* pixels,
@@ -64,20 +83,29 @@ TextureMessageSink SetTextureMessageSink(TextureMessageSink sink) {
 
 bool LoadTextureFile(const std::string& fileName, std::uint32_t& textureId, GLint magFilter,
                      GLint minFilter) {
-    if (EndsWithBmp(fileName)) return LoadBmpTexture(fileName, textureId, magFilter, minFilter);
-    return false;
-}
-
-bool LoadBmpTexture(const std::string& fileName, std::uint32_t& textureId, GLint magFilter, GLint minFilter) {
     TexturePixels pixels;
     try {
-        pixels = ReadBmpTexturePixels(fileName);
-    } catch (const TextureFileError& error) {
-        CurrentSink()(kTextureMessageCaption, error.what());
-        return false;
+        pixels = TexturePixelsOf(ReadPictureFile(fileName).Pixels);
+    } catch (const FileNotFoundError&) {
+        return Refuse("Error opening " + DisplayPath(fileName));
+    } catch (const InputFileError& error) {
+        return Refuse("Error opening " + DisplayPath(fileName) + ": " + error.Problem());
+    } catch (const Error& error) {
+        return Refuse(error.what());
     }
     textureId = UploadTexture(pixels.Width, pixels.Height, GL_RGB, pixels.Rgb.data(), magFilter, minFilter);
     return true;
+}
+
+TexturePixels TexturePixelsOf(const TDibBuffer& picture) {
+    const std::int32_t width = picture.Width(), rows = picture.RowCount();
+    TexturePixels pixels{static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(rows),
+                         std::vector<std::uint8_t>(static_cast<std::size_t>(width) * rows * 3)};
+    std::uint8_t* out = pixels.Rgb.data();
+    for (std::int32_t y = rows - 1; y >= 0; --y, out += static_cast<std::size_t>(width) * 3) {
+        PutRgbRow(picture, picture.BufferRow(y), out);
+    }
+    return pixels;
 }
 
 std::uint32_t UploadTexture(std::uint16_t width, std::uint16_t height, GLenum format,

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "raster/DibBuffer.h"
 
 namespace orvalis {
 
@@ -20,15 +23,25 @@ using TextureMessageSink = std::function<void(const std::string& caption, const 
 TextureMessageSink SetTextureMessageSink(TextureMessageSink sink);
 
 // Loads a picture file into a new mipmapped texture of the current GL
-// context, choosing the reader by the last four characters of the name,
-// compared without case: only ".BMP" has a reader. Any other ending loads
-// nothing, says nothing and gives false. textureId is set only on success;
-// the caller deletes an earlier texture.
+// context. The file is read by ReadPictureFile, so every picture the
+// programs read or write loads, whatever its name. A file that cannot be
+// read is reported in a "BMP Unit" box, "Error opening " + fileName (and
+// ": " + the reason when something other than a regular file is there) or
+// the reader's message, which names the file, and gives false. Names are
+// quoted as DisplayPath shows them. textureId is set only on success; the
+// caller deletes an earlier texture.
 bool LoadTextureFile(const std::string& fileName, std::uint32_t& textureId, GLint magFilter, GLint minFilter);
 
-// The BMP reader: an uncompressed 24-bit bottom-up picture becomes a texture,
-// anything else is reported in a "BMP Unit" box and gives false.
-bool LoadBmpTexture(const std::string& fileName, std::uint32_t& textureId, GLint magFilter, GLint minFilter);
+// Pixels as the texture upload takes them: Width x Height pixels of three
+// bytes R, G, B, bottom row first, rows without padding.
+struct TexturePixels {
+    std::uint16_t Width = 0;
+    std::uint16_t Height = 0;
+    std::vector<std::uint8_t> Rgb;
+};
+
+// The picture's pixels in that order, whatever its depth and row order.
+TexturePixels TexturePixelsOf(const TDibBuffer& picture);
 
 // Makes a new texture name and, for height > 1, a 2D GL_RGB8 texture with the
 // given filters and a full mipmap chain; for height 1 a 1D texture filtered

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -235,6 +236,12 @@ std::uint32_t TDibBuffer::PackPixel(PixelColour colour) const {
         return (v << field.Shift) & field.Mask;
     };
     return channel(red_, colour.Red) | channel(green_, colour.Green) | channel(blue_, colour.Blue);
+}
+
+void TDibBuffer::SetColour(std::uint8_t index, RgbQuad colour) {
+    // Above 8 bits the first entries hold the channel masks.
+    if (BitsPerPixel() > 8) throw std::invalid_argument("a picture of more than 8 bits has no colour table");
+    info_.Colours[index] = colour;
 }
 
 PixelColour TDibBuffer::ReadPixel(std::int32_t row, std::int32_t column) const {

@@ -112,10 +112,11 @@ public:
     bool IsEmpty() const { return !pixels_; }
     TDeviceContext DeviceContext() { return TDeviceContext{pixels_ ? this : nullptr}; }
 
+    // The header and colour table change only with the format (Allocate...);
+    // of a picture of 8 bits or fewer, SetColour changes one colour.
     const BitmapInfo& Info() const { return info_; }
-    BitmapInfo& Info() { return info_; }
     const RgbQuad* ColourTable() const { return info_.Colours; }
-    RgbQuad* ColourTable() { return info_.Colours; }
+    void SetColour(std::uint8_t index, RgbQuad colour);
 
     std::uint8_t* PixelData() { return pixels_.get(); }
     const std::uint8_t* PixelData() const { return pixels_.get(); }

@@ -27,6 +27,10 @@ using RowBandBody =
     std::function<void(std::int32_t firstRow, std::int32_t endRow, RowTally& tally)>;
 using RowBody = std::function<void(std::int32_t row)>;
 
+// The worker threads a run asking for `requested` uses: that many, or one
+// per core for 0.
+int ThreadCount(int requested);
+
 // Splits [0, rows) into contiguous bands (their number grows with the thread
 // count) and runs body on every band with options.Threads worker threads
 // (0: one per core). The calling thread only waits and calls options.Progress
@@ -35,10 +39,6 @@ using RowBody = std::function<void(std::int32_t row)>;
 // stops it after the rows in hand with RunCancelled. A body whose result does
 // not depend on where the bands begin gives the same result for every thread
 // count.
-// The worker threads a run asking for `requested` uses: that many, or one
-// per core for 0.
-int ThreadCount(int requested);
-
 void ParallelRowBands(std::int32_t rows, const RunOptions& options, SynthesisStage stage,
                       const RowBandBody& body);
 

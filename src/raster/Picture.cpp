@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "files/Error.h"
-
 namespace orvalis {
 
 HeightPlane HeightsOf(const Picture& picture) {
@@ -12,18 +10,6 @@ HeightPlane HeightsOf(const Picture& picture) {
 
 HeightPlane HeightsOf(Picture&& picture) {
     return picture.FineHeights ? std::move(*picture.FineHeights) : HeightsOfPixels(picture.Pixels);
-}
-
-Picture ReadBmpPicture(const std::string& path) {
-    Picture picture;
-    picture.Pixels.ReadBmpFile(path);
-    return picture;
-}
-
-Picture ReadHeightmapPicture(const std::string& path, const PictureReader& readPicture) {
-    Picture picture = readPicture(path);
-    if (picture.Pixels.IsEmpty()) throw Error(path, "the picture is empty");
-    return picture;
 }
 
 }  // namespace orvalis

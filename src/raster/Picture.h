@@ -1,8 +1,6 @@
 #pragma once
 
-#include <functional>
 #include <optional>
-#include <string>
 
 #include "raster/DibBuffer.h"
 #include "raster/HeightPlane.h"
@@ -22,16 +20,5 @@ struct Picture {
 // are taken over rather than copied.
 HeightPlane HeightsOf(const Picture& picture);
 HeightPlane HeightsOf(Picture&& picture);
-
-// Reads a picture file by path. The core reads BMP files only; the programs
-// hand it a reader of every format they support.
-using PictureReader = std::function<Picture(const std::string& path)>;
-
-// A heightmap read through readPicture; an empty picture is an error naming
-// the file.
-Picture ReadHeightmapPicture(const std::string& path, const PictureReader& readPicture);
-
-// TDibBuffer::ReadBmpFile, as a PictureReader.
-Picture ReadBmpPicture(const std::string& path);
 
 }  // namespace orvalis

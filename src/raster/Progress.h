@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "files/Cancellation.h"
-#include "raster/Picture.h"
 
 namespace orvalis {
 
@@ -13,14 +12,12 @@ enum class SynthesisStage { Blend, Lightmap };
 // started the work (never on a worker), so a window may repaint from it.
 using ProgressCallback = std::function<void(SynthesisStage stage, int rowsDone, int rowsTotal)>;
 
-// How a stage runs: how many threads (0: all cores), whom to tell, the flag
-// that asks it to stop (none: it runs to its end; copies share the flag), and
-// how it reads the heightmap file (the programs read more formats than BMP).
+// How a stage runs: how many threads (0: all cores), whom to tell, and the
+// flag that asks it to stop (none: it runs to its end; copies share the flag).
 struct RunOptions {
     int Threads = 0;
     ProgressCallback Progress;
     const CancelFlag* Cancel = nullptr;
-    PictureReader ReadPicture = ReadBmpPicture;
 };
 
 }  // namespace orvalis

@@ -5,6 +5,8 @@
 
 #include "FormFixture.h"
 #include "app/Relight.h"
+#include "io/PictureFile.h"
+#include "io/PngFile.h"
 
 namespace orvalis::test {
 namespace {
@@ -53,6 +55,40 @@ TEST_F(RelightTest, ScrollbarsRelightTheLastTextureInMemoryOnly) {
     EXPECT_EQ(PixelBytes(relit.Texture), PixelBytes(saved));
     EXPECT_EQ(form->Image1->Shown(), relit.Picture.scaled(256, 256));
     EXPECT_EQ(QDir(ProgramFolder()).entryList(QDir::Files), filesAfterGenerate);
+}
+
+// The relight reads the heightmap as the generation does, whatever its
+// format: a 16-bit PNG one is relit to the bytes Generate saved.
+TEST_F(RelightTest, RelightsAHeightmapOfAnyFormat) {
+    WriteSampleSetUp();
+    const TDibBuffer hills = ReadPictureFile(Root("hills.bmp")).Pixels;
+    std::vector<std::uint16_t> words;  // top row first
+    for (std::int32_t y = 0; y < hills.RowCount(); ++y) {
+        for (std::int32_t x = 0; x < hills.Width(); ++x) {
+            // Detail finer than 8 bits, which only the heights at full precision keep.
+            const int level = hills.ReadPixel(hills.BufferRow(y), x).Red;
+            words.push_back(static_cast<std::uint16_t>(256 * level + (31 * y + 17 * x) % 256));
+        }
+    }
+    WritePngFile(Root("hills16.png"), {hills.Width(), hills.RowCount(), 1}, words);
+    std::vector<std::string> lines = kSampleLines;
+    lines[5] = "hills16.png";
+    WriteLines("default.txt", lines);
+    const auto form = MakeForm();
+    form->SunPos->setValue(120);
+    Generate(*form);
+    ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+    TDibBuffer saved;
+    saved.ReadBmpFile(ProgramFile(form->State().OutputFile));
+
+    form->PageControl->setCurrentIndex(1);
+    form->SunPos->setValue(10);
+    WaitForRelight(*form);
+    form->SunPos->setValue(120);
+    WaitForRelight(*form);
+    ASSERT_NE(form->Relighter->Last(), nullptr);
+    EXPECT_EQ(form->Relighter->Last()->Light.SunPos, 120);
+    EXPECT_EQ(PixelBytes(form->Relighter->Last()->Texture), PixelBytes(saved));
 }
 
 TEST_F(RelightTest, NothingIsRelitOnceTheInputsChange) {

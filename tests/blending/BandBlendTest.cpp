@@ -3,18 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <string>
 
 #include "files/Error.h"
-#include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
 #include "common/TestTiles.h"
 
 namespace orvalis {
 namespace {
 
-namespace fs = std::filesystem;
 using test::Grey;
 using test::MakePicture;
 using test::PatternedTiles;
@@ -95,8 +92,8 @@ TEST(BlendTexture, TilesOfAnyDepthAreBlendedByTheirColours) {
     Tiles tiles = SolidTiles({Grey(0), Grey(0), Grey(0), Grey(0), Grey(0)});
     TDibBuffer& indexed = tiles.Pictures[4];
     indexed.Allocate(2, 1, 8);
-    indexed.ColourTable()[3] = RgbQuad{10, 20, 30, 0};
-    indexed.ColourTable()[7] = RgbQuad{40, 50, 60, 0};
+    indexed.SetColour(3, RgbQuad{10, 20, 30, 0});
+    indexed.SetColour(7, RgbQuad{40, 50, 60, 0});
     indexed.WriteIndex(0, 0, 3);
     indexed.WriteIndex(0, 1, 7);
     const TDibBuffer texture = BlendTexture(test::GreyPicture(1, 1, 0), tiles.Set(), 4, {});
@@ -175,35 +172,6 @@ TEST(BlendTexture, RefusesMissingPicturesAndSizesByName) {
     EXPECT_EQ(messageOf(heightmap, 0), "texture size 0 is outside 1 .. 16384");
     tiles.Pictures[2] = TDibBuffer();
     EXPECT_EQ(messageOf(heightmap, 16), "tile 3 (middle box, band 128) has no picture");
-}
-
-using SynthesizeTextureTest = test::ScratchFolderTest;
-
-TEST_F(SynthesizeTextureTest, WritesAndReturnsTheBlendOfTheHeightmapFile) {
-    const TDibBuffer heightmap = test::RuggedTerrain(40, 30);
-    heightmap.WriteBmpFile(PathOf("terrain.bmp"));
-    const Tiles tiles = PatternedTiles();
-    const TDibBuffer texture =
-        SynthesizeTexture(PathOf("terrain.bmp"), PathOf("terrain_tex.bmp"), tiles.Set(), 64, {});
-    EXPECT_TRUE(test::SamePixels(texture, BlendTexture(heightmap, tiles.Set(), 64, {})));
-    TDibBuffer written;
-    written.ReadBmpFile(PathOf("terrain_tex.bmp"));
-    EXPECT_TRUE(test::SamePixels(written, texture));
-}
-
-TEST_F(SynthesizeTextureTest, BadInputIsNamedAndWritesNothing) {
-    Tiles tiles = PatternedTiles();
-    const std::string missing = PathOf("missing.bmp");
-    try {
-        SynthesizeTexture(missing, PathOf("out.bmp"), tiles.Set(), 64, {});
-        ADD_FAILURE() << "a missing heightmap was accepted";
-    } catch (const std::exception& e) {
-        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
-    }
-    TileSet set = tiles.Set();
-    set[4] = nullptr;
-    EXPECT_THROW(SynthesizeTexture(missing, PathOf("out.bmp"), set, 64, {}), Error);
-    EXPECT_FALSE(fs::exists(PathOf("out.bmp")));
 }
 
 }  // namespace

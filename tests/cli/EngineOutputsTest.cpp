@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "common/Files.h"
 #include "common/GdalFiles.h"
 #include "common/ScratchFolderTest.h"
 #include "io/PictureFile.h"
@@ -46,6 +48,18 @@ protected:
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+
+    // Writes the tiles t0 .. t4 as BMP and PNG; gives the list of one kind.
+    std::string WriteTiles(const std::string& extension) const {
+        std::string tiles;
+        for (int i = 0; i < 5; ++i) {
+            const std::string stem = PathOf("t") + static_cast<char>('0' + i);
+            Picture(3 + i, 4, 40 * i + 1).WriteBmpFile(stem + ".bmp");
+            WritePngFile(stem + ".png", Picture(3 + i, 4, 40 * i + 1));
+            tiles += (i ? "," : "") + stem + extension;
+        }
+        return tiles;
+    }
 };
 
 // A 16-bit PNG heightmap of multiples of 257 with PNG tiles gives the
@@ -54,14 +68,7 @@ protected:
 TEST_F(EngineOutputsTest, SixteenBitPngGivesTheBmpResultInEveryOutputFormat) {
     fs::create_directories(folder_ / "ref");
     fs::create_directories(folder_ / "png");
-    std::string bmpTiles, pngTiles;
-    for (int i = 0; i < 5; ++i) {
-        const std::string stem = PathOf("t") + static_cast<char>('0' + i);
-        Picture(3 + i, 4, 40 * i + 1).WriteBmpFile(stem + ".bmp");
-        WritePngFile(stem + ".png", Picture(3 + i, 4, 40 * i + 1));
-        bmpTiles += (i ? "," : "") + stem + ".bmp";
-        pngTiles += (i ? "," : "") + stem + ".png";
-    }
+    const std::string bmpTiles = WriteTiles(".bmp"), pngTiles = WriteTiles(".png");
     const TDibBuffer heightmap = Picture(10, 10, 0);
     heightmap.WriteBmpFile(PathOf("h.bmp"));
     test::GdalPicture words{10, 10, 1, GDT_UInt16};
@@ -90,6 +97,31 @@ TEST_F(EngineOutputsTest, SixteenBitPngGivesTheBmpResultInEveryOutputFormat) {
     EXPECT_EQ(names, (std::set<std::string>{"terrain_tex.png", "terrain_tex0.png", "lm.png",
                                             "splat.png", "splat_1.png", "normals.png"}));
     EXPECT_TRUE(SamePixels(PathOf("ref/terrain_tex.bmp"), PathOf("png/terrain_tex0.png")));
+}
+
+// --height-range reaches the generation's one read of the heightmap: a
+// Float32 TIFF of 2h - 300 metres read as -300 .. 210 gives every output of
+// the BMP of h.
+TEST_F(EngineOutputsTest, HeightRangeReachesTheHeightmapRead) {
+    const TDibBuffer heightmap = Picture(10, 10, 0);
+    heightmap.WriteBmpFile(PathOf("h.bmp"));
+    test::GdalPicture metres{10, 10, 1, GDT_Float32};
+    for (int y = 9; y >= 0; --y)
+        for (int x = 0; x < 10; ++x) metres.Samples.push_back(2.0 * heightmap.ReadPixel(y, x).Red - 300);
+    test::WriteWithGdal(PathOf("h.tif"), "GTiff", metres);
+
+    const std::string common = "generate --quiet --size 16 --tiles " + WriteTiles(".bmp") + " --heightmap ";
+    const std::pair<std::string, std::string> runs[] = {{"bmp", "h.bmp"}, {"tif", "h.tif --height-range -300:210"}};
+    for (const auto& [out, heightmapArguments] : runs) {
+        fs::create_directories(folder_ / out);
+        ASSERT_EQ(Run(common + heightmapArguments + " --output-dir " + out + " --splat-map " + out +
+                      "/splat.png --normal-map " + out + "/normals.png"),
+                  0)
+            << heightmapArguments;
+    }
+    for (const char* file : {"terrain_tex.bmp", "lm.bmp", "splat.png", "splat_1.png", "normals.png"}) {
+        EXPECT_EQ(test::ReadBytes(PathOf("tif/") + file), test::ReadBytes(PathOf("bmp/") + file)) << file;
+    }
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST(HeightPlane, HeightmapsOfEveryDepthGiveTheSameHeights) {
     indexed.Allocate(29, 17, 8);
     for (int level = 0; level < 256; ++level) {
         const auto grey = static_cast<std::uint8_t>(level);
-        indexed.ColourTable()[level] = RgbQuad{grey, grey, grey, 0};
+        indexed.SetColour(level, RgbQuad{grey, grey, grey, 0});
     }
     for (std::int32_t row = 0; row < 17; ++row) {
         for (std::int32_t column = 0; column < 29; ++column) {

@@ -17,6 +17,7 @@
 
 #include "blending/BandBlend.h"
 #include "generation/GenerateTexture.h"
+#include "io/PictureFile.h"
 #include "lighting/Lightmap.h"
 #include "lighting/NormalMap.h"
 #include "lighting/ShadowMarch.h"
@@ -159,9 +160,9 @@ const PinnedHashes kPinned[] = {
 // The heightmap as a generation lights it: rows counting up from the bottom edge.
 TDibBuffer Upright(const TDibBuffer& heightmap) { return test::Redrawn(heightmap, false); }
 
-// A generation lights the heightmap file through BuildLightmap, which works
-// row by row without a whole normal map; some directions of each sun
-// position check that it gives the bytes pinned above.
+// A generation lights the heightmap file, as read, through LightHeightmap,
+// which works row by row without a whole normal map; some directions of each
+// sun position check that it gives the bytes pinned above.
 bool LightsAsPinned(int direction) { return direction % 89 == 0 || direction == 181; }
 
 PinnedHashes HashOutputs(const NamedHeightmap& source, int threads, const std::string& folder) {
@@ -195,8 +196,8 @@ PinnedHashes HashOutputs(const NamedHeightmap& source, int threads, const std::s
                           0.6f, 0.5f, true, run);
             lightmaps.Add(lightmap);
             if (LightsAsPinned(direction)) {
-                TDibBuffer built;
-                BuildLightmap(heightmapPath, {direction, kSunPositions[s]}, built, folder + "/lm.bmp", run);
+                const TDibBuffer built =
+                    LightHeightmap(ReadHeightmapPicture(heightmapPath), {direction, kSunPositions[s]}, run);
                 EXPECT_TRUE(test::SamePixels(built, lightmap)) << direction << ", " << kSunPositions[s];
             }
             TDibBuffer lit = Upright(texture);

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "files/Error.h"
@@ -187,46 +186,26 @@ TEST(ShadeLightmap, RefusesANormalMapOrTargetOfAnotherSize) {
     EXPECT_THROW(ShadeLightmap(heightmap, TNormalMap(12), {0, 1, 0}, 1, shortTarget, 0.6f, 0.5f, true), Error);
 }
 
-using BuildLightmapTest = test::ScratchFolderTest;
-
-TEST_F(BuildLightmapTest, LightsTheHeightmapAsShownWhateverItsFilesRowOrder) {
+TEST(LightHeightmap, LightsTheHeightmapAsShownWhateverItsRowOrder) {
     const TDibBuffer heightmap = test::RuggedTerrain(30, 20);
     TDibBuffer topDown;
     topDown.Allocate(30, -20, 24);
     heightmap.BlitTo(topDown.DeviceContext(), 0, 0);
-    topDown.WriteBmpFile(PathOf("terrain.bmp"));
     std::vector<int> reports;
     const RunOptions options{2, [&](SynthesisStage stage, int done, int total) {
                                  EXPECT_EQ(stage, SynthesisStage::Lightmap);
                                  EXPECT_EQ(total, 40);
                                  reports.push_back(done);
                              }};
-    TDibBuffer lightmap;
-    BuildLightmap(PathOf("terrain.bmp"), {120, 30}, lightmap, PathOf("lm.bmp"), options);
+    const TDibBuffer lightmap = LightHeightmap(Picture{std::move(topDown), {}}, {120, 30}, options);
 
     EXPECT_EQ(lightmap.Width(), 30);
     EXPECT_EQ(lightmap.Height(), 20);
     EXPECT_EQ(lightmap.BitsPerPixel(), 24);
     EXPECT_TRUE(test::SamePixels(lightmap, Shade(heightmap, {120, 30})));
-    TDibBuffer written;
-    written.ReadBmpFile(PathOf("lm.bmp"));
-    EXPECT_TRUE(test::SamePixels(written, lightmap));
     ASSERT_FALSE(reports.empty());
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
     EXPECT_EQ(reports.back(), 40);
-}
-
-TEST_F(BuildLightmapTest, AMissingHeightmapIsNamedAndChangesNothing) {
-    TDibBuffer lightmap = test::GreyPicture(2, 2, 7);
-    const std::string missing = PathOf("missing.bmp");
-    try {
-        BuildLightmap(missing, {}, lightmap, PathOf("lm.bmp"));
-        ADD_FAILURE() << "a missing heightmap was accepted";
-    } catch (const std::exception& e) {
-        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
-    }
-    EXPECT_TRUE(test::SamePixels(lightmap, test::GreyPicture(2, 2, 7)));
-    EXPECT_FALSE(std::filesystem::exists(PathOf("lm.bmp")));
 }
 
 }  // namespace

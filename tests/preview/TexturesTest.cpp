@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "SharedPreview.h"
 #include "common/BmpBytes.h"
 #include "common/ScratchFolder.h"
+#include "io/PictureFile.h"
+#include "io/PngFile.h"
 #include "preview/Textures.h"
 
 namespace orvalis {
@@ -50,27 +56,29 @@ PixelColour Distinct(int x, int y) {
     return MakeColour(static_cast<std::uint8_t>(40 * x), static_cast<std::uint8_t>(40 * y), 200);
 }
 
-TEST_F(Textures, ChoosesTheBmpReaderByTheNameAlone) {
+// The common reader knows a BMP file by its signature and reads PNG files
+// such as --format png writes.
+TEST_F(Textures, LoadsEveryPictureWhateverItsName) {
     const auto bytes = MakeBmp24(4, 4, Distinct);
-    for (const std::string name : {"a.bmp", "b.Bmp", "C.BMP"}) {
+    std::vector<std::string> files;
+    for (const std::string name : {"a.bmp", "b.Bmp", "C.BMP", "d.png", "bmp", "e.bmpx", "f.bm"}) {
+        files.push_back(folder.Write(name, bytes));
+    }
+    files.push_back(folder.PathOf("g.png"));
+    WritePngFile(files.back(), ReadPictureFile(files.front()).Pixels);
+    for (const std::string& file : files) {
         std::uint32_t id = kUntouched;
-        EXPECT_TRUE(LoadTextureFile(folder.Write(name, bytes), id, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR))
-            << name;
+        EXPECT_TRUE(LoadTextureFile(file, id, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR)) << file;
         EXPECT_NE(id, kUntouched);
         glDeleteTextures(1, &id);
-    }
-    for (const std::string name : {"d.png", "bmp", "e.bmpx", "f.bm"}) {
-        std::uint32_t id = kUntouched;
-        EXPECT_FALSE(LoadTextureFile(folder.Write(name, bytes), id, GL_LINEAR, GL_LINEAR)) << name;
-        EXPECT_EQ(id, kUntouched);
     }
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Textures, MakesAMipmappedRgbTextureWithRedAndBlueInPlace) {
     std::uint32_t id = 0;
-    ASSERT_TRUE(LoadBmpTexture(folder.Write("t.bmp", MakeBmp24(4, 4, Distinct)), id, GL_LINEAR,
-                               GL_LINEAR_MIPMAP_LINEAR));
+    ASSERT_TRUE(LoadTextureFile(folder.Write("t.bmp", MakeBmp24(4, 4, Distinct)), id, GL_LINEAR,
+                                GL_LINEAR_MIPMAP_LINEAR));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     GLint value = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &value);
@@ -125,19 +133,58 @@ TEST_F(Textures, TurnsASingleRowIntoANearestFiltered1DTexture) {
     glDeleteTextures(1, &id);
 }
 
-TEST_F(Textures, ReportsABadFileInABmpUnitBoxAndLeavesTheNameAlone) {
-    auto eightBit = MakeBmp24(4, 4, Distinct);
-    test::PutU16(eightBit, test::kBitCountAt, 8);
-    const std::string missing = folder.PathOf("missing.bmp");
-    const std::string bad = folder.Write("eight.bmp", eightBit);
-    for (const std::string& file : {missing, bad}) {
+struct BadFile {
+    const char* Name;
+    std::function<void(const std::string& path)> Make;
+    std::string Message;  // "%" stands for the file's path
+};
+
+// Every file the reader refuses is reported in a "BMP Unit" box naming it;
+// the loader gives false and leaves the name alone.
+TEST_F(Textures, ReportsEveryBadFileInABmpUnitBoxAndLeavesTheNameAlone) {
+    const auto bmp = [this](const std::function<void(std::vector<std::uint8_t>&)>& breakIt) {
+        return [this, breakIt](const std::string& path) {
+            auto bytes = MakeBmp24(4, 4, Distinct);
+            breakIt(bytes);
+            folder.Write(std::filesystem::path(path).filename().string(), bytes);
+        };
+    };
+    const std::vector<BadFile> cases = {
+        {"missing.bmp", [](const std::string&) {}, "Error opening %"},
+        {"pipe.bmp", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); },
+         "Error opening %: is not a regular file (a FIFO)"},
+        {"folder.bmp", [](const std::string& path) { std::filesystem::create_directory(path); },
+         "Error opening %: is a folder, not a file"},
+        {"empty.bmp", bmp([](auto& b) { b.clear(); }), "%: the file header is cut short"},
+        {"short.bmp", bmp([](auto& b) { b.resize(50); }), "%: the information header is cut short"},
+        {"seven.bmp", bmp([](auto& b) { test::PutU16(b, test::kBitCountAt, 7); }),
+         "%: 7 bits per pixel are not supported"},
+        {"packed.bmp", bmp([](auto& b) { test::PutU32(b, test::kCompressionAt, 9); }),
+         "%: compression 9 is not supported"},
+        {"header.bmp", bmp([](auto& b) { test::PutU32(b, test::kHeaderSizeAt, 20); }),
+         "%: an information header of 20 bytes is not supported"},
+        {"narrow.bmp", bmp([](auto& b) { test::PutU32(b, test::kWidthAt, 0); }),
+         "%: a picture of 0 x 4 pixels is not supported (each side 1 to 32768)"},
+        {"tall.bmp", bmp([](auto& b) { test::PutU32(b, test::kHeightAt, 70000); }),
+         "%: a picture of 4 x 70000 pixels is not supported (each side 1 to 32768)"},
+        {"offset.bmp", bmp([](auto& b) { test::PutU32(b, test::kPixelOffsetAt, 5000); }),
+         "%: the pixel data would start at byte 5000, beyond the end of the 102-byte file"},
+        {"text.png", [this](const std::string&) { folder.Write("text.png", std::string_view("hello")); },
+         "%: not a picture in a supported format (BMP, PNG, JPEG, TIFF, RAW, HGT, ASC and other "
+         "elevation grids)"},
+    };
+    for (const BadFile& bad : cases) {
+        SCOPED_TRACE(bad.Name);
+        const std::string file = folder.PathOf(bad.Name);
+        bad.Make(file);
         std::uint32_t id = kUntouched;
+        messages.clear();
         EXPECT_FALSE(LoadTextureFile(file, id, GL_LINEAR, GL_LINEAR));
         EXPECT_EQ(id, kUntouched);
+        std::string expected = "BMP Unit|" + bad.Message;
+        expected.replace(expected.find('%'), 1, file);
+        EXPECT_EQ(messages, std::vector<std::string>{expected});
     }
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0], "BMP Unit|Error opening " + missing);
-    EXPECT_EQ(messages[1].rfind("BMP Unit|Unsupported BMP " + bad + ": 8 bits", 0), 0u) << messages[1];
 }
 
 }  // namespace

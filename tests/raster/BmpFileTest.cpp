@@ -121,8 +121,8 @@ TEST_F(BmpFileTest, EightBitPictureKeepsItsPaletteThroughWriteAndRead) {
     TDibBuffer picture;
     picture.Allocate(3, 2, 8);
     for (int i = 0; i < 256; ++i) {
-        picture.ColourTable()[i] =
-            RgbQuad{static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
+        picture.SetColour(static_cast<std::uint8_t>(i),
+                          RgbQuad{static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0});
     }
     picture.WriteIndex(0, 0, 200);
     picture.WriteIndex(1, 2, 17);

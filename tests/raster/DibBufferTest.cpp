@@ -1,4 +1,5 @@
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -94,6 +95,9 @@ TEST(DibBufferTest, DefaultAndRequestedChannelMasks) {
     EXPECT_EQ(buffer.Info().Header.biCompression, BI_BITFIELDS);
     EXPECT_EQ(buffer.Info().Mask(kRedMask), 0xF800u);
     EXPECT_EQ(buffer.Info().Mask(kGreenMask), 0x07E0u);
+    // The masks take the colour table's place: no colour may overwrite them.
+    EXPECT_THROW(buffer.SetColour(kRedMask, RgbQuad{1, 2, 3, 4}), std::invalid_argument);
+    EXPECT_EQ(buffer.Info().Mask(kRedMask), 0xF800u);
 
     buffer.Allocate(2, 2, 32);
     EXPECT_EQ(buffer.Info().Header.biCompression, BI_RGB);
@@ -165,7 +169,7 @@ TEST(DibBufferTest, NearestIndexPrefersTheLowestIndexOnTies) {
 
     TDibBuffer buffer;
     buffer.Allocate(2, 1, 8);
-    buffer.ColourTable()[1] = RgbQuad{255, 255, 255, 0};
+    buffer.SetColour(1, RgbQuad{255, 255, 255, 0});
     buffer.WritePixel(0, 1, MakeColour(200, 200, 200));
     EXPECT_EQ(buffer.ReadIndex(0, 1), 1);
     EXPECT_EQ(buffer.ReadPixel(0, 1), MakeColour(255, 255, 255));
@@ -224,7 +228,7 @@ TEST(DibBufferTest, AllocateFromInfoTakesTableAndDropsCompression) {
 TEST(DibBufferTest, RejectedFormatsLeaveTheBufferAsItWas) {
     TDibBuffer buffer;
     buffer.Allocate(2, 2, 8);
-    buffer.ColourTable()[1] = RgbQuad{9, 9, 9, 0};
+    buffer.SetColour(1, RgbQuad{9, 9, 9, 0});
     buffer.WriteIndex(0, 0, 1);
 
     for (std::uint8_t bits : {2, 3, 7, 12, 64}) {

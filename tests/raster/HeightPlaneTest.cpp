@@ -34,7 +34,7 @@ TDibBuffer ShownLevels(std::int32_t width, std::int32_t rows, bool topDown, std:
     if (bitsPerPixel == 8) {
         for (int level = 0; level < 256; ++level) {
             const auto grey = static_cast<std::uint8_t>(level);
-            picture.ColourTable()[level] = RgbQuad{grey, grey, grey, 0};
+            picture.SetColour(static_cast<std::uint8_t>(level), RgbQuad{grey, grey, grey, 0});
         }
     }
     for (std::int32_t y = 0; y < rows; ++y) {

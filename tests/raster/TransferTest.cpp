@@ -195,7 +195,7 @@ TEST(TransferTest, OtherDepthsConvertToTwentyFourBits) {
     grey.Allocate(256, 1, 8);
     for (int i = 0; i < 256; ++i) {
         const auto g = static_cast<std::uint8_t>(i);
-        grey.ColourTable()[i] = RgbQuad{g, g, g, 0};
+        grey.SetColour(i, RgbQuad{g, g, g, 0});
         grey.WriteIndex(0, i, g);
     }
     TDibBuffer target = UntouchedTarget(256, 1);
@@ -238,7 +238,7 @@ TEST(TransferTest, CopyFromBitmapTakesFormatTableAndPixels) {
 
     TDibBuffer indexed;
     indexed.Allocate(3, -1, 4);
-    indexed.ColourTable()[9] = RgbQuad{30, 20, 10, 0};
+    indexed.SetColour(9, RgbQuad{30, 20, 10, 0});
     indexed.WriteIndex(0, 2, 9);
     copy.CopyFromBitmap(indexed);
     EXPECT_EQ(copy.BitsPerPixel(), 4);
