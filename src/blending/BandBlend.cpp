@@ -90,7 +90,7 @@ TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::
 
     TDibBuffer texture;
     texture.Allocate(textureSize, textureSize, 24);
-    const StretchedHeights heights(heightmap, textureSize);
+    const StretchedHeights heights(heightmap, textureSize, textureSize);
     std::vector<TilePattern> patterns;
     for (const TDibBuffer* tile : tiles) patterns.emplace_back(*tile, textureSize, textureSize);
     const BandMixes mixes = BuildBandMixes();

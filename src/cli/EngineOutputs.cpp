@@ -55,7 +55,7 @@ void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heig
 
 // The generation blends from the heightmap after this; the lighting takes a copy.
 Picture CopyOf(const Picture& picture) {
-    Picture copy{TDibBuffer(), picture.FineHeights};
+    Picture copy{TDibBuffer(), picture.FineHeights, picture.Levels, picture.RealSamples};
     copy.Pixels.CopyFromBitmap(picture.Pixels);
     return copy;
 }

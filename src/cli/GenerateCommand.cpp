@@ -15,11 +15,13 @@
 
 #include "cli/Commands.h"
 #include "cli/EngineOutputs.h"
+#include "cli/TerrainOptions.h"
 #include "raster/DibBuffer.h"
 #include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "generation/GenerateTexture.h"
 #include "generation/TextureInfo.h"
+#include "io/GreyPngFile.h"
 
 namespace orvalis::cli {
 
@@ -51,7 +53,32 @@ const char* const kGenerateUsage =
     "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up\n"
     "                             blue); FILE must not exist yet\n"
     "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
-    "                             0 .. 255 (default: their own lowest .. highest)\n"
+    "                             0 .. 255 (default: their own lowest .. highest); for\n"
+    "                             unsigned samples (8, 16 bits), the heights of their\n"
+    "                             lowest and highest value, which --bands and the\n"
+    "                             real-scale lighting use (else it is an error)\n"
+    "    --bands H256,H192,H128,H64,H0\n"
+    "                             heights in the data's units where the five bands are\n"
+    "                             centred, highest first, e.g. 2000,800,0,-20,-200 puts\n"
+    "                             sea level on band 128 (default: from the data's range)\n"
+    "    --resample smooth|classic  heights onto the texture: smooth interpolates (cubic)\n"
+    "                             when enlarging and averages when shrinking; classic\n"
+    "                             stretches as ever (default: classic, smooth with\n"
+    "                             --sun-azimuth)\n"
+    "  Real-scale lighting (both angles switch it on; the texture keeps the heightmap's\n"
+    "  aspect, --size its longer side):\n"
+    "    --sun-azimuth DEG        the sun's direction, 0 .. 360 clockwise from north (the\n"
+    "                             top of the picture)\n"
+    "    --sun-elevation DEG      the sun's height above the horizon, 0 .. 90\n"
+    "    --z-factor F             heights multiplied by F (default: 1)\n"
+    "    --cell-size X[:Y]        ground size of a cell in the heights' unit (default: 1)\n"
+    "    --ambient A              share of sky light, 0 .. 1 (default: 0.3)\n"
+    "    --sun-size DEG           the sun's diameter for soft shadows, 0 .. 10 (default:\n"
+    "                             0.53)\n"
+    "    --sky-light              the sky light dimmed where the terrain hides the sky\n"
+    "                             (horizons in 16 directions)\n"
+    "    --shadow-map FILE        the sun's visibility as grey PNG at the texture's size\n"
+    "                             (255 sunlit, 0 in shadow); FILE must not exist yet\n"
     "    --quiet                  print neither progress nor the result line\n"
     "                             Files appear only when the run completes; a run that\n"
     "                             fails or is interrupted (SIGINT, SIGTERM, SIGHUP:\n"
@@ -74,6 +101,8 @@ struct GenerateOptions {
     int Threads = 0;
     bool Quiet = false;
     EngineOutputs Engine;
+    TerrainOptions Terrain;
+    bool ClassicLightGiven = false;  // --light-dir or --sun-pos
 };
 
 [[noreturn]] void FailUsage(const std::string& problem) {
@@ -115,7 +144,8 @@ void CheckOutputsDiffer(const GenerateOptions& options) {
         {"--output", &options.Output},
         {"--lightmap", &options.Lightmap},
         {"--splat-map", &options.Engine.SplatMap},
-        {"--normal-map", &options.Engine.NormalMap}};
+        {"--normal-map", &options.Engine.NormalMap},
+        {"--shadow-map", &options.Terrain.ShadowMap}};
     for (std::size_t i = 0; i < std::size(named); ++i) {
         for (std::size_t j = i + 1; j < std::size(named); ++j) {
             const std::optional<std::string>& first = *named[i].second;
@@ -144,8 +174,13 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--heightmap") options.Heightmap = value();
         else if (option == "--tiles") options.Tiles = ParseTiles(value());
         else if (option == "--size") options.TextureSize = number(1, kLargestTextureSize);
-        else if (option == "--light-dir") options.Light.LightDir = number(0, 360);
-        else if (option == "--sun-pos") options.Light.SunPos = number(0, 400);
+        else if (option == "--light-dir") {
+            options.Light.LightDir = number(0, 360);
+            options.ClassicLightGiven = true;
+        } else if (option == "--sun-pos") {
+            options.Light.SunPos = number(0, 400);
+            options.ClassicLightGiven = true;
+        }
         else if (option == "--no-lighting") options.UseLighting = false;
         else if (option == "--output") options.Output = value();
         else if (option == "--output-dir") options.OutputDir = value();
@@ -153,6 +188,7 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--threads") options.Threads = number(1, 1024);
         else if (option == "--quiet") options.Quiet = true;
         else if (ParseEngineOption(option, value, options.Engine)) continue;
+        else if (ParseTerrainOption(option, value, options.Terrain)) continue;
         else FailUsage("unknown option '" + DisplayPath(option) + "'");
     }
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
@@ -162,6 +198,10 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     if (options.Lightmap && options.Lightmap->empty()) FailUsage("--lightmap needs a file name");
     if (options.Lightmap && !options.UseLighting) {
         FailUsage("--lightmap and --no-lighting exclude each other");
+    }
+    CheckTerrainOptions(options.Terrain, options.ClassicLightGiven, options.UseLighting);
+    if (options.Engine.SplatMap && !SamplingOf(options.Terrain).IsClassic()) {
+        FailUsage("--splat-map follows the classic blend; not with --resample smooth, --bands or --sun-azimuth");
     }
     SettleFormat(options.Engine, options.Output);
     return options;
@@ -220,6 +260,14 @@ struct OutputFiles {
     ResultFile Texture;
     std::optional<ResultFile> Lightmap;
     EngineFiles Engine;
+    std::optional<ResultFile> ShadowMap;
+
+    // Committed with the texture, before the lightmap.
+    std::vector<ResultFile*> Alongside() {
+        std::vector<ResultFile*> files = Engine.Files();
+        if (ShadowMap) files.push_back(&*ShadowMap);
+        return files;
+    }
 };
 
 ResultFile ClaimDefaultName(const GenerateOptions& options) {
@@ -258,7 +306,10 @@ OutputFiles ClaimOutputs(const GenerateOptions& options) {
                              ? ResultFile::Claim(InFormat(options.Engine, *options.Output))
                              : ClaimDefaultName(options);
     std::optional<ResultFile> lightmap = ClaimLightmap(options);
-    return {std::move(texture), std::move(lightmap), EngineFiles(options.Engine)};
+    EngineFiles engine(options.Engine);
+    std::optional<ResultFile> shadowMap;
+    if (options.Terrain.ShadowMap) shadowMap.emplace(ResultFile::Claim(*options.Terrain.ShadowMap));
+    return {std::move(texture), std::move(lightmap), std::move(engine), std::move(shadowMap)};
 }
 
 using Tiles = std::array<TDibBuffer, kTileCount>;
@@ -276,6 +327,7 @@ GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
     settings.TextureSize = options.TextureSize;
     settings.UseLighting = options.UseLighting;
     settings.Light = options.Light;
+    settings.Sampling = SamplingOf(options.Terrain);
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
     settings.Encode = EncoderFor(options.Engine);
@@ -293,9 +345,14 @@ std::string GenerateIntoClaimedFiles(const GenerateOptions& options, GenerateSet
         settings.StageAlongside = [&files, &settings](const Picture& heightmap) {
             return files.Engine.Stage(heightmap, settings);
         };
+        if (files.ShadowMap) {
+            settings.SunVisibilityDone = [&files, &settings](const TDibBuffer& sunVisibility) {
+                WriteGreyPngFile(files.ShadowMap->StagingPath(), sunVisibility, settings.Run.Cancel);
+            };
+        }
         TDibBuffer lightmap;
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
-                        lightmap, files.Engine.Files());
+                        lightmap, files.Alongside());
     } catch (const RunCancelled&) {
         throw;  // main reports the stop
     } catch (const std::exception& error) {

@@ -62,6 +62,7 @@ Picture ReadPictureFile(const std::string& path, const PictureReadOptions& optio
     if (!IsBmpFile(path)) return MakePicture(path, ReadPictureSamples(path), options.Range);
     Picture picture;
     picture.Pixels.ReadBmpFile(path);
+    if (options.Range) picture.Levels = {options.Range->Low, options.Range->High};
     return picture;
 }
 

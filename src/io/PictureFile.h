@@ -12,7 +12,9 @@ namespace orvalis {
 
 struct PictureReadOptions {
     // Real-valued heights (signed or floating-point samples) map Low .. High
-    // onto 0 .. 255 instead of their own lowest .. highest value.
+    // onto 0 .. 255 instead of their own lowest .. highest value; the levels
+    // 0 .. 255 of all other pictures stand for the heights Low .. High
+    // (Picture::Levels).
     std::optional<HeightRange> Range;
 };
 

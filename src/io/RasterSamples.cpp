@@ -117,9 +117,13 @@ Picture MakePicture(const std::string& path, const RasterSamples& samples,
     Picture picture;
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
     if (samples.Kind == SampleKind::Real) {
-        FillReal(samples, MappingOf(path, samples, range), picture);
+        const RealMapping mapping = MappingOf(path, samples, range);
+        FillReal(samples, mapping, picture);
+        picture.Levels = {mapping.Low, mapping.Low + mapping.Span};
+        picture.RealSamples = true;
     } else {
         FillWhole(samples, picture);
+        if (range) picture.Levels = {range->Low, range->High};
     }
     return picture;
 }

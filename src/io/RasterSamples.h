@@ -43,8 +43,10 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples);
 // A 24-bit bottom-up picture of the samples of the file at path (grey for
 // one channel), with fine heights for everything but bytes. Real samples
 // are mapped from `range`, or from their own lowest and highest value;
-// cells without data count as the lowest. Raises Error naming the file when
-// the range is wider than a double can hold.
+// cells without data count as the lowest. The levels of all other samples
+// stand for the heights of `range` (level 0 its Low, 255 its High) when it
+// is given. Raises Error naming the file when the range is wider than a
+// double can hold.
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
                     const std::optional<HeightRange>& range);
 

@@ -1,0 +1,163 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/GdalFiles.h"
+#include "common/RunProgram.h"
+#include "common/ScratchFolderTest.h"
+#include "common/TestPictures.h"
+#include "io/PictureFile.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs orvalis-cli generate in the scratch folder with five small tiles
+// t0.bmp .. t4.bmp and the heightmaps the test writes there.
+class RealScaleCommandTest : public test::ScratchFolderTest {
+protected:
+    // Solid tiles, so that the texture's colour follows the heights alone.
+    void SetUp() override {
+        ScratchFolderTest::SetUp();
+        const char* const names[] = {"t0.bmp", "t1.bmp", "t2.bmp", "t3.bmp", "t4.bmp"};
+        for (int i = 0; i < 5; ++i) test::GreyPicture(5 + i, 4, 50 * i).WriteBmpFile(PathOf(names[i]));
+    }
+
+    test::ProgramResult Generate(const std::string& arguments) const {
+        return test::RunShell("cd " + folder_.string() + " && " + ORVALIS_BIN_DIR +
+                                  "/orvalis-cli generate --tiles t0.bmp,t1.bmp,t2.bmp,t3.bmp,t4.bmp " + arguments,
+                              folder_);
+    }
+
+    // A hill of Int16 metres on a grid of width x rows, its top 400 m up.
+    void WriteHill(const std::string& name, int width, int rows) const {
+        test::GdalPicture hill{width, rows, 1, GDT_Int16};
+        for (int y = 0; y < rows; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const double d = std::hypot(x - width / 2.0, y - rows / 2.0) / (rows / 3.0);
+                hill.Samples.push_back(std::round(400 * std::exp(-d * d)) - 20);
+            }
+        }
+        test::WriteWithGdal(PathOf(name), "GTiff", hill);
+    }
+
+    bool Exists(const std::string& name) const { return fs::exists(folder_ / name); }
+};
+
+TEST_F(RealScaleCommandTest, RefusesOptionsThatDoNotGoTogether) {
+    struct Case {
+        const char* Arguments;
+        const char* Message;
+    };
+    const Case cases[] = {
+        {"--sun-azimuth 300", "--sun-azimuth and --sun-elevation come together"},
+        {"--sun-elevation 20", "--sun-azimuth and --sun-elevation come together"},
+        {"--sun-azimuth 300 --sun-elevation 91", "--sun-elevation wants a number from 0 to 90"},
+        {"--sun-azimuth 361 --sun-elevation 9", "--sun-azimuth wants a number from 0 to 360"},
+        {"--sun-azimuth 30 --sun-elevation 9 --light-dir 20", "light the classic way"},
+        {"--sun-azimuth 30 --sun-elevation 9 --no-lighting", "exclude each other"},
+        {"--z-factor 2", "--z-factor goes with real-scale lighting"},
+        {"--sky-light", "--sky-light goes with real-scale lighting"},
+        {"--shadow-map s.png", "--shadow-map goes with real-scale lighting"},
+        {"--sun-azimuth 30 --sun-elevation 9 --z-factor 0", "--z-factor wants a number above 0"},
+        {"--sun-azimuth 30 --sun-elevation 9 --cell-size 30:x", "--cell-size wants a number above 0"},
+        {"--sun-azimuth 30 --sun-elevation 9 --ambient 1.5", "--ambient wants a number from 0 to 1"},
+        {"--sun-azimuth 30 --sun-elevation 9 --sun-size 11", "--sun-size wants a number from 0 to 10"},
+        {"--resample nearest", "--resample wants smooth or classic"},
+        {"--bands 1,2,3,4,5", "each height below the one before it"},
+        {"--bands 500,400,300,200", "five heights separated by commas"},
+        {"--resample smooth --splat-map s.png", "--splat-map follows the classic blend"},
+        {"--sun-azimuth 30 --sun-elevation 9 --shadow-map out.png --output out.png", "name the same file"},
+    };
+    for (const Case& c : cases) {
+        const test::ProgramResult result = Generate(std::string("--heightmap h.bmp ") + c.Arguments);
+        EXPECT_EQ(result.ExitCode, 2) << c.Arguments;
+        EXPECT_NE(result.Err.find(c.Message), std::string::npos) << c.Arguments << ": " << result.Err;
+    }
+    EXPECT_TRUE(fs::is_empty(folder_ / "t0.bmp") == false);
+}
+
+// A heightmap of 403 x 344 cells makes a 4096 x 3496 texture; at 1/8 of that
+// 101 x 86 cells make 512 x 436. The lightmap and the shadow map share the
+// texture's size.
+TEST_F(RealScaleCommandTest, ATextureKeepsTheHeightmapsAspect) {
+    struct Case {
+        int Width, Rows, Size, TextureWidth, TextureRows;
+    };
+    const Case cases[] = {{101, 86, 512, 512, 436}, {40, 90, 300, 133, 300}, {33, 33, 64, 64, 64}};
+    for (const Case& c : cases) {
+        const std::string stem = "hill" + std::to_string(c.Width) + "x" + std::to_string(c.Rows);
+        WriteHill(stem + ".tif", c.Width, c.Rows);
+        const test::ProgramResult result =
+            Generate("--heightmap " + stem + ".tif --size " + std::to_string(c.Size) +
+                     " --sun-azimuth 300 --sun-elevation 12 --cell-size 10 --sky-light --output " + stem +
+                     ".png --shadow-map " + stem + "_shadow.png --quiet");
+        ASSERT_EQ(result.ExitCode, 0) << result.Err;
+        for (const std::string suffix : {".png", "_lm.png", "_shadow.png"}) {
+            const Picture picture = ReadPictureFile(PathOf(stem + suffix));
+            EXPECT_EQ(picture.Pixels.Width(), c.TextureWidth) << stem << suffix;
+            EXPECT_EQ(picture.Pixels.RowCount(), c.TextureRows) << stem << suffix;
+        }
+        // The hill's side toward the sun (west-north-west) is lit, and its
+        // shadow falls the other way, east-south-east (0.87 east, 0.5 south).
+        const TDibBuffer shadow = ReadPictureFile(PathOf(stem + "_shadow.png")).Pixels;
+        const auto visibility = [&shadow](double x, double y) {
+            return shadow.ReadPixel(shadow.BufferRow(static_cast<std::int32_t>(y)), static_cast<std::int32_t>(x)).Blue;
+        };
+        const double x = c.TextureWidth / 2.0, y = c.TextureRows / 2.0, away = c.TextureWidth / 4.0;
+        EXPECT_EQ(visibility(x - away, y - away * 0.5 / 0.87), 255) << stem;
+        EXPECT_EQ(visibility(x + away, y + away * 0.5 / 0.87), 0) << stem;
+    }
+}
+
+// A height range on unsigned samples names their heights: band heights or
+// the real-scale light use it; alone it is refused, where it used to be
+// ignored.
+TEST_F(RealScaleCommandTest, AHeightRangeOnUnsignedSamplesMustBeUsed) {
+    test::MakePicture(30, 20, [](std::int32_t row, std::int32_t column) { return test::Grey(5 * row + column); })
+        .WriteBmpFile(PathOf("h.bmp"));
+    const test::ProgramResult alone = Generate("--heightmap h.bmp --height-range 0:1000 --size 32 --output a.bmp");
+    EXPECT_EQ(alone.ExitCode, 1);
+    EXPECT_NE(alone.Err.find("h.bmp: a height range gives the levels of unsigned samples their heights"),
+              std::string::npos) << alone.Err;
+    EXPECT_FALSE(Exists("a.bmp"));
+    const test::ProgramResult banded =
+        Generate("--heightmap h.bmp --height-range 0:1000 --bands 400,300,200,100,0 --size 32 --output b.bmp --quiet");
+    EXPECT_EQ(banded.ExitCode, 0) << banded.Err;
+    const test::ProgramResult lit = Generate(
+        "--heightmap h.bmp --height-range 0:1000 --sun-azimuth 10 --sun-elevation 30 --size 32 --output c.bmp --quiet");
+    EXPECT_EQ(lit.ExitCode, 0) << lit.Err;
+}
+
+// Smooth resampling: no blocks of the enlarged heightmap. The classic
+// stretch shows each cell as a block of 10 x 10 pixels, with steps of many
+// grey levels between the blocks; the smooth one changes by a level or two
+// from pixel to pixel.
+TEST_F(RealScaleCommandTest, SmoothResamplingLeavesNoBlocks) {
+    WriteHill("hill.tif", 40, 34);
+    const auto largestStep = [this](const std::string& mode) {
+        const test::ProgramResult result = Generate("--heightmap hill.tif --size 400 --no-lighting --resample " + mode +
+                                                    " --output " + mode + ".png --quiet");
+        EXPECT_EQ(result.ExitCode, 0) << result.Err;
+        const TDibBuffer texture = ReadPictureFile(PathOf(mode + ".png")).Pixels;
+        int largest = 0;
+        for (std::int32_t row = 0; row < texture.RowCount(); ++row) {
+            for (std::int32_t column = 1; column < texture.Width(); ++column) {
+                largest = std::max(largest, std::abs(texture.ReadPixel(row, column).Blue -
+                                                     texture.ReadPixel(row, column - 1).Blue));
+            }
+        }
+        return largest;
+    };
+    EXPECT_GE(largestStep("classic"), 8);
+    EXPECT_LE(largestStep("smooth"), 2);
+}
+
+}  // namespace
+}  // namespace orvalis
