@@ -15,13 +15,13 @@
 
 #include "cli/Commands.h"
 #include "cli/EngineOutputs.h"
+#include "cli/TerrainFiles.h"
 #include "cli/TerrainOptions.h"
 #include "raster/DibBuffer.h"
 #include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "generation/GenerateTexture.h"
 #include "generation/TextureInfo.h"
-#include "io/GreyPngFile.h"
 
 namespace orvalis::cli {
 
@@ -44,9 +44,11 @@ const char* const kGenerateUsage =
     "                             the lightmap to DIR/lm.bmp, replacing it\n"
     "    --lightmap FILE          write the lightmap to FILE, which must not exist yet\n"
     "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
-    "    --format png|bmp         texture and lightmap as PNG or BMP (default: BMP, or PNG\n"
-    "                             for an --output name ending in .png); PNG names end\n"
-    "                             in .png (terrain_tex*.png, lm.png, tex_lm.png)\n"
+    "    --format png|bmp|tif     texture and lightmap as PNG, BMP or GeoTIFF (default: BMP,\n"
+    "                             or PNG for an --output name ending in .png); the names\n"
+    "                             end in .png (terrain_tex*.png, lm.png, tex_lm.png) or\n"
+    "                             .tif; GeoTIFF keeps the heightmap's coordinate system\n"
+    "                             and extent\n"
     "    --splat-map FILE         band weights as RGBA PNG (bands 256, 192, 128, 64) and\n"
     "                             FILE_1 (band 0 in red); each pixel's weights add up to\n"
     "                             255; neither may exist yet\n"
@@ -61,6 +63,8 @@ const char* const kGenerateUsage =
     "                             heights in the data's units where the five bands are\n"
     "                             centred, highest first, e.g. 2000,800,0,-20,-200 puts\n"
     "                             sea level on band 128 (default: from the data's range)\n"
+    "    --world-file             a world file (.pgw) beside each PNG output of a\n"
+    "                             georeferenced heightmap\n"
     "    --resample smooth|classic  heights onto the texture: smooth interpolates (cubic)\n"
     "                             when enlarging and averages when shrinking; classic\n"
     "                             stretches as ever (default: classic, smooth with\n"
@@ -71,14 +75,16 @@ const char* const kGenerateUsage =
     "                             top of the picture)\n"
     "    --sun-elevation DEG      the sun's height above the horizon, 0 .. 90\n"
     "    --z-factor F             heights multiplied by F (default: 1)\n"
-    "    --cell-size X[:Y]        ground size of a cell in the heights' unit (default: 1)\n"
+    "    --cell-size X[:Y]        ground size of a cell in the heights' unit (default: from\n"
+    "                             the heightmap's georeference in metres, else 1)\n"
     "    --ambient A              share of sky light, 0 .. 1 (default: 0.3)\n"
     "    --sun-size DEG           the sun's diameter for soft shadows, 0 .. 10 (default:\n"
     "                             0.53)\n"
     "    --sky-light              the sky light dimmed where the terrain hides the sky\n"
     "                             (horizons in 16 directions)\n"
-    "    --shadow-map FILE        the sun's visibility as grey PNG at the texture's size\n"
-    "                             (255 sunlit, 0 in shadow); FILE must not exist yet\n"
+    "    --shadow-map FILE        the sun's visibility as grey PNG (or GeoTIFF) at the\n"
+    "                             texture's size (255 sunlit, 0 in shadow); FILE must not\n"
+    "                             exist yet\n"
     "    --quiet                  print neither progress nor the result line\n"
     "                             Files appear only when the run completes; a run that\n"
     "                             fails or is interrupted (SIGINT, SIGTERM, SIGHUP:\n"
@@ -204,6 +210,9 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         FailUsage("--splat-map follows the classic blend; not with --resample smooth, --bands or --sun-azimuth");
     }
     SettleFormat(options.Engine, options.Output);
+    if (options.Terrain.WorldFile && !options.Engine.Png()) {
+        FailUsage("--world-file goes with PNG outputs (--format png); GeoTIFF holds its place itself");
+    }
     return options;
 }
 
@@ -260,12 +269,13 @@ struct OutputFiles {
     ResultFile Texture;
     std::optional<ResultFile> Lightmap;
     EngineFiles Engine;
-    std::optional<ResultFile> ShadowMap;
+    TerrainFiles Terrain;
 
     // Committed with the texture, before the lightmap.
     std::vector<ResultFile*> Alongside() {
         std::vector<ResultFile*> files = Engine.Files();
-        if (ShadowMap) files.push_back(&*ShadowMap);
+        const std::vector<ResultFile*> terrain = Terrain.Files();
+        files.insert(files.end(), terrain.begin(), terrain.end());
         return files;
     }
 };
@@ -279,7 +289,7 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
         if (!fs::exists(status)) throw Error(folder.string(), "no such folder");
         if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
     }
-    return ClaimFreeOutputName(folder, options.Engine.Png() ? ".png" : ".bmp");
+    return ClaimFreeOutputName(folder, options.Engine.Extension());
 }
 
 // A named texture brings its own lightmap name, so that it never touches a
@@ -307,9 +317,10 @@ OutputFiles ClaimOutputs(const GenerateOptions& options) {
                              : ClaimDefaultName(options);
     std::optional<ResultFile> lightmap = ClaimLightmap(options);
     EngineFiles engine(options.Engine);
-    std::optional<ResultFile> shadowMap;
-    if (options.Terrain.ShadowMap) shadowMap.emplace(ResultFile::Claim(*options.Terrain.ShadowMap));
-    return {std::move(texture), std::move(lightmap), std::move(engine), std::move(shadowMap)};
+    const std::optional<std::string> lightmapName = lightmap ? std::optional(lightmap->Path()) : std::nullopt;
+    TerrainFiles terrain(options.Terrain, options.Engine, texture.Path(), lightmapName,
+                         !options.Lightmap && !options.Output);
+    return {std::move(texture), std::move(lightmap), std::move(engine), std::move(terrain)};
 }
 
 using Tiles = std::array<TDibBuffer, kTileCount>;
@@ -345,11 +356,7 @@ std::string GenerateIntoClaimedFiles(const GenerateOptions& options, GenerateSet
         settings.StageAlongside = [&files, &settings](const Picture& heightmap) {
             return files.Engine.Stage(heightmap, settings);
         };
-        if (files.ShadowMap) {
-            settings.SunVisibilityDone = [&files, &settings](const TDibBuffer& sunVisibility) {
-                WriteGreyPngFile(files.ShadowMap->StagingPath(), sunVisibility, settings.Run.Cancel);
-            };
-        }
+        files.Terrain.Attach(settings);
         TDibBuffer lightmap;
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
                         lightmap, files.Alongside());

@@ -100,6 +100,7 @@ bool ParseTerrainOption(const std::string& option, const std::function<const std
     else if (option == "--shadow-map") options.ShadowMap = value();
     else if (option == "--resample") options.Resample = ParseResampling(value());
     else if (option == "--bands") options.Bands = ParseBands(value());
+    else if (option == "--world-file") options.WorldFile = true;
     else return false;
     return true;
 }
@@ -136,6 +137,7 @@ TerrainSampling SamplingOf(const TerrainOptions& options) {
     light.Ambient = options.Ambient.value_or(light.Ambient);
     light.SkyLight = options.SkyLight;
     sampling.RealScale = light;
+    sampling.CellsFromGeoReference = !options.CellX;
     return sampling;
 }
 

@@ -22,6 +22,7 @@ struct TerrainOptions {
     std::optional<std::string> ShadowMap;  // --shadow-map FILE
     std::optional<Resampling> Resample;    // --resample smooth|classic
     std::optional<BandHeights> Bands;      // --bands H256,H192,H128,H64,H0
+    bool WorldFile = false;                // --world-file
 
     bool RealScale() const { return SunAzimuth.has_value(); }
 };

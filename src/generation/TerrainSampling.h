@@ -22,6 +22,9 @@ struct TerrainSampling {
     // Set: the terrain is lit at its real scale instead of by the classic
     // light. Its cells are the heightmap's.
     std::optional<RealScaleLight> RealScale;
+    // The cells' ground size comes from the heightmap's georeference where
+    // it has one, instead of RealScale's.
+    bool CellsFromGeoReference = true;
 
     bool IsClassic() const { return Resample == Resampling::Classic && !Bands && !RealScale; }
 };

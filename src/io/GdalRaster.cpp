@@ -9,6 +9,7 @@
 #include <cpl_error.h>
 #include <gdal.h>
 
+#include "io/GdalGeoReference.h"
 #include "io/GdalSession.h"
 #include "io/RasterSamples.h"
 #include "files/Error.h"
@@ -192,6 +193,7 @@ RasterSamples ReadGdalRaster(const std::string& path) {
     s.Kind = KindOf(type);
     s.Channels = ChannelsOf(path, handle, s.Kind);
     CheckDecodedSize(path, handle, s, fileSize);
+    s.Geo = GeoReferenceOf(handle);
     if (s.Kind == SampleKind::Real) {
         ReadReal(path, handle, s);
     } else {

@@ -116,6 +116,7 @@ Picture MakePicture(const std::string& path, const RasterSamples& samples,
                     const std::optional<HeightRange>& range) {
     Picture picture;
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
+    picture.Geo = samples.Geo;
     if (samples.Kind == SampleKind::Real) {
         const RealMapping mapping = MappingOf(path, samples, range);
         FillReal(samples, mapping, picture);

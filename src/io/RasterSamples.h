@@ -31,6 +31,7 @@ struct RasterSamples {
     SampleKind Kind = SampleKind::Byte;
     std::vector<std::uint16_t> Whole;  // Byte and Word: Channels values a pixel
     std::vector<double> Real;          // Real: one value a pixel, NaN where there is no data
+    std::optional<GeoReference> Geo;   // where the file places the picture on the earth
 };
 
 // Every picture side is 1 .. TDibBuffer::kMaxDimension; raises Error naming the file.

@@ -24,7 +24,7 @@ RasterSamples ReadRawHeightmap(const std::string& path) {
     CheckPictureSize(path, static_cast<std::int64_t>(side), static_cast<std::int64_t>(side));
 
     RasterSamples samples{"RAW", "UInt16", 16, static_cast<std::int32_t>(side),
-                          static_cast<std::int32_t>(side), 1, SampleKind::Word, {}, {}};
+                          static_cast<std::int32_t>(side), 1, SampleKind::Word, {}, {}, {}};
     samples.Whole.resize(static_cast<std::size_t>(side * side));
     const std::span<std::uint8_t> raw(reinterpret_cast<std::uint8_t*>(samples.Whole.data()),
                                       static_cast<std::size_t>(bytes));

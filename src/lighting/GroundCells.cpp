@@ -24,4 +24,12 @@ GroundCellSize MetresOfDegreeCell(double degreesX, double degreesY, double latit
             degreesY * radiansPerDegree * meridian};
 }
 
+std::optional<GroundCellSize> GroundCellsOf(const GeoReference& geo, std::int32_t width, std::int32_t rows) {
+    if (!geo.Transform) return std::nullopt;
+    const std::array<double, 6>& t = *geo.Transform;
+    const double x = std::hypot(t[1], t[4]), y = std::hypot(t[2], t[5]);
+    if (geo.Geographic) return MetresOfDegreeCell(x, y, t[3] + t[4] * width / 2 + t[5] * rows / 2);
+    return GroundCellSize{x * geo.MetresPerUnit, y * geo.MetresPerUnit};
+}
+
 }  // namespace orvalis

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "raster/DibBuffer.h"
+#include "raster/GeoReference.h"
 #include "raster/HeightPlane.h"
 #include "raster/LevelScale.h"
 
@@ -20,6 +21,8 @@ struct Picture {
     // heights a height range names when one is given.
     LevelScale Levels;
     bool RealSamples = false;
+    // Where the picture lies on the earth, when its file says.
+    std::optional<GeoReference> Geo;
 };
 
 // The picture's heights: the fine ones when the file had them, else the

@@ -2,11 +2,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "common/Files.h"
 #include "common/GdalFiles.h"
 #include "common/RunProgram.h"
 #include "common/ScratchFolderTest.h"
@@ -35,9 +37,11 @@ protected:
                               folder_);
     }
 
-    // A hill of Int16 metres on a grid of width x rows, its top 400 m up.
-    void WriteHill(const std::string& name, int width, int rows) const {
+    // A hill of Int16 metres on a grid of width x rows, its top 400 m up;
+    // placed by `transform` (GDAL's six numbers) in WGS 84 when one is given.
+    void WriteHill(const std::string& name, int width, int rows, std::vector<double> transform = {}) const {
         test::GdalPicture hill{width, rows, 1, GDT_Int16};
+        hill.GeoTransform = std::move(transform);
         for (int y = 0; y < rows; ++y) {
             for (int x = 0; x < width; ++x) {
                 const double d = std::hypot(x - width / 2.0, y - rows / 2.0) / (rows / 3.0);
@@ -157,6 +161,91 @@ TEST_F(RealScaleCommandTest, SmoothResamplingLeavesNoBlocks) {
     };
     EXPECT_GE(largestStep("classic"), 8);
     EXPECT_LE(largestStep("smooth"), 2);
+}
+
+// 3 arc-second cells at 36.6 degrees north, as SRTM gives them.
+const std::vector<double> kArcSeconds = {-84.4, 3 / 3600.0, 0, 36.6, 0, -3 / 3600.0};
+
+// A GeoTIFF texture of a georeferenced DEM has the DEM's system and extent,
+// at its own size; so have its lightmap and shadow map.
+TEST_F(RealScaleCommandTest, GeoTiffOutputsKeepTheSystemAndTheExtent) {
+    WriteHill("dem.tif", 60, 40, kArcSeconds);
+    const test::ProgramResult result = Generate(
+        "--heightmap dem.tif --size 150 --sun-azimuth 300 --sun-elevation 12 --format tif --output tex.tif "
+        "--shadow-map shadow.tif --quiet");
+    ASSERT_EQ(result.ExitCode, 0) << result.Err;
+    for (const std::string name : {"tex.tif", "tex_lm.tif", "shadow.tif"}) {
+        const Picture picture = ReadPictureFile(PathOf(name));
+        ASSERT_TRUE(picture.Geo && picture.Geo->Transform) << name;
+        EXPECT_TRUE(picture.Geo->Geographic) << name;
+        const std::array<double, 6>& t = *picture.Geo->Transform;
+        const double cell = 3 / 3600.0;
+        EXPECT_EQ(picture.Pixels.Width(), 150);
+        EXPECT_EQ(picture.Pixels.RowCount(), 100);
+        EXPECT_NEAR(t[0], -84.4, cell / 2) << name;
+        EXPECT_NEAR(t[3], 36.6, cell / 2) << name;
+        EXPECT_NEAR(t[0] + 150 * t[1], -84.4 + 60 * cell, cell / 2) << name;
+        EXPECT_NEAR(t[3] + 100 * t[5], 36.6 - 40 * cell, cell / 2) << name;
+    }
+}
+
+// The cells of a geographic DEM are lit in metres: the same as giving the
+// metres at its centre latitude.
+TEST_F(RealScaleCommandTest, GeographicCellsAreLitInMetres) {
+    WriteHill("dem.tif", 60, 40, kArcSeconds);
+    const std::string light = "--heightmap dem.tif --size 120 --sun-azimuth 300 --sun-elevation 12 --quiet ";
+    // 36.6 - 20 cells of 3": the centre's latitude, 36.58333.
+    const test::ProgramResult fromFile = Generate(light + "--output a.png --shadow-map a_shadow.png");
+    const test::ProgramResult given = Generate(light + "--cell-size 74.5792:92.4749 --output b.png --shadow-map b_shadow.png");
+    const test::ProgramResult unit = Generate(light + "--cell-size 1 --output c.png --shadow-map c_shadow.png");
+    ASSERT_EQ(fromFile.ExitCode + given.ExitCode + unit.ExitCode, 0) << fromFile.Err << given.Err << unit.Err;
+    const auto shadowed = [this](const std::string& name) {
+        const TDibBuffer shadow = ReadPictureFile(PathOf(name)).Pixels;
+        int count = 0;
+        for (std::int32_t row = 0; row < shadow.RowCount(); ++row) {
+            for (std::int32_t column = 0; column < shadow.Width(); ++column) count += shadow.ReadPixel(row, column).Blue < 128;
+        }
+        return count;
+    };
+    EXPECT_NEAR(shadowed("a_shadow.png"), shadowed("b_shadow.png"), 3);
+    EXPECT_GT(shadowed("c_shadow.png"), 2 * shadowed("a_shadow.png") + 100) << "cells of 1 m make a steep hill";
+}
+
+TEST_F(RealScaleCommandTest, WorldFilesLieBesidePngOutputs) {
+    WriteHill("dem.tif", 60, 40, kArcSeconds);
+    const test::ProgramResult result = Generate(
+        "--heightmap dem.tif --size 120 --sun-azimuth 300 --sun-elevation 12 --world-file --output tex.png "
+        "--shadow-map shadow.png --quiet");
+    ASSERT_EQ(result.ExitCode, 0) << result.Err;
+    const double pixel = 60 * 3 / 3600.0 / 120;
+    const std::string expected = test::ReadBytes(PathOf("tex.pgw"));
+    EXPECT_EQ(test::ReadBytes(PathOf("shadow.pgw")), expected);
+    EXPECT_EQ(test::ReadBytes(PathOf("tex_lm.pgw")), expected);
+    std::istringstream lines(expected);
+    double values[6];
+    for (double& v : values) lines >> v;
+    EXPECT_NEAR(values[0], pixel, 1e-12);
+    EXPECT_NEAR(values[3], -40 * 3 / 3600.0 / 80, 1e-12);
+    EXPECT_NEAR(values[4], -84.4 + pixel / 2, 1e-12);
+
+    // Without a georeference a world file cannot be made, and nothing is left.
+    WriteHill("plain.tif", 60, 40);
+    const test::ProgramResult plain = Generate("--heightmap plain.tif --size 64 --world-file --output p.png");
+    EXPECT_EQ(plain.ExitCode, 1);
+    EXPECT_NE(plain.Err.find("plain.tif: has no georeference for a world file"), std::string::npos) << plain.Err;
+    EXPECT_FALSE(Exists("p.png") || Exists("p.pgw") || Exists("p_lm.png"));
+    const test::ProgramResult bmp = Generate("--heightmap dem.tif --world-file --output q.bmp");
+    EXPECT_EQ(bmp.ExitCode, 2);
+}
+
+TEST_F(RealScaleCommandTest, InfoShowsTheSystemTheCellsAndNoData) {
+    WriteHill("dem.tif", 60, 40, kArcSeconds);
+    const test::ProgramResult info =
+        test::RunShell(std::string(ORVALIS_BIN_DIR) + "/orvalis-cli info " + PathOf("dem.tif"), folder_);
+    ASSERT_EQ(info.ExitCode, 0) << info.Err;
+    EXPECT_NE(info.Out.find("crs: WGS 84 (geographic)\n"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("(74.5792 x 92.4749 m on the ground)"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("nodata: none\n"), std::string::npos) << info.Out;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -139,6 +140,37 @@ TEST(GroundCells, DegreesBecomeMetresAtTheLatitude) {
     const GroundCellSize arcSeconds = MetresOfDegreeCell(3 / 3600.0, 3 / 3600.0, 60);
     EXPECT_NEAR(arcSeconds.X / arcSeconds.Y, 0.5, 0.005);
     EXPECT_NEAR(arcSeconds.Y, 92.84, 0.01);
+}
+
+// The cells of a georeferenced map: metres at the centre latitude for
+// degrees, a projected system's unit in metres, a bare transform as it is.
+TEST(GroundCells, ComeFromTheGeoreference) {
+    struct Case {
+        const char* Name;
+        bool Geographic;
+        double MetresPerUnit;
+        std::array<double, 6> Transform;
+        double X, Y;
+    };
+    const GroundCellSize at60 = MetresOfDegreeCell(3 / 3600.0, 3 / 3600.0, 60);
+    const Case cases[] = {
+        // 200 rows of 3 arc-seconds down from 60.0833: the centre lies at 60.
+        {"degrees", true, 1, {10, 3 / 3600.0, 0, 60 + 100 * 3 / 3600.0, 0, -3 / 3600.0}, at60.X, at60.Y},
+        {"metres", false, 1, {500000, 30, 0, 4100000, 0, -25}, 30, 25},
+        {"US feet", false, 0.3048006096012192, {0, 100, 0, 0, 0, -100}, 30.48006096012192, 30.48006096012192},
+    };
+    for (const Case& c : cases) {
+        GeoReference geo;
+        geo.Crs = "a system";
+        geo.Geographic = c.Geographic;
+        geo.MetresPerUnit = c.MetresPerUnit;
+        geo.Transform = c.Transform;
+        const std::optional<GroundCellSize> cells = GroundCellsOf(geo, 100, 200);
+        ASSERT_TRUE(cells) << c.Name;
+        EXPECT_NEAR(cells->X, c.X, 1e-9) << c.Name;
+        EXPECT_NEAR(cells->Y, c.Y, 1e-9) << c.Name;
+    }
+    EXPECT_FALSE(GroundCellsOf(GeoReference{}, 10, 10));
 }
 
 // --- Borders: a cell at the edge is tested like any other ---
