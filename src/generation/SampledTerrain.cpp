@@ -46,6 +46,33 @@ HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
     return heights;
 }
 
+namespace {
+
+// The real-scale light works on a grid of at least twice the heightmap's
+// resolution (but not beyond twice the texture's, nor beyond this many
+// cells), so that its shadows are those of the same smooth surface whatever
+// the texture's size: a texture of the heightmap's size and one of twice it
+// shadow the same share.
+constexpr std::int64_t kLargestLightingCells = std::int64_t{8192} * 8192;
+
+TextureShape LightingShape(const TextureShape& texture, std::int32_t mapWidth, std::int32_t mapRows) {
+    const auto side = [](std::int32_t texture, std::int32_t map) {
+        return std::max(texture, std::min(2 * texture, 2 * map));
+    };
+    const TextureShape finer{side(texture.Width, mapWidth), side(texture.Rows, mapRows)};
+    return static_cast<std::int64_t>(finer.Width) * finer.Rows <= kLargestLightingCells ? finer : texture;
+}
+
+// Values of a finer grid as the area means over the texture's pixels.
+std::vector<float> OnTexture(const std::vector<float>& values, const TextureShape& from, const TextureShape& to,
+                             const RunOptions& options) {
+    const HeightPlane plane{from.Width, from.Rows, std::vector<double>(values.begin(), values.end()), {}};
+    const HeightPlane means = ResampleHeights(plane, to.Width, to.Rows, options);
+    return std::vector<float>(means.Heights.begin(), means.Heights.end());
+}
+
+}  // namespace
+
 TDibBuffer SampledTerrain::Blend(const TileSet& tiles, const RunOptions& options) const {
     return BlendByHeights(heights_, sampling_.Bands.value_or(DefaultBandHeights(heightmap_.Levels)), tiles, options);
 }
@@ -53,13 +80,22 @@ TDibBuffer SampledTerrain::Blend(const TileSet& tiles, const RunOptions& options
 SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOptions& options) {
     SampledLight light;
     if (sampling_.RealScale) {
+        const std::int32_t mapWidth = heightmap_.Pixels.Width(), mapRows = heightmap_.Pixels.RowCount();
+        const TextureShape grid = LightingShape(shape_, mapWidth, mapRows);
         RealScaleLight real = *sampling_.RealScale;
-        // The texture's cells cover the heightmap's extent.
-        real.Scale.CellX *= static_cast<double>(heightmap_.Pixels.Width()) / shape_.Width;
-        real.Scale.CellY *= static_cast<double>(heightmap_.Pixels.RowCount()) / shape_.Rows;
-        const LitTerrain lit = LightAtRealScale(heights_, real, options);
-        light.Lightmap = GreyPicture(lit.Width, lit.Rows, lit.Shade);
-        light.SunVisibility = GreyPicture(lit.Width, lit.Rows, lit.SunVisibility);
+        // The grid's cells cover the heightmap's extent.
+        real.Scale.CellX *= static_cast<double>(mapWidth) / grid.Width;
+        real.Scale.CellY *= static_cast<double>(mapRows) / grid.Rows;
+        const bool finer = grid.Width != shape_.Width || grid.Rows != shape_.Rows;
+        LitTerrain lit = LightAtRealScale(
+            finer ? ResampleHeights(HeightsInDataUnits(heightmap_), grid.Width, grid.Rows, options) : heights_, real,
+            options);
+        if (finer) {
+            lit.Shade = OnTexture(lit.Shade, grid, shape_, options);
+            lit.SunVisibility = OnTexture(lit.SunVisibility, grid, shape_, options);
+        }
+        light.Lightmap = GreyPicture(shape_.Width, shape_.Rows, lit.Shade);
+        light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility);
         return light;
     }
     light.Lightmap = LightHeightmap(std::move(heightmap_), classic, options);

@@ -8,6 +8,7 @@
 
 #include "raster/ParallelRows.h"
 #include "raster/Progress.h"
+#include "raster/ResampleHeights.h"
 #include "lighting/GroundGrid.h"
 
 namespace orvalis {
@@ -35,7 +36,8 @@ SweepPlan PlanSweep(const GroundGrid& grid, double azimuth);
 
 // Horizons of every cell of a grid toward any compass direction, found by
 // sweeping parallel lines over the continuous terrain: heights between cell
-// centres are interpolated linearly across each line, and each line keeps the
+// centres are interpolated across each line by cubic convolution, the
+// surface smooth resampling makes, and each line keeps the
 // upper convex hull of the profile it has passed, whose tangent from a point
 // is that point's horizon. A sweep costs O(cells), whatever the terrain.
 // Outside the map the terrain is open sky: a line begins where it enters the
@@ -98,9 +100,10 @@ void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std:
     const SweepStep& step = steps_[j];
     const std::int64_t below = line + step.Whole;
     const float* column = heights + step.Along;
-    const float low = column[static_cast<std::size_t>(below < 0 ? 0 : below) * plan.Along];
-    const float high = column[static_cast<std::size_t>(below < top ? below + 1 : top) * plan.Along];
-    const double z = low + step.Fraction * (static_cast<double>(high) - low);
+    const auto at = [&](std::int64_t r) {
+        return static_cast<double>(column[static_cast<std::size_t>(std::clamp<std::int64_t>(r, 0, top)) * plan.Along]);
+    };
+    const double z = CubicConvolution(at(below - 1), at(below), at(below + 1), at(below + 2), step.Fraction);
     const double position = j;
     // Drop the hull points that lie on or under the chord from their
     // predecessor to this point: no later point can see past them.

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "files/Error.h"
 #include "raster/ParallelRows.h"
+#include "raster/ResampleHeights.h"
 #include "lighting/HornSlope.h"
 #include "lighting/HorizonSweep.h"
 #include "lighting/SkyView.h"
@@ -46,6 +48,26 @@ void ShadeCells(const GroundGrid& grid, const RealScaleLight& light, const std::
     });
 }
 
+// The sky-view factor changes slowly over the ground: on grids of more cells
+// than this it is taken at half the resolution and interpolated back, which
+// quarters its cost (a texture enlarged from its heightmap loses nothing).
+constexpr std::int64_t kFullSkyCells = std::int64_t{2048} * 2048;
+
+std::vector<float> SkyViewAtHalfResolution(const HeightPlane& heights, const TerrainScale& scale,
+                                           const RunOptions& options,
+                                           const std::function<void(int directionsDone)>& directionDone) {
+    const std::int32_t width = (heights.Width + 1) / 2, rows = (heights.Rows + 1) / 2;
+    const TerrainScale coarse{scale.CellX * heights.Width / width, scale.CellY * heights.Rows / rows, scale.ZFactor};
+    const GroundGrid grid = MakeGroundGrid(ResampleHeights(heights, width, rows, options), coarse);
+    HorizonSweeps sweeps(grid);
+    const std::vector<float> sky = SkyViewFactor(sweeps, options, directionDone);
+    const HeightPlane half{width, rows, std::vector<double>(sky.begin(), sky.end()), {}};
+    const HeightPlane full = ResampleHeights(half, heights.Width, heights.Rows, options);
+    std::vector<float> skyView(full.Heights.size());
+    for (std::size_t i = 0; i < skyView.size(); ++i) skyView[i] = static_cast<float>(std::clamp(full.Heights[i], 0.0, 1.0));
+    return skyView;
+}
+
 }  // namespace
 
 void CheckRealScaleLight(const RealScaleLight& light) {
@@ -65,7 +87,10 @@ LitTerrain LightAtRealScale(const HeightPlane& heights, const RealScaleLight& li
     progress.Done(1);
     std::vector<float> skyView;
     if (light.SkyLight) {
-        skyView = SkyViewFactor(sweeps, options, [&progress](int done) { progress.Done(1 + done); });
+        const auto directionDone = [&progress](int done) { progress.Done(1 + done); };
+        skyView = static_cast<std::int64_t>(grid.Width) * grid.Rows <= kFullSkyCells
+                      ? SkyViewFactor(sweeps, options, directionDone)
+                      : SkyViewAtHalfResolution(heights, light.Scale, options, directionDone);
     }
     ShadeCells(grid, light, skyView, lit, options);
     progress.Done(2 + (light.SkyLight ? kSkyDirections : 0));

@@ -21,6 +21,7 @@ struct RealScaleLight {
     SunPosition Sun;
     double Ambient = kDefaultAmbient;  // 0 .. 1
     bool SkyLight = false;             // the ambient part scaled by the sky-view factor
+                                       // (taken at half the resolution above 2048 x 2048 cells)
 };
 
 // Raises Error naming the setting that is out of its range.

@@ -18,4 +18,10 @@ namespace orvalis {
 HeightPlane ResampleHeights(const HeightPlane& source, std::int32_t width, std::int32_t rows,
                             const RunOptions& options = {});
 
+// The cubic convolution (Keys, a = -1/2) of four heights one cell apart at
+// t (0 .. 1) from p1 toward p2: the curve ResampleHeights draws between them.
+inline double CubicConvolution(double p0, double p1, double p2, double p3, double t) {
+    return p1 + 0.5 * t * (p2 - p0 + t * (2 * p0 - 5 * p1 + 4 * p2 - p3 + t * (3 * (p1 - p2) + p3 - p0)));
+}
+
 }  // namespace orvalis

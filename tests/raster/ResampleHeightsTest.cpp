@@ -93,6 +93,21 @@ TEST(ResampleHeights, ShrinkingTakesTheMeanOfTheCoveredCells) {
     EXPECT_NEAR(two.At(0, 1), (0.5 * 6 + 12) / 1.5, 1e-12);
 }
 
+// The curve between four heights that the horizon sweeps draw is the one
+// enlarging draws.
+TEST(CubicConvolution, IsTheCurveOfEnlarging) {
+    const double row[] = {3, -2, 7, 11, 4, 0, 9, 5};
+    const HeightPlane source = RealHeightPlane(8, 1, [&row](std::int32_t, std::int32_t column) { return row[column]; });
+    const HeightPlane target = ResampleHeights(source, 32, 1);
+    for (std::int32_t i = 8; i < 24; ++i) {
+        const double x = SourceCentre(i, 8, 32);
+        const auto k = static_cast<std::int32_t>(std::floor(x));
+        EXPECT_NEAR(CubicConvolution(row[k - 1], row[k], row[k + 1], row[k + 2], x - k), target.At(0, i), 1e-12) << i;
+    }
+    EXPECT_EQ(CubicConvolution(1, 2, 3, 4, 0), 2);
+    EXPECT_EQ(CubicConvolution(1, 2, 3, 4, 1), 3);
+}
+
 TEST(ResampleHeights, TakesBytesAndHolesAndKeepsTheSizeItIsGiven) {
     // 8-bit heights: the byte sums' thirds.
     const HeightPlane bytes = HeightsOfPixels(test::GreyPicture(5, 4, 90));
