@@ -25,18 +25,12 @@ pinned=${ORVALIS_PINNED_BUILD:-}
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(4096:4096:lit 8192:8192:lit 1024:4096:lit 1024:4096:unlit)
 
+source "$root/bench/common.sh"
 need=()
 command -v gdaldem >/dev/null || need+=(gdal-bin)
 command -v convert >/dev/null || need+=(imagemagick)
 [ -x /usr/bin/time ] || need+=(time)
-if [ ${#need[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-  else
-    echo "bench/targets.sh needs: ${need[*]}" >&2
-    exit 1
-  fi
-fi
+bench_install bench/targets.sh "${need[@]}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DORVALIS_WITH_GUI=OFF -DORVALIS_WITH_TESTS=OFF >/dev/null
@@ -58,15 +52,7 @@ heightmap() {
   echo "$file"
 }
 
-# The median of the lines a command prints, field by field.
-median() {
-  local runs=()
-  for _ in $(seq "$repeats"); do runs+=("$("$@")"); done
-  printf '%s\n' "${runs[@]}" | python3 -c '
-import sys, statistics
-rows = [list(map(float, l.split())) for l in sys.stdin if l.strip()]
-print(" ".join("%g" % statistics.median(c) for c in zip(*rows)))'
-}
+median() { bench_median "$repeats" "$@"; }
 
 # "whole s, peak MiB, blend/normals/shading/multiply/writes s" of one build.
 figures() {  # bench heightmap size lit threads

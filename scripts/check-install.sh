@@ -19,7 +19,8 @@ appstreamcli validate --no-net --pedantic "$share/metainfo/$id.metainfo.xml" >/d
 for f in bin/orvalis bin/orvalis-cli share/orvalis/default.txt share/orvalis/sample/terrain.bmp \
          "share/icons/hicolor/scalable/apps/$id.svg" "share/icons/hicolor/48x48/apps/$id.png" \
          share/man/man1/orvalis.1.gz share/man/man1/orvalis-cli.1.gz \
-         share/bash-completion/completions/orvalis-cli; do
+         share/bash-completion/completions/orvalis-cli share/doc/orvalis/copyright \
+         share/doc/orvalis/changelog.gz; do
   [ -e "$prefix/$f" ] || { echo "missing from the installed tree: $f" >&2; exit 1; }
 done
 if command -v man >/dev/null; then

@@ -6,7 +6,7 @@ ORVALIS_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 orvalis_packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
-  libgdal-dev
+  libgdal-dev zlib1g-dev libdeflate-dev
   qt6-base-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream
@@ -30,10 +30,15 @@ orvalis_install_packages() {
   fi
 }
 
-# orvalis_build PRESET: configures (once) and builds the tree of one of the
-# presets in CMakePresets.json (release, asan) under build/PRESET.
+# orvalis_build PRESET [TARGET...]: configures (once) and builds the tree of
+# one of the presets in CMakePresets.json (release, asan) under build/PRESET:
+# the targets named, or everything.
 orvalis_build() {
-  (cd "$ORVALIS_ROOT" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1" --parallel "$(nproc)")
+  local preset=$1; shift
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  (cd "$ORVALIS_ROOT" && cmake --preset "$preset" >/dev/null &&
+    cmake --build --preset "$preset" --parallel "$(nproc)" "${targets[@]}")
 }
 
 # Starts a virtual X display when there is none, for the window and GL tests.

@@ -1,16 +1,19 @@
 // Generate: one whole generation from the click to the texture on screen.
 // The work runs in the background; the window stays responsive, takes only
-// Cancel (the Generate button meanwhile) or Esc, and shows the progress.
-#include <algorithm>
+// Cancel (the Generate button meanwhile), Esc or the quit keys, and shows
+// the progress.
+#include <optional>
 #include <stdexcept>
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 
 #include "app/DibImage.h"
 #include "app/MainWindow.h"
@@ -33,52 +36,78 @@ void TForm1::Button3Click() {
         generation_->Cancel();
         return;
     }
+    if (state_.HeightmapFile.empty()) {
+        Fail(QStringLiteral("No heightmap chosen: click the big picture to choose one"));
+    }
     CheckHeightmapFile(state_.HeightmapPath, state_.HeightmapFile);
     CheckProgramFolder();
     ProgressBar1->setMaximum(state_.TextureSize * state_.TextureSize);
     pictureBeforeRun_ = Image1->Picture();
+    statusBeforeRun_ = StaticText1->text();
+    const bool lit = UseLighting->isChecked();
+    runLight_ = std::nullopt;
+    if (lit) runLight_ = LightSettings{LightDir->value(), SunPos->value()};
+    progress_.emplace(lit);
     BackgroundGeneration::Callbacks callbacks;
-    callbacks.Progress = [this](SynthesisStage, int rowsDone, int rowsTotal) {
-        ShowProgress(rowsDone, rowsTotal);
+    callbacks.Progress = [this](SynthesisStage stage, int rowsDone, int rowsTotal) {
+        progress_->RowsDone(stage, rowsDone, rowsTotal);
+        ShowProgress();
     };
-    callbacks.BlendDone = [this](const QImage& unlit) { Image1->SetPicture(unlit); };
+    callbacks.BlendDone = [this](const QImage& unlit) {
+        Image1->SetPicture(unlit);
+        progress_->BlendDone();
+        ShowProgress();
+    };
     callbacks.Finished = [this](BackgroundGeneration::Outcome& outcome) {
         Run([this, &outcome] { FinishGeneration(outcome); });
     };
     generation_ = std::make_unique<BackgroundGeneration>(this, SettingsFromWindow(),
                                                          programFolder_.toStdString(), callbacks);
-    inputBlocker_ = std::make_unique<InputBlocker>(Button3, [this] {
-        if (generation_) generation_->Cancel();
-    });
+    // Quitting stays possible: it cancels the run as the close box does.
+    inputBlocker_ = std::make_unique<InputBlocker>(
+        Button3, [this] { if (generation_) generation_->Cancel(); },
+        QList<QKeySequence>{kQuitKeys});
     Button3->setText(QStringLiteral("Cancel"));
+    ShowProgress();
 }
 
 bool TForm1::IsGenerating() const { return generation_ != nullptr; }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (generation_) generation_->Cancel();
+    QWidget::closeEvent(event);
+}
 
 // The run has removed whatever it made when it did not complete.
 void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     generation_.reset();
     inputBlocker_.reset();
-    Button3->setText(QStringLiteral("Generate"));
+    progress_.reset();
+    Button3->setText(QString::fromUtf8(kGenerateCaption));
     const bool saved = !outcome.Cancelled && outcome.Error.empty();
     Relighter->EndGeneration(saved);
     ProgressBar1->setValue(0);
     if (!saved) {
         Image1->SetPicture(pictureBeforeRun_);
+        StaticText1->setText(statusBeforeRun_);
         if (!outcome.Error.empty()) throw std::runtime_error(outcome.Error);
         StaticText1->setText(QStringLiteral("Generation cancelled, nothing saved"));
         return;
     }
     state_.OutputFile = outcome.OutputFile;
     if (!outcome.Lightmap.IsEmpty()) state_.Lightmap = std::move(outcome.Lightmap);
-    StaticText1->setText(QString::fromStdString(DisplayPath(state_.OutputFile)) +
-                         QStringLiteral(" saved (") + QString::number(outcome.ElapsedMs) +
-                         QStringLiteral("ms)"));
+    savedLight_ = runLight_;
+    savedStatus_ = QString::fromStdString(DisplayPath(state_.OutputFile)) +
+                   QStringLiteral(" saved (") + QString::number(outcome.ElapsedMs) +
+                   QStringLiteral("ms)");
+    StaticText1->setText(savedStatus_);
     Image1->SetPicture(ReadPicture(ProgramFile(state_.OutputFile)));
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
     state_.PreviewEnabled = fitsHardware;
     UpdateIdleLoop();
+    // A run started from the Preview page shows its texture there at once.
+    if (PageControl->currentIndex() == kPreviewPage) TabSheet3Show();
 }
 
 GenerateSettings TForm1::SettingsFromWindow() const {
@@ -100,12 +129,12 @@ void TForm1::CheckProgramFolder() const {
     }
 }
 
-// The blend moves the bar by TextureSize a row up to its maximum; the
-// lightmap, which follows, fills the same bar once more.
-void TForm1::ShowProgress(int rowsDone, int rowsTotal) {
-    if (rowsTotal <= 0) return;
+// One bar for the whole run, and its phase in the status line.
+void TForm1::ShowProgress() {
     const qint64 maximum = ProgressBar1->maximum();
-    ProgressBar1->setValue(static_cast<int>(std::min(maximum * rowsDone / rowsTotal, maximum)));
+    ProgressBar1->setValue(static_cast<int>(maximum * progress_->Done() / RunProgress::kFull));
+    StaticText1->setText(QString::fromUtf8(RunProgress::NameOf(progress_->CurrentPhase())) +
+                         QStringLiteral("..."));
 }
 
 std::string TForm1::ProgramFile(const std::string& name) const {

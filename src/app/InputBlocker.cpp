@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcutEvent>
 #include <QWidget>
 
 namespace orvalis {
@@ -44,8 +45,11 @@ bool IsMouseButton(QEvent::Type type) {
 
 }  // namespace
 
-InputBlocker::InputBlocker(QWidget* stillUsable, std::function<void()> onEscape)
-    : stillUsable_(stillUsable), onEscape_(std::move(onEscape)) {
+InputBlocker::InputBlocker(QWidget* stillUsable, std::function<void()> onEscape,
+                           QList<QKeySequence> stillWorking)
+    : stillUsable_(stillUsable),
+      onEscape_(std::move(onEscape)),
+      stillWorking_(std::move(stillWorking)) {
     QCoreApplication::instance()->installEventFilter(this);
     QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
 }
@@ -63,8 +67,21 @@ bool InputBlocker::IsOnStillUsable(QEvent* event) const {
     return stillUsable_->rect().contains(stillUsable_->mapFromGlobal(global.toPoint()));
 }
 
+// Every step of a key press that stays usable goes through: the shortcut
+// override, the shortcut itself, the press and the release.
+bool InputBlocker::IsStillWorkingKey(QEvent* event) const {
+    QKeySequence keys;
+    if (event->type() == QEvent::Shortcut) {
+        keys = static_cast<QShortcutEvent*>(event)->key();
+    } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+               event->type() == QEvent::ShortcutOverride) {
+        keys = QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination());
+    }
+    return !keys.isEmpty() && stillWorking_.contains(keys);
+}
+
 bool InputBlocker::eventFilter(QObject*, QEvent* event) {
-    if (!IsUserInput(event->type())) return false;
+    if (!IsUserInput(event->type()) || IsStillWorkingKey(event)) return false;
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         onEscape_();

@@ -14,6 +14,7 @@
 
 #include "app/DibImage.h"
 #include "app/Relight.h"
+#include "files/DisplayPath.h"
 #include "io/PictureFile.h"
 
 namespace orvalis {
@@ -26,7 +27,7 @@ TForm1::TForm1(UserDialogs& dialogs, QString programFolder, WindowOptions option
       options_(std::move(options)) {
     BuildControls();
     BuildKeyboard();
-    Relighter = new TRelight(this);
+    Relighter = new TRelight(Image1->width(), this);
     ConnectHandlers();
     WatchWheel();
     previousTextureSink_ =
@@ -85,6 +86,7 @@ void TForm1::ConnectHandlers() {
     connect(SunPos, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(LightDir, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(Relighter, &TRelight::Relit, this, &TForm1::ShowRelit);
+    connect(Relighter, &TRelight::QuickRelit, this, &TForm1::ShowQuickRelit);
     Panel1->ExposureChanged = [this] { UpdateIdleLoop(); };
 }
 
@@ -99,7 +101,9 @@ void TForm1::FormCreate() {
     // starts with the user's set-up.
     Run([this] { StartPreview(); });
     if (!Panel1->HasGl()) ShowPreviewUnavailable();
-    LoadTextureInfo(options_.SetUpFile);
+    for (int i = 0; i < kTileCount; ++i) ShowTile(i);
+    ShowHeightmap(QImage());
+    StartFromSetUp(options_.SetUpFile);
 }
 
 void TForm1::Image1Click() {
@@ -109,7 +113,19 @@ void TForm1::Image1Click() {
 
 void TForm1::ChooseHeightmap(const QString& path) {
     state_.SetHeightmapFile(path.toStdString());
-    Image1->SetPicture(ReadPicture(state_.HeightmapPath));
+    ShowHeightmap(ReadPicture(state_.HeightmapPath));
+}
+
+// The box says which heightmap it is for, and why it is empty when it is.
+void TForm1::ShowHeightmap(const QImage& picture) {
+    const QString name = QString::fromStdString(DisplayPath(state_.HeightmapFile));
+    Image1->SetPlaceholder(name.isEmpty() ? QStringLiteral("No heightmap")
+                                          : QStringLiteral("Not loaded:\n") + name);
+    Image1->SetPicture(picture);
+    Image1->setToolTip(
+        (name.isEmpty() ? QStringLiteral("No heightmap chosen")
+                        : QStringLiteral("Heightmap: ") + name) +
+        QStringLiteral("\nClick or drop a picture here to choose the heightmap."));
 }
 
 void TForm1::Image2Click() { LoadTileFromDialog(0); }
@@ -126,7 +142,20 @@ void TForm1::LoadTileFromDialog(int index) {
 void TForm1::ChooseTile(int index, const QString& path) {
     state_.TileFiles[index] = path.toStdString();
     LoadTile(index, state_.TileFiles[index]);
-    TileBoxes()[index]->SetPicture(DibToImage(*state_.TileBitmaps[index]));
+    ShowTile(index);
+}
+
+// The box says which band its tile is for, and why it is empty when it is.
+void TForm1::ShowTile(int index) {
+    PictureBox* box = TileBoxes()[index];
+    const QString name = QString::fromStdString(DisplayPath(state_.TileFiles[index]));
+    box->SetPlaceholder(name.isEmpty() ? QStringLiteral("No tile")
+                                       : QStringLiteral("Not loaded:\n") + name);
+    box->SetPicture(DibToImage(*state_.TileBitmaps[index]));
+    box->setToolTip(QStringLiteral("Tile for heights around %1: %2\n"
+                                   "Click or drop a picture here to choose another.")
+                        .arg(static_cast<int>(BandCentres[index]))
+                        .arg(name.isEmpty() ? QStringLiteral("none") : name));
 }
 
 // A tile that cannot be read keeps its previous picture.
@@ -150,7 +179,9 @@ void TForm1::SunPosChange() {
     Label6->setText(QLocale().toString(SunPos->value() / 100.0, 'f', 3));
 }
 
-void TForm1::LightDirChange() { Label7->setText(QString::number(LightDir->value())); }
+void TForm1::LightDirChange() {
+    Label7->setText(QString::number(LightDir->value()) + QStringLiteral("°"));
+}
 
 std::array<PictureBox*, kTileCount> TForm1::TileBoxes() const {
     return {Image2, Image3, Image4, Image5, Image6};

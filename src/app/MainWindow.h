@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QString>
@@ -13,6 +14,7 @@
 #include "app/ClickableLabel.h"
 #include "app/InputBlocker.h"
 #include "app/PictureBox.h"
+#include "app/RunProgress.h"
 #include "app/UserDialogs.h"
 #include "app/WindowOptions.h"
 #include "preview/GlContext.h"
@@ -34,6 +36,7 @@ namespace orvalis {
 
 class TRelight;
 struct RelitTexture;
+struct SetUpContents;
 
 // The one main window: four pages (heightmap and tiles, lighting, preview,
 // info) and the handlers behind their controls. Every handler runs through
@@ -44,6 +47,10 @@ class TForm1 : public QWidget {
 public:
     // The tab index of the Preview page.
     static constexpr int kPreviewPage = 2;
+    // Generate's caption, with its Alt key.
+    static constexpr const char* kGenerateCaption = "&Generate";
+    // Close the window, also during a run, which they cancel.
+    static constexpr QKeyCombination kQuitKeys{Qt::CTRL | Qt::Key_Q};
 
     // Generated textures and "lm.bmp" go to programFolder; the set-up file
     // of the options ("default.txt") is read from the current folder at start-up.
@@ -71,7 +78,10 @@ public:
     void StaticText2Click();
     void SunPosChange();
     void LightDirChange();
+    // Takes the whole set-up or, when a picture cannot be read, nothing.
     void LoadTextureInfo(const std::string& path);
+    // Takes what can be read of the set-up and names what cannot.
+    void StartFromSetUp(const std::string& path);
     // True from a Generate click until its run has finished, failed or
     // been cancelled.
     bool IsGenerating() const;
@@ -141,7 +151,7 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
+    ClickableLabel* Label4 = nullptr;  // the web address, a link
 
     QTimer* Timer1 = nullptr;    // turns the mesh every 20 ms, whatever page is shown
     QTimer* FPSTimer = nullptr;  // turns the frame count into the rate every second
@@ -161,6 +171,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Closing cancels a run; it has removed its files before the window ends.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildControls();
@@ -184,6 +196,8 @@ private:
     void LightingPageChanged(int index);
     void LightingMoved();
     void ShowRelit(const RelitTexture& texture);
+    void ShowQuickRelit(const QImage& picture, const LightSettings& light);
+    void ShowRelitStatus(const LightSettings& light);
 
     std::array<PictureBox*, kTileCount> TileBoxes() const;
     std::array<QLineEdit*, kTileCount> BandStartEdits() const;
@@ -193,9 +207,12 @@ private:
     void ChooseHeightmap(const QString& path);
     void ChooseTile(int index, const QString& path);
     void LoadTile(int index, const std::string& path);
+    void ShowTile(int index);
+    void ShowHeightmap(const QImage& picture);
+    void TakeSetUp(SetUpContents& setUp);
     GenerateSettings SettingsFromWindow() const;
     void CheckProgramFolder() const;
-    void ShowProgress(int rowsDone, int rowsTotal);
+    void ShowProgress();
     void FinishGeneration(BackgroundGeneration::Outcome& outcome);
     std::string ProgramFile(const std::string& name) const;
 
@@ -207,7 +224,14 @@ private:
     // While a generation runs; it reads the tile pictures in state_.
     std::unique_ptr<BackgroundGeneration> generation_;
     std::unique_ptr<InputBlocker> inputBlocker_;
+    std::optional<RunProgress> progress_;  // while a generation runs
     QImage pictureBeforeRun_;  // shown again when the run does not complete
+    QString statusBeforeRun_;  // shown again when the run fails
+    // The light of the running generation and of the last saved texture;
+    // none for an unlit one.
+    std::optional<LightSettings> runLight_;
+    std::optional<LightSettings> savedLight_;
+    QString savedStatus_;  // what the status line said of the last saved texture
 };
 
 }  // namespace orvalis

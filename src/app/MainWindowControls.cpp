@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -14,6 +16,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/MainWindow.h"
 
@@ -69,11 +72,15 @@ QScrollBar* MakeScrollBar(QWidget* parent, QRect geometry, int maximum, int posi
     bar->setSingleStep(1);
     bar->setPageStep(1);
     bar->setValue(position);
+    // A scroll bar's keys run the other way by default (Right lowers the
+    // value); these set values, so Right and Up raise them.
+    bar->setInvertedControls(false);
     return bar;
 }
 
-QLabel* MakeInfoLabel(QWidget* page, const QString& text, int y, int height, int fontPixels) {
-    auto* label = new QLabel(text, page);
+template <typename Label = QLabel>
+Label* MakeInfoLabel(QWidget* page, const QString& text, int y, int height, int fontPixels) {
+    auto* label = new Label(text, page);
     QFont font = label->font();
     font.setBold(true);
     if (fontPixels > 0) font.setPixelSize(fontPixels);
@@ -83,10 +90,20 @@ QLabel* MakeInfoLabel(QWidget* page, const QString& text, int y, int height, int
     return label;
 }
 
+// The pictures the desktop's menu entry shows, built into the program.
+QIcon WindowIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/org.example.orvalis-%1.png").arg(size));
+    }
+    return icon;
+}
+
 }  // namespace
 
 void TForm1::BuildControls() {
     setWindowTitle(QStringLiteral("Orvalis v1.5(a)"));
+    setWindowIcon(WindowIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -150,6 +167,8 @@ void TForm1::BuildHeightMapPage() {
                                                  QRect(249 - sizeWidth, 316, sizeWidth, 18), true);
     StaticText2->setAlignment(Qt::AlignCenter);
     StaticText2->setCursor(Qt::PointingHandCursor);
+    StaticText2->setToolTip(
+        QStringLiteral("Size of the texture to generate: click to go through 256^2 .. 4096^2."));
 
     ProgressBar1 = new QProgressBar(page);
     ProgressBar1->setGeometry(8, 317, 249 - sizeWidth - 4 - 8, 16);
@@ -189,6 +208,12 @@ void TForm1::BuildLightingPage() {
         std::max({80, Label5->geometry().right() + 1, Label8->geometry().right() + 1});
     SunPos = MakeScrollBar(GroupBox1, QRect(barLeft, 16 + dy, 281 - barLeft, 16), 400, 50);
     LightDir = MakeScrollBar(GroupBox1, QRect(barLeft, 40 + dy, 281 - barLeft, 16), 360, 90);
+    SunPos->setToolTip(QStringLiteral(
+        "Height of the sun, from 0 (on the horizon) to 4 (high above).\n"
+        "The last texture is relit on screen as it moves."));
+    LightDir->setToolTip(QStringLiteral(
+        "Direction the light comes from, 0° to 360°.\n"
+        "The last texture is relit on screen as it moves."));
     UseLighting = new QCheckBox(QStringLiteral("Use Lighting"), GroupBox1);
     UseLighting->setGeometry(80, 64 + dy, 97, 17);
     UseLighting->setChecked(true);
@@ -262,10 +287,19 @@ void TForm1::BuildInfoPage() {
                            56, 48, 13);
     Label3 = MakeInfoLabel(page, QStringLiteral("For more info and newer Versions visit :"), 152,
                            16, 0);
-    Label4 = MakeInfoLabel(page, QStringLiteral("https://orvalis.example.org"), 176, 16, 0);
+    Label4 = MakeInfoLabel<ClickableLabel>(page, QStringLiteral("https://orvalis.example.org"), 176,
+                                           16, 0);
     QPalette black = Label4->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     Label4->setPalette(black);
+    // A link: underlined, and opened in the browser when clicked.
+    QFont underlined = Label4->font();
+    underlined.setUnderline(true);
+    Label4->setFont(underlined);
+    Label4->setCursor(Qt::PointingHandCursor);
+    Label4->setToolTip(QStringLiteral("Opens the address in your browser."));
+    connect(Label4, &ClickableLabel::Clicked, this,
+            [this] { QDesktopServices::openUrl(QUrl(Label4->text())); });
 }
 
 }  // namespace orvalis

@@ -23,12 +23,12 @@ void AddShortcut(QWidget* window, const QKeySequence& keys, const std::function<
 void TForm1::BuildKeyboard() {
     Button2->setText(QStringLiteral("&Save"));
     Button1->setText(QStringLiteral("&Load"));
-    Button3->setText(QStringLiteral("&Generate"));
+    Button3->setText(QString::fromUtf8(kGenerateCaption));
 
     for (PictureBox* box : {Image1, Image2, Image3, Image4, Image5, Image6}) {
         KeyActivation::Install(box, [box] { emit box->Clicked(); });
     }
-    for (ClickableLabel* label : {StaticText2, StaticText4}) {
+    for (ClickableLabel* label : {StaticText2, StaticText4, Label4}) {
         KeyActivation::Install(label, [label] { emit label->Clicked(); });
     }
     KeyActivation::Install(SunPos);
@@ -37,7 +37,7 @@ void TForm1::BuildKeyboard() {
     // Generate first, then Load and Save, then the pictures top to bottom.
     QWidget* const order[] = {PageControl, Button3, Button1, Button2, StaticText2, Image1,
                                     Image2, Image3, Image4, Image5, Image6, SunPos, LightDir,
-                                    UseLighting, StaticText4};
+                                    UseLighting, StaticText4, Label4};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -46,7 +46,7 @@ void TForm1::BuildKeyboard() {
     AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_O), [this] { Button1->click(); });
     AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_G), [this] { Button3->click(); });
     AddShortcut(this, QKeySequence(Qt::Key_F5), [this] { Button3->click(); });
-    AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+    AddShortcut(this, QKeySequence(kQuitKeys), [this] { close(); });
     for (int page = 0; page < PageControl->count(); ++page) {
         AddShortcut(this, QKeySequence(QKeyCombination(Qt::CTRL, Qt::Key(Qt::Key_1 + page))),
                     [this, page] { PageControl->setCurrentIndex(page); });

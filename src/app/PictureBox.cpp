@@ -31,8 +31,15 @@ void PictureBox::SetPicture(const QImage& picture) {
     update();
 }
 
+void PictureBox::SetPlaceholder(const QString& text) {
+    placeholder_ = text;
+    update();
+}
+
 // Scaled once per picture rather than per paint: a generated texture may be
-// 4096 pixels a side.
+// 4096 pixels a side. A picture made smaller is averaged, as picking every
+// n-th pixel draws a moiré over fine detail; one made larger keeps its
+// pixels sharp.
 void PictureBox::Rescale() {
     if (picture_.isNull() || size().isEmpty()) {
         shown_ = QImage();
@@ -40,12 +47,17 @@ void PictureBox::Rescale() {
     }
     const Qt::AspectRatioMode mode =
         fit_ == Fit::Stretch ? Qt::IgnoreAspectRatio : Qt::KeepAspectRatio;
-    shown_ = picture_.scaled(size(), mode, Qt::FastTransformation);
+    const bool shrinks = picture_.width() > width() || picture_.height() > height();
+    shown_ = picture_.scaled(size(), mode,
+                             shrinks ? Qt::SmoothTransformation : Qt::FastTransformation);
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-    if (shown_.isNull()) return;
     QPainter painter(this);
+    if (shown_.isNull()) {
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
+        return;
+    }
     painter.drawImage(0, 0, shown_);
 }
 

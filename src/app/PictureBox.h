@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
 
 namespace orvalis {
@@ -16,6 +17,9 @@ public:
     PictureBox(Fit fit, QWidget* parent);
 
     void SetPicture(const QImage& picture);
+    // What the box says while it has no picture.
+    void SetPlaceholder(const QString& text);
+    const QString& Placeholder() const { return placeholder_; }
     const QImage& Picture() const { return picture_; }
     // The picture as shown, already scaled to the box.
     const QImage& Shown() const { return shown_; }
@@ -38,6 +42,7 @@ private:
     Fit fit_;
     QImage picture_;
     QImage shown_;
+    QString placeholder_;
 };
 
 }  // namespace orvalis

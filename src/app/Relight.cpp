@@ -8,19 +8,21 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "app/DibImage.h"
+#include "app/QuickRelight.h"
 #include "io/PictureFile.h"
 #include "generation/GenerateTexture.h"
 
 namespace orvalis {
 
 // One generation's blend and what it was made from. Only the job running at
-// the time touches Terrain, which the first light fills.
+// the time touches Terrain and Quick, which the first job fills.
 struct TRelight::Source {
     std::string HeightmapPath;
     QDateTime HeightmapChanged;
     QStringList Inputs;
     TDibBuffer Unlit;
     std::optional<TerrainLighting> Terrain;
+    std::optional<QuickRelightSource> Quick;
 };
 
 namespace {
@@ -29,21 +31,30 @@ QDateTime LastChange(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).lastModified();
 }
 
-// Runs on a pool thread; without a light it only gets the terrain ready. A
-// heightmap that has become unreadable gives no result; the window keeps what
-// it shows.
-std::shared_ptr<const RelitTexture> LightAgain(const std::string& heightmapPath,
-                                               std::optional<TerrainLighting>& terrain,
-                                               const TDibBuffer& unlit,
-                                               std::optional<LightSettings> light) {
+}  // namespace
+
+// Runs on a pool thread; without a light it only gets the terrain ready. With
+// one it hands a quick relight to showQuick first, when the sizes call for
+// one. A heightmap that has become unreadable, or a cancel, gives no result;
+// the window keeps what it shows.
+std::shared_ptr<const RelitTexture> TRelight::LightAgain(
+    const Job& job, std::int32_t boxEdge, const std::function<void(QImage)>& showQuick) {
     try {
-        // Read as the window's generation read it, whatever the heightmap's format.
-        if (!terrain) terrain = PrepareTerrainLighting(ReadHeightmapPicture(heightmapPath));
-        if (!light) return nullptr;
+        Source& source = *job.Of;
+        // Read as the generation read it, whatever the heightmap's format.
+        if (!source.Terrain) {
+            source.Terrain = PrepareTerrainLighting(ReadHeightmapPicture(source.HeightmapPath));
+            source.Quick = MakeQuickRelightSource(*source.Terrain, source.Unlit, boxEdge);
+        }
+        if (!job.Light) return nullptr;
+        RunOptions run;
+        run.Cancel = job.Cancel.get();
+        if (source.Quick) showQuick(QuickRelight(*source.Quick, *job.Light, run));
         auto relit = std::make_shared<RelitTexture>();
-        relit->Light = *light;
-        relit->Texture.CopyFromBitmap(unlit);
-        ApplyLightmap(relit->Texture, ShadeTerrain(*terrain, *light));
+        relit->Light = *job.Light;
+        relit->Texture.CopyFromBitmap(source.Unlit);
+        ApplyLightmap(relit->Texture, ShadeTerrain(*source.Terrain, *job.Light, run));
+        ThrowIfCancelled(run.Cancel);
         relit->Picture = DibToImage(relit->Texture);
         return relit;
     } catch (const std::exception&) {
@@ -51,9 +62,7 @@ std::shared_ptr<const RelitTexture> LightAgain(const std::string& heightmapPath,
     }
 }
 
-}  // namespace
-
-TRelight::TRelight(QObject* parent) : QObject(parent) {
+TRelight::TRelight(std::int32_t boxEdge, QObject* parent) : QObject(parent), boxEdge_(boxEdge) {
     connect(&watcher_, &QFutureWatcherBase::finished, this, &TRelight::Finished);
 }
 
@@ -83,14 +92,17 @@ bool TRelight::IsCurrent(const QStringList& inputs) const {
 
 // No job runs, so the terrain may be looked at here.
 void TRelight::Warm(const QStringList& inputs) {
-    if (!IsCurrent(inputs) || running_ || source_->Terrain) return;
+    if (!IsCurrent(inputs) || running_.Of || source_->Terrain) return;
     Start(std::nullopt);
 }
 
+// A light that arrives while another is being lit stops that one: only the
+// newest counts, and its quick relight is then shown soonest.
 bool TRelight::Request(const LightSettings& light, const QStringList& inputs) {
     if (!IsCurrent(inputs)) return false;
-    if (running_) {
+    if (running_.Of) {
         waiting_ = light;
+        if (running_.Light) running_.Cancel->store(true);
     } else {
         Start(light);
     }
@@ -98,17 +110,23 @@ bool TRelight::Request(const LightSettings& light, const QStringList& inputs) {
 }
 
 void TRelight::Start(std::optional<LightSettings> light) {
-    running_ = source_;
-    watcher_.setFuture(QtConcurrent::run([source = source_, light] {
-        return LightAgain(source->HeightmapPath, source->Terrain, source->Unlit, light);
+    running_ = Job{source_, light, std::make_shared<CancelFlag>(false), ++jobs_};
+    const std::uint64_t number = running_.Number;
+    const auto showQuick = [this, number, light](QImage picture) {
+        QMetaObject::invokeMethod(this, [this, number, light, picture] {
+            if (running_.Number == number && !waiting_) emit QuickRelit(picture, *light);
+        }, Qt::QueuedConnection);
+    };
+    watcher_.setFuture(QtConcurrent::run([job = running_, boxEdge = boxEdge_, showQuick] {
+        return LightAgain(job, boxEdge, showQuick);
     }));
 }
 
 // A light of a generation that has been replaced meanwhile is dropped.
 void TRelight::Finished() {
     std::shared_ptr<const RelitTexture> relit = watcher_.result();
-    if (running_ != source_) relit.reset();
-    running_.reset();
+    if (running_.Of != source_) relit.reset();
+    running_ = Job{};
     if (waiting_) {
         const LightSettings next = *waiting_;
         waiting_.reset();

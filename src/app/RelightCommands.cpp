@@ -8,6 +8,12 @@
 
 namespace orvalis {
 
+namespace {
+
+const char* const kUnsavedRelitStatus = "Relit on screen only, not saved";
+
+}  // namespace
+
 // The names of the heightmap and the tiles, and the size; the relight also
 // checks that the heightmap file itself has not changed.
 QStringList TForm1::RelightInputs() const {
@@ -30,7 +36,22 @@ void TForm1::LightingMoved() {
 // A run shows its own blend meanwhile; a light that ends during it is kept
 // for the preview only.
 void TForm1::ShowRelit(const RelitTexture& texture) {
-    if (!IsGenerating()) Image1->SetPicture(texture.Picture);
+    if (IsGenerating()) return;
+    Image1->SetPicture(texture.Picture);
+    ShowRelitStatus(texture.Light);
+}
+
+void TForm1::ShowQuickRelit(const QImage& picture, const LightSettings& light) {
+    if (IsGenerating()) return;
+    Image1->SetPicture(picture);
+    ShowRelitStatus(light);
+}
+
+// A relight for the saved texture's own light shows that texture again.
+void TForm1::ShowRelitStatus(const LightSettings& light) {
+    const bool saved = savedLight_ && savedLight_->LightDir == light.LightDir &&
+                       savedLight_->SunPos == light.SunPos;
+    StaticText1->setText(saved ? savedStatus_ : QString::fromUtf8(kUnsavedRelitStatus));
 }
 
 }  // namespace orvalis

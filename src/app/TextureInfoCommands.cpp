@@ -1,22 +1,14 @@
-// Save, Load and the texture-info reading shared with start-up.
-#include <functional>
+// Save, Load and the start-up's reading of a set-up file.
 #include <string>
 
-#include <QFileInfo>
 #include <QLineEdit>
 
-#include "app/DibImage.h"
 #include "app/MainWindow.h"
+#include "app/SetUpFile.h"
 #include "files/Error.h"
 #include "generation/TextureInfo.h"
 
 namespace orvalis {
-
-namespace {
-
-constexpr const char* kFallbackHeightmap = "terrain.bmp";
-
-}  // namespace
 
 void TForm1::Button1Click() {
     const std::optional<QString> path = dialogs_.OpenTextureInfo(this);
@@ -36,37 +28,36 @@ void TForm1::Button2Click() {
     WriteTextureInfo(path->toStdString(), info);
 }
 
-// Loads tile after tile and stops at the first that fails: the paths up to
-// that one are taken, the heightmap, the band fields and the pictures shown
-// stay as they were. A picture that fails is named with the info file and
-// its line.
+// All or nothing: a set-up with a picture that cannot be read changes
+// nothing, so that a Save never writes a mix of two set-ups.
 void TForm1::LoadTextureInfo(const std::string& path) {
-    const TextureInfo info = ReadTextureInfo(path);
-    const auto atLine = [&path](int line, const std::function<void()>& step) {
-        try {
-            step();
-        } catch (const Error& error) {
-            throw Error(path, "line " + std::to_string(line) + ": " + error.what());
-        }
-    };
+    SetUpContents setUp = ReadSetUp(path);
+    if (!setUp.Problems.empty()) throw Error(setUp.Problems);
+    TakeSetUp(setUp);
+}
+
+// At start-up there is nothing to keep: the window takes what could be
+// read and names what could not; the boxes of the missing pictures say so.
+void TForm1::StartFromSetUp(const std::string& path) {
+    SetUpContents setUp = ReadSetUp(path);
+    TakeSetUp(setUp);
+    if (!setUp.Problems.empty()) throw Error(setUp.Problems);
+}
+
+void TForm1::TakeSetUp(SetUpContents& setUp) {
     for (int i = 0; i < kTileCount; ++i) {
-        state_.TileFiles[i] = info.TileFiles[i];
-        atLine(i + 1, [&] { LoadTile(i, state_.TileFiles[i]); });
+        SetUpTile& tile = setUp.Tiles[i];
+        state_.TileFiles[i] = tile.File;
+        if (tile.WasRead()) *state_.TileBitmaps[i] = std::move(tile.Pixels);
+        ShowTile(i);
     }
-    state_.SetHeightmapFile(info.HeightmapFile);
-    if (info.BandTexts) {
+    state_.SetHeightmapFile(setUp.Heightmap.File);
+    ShowHeightmap(setUp.Heightmap.Shown);
+    if (setUp.BandTexts) {
         for (int i = 0; i < kTileCount; ++i) {
-            BandStartEdits()[i]->setText(QString::fromStdString((*info.BandTexts)[i]));
+            BandStartEdits()[i]->setText(QString::fromStdString((*setUp.BandTexts)[i]));
         }
     }
-    for (int i = 0; i < kTileCount; ++i) {
-        TileBoxes()[i]->SetPicture(DibToImage(*state_.TileBitmaps[i]));
-    }
-    // The fallback stays even when "terrain.bmp" cannot be shown either.
-    if (!QFileInfo(QString::fromStdString(state_.HeightmapPath)).isFile()) {
-        state_.SetHeightmapFile(kFallbackHeightmap);
-    }
-    atLine(6, [this] { Image1->SetPicture(ReadPicture(state_.HeightmapPath)); });
 }
 
 }  // namespace orvalis

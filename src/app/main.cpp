@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,7 +10,10 @@
 #include "app/MainWindow.h"
 #include "app/ProgramFolder.h"
 #include "app/QtUserDialogs.h"
+#include "app/QuitOnStopSignals.h"
 #include "app/WindowOptions.h"
+#include "app/WindowSystem.h"
+#include "files/StopSignals.h"
 
 namespace {
 
@@ -41,6 +45,13 @@ QString InstalledData() {
                                .filePath(QStringLiteral(ORVALIS_DATA_FROM_BIN)));
 }
 
+// A display that is named but does not answer ends the start with a clear
+// message rather than Qt's abort.
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
+    const orvalis::NoDisplayExit noDisplayExit;
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,12 +59,18 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("orvalis"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVALIS_VERSION));
     AnswerHelpOrVersion(argc, argv);
+    if (!orvalis::NamesAWindowSystem(orvalis::CurrentWindowSystemHints(argc, argv))) {
+        std::fputs(orvalis::kNoDisplayMessage, stderr);
+        return 1;
+    }
 
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = StartApplication(argc, argv);
+    orvalis::IgnoreFileSizeSignal();
+    const orvalis::QuitOnStopSignals stopSignals;
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.orvalis"));
     QCommandLineParser parser;
     DescribeOptions(parser);
-    parser.process(application);
+    parser.process(*application);
     if (parser.positionalArguments().size() > 1) {
         std::fprintf(stderr, "orvalis: give at most one set-up file (try --help)\n");
         return 2;
@@ -82,5 +99,5 @@ int main(int argc, char** argv) {
     orvalis::QtUserDialogs dialogs;
     orvalis::TForm1 form(dialogs, programFolder, options);
     form.show();
-    return QApplication::exec();
+    return stopSignals.RunEventLoop();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/MemoryLimitOption.h"
 #include "io/PngFile.h"
 #include "files/DisplayPath.h"
 #include "lighting/Lightmap.h"
@@ -43,12 +44,12 @@ std::string SecondSplatName(const std::string& path) {
 }
 
 void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heightmap,
-                   std::int32_t size, const CancelFlag* cancel) {
+                   std::int32_t size, const PngWriting& writing) {
     // Two RGBA pictures, straight from each row's weights.
     const std::size_t rowSamples = static_cast<std::size_t>(size) * 4;
     std::vector<std::uint8_t> firstSamples(rowSamples * size), secondSamples(rowSamples * size);
     ForEachSplatRow(heightmap, size, [&](std::int32_t y, std::span<const SplatWeights> weights) {
-        ThrowIfCancelled(cancel);
+        ThrowIfCancelled(writing.Cancel);
         std::uint8_t* firstRow = &firstSamples[rowSamples * y];
         std::uint8_t* secondRow = &secondSamples[rowSamples * y];
         for (const SplatWeights& w : weights) {
@@ -57,8 +58,8 @@ void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heig
             secondRow += 4;
         }
     });
-    WritePngFile(first.StagingPath(), {size, size, 4}, firstSamples, cancel);
-    WritePngFile(second.StagingPath(), {size, size, 4}, secondSamples, cancel);
+    WritePngFile(first.StagingPath(), {size, size, 4}, firstSamples, writing);
+    WritePngFile(second.StagingPath(), {size, size, 4}, secondSamples, writing);
 }
 
 // The generation blends from the heightmap after this; the lighting takes a copy.
@@ -69,15 +70,23 @@ Picture CopyOf(const Picture& picture) {
 }
 
 // The normals the lighting uses, from the heights at full precision.
-TerrainLighting StageNormalMap(ResultFile& file, const Picture& heightmap, const RunOptions& generation) {
+TerrainLighting StageNormalMap(ResultFile& file, const Picture& heightmap, const RunOptions& generation,
+                               const PngWriting& writing) {
     RunOptions run = generation;
     run.Progress = {};
     TerrainLighting terrain = PrepareTerrainLighting(CopyOf(heightmap), run);
     ThrowIfCancelled(run.Cancel);
     const std::int32_t width = terrain.Field.Width, rows = terrain.Field.Rows;
     WritePngFile(file.StagingPath(), {width, rows, 3},
-                 NormalMapColours(terrain.Normals, width, rows), run.Cancel);
+                 NormalMapColours(terrain.Normals, width, rows), writing);
     return terrain;
+}
+
+PngCompression ParsePngCompression(const std::string& name) {
+    if (name == "fast") return PngCompression::Fast;
+    if (name == "default") return PngCompression::Default;
+    if (name == "best") return PngCompression::Best;
+    throw UsageError("generate: --png-compression wants fast, default or best, not '" + DisplayPath(name) + "'");
 }
 
 }  // namespace
@@ -93,6 +102,10 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
         outputs.SplatMap = value();
     } else if (option == "--normal-map") {
         outputs.NormalMap = value();
+    } else if (option == "--png-compression") {
+        outputs.Compression = ParsePngCompression(value());
+    } else if (option == "--memory-limit") {
+        outputs.Read.MemoryLimit = ParseMemoryLimit("generate", value());
     } else if (option == "--height-range") {
         try {
             outputs.Read.Range = ParseHeightRange(value());
@@ -120,14 +133,25 @@ std::string InFormat(const EngineOutputs& outputs, const std::string& path) {
     return outputs.Png() || outputs.Tiff() ? InFormatOf(path, *outputs.Format) : path;
 }
 
-PictureEncoder EncoderFor(const EngineOutputs& outputs) {
+std::vector<NamedOutput> EngineOutputNames(const EngineOutputs& outputs) {
+    std::vector<NamedOutput> names;
+    if (outputs.SplatMap) {
+        names.push_back({"--splat-map", *outputs.SplatMap});
+        names.push_back({"the second file of --splat-map", SecondSplatName(*outputs.SplatMap)});
+    }
+    if (outputs.NormalMap) names.push_back({"--normal-map", *outputs.NormalMap});
+    return names;
+}
+
+PictureEncoder EncoderFor(const EngineOutputs& outputs, int threads) {
     if (!outputs.Png()) return {};
-    return [](const TDibBuffer& picture, const std::string& path, const CancelFlag* cancel) {
-        WritePngFile(path, picture, cancel);
+    return [compression = outputs.Compression, threads](const TDibBuffer& picture, const std::string& path,
+                                                        const CancelFlag* cancel) {
+        WritePngFile(path, picture, {compression, threads, cancel});
     };
 }
 
-EngineFiles::EngineFiles(const EngineOutputs& outputs) {
+EngineFiles::EngineFiles(const EngineOutputs& outputs) : compression_(outputs.Compression) {
     if (outputs.SplatMap) {
         splat_.emplace(ResultFile::Claim(*outputs.SplatMap));
         splatSecond_.emplace(ResultFile::Claim(SecondSplatName(*outputs.SplatMap)));
@@ -137,11 +161,10 @@ EngineFiles::EngineFiles(const EngineOutputs& outputs) {
 
 std::optional<TerrainLighting> EngineFiles::Stage(const Picture& heightmap,
                                                   const GenerateSettings& settings) {
-    if (splat_) {
-        StageSplatMap(*splat_, *splatSecond_, heightmap.Pixels, settings.TextureSize, settings.Run.Cancel);
-    }
+    const PngWriting writing{compression_, settings.Run.Threads, settings.Run.Cancel};
+    if (splat_) StageSplatMap(*splat_, *splatSecond_, heightmap.Pixels, settings.TextureSize, writing);
     if (!normals_) return std::nullopt;
-    return StageNormalMap(*normals_, heightmap, settings.Run);
+    return StageNormalMap(*normals_, heightmap, settings.Run, writing);
 }
 
 std::vector<ResultFile*> EngineFiles::Files() {

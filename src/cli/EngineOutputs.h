@@ -6,18 +6,20 @@
 #include <vector>
 
 #include "io/PictureFile.h"
+#include "io/PngEncoder.h"
 #include "files/ResultFile.h"
 #include "generation/GenerateTexture.h"
 
 namespace orvalis::cli {
 
 // What `generate` writes for game engines besides the BMP texture, and how
-// it reads real-valued heightmaps.
+// it reads pictures.
 struct EngineOutputs {
     std::optional<std::string> Format;     // --format png|bmp|tif
     std::optional<std::string> SplatMap;   // --splat-map FILE
     std::optional<std::string> NormalMap;  // --normal-map FILE
-    PictureReadOptions Read;               // --height-range LOW:HIGH
+    PngCompression Compression = PngCompression::Fast;  // --png-compression
+    PictureReadOptions Read;               // --height-range LOW:HIGH, --memory-limit SIZE
 
     bool Png() const { return Format == "png"; }
     bool Tiff() const { return Format == "tif"; }
@@ -36,9 +38,19 @@ void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& outp
 // TIFF ".tif".
 std::string InFormat(const EngineOutputs& outputs, const std::string& path);
 
-// How the run writes its texture and lightmap; empty for BMP and TIFF
-// (which needs the heightmap's georeference: see TerrainFiles).
-PictureEncoder EncoderFor(const EngineOutputs& outputs);
+// A file the run writes, with how its option names it in messages.
+struct NamedOutput {
+    std::string Label;  // "--normal-map"
+    std::string Path;
+};
+
+// The splat map's two files and the normal map.
+std::vector<NamedOutput> EngineOutputNames(const EngineOutputs& outputs);
+
+// How the run writes its texture and lightmap (PNG on `threads` threads as
+// --threads gives them); empty for BMP and TIFF (which needs the heightmap's
+// georeference: see TerrainFiles).
+PictureEncoder EncoderFor(const EngineOutputs& outputs, int threads);
 
 // The splat and normal maps of one run: their names are claimed when it is
 // made, before any work, and they are committed with the texture.
@@ -57,6 +69,7 @@ private:
     std::optional<ResultFile> splat_;
     std::optional<ResultFile> splatSecond_;  // band 0
     std::optional<ResultFile> normals_;
+    PngCompression compression_;
 };
 
 }  // namespace orvalis::cli

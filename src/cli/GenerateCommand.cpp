@@ -54,6 +54,14 @@ const char* const kGenerateUsage =
     "                             255; neither may exist yet\n"
     "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up\n"
     "                             blue); FILE must not exist yet\n"
+    "    --png-compression fast|default|best\n"
+    "                             how hard every PNG is compressed, on all threads\n"
+    "                             (default: fast); the pixels are the same. fast:\n"
+    "                             zlib level 1 on runs of a byte, rows filtered by\n"
+    "                             the row above; default: level 6, each row by the\n"
+    "                             best of the five PNG filters (files a sixth\n"
+    "                             smaller, several times slower); best: level 9\n"
+    "                             (a little smaller again, twice as slow as default)\n"
     "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
     "                             0 .. 255 (default: their own lowest .. highest); for\n"
     "                             unsigned samples (8, 16 bits), the heights of their\n"
@@ -69,6 +77,10 @@ const char* const kGenerateUsage =
     "                             when enlarging and averages when shrinking; classic\n"
     "                             stretches as ever (default: classic, smooth with\n"
     "                             --sun-azimuth)\n"
+    "    --memory-limit SIZE      the most memory reading one picture may take, in bytes\n"
+    "                             or with K, M, G or T (800M, 4G; default: half of this\n"
+    "                             machine's memory); a picture that needs more is refused\n"
+    "                             before it is decoded\n"
     "  Real-scale lighting (both angles switch it on; the texture keeps the heightmap's\n"
     "  aspect, --size its longer side):\n"
     "    --sun-azimuth DEG        the sun's direction, 0 .. 360 clockwise from north (the\n"
@@ -144,23 +156,42 @@ std::array<std::string, kTileCount> ParseTiles(const std::string& text) {
     return tiles;
 }
 
-// Two outputs given one name would have the second run into the first.
+// A named texture brings its own lightmap name, so that it never touches a
+// lightmap of another run; only the numbered textures share "lm.bmp".
+std::string LightmapBeside(const std::string& output) {
+    const std::filesystem::path path(output);
+    return (path.parent_path() / (path.stem().string() + "_lm.bmp")).string();
+}
+
+// The lightmap a lit run writes, in the run's format.
+std::optional<NamedOutput> LightmapOf(const GenerateOptions& options) {
+    if (!options.UseLighting) return std::nullopt;
+    if (options.Lightmap) return NamedOutput{"--lightmap", InFormat(options.Engine, *options.Lightmap)};
+    if (options.Output) {
+        return NamedOutput{"the lightmap of --output",
+                           InFormat(options.Engine, LightmapBeside(*options.Output))};
+    }
+    const std::filesystem::path folder = options.OutputDir.value_or("");
+    return NamedOutput{"the lightmap", InFormat(options.Engine, (folder / kLightmapFileName).string())};
+}
+
+// Two outputs of one run under one name would have the second run into the
+// first; the names derived from the options count too. Found before any work.
 void CheckOutputsDiffer(const GenerateOptions& options) {
-    const std::pair<const char*, const std::optional<std::string>*> named[] = {
-        {"--output", &options.Output},
-        {"--lightmap", &options.Lightmap},
-        {"--splat-map", &options.Engine.SplatMap},
-        {"--normal-map", &options.Engine.NormalMap},
-        {"--shadow-map", &options.Terrain.ShadowMap}};
-    for (std::size_t i = 0; i < std::size(named); ++i) {
-        for (std::size_t j = i + 1; j < std::size(named); ++j) {
-            const std::optional<std::string>& first = *named[i].second;
-            const std::optional<std::string>& second = *named[j].second;
-            if (first && second &&
-                std::filesystem::path(*first).lexically_normal() == std::filesystem::path(*second).lexically_normal()) {
-                FailUsage(std::string(named[i].first) + " and " + named[j].first + " name the same file '" +
-                          DisplayPath(*first) + "'");
-            }
+    std::vector<NamedOutput> outputs;
+    if (options.Output) outputs.push_back({"--output", InFormat(options.Engine, *options.Output)});
+    if (std::optional<NamedOutput> lightmap = LightmapOf(options)) outputs.push_back(*lightmap);
+    for (NamedOutput& engine : EngineOutputNames(options.Engine)) outputs.push_back(std::move(engine));
+    if (options.Terrain.ShadowMap) outputs.push_back({"--shadow-map", ShadowMapName(options.Terrain, options.Engine)});
+    const auto same = [](const std::string& first, const std::string& second) {
+        return std::filesystem::path(first).lexically_normal() ==
+               std::filesystem::path(second).lexically_normal();
+    };
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (!same(outputs[i].Path, outputs[j].Path)) continue;
+            FailUsage(outputs[i].Label + " and " + outputs[j].Label + " collide: both are '" +
+                      DisplayPath(outputs[i].Path) + "'; give them different names");
         }
     }
 }
@@ -200,7 +231,6 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
     if (options.Output && options.Output->empty()) FailUsage("--output needs a file name");
     if (options.OutputDir && options.OutputDir->empty()) FailUsage("--output-dir needs a folder name");
-    CheckOutputsDiffer(options);
     if (options.Lightmap && options.Lightmap->empty()) FailUsage("--lightmap needs a file name");
     if (options.Lightmap && !options.UseLighting) {
         FailUsage("--lightmap and --no-lighting exclude each other");
@@ -213,6 +243,7 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     if (options.Terrain.WorldFile && !options.Engine.Png()) {
         FailUsage("--world-file goes with PNG outputs (--format png); GeoTIFF holds its place itself");
     }
+    CheckOutputsDiffer(options);
     return options;
 }
 
@@ -292,21 +323,11 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
     return ClaimFreeOutputName(folder, options.Engine.Extension());
 }
 
-// A named texture brings its own lightmap name, so that it never touches a
-// lightmap of another run; only the numbered textures share "lm.bmp".
-std::string LightmapBeside(const std::string& output) {
-    const std::filesystem::path path(output);
-    return (path.parent_path() / (path.stem().string() + "_lm.bmp")).string();
-}
-
 std::optional<ResultFile> ClaimLightmap(const GenerateOptions& options) {
-    if (!options.UseLighting) return std::nullopt;
-    if (options.Lightmap || options.Output) {
-        return ResultFile::Claim(InFormat(
-            options.Engine, options.Lightmap ? *options.Lightmap : LightmapBeside(*options.Output)));
-    }
-    const std::filesystem::path folder = options.OutputDir.value_or("");
-    return ResultFile::Replacing(InFormat(options.Engine, (folder / kLightmapFileName).string()));
+    const std::optional<NamedOutput> lightmap = LightmapOf(options);
+    if (!lightmap) return std::nullopt;
+    if (options.Lightmap || options.Output) return ResultFile::Claim(lightmap->Path);
+    return ResultFile::Replacing(lightmap->Path);
 }
 
 // Every name the run writes is claimed before the work, in the order of the
@@ -329,19 +350,21 @@ using Tiles = std::array<TDibBuffer, kTileCount>;
 GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
                               const CancelFlag& stop) {
     GenerateSettings settings;
+    PictureReadOptions read = options.Engine.Read;
+    read.Cancel = &stop;
     for (int i = 0; i < kTileCount; ++i) {
-        tiles[i] = ReadPictureFile((*options.Tiles)[i], options.Engine.Read).Pixels;
+        tiles[i] = ReadPictureFile((*options.Tiles)[i], read).Pixels;
         settings.Tiles[i] = &tiles[i];
     }
     settings.HeightmapFile = *options.Heightmap;
-    settings.Read = options.Engine.Read;
+    settings.Read = read;
     settings.TextureSize = options.TextureSize;
     settings.UseLighting = options.UseLighting;
     settings.Light = options.Light;
     settings.Sampling = SamplingOf(options.Terrain);
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
-    settings.Encode = EncoderFor(options.Engine);
+    settings.Encode = EncoderFor(options.Engine, options.Threads);
     return settings;
 }
 

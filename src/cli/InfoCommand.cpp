@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/MemoryLimitOption.h"
 #include "io/PictureFile.h"
 #include "raster/BmpFile.h"
 #include "lighting/GroundCells.h"
@@ -18,7 +19,8 @@ const char* const kInfoUsage =
     "  info FILE.bmp              width, height, bits per pixel, header size, compression\n"
     "                             and row order of a BMP file; format, size, channels,\n"
     "                             sample type, height range, coordinate system, cell size\n"
-    "                             and no-data value of any other picture";
+    "                             and no-data value of any other picture\n"
+    "    --memory-limit SIZE      as for generate";
 
 namespace {
 
@@ -49,8 +51,9 @@ void PrintGeoReference(const RasterSamples& samples) {
     else std::printf("nodata: none\n");
 }
 
-void PrintPictureFacts(const std::string& path) {
-    const RasterSamples samples = ReadPictureSamples(path);
+void PrintPictureFacts(const std::string& path, const PictureReadOptions& options) {
+    const PictureFacts facts = ReadPictureFacts(path, options);
+    const RasterSamples& samples = facts.Layout;
     std::printf(
         "format: %s\n"
         "width: %d\n"
@@ -60,7 +63,7 @@ void PrintPictureFacts(const std::string& path) {
         "sample type: %s\n",
         samples.Format.c_str(), samples.Width, samples.Rows, samples.Channels,
         samples.BitsPerSample, samples.SampleType.c_str());
-    if (const std::optional<HeightRange> range = SampleRange(samples)) {
+    if (const std::optional<HeightRange>& range = facts.Range) {
         std::printf("height range: %.17g .. %.17g\n", range->Low, range->High);
     } else {
         std::printf("height range: no data\n");
@@ -70,11 +73,14 @@ void PrintPictureFacts(const std::string& path) {
 
 }  // namespace
 
-int RunInfo(const std::vector<std::string>& args) {
+int RunInfo(const std::vector<std::string>& words) {
+    std::vector<std::string> args = words;
+    PictureReadOptions options;
+    TakeMemoryLimit("info", args, options);
     if (args.size() != 1) throw UsageError("info takes one file: orvalis-cli info FILE.bmp");
 
     if (!IsBmpFile(args[0])) {
-        PrintPictureFacts(args[0]);
+        PrintPictureFacts(args[0], options);
         return 0;
     }
     const BitmapInfoHeader header = ReadBmpHeader(args[0]).Info.Header;

@@ -31,12 +31,16 @@ bool IsGrey(const TDibBuffer& picture) {
 
 }  // namespace
 
+std::string ShadowMapName(const TerrainOptions& terrain, const EngineOutputs& engine) {
+    return engine.Tiff() ? InFormat(engine, *terrain.ShadowMap) : *terrain.ShadowMap;
+}
+
 TerrainFiles::TerrainFiles(const TerrainOptions& terrain, const EngineOutputs& engine, const std::string& texture,
                            const std::optional<std::string>& lightmap, bool lightmapReplaced)
-    : tiff_(engine.Tiff()) {
+    : tiff_(engine.Tiff()), compression_(engine.Compression) {
     std::optional<std::string> shadowName;
     if (terrain.ShadowMap) {
-        shadowName = tiff_ ? InFormat(engine, *terrain.ShadowMap) : *terrain.ShadowMap;
+        shadowName = ShadowMapName(terrain, engine);
         shadowMap_.emplace(ResultFile::Claim(*shadowName));
     }
     if (!terrain.WorldFile) return;
@@ -60,7 +64,7 @@ void TerrainFiles::Attach(GenerateSettings& settings) {
     }
     if (shadowMap_) {
         settings.SunVisibilityDone = [this, &settings](const TDibBuffer& sunVisibility) {
-            WriteShadowMap(sunVisibility, settings.Run.Cancel);
+            WriteShadowMap(sunVisibility, settings.Run);
         };
     }
 }
@@ -93,9 +97,9 @@ GeoPlacement TerrainFiles::Placement() const {
     return {geo_ ? &*geo_ : nullptr, mapWidth_, mapRows_};
 }
 
-void TerrainFiles::WriteShadowMap(const TDibBuffer& sunVisibility, const CancelFlag* cancel) {
-    if (tiff_) WriteGeoTiffFile(shadowMap_->StagingPath(), sunVisibility, true, Placement(), cancel);
-    else WriteGreyPngFile(shadowMap_->StagingPath(), sunVisibility, cancel);
+void TerrainFiles::WriteShadowMap(const TDibBuffer& sunVisibility, const RunOptions& run) {
+    if (tiff_) WriteGeoTiffFile(shadowMap_->StagingPath(), sunVisibility, true, Placement(), run.Cancel);
+    else WriteGreyPngFile(shadowMap_->StagingPath(), sunVisibility, {compression_, run.Threads, run.Cancel});
 }
 
 }  // namespace orvalis::cli

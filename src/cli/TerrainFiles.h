@@ -14,6 +14,9 @@
 
 namespace orvalis::cli {
 
+// The shadow map's name: as given, or with ".tif" for --format tif.
+std::string ShadowMapName(const TerrainOptions& terrain, const EngineOutputs& engine);
+
 // The files that real-scale terrain and georeferenced outputs add to a run:
 // the shadow map (--shadow-map), the world files of the PNG texture,
 // lightmap and shadow map (--world-file), and GeoTIFF pictures (--format
@@ -43,9 +46,10 @@ private:
 
     void Take(const Picture& heightmap, const GenerateSettings& settings);
     GeoPlacement Placement() const;
-    void WriteShadowMap(const TDibBuffer& sunVisibility, const CancelFlag* cancel);
+    void WriteShadowMap(const TDibBuffer& sunVisibility, const RunOptions& run);
 
     bool tiff_;
+    PngCompression compression_;
     std::optional<ResultFile> shadowMap_;
     std::vector<WorldFile> worldFiles_;
     std::optional<GeoReference> geo_;

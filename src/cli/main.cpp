@@ -1,8 +1,7 @@
-#include <signal.h>
-
 #include <algorithm>
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "cli/EngineOutputs.h"
 #include "files/DisplayPath.h"
 #include "files/InputFile.h"
+#include "files/StopSignals.h"
 
 namespace orvalis::cli {
 
@@ -28,39 +28,35 @@ namespace {
 using orvalis::cli::UsageError;
 
 orvalis::CancelFlag g_stopRequested{false};
-volatile std::sig_atomic_t g_stopSignal = 0;
 
 // Only what is safe in a signal handler: the work sees the flag between rows
 // and between blocks of a write, and undoes its files as it unwinds.
-extern "C" void RequestStop(int signal) {
-    g_stopSignal = signal;
-    g_stopRequested.store(true);
-}
-
-// The first SIGINT, SIGTERM or SIGHUP asks for a clean stop; a repeated one
-// ends the program at once.
-void StopOnSignals() {
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
-
-const char* SignalName(int signal) {
-    switch (signal) {
-    case SIGINT: return "SIGINT";
-    case SIGTERM: return "SIGTERM";
-    case SIGHUP: return "SIGHUP";
-    default: return "a signal";
-    }
-}
+extern "C" void RequestStop(int) { g_stopRequested.store(true); }
 
 // As a shell reports a program that a signal ended: 128 + the signal.
 int ReportStop() {
+    const int signal = orvalis::StopSignalReceived();
     std::fprintf(stderr, "orvalis-cli: stopped by %s; nothing was saved\n",
-                 SignalName(g_stopSignal));
-    return 128 + g_stopSignal;
+                 orvalis::StopSignalName(signal));
+    return 128 + signal;
+}
+
+// Everything the program prints (the whole help included) fits one buffer,
+// written when it ends: a write that fails then reports its own reason (a
+// full disk), which a failed flush half-way through would have lost.
+void HoldStandardOutput() {
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
+// Output that cannot be written (a full disk, a closed pipe) is a failure,
+// reported once everything else is done.
+bool StandardOutputWritten() {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    std::fprintf(stderr, "orvalis-cli: error: the output cannot be written (%s)\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return false;
 }
 
 void PrintHelp() {
@@ -81,15 +77,22 @@ struct Command {
     int (*Run)(const std::vector<std::string>& args);
 };
 
+// A first stop signal asks generate for a clean stop; convert, which only
+// writes its one file at the end, stops at once and removes what it made.
 int RunGenerateUntilStopped(const std::vector<std::string>& args) {
-    StopOnSignals();
+    orvalis::HandleStopSignals("orvalis-cli", RequestStop);
     return orvalis::cli::RunGenerate(args, g_stopRequested);
+}
+
+int RunConvertUntilStopped(const std::vector<std::string>& args) {
+    orvalis::HandleStopSignals("orvalis-cli", nullptr);
+    return orvalis::cli::RunConvert(args);
 }
 
 const Command* FindCommand(const std::string& name) {
     static const Command kCommands[] = {
         {"info", orvalis::cli::kInfoUsage, orvalis::cli::RunInfo},
-        {"convert", orvalis::cli::kConvertUsage, orvalis::cli::RunConvert},
+        {"convert", orvalis::cli::kConvertUsage, RunConvertUntilStopped},
         {"generate", orvalis::cli::kGenerateUsage, RunGenerateUntilStopped},
     };
     for (const Command& command : kCommands) {
@@ -127,8 +130,11 @@ int Dispatch(const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    orvalis::IgnoreFileSizeSignal();
+    HoldStandardOutput();
     try {
-        return Dispatch(std::vector<std::string>(argv + 1, argv + argc));
+        const int exitCode = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
+        return StandardOutputWritten() ? exitCode : 1;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "orvalis-cli: error: %s\n", e.what());
         return 2;

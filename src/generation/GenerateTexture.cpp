@@ -114,7 +114,9 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
                              ResultFile* lightmapFile) {
     const CancelFlag* const cancel = settings.Run.Cancel;
     ThrowIfCancelled(cancel);
-    Picture heightmap = ReadHeightmapPicture(settings.HeightmapFile, settings.Read);
+    PictureReadOptions read = settings.Read;
+    read.Cancel = cancel;  // a cancel also stops the heightmap's decoding
+    Picture heightmap = ReadHeightmapPicture(settings.HeightmapFile, read);
     std::optional<TerrainLighting> terrain;
     CheckRangeApplies(settings, heightmap);
     if (settings.StageAlongside) terrain = settings.StageAlongside(heightmap);

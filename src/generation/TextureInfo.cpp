@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "files/AtomicFile.h"
@@ -33,6 +36,47 @@ void CheckNoControlCharacter(const std::string& path, int lineNumber, const std:
     }
 }
 
+struct PictureSignature {
+    std::string_view Bytes;
+    const char* Format;
+};
+
+constexpr PictureSignature kPictureSignatures[] = {
+    {"BM", "BMP"},
+    {"\x89PNG\r\n\x1A\n", "PNG"},
+    {"\xFF\xD8\xFF", "JPEG"},
+    {"GIF8", "GIF"},
+    {{"II*\0", 4}, "TIFF"},
+    {{"MM\0*", 4}, "TIFF"},
+    {{"II+\0", 4}, "TIFF"},
+    {{"MM\0+", 4}, "TIFF"},
+};
+
+// A picture picked in place of a set-up: a picture's signature followed,
+// within the first bytes, by a byte no line of text holds.
+void RefusePicture(const std::string& path, std::string_view head) {
+    const bool binary = std::any_of(head.begin(), head.end(), [](char c) {
+        return IsControlCharacter(c) && c != '\r' && c != '\n' && c != '\t';
+    });
+    if (!binary) return;
+    for (const PictureSignature& signature : kPictureSignatures) {
+        if (head.starts_with(signature.Bytes)) {
+            throw Error(path,
+                        "is a " + std::string(signature.Format) + " picture, not a set-up file");
+        }
+    }
+}
+
+// A first line that holds a control character other than a stray CR or a
+// tab is no line of text but some other binary file; saying so helps more
+// than naming the byte.
+void RefuseBinaryFirstLine(const std::string& path, const std::string& line) {
+    const bool text = std::all_of(line.begin(), line.end(), [](char c) {
+        return !IsControlCharacter(c) || c == '\r' || c == '\t';
+    });
+    if (!text) throw Error(path, "is not a set-up file (binary data)");
+}
+
 // Hands out the file's lines one by one, reading only as far as asked.
 class InfoLineReader {
 public:
@@ -43,6 +87,7 @@ public:
             if (next_ == filled_) {
                 next_ = 0;
                 filled_ = file_.Read(chunk_);
+                if (!headChecked_) CheckHead();
             }
             ended_ = filled_ == 0 || chunk_[next_] == kCtrlZ;
         }
@@ -63,21 +108,34 @@ public:
             // Refused as soon as it is read (a CR once no LF follows it), so
             // that a binary file picked by mistake is not read whole.
             const bool strayReturn = line.size() > 1 && line[line.size() - 2] == '\r';
-            if ((c != '\r' && IsControlCharacter(c)) || strayReturn) {
-                CheckNoControlCharacter(file_.Path(), lineNumber_, line);
-            }
+            if ((c != '\r' && IsControlCharacter(c)) || strayReturn) Check(line);
         }
-        CheckNoControlCharacter(file_.Path(), lineNumber_, line);
+        Check(line);
         return line;
     }
 
 private:
+    static constexpr std::size_t kHeadBytes = 8;  // the longest picture signature
+
+    void CheckHead() {
+        headChecked_ = true;
+        const std::string_view head(reinterpret_cast<const char*>(chunk_.data()),
+                                    std::min(filled_, kHeadBytes));
+        RefusePicture(file_.Path(), head);
+    }
+
+    void Check(const std::string& line) const {
+        if (lineNumber_ == 1) RefuseBinaryFirstLine(file_.Path(), line);
+        CheckNoControlCharacter(file_.Path(), lineNumber_, line);
+    }
+
     InputFile file_;
     std::vector<std::uint8_t> chunk_;
     std::size_t next_ = 0;    // the next byte of chunk_ to hand out
     std::size_t filled_ = 0;  // bytes of chunk_ read from the file
     int lineNumber_ = 0;
     bool ended_ = false;
+    bool headChecked_ = false;
 };
 
 }  // namespace
@@ -93,6 +151,17 @@ TextureInfo ReadTextureInfo(const std::string& path) {
         info.BandTexts = texts;
     }
     return info;
+}
+
+std::string ResolveInfoPath(const std::string& written, const std::string& infoPath) {
+    const std::filesystem::path path(written);
+    std::error_code ignored;
+    if (written.empty() || path.is_absolute() || std::filesystem::exists(path, ignored)) {
+        return written;
+    }
+    const std::filesystem::path beside =
+        std::filesystem::absolute(infoPath, ignored).parent_path() / path;
+    return std::filesystem::exists(beside, ignored) ? beside.lexically_normal().string() : written;
 }
 
 void WriteTextureInfo(const std::string& path, const TextureInfo& info) {

@@ -19,9 +19,17 @@ struct TextureInfo {
 
 // Lines end at LF or CR LF; a Ctrl-Z byte ends the file; lines past the end
 // read as empty. A missing file raises "path: Datei nicht gefunden"; anything
-// but a regular file is refused at once; a line that holds any other control
-// character raises "path: line 3 contains a control character (\x00)".
+// but a regular file is refused at once; a picture raises "path: is a PNG
+// picture, not a set-up file", another binary file "path: is not a set-up
+// file (binary data)"; a line that holds any other control character raises
+// "path: line 3 contains a control character (\x00)".
 TextureInfo ReadTextureInfo(const std::string& path);
+
+// Where a path named in the texture-info file at infoPath is read from: as
+// written when it is empty, absolute or names something from the current
+// folder; else beside the info file when something is there; else as
+// written, so that reading it fails naming the path as the file has it.
+std::string ResolveInfoPath(const std::string& written, const std::string& infoPath);
 
 // Writes all eleven lines (band texts empty when absent), each followed by
 // CR LF; the file is replaced only once it is complete. A value holding a

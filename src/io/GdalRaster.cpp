@@ -1,63 +1,130 @@
-#include <cmath>
-#include <cstdint>
+#include "io/GdalRaster.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_string.h>
 #include <gdal.h>
 
+#include "files/Error.h"
+#include "io/DecoderMemory.h"
 #include "io/GdalGeoReference.h"
 #include "io/GdalSession.h"
-#include "io/RasterSamples.h"
-#include "files/Error.h"
 
 namespace orvalis {
 
 namespace {
 
-// The drivers we read: pictures and elevation grids that stand alone.
+// The drivers we read: pictures and elevation grids whose data lie in the
+// file itself (and EHdr, whose ".hdr" beside it the view shows too).
 // Formats that point at other files or at the network (VRT, WMS, an ERS
 // header naming its data file, ...) are left out on purpose: a heightmap
-// must not make us read elsewhere.
+// must not make us read elsewhere. BIGGIF, GDAL's reader of GIF pictures
+// above 100 million pixels, joins for pictures that are not interlaced: it
+// would write a temporary copy to read those.
 const char* const kAcceptedDrivers[] = {
     "PNG", "JPEG", "GTiff", "GIF", "WEBP", "PNM", "SRTMHGT", "AAIGrid", "GRASSASCIIGrid",
-    "DTED", "USGSDEM", "GSAG", "GSBG", "GS7BG", "BT", "HFA", "EHdr", "NWT_GRD", nullptr};
+    "DTED", "USGSDEM", "GSAG", "GSBG", "GS7BG", "BT", "HFA", "EHdr", "NWT_GRD"};
 
-// Compressed data expands at most this much (deflate's limit is 1032 : 1),
-// so a small file cannot make us allocate a huge picture. Pictures below
-// kSmallPicture bytes are always allowed.
+// Data stored as they are expand at most this much over the file (a file
+// cut short is read as far as it goes), so a small file cannot make us
+// allocate a huge picture. Pictures below kSmallPicture bytes are always
+// allowed.
 constexpr std::uint64_t kLargestExpansion = 1100;
 constexpr std::uint64_t kSmallPicture = std::uint64_t{16} << 20;
 
-// Closes the dataset on every path out of the reader.
-class Dataset {
-public:
-    explicit Dataset(GDALDatasetH handle) : handle_(handle) {}
-    Dataset(const Dataset&) = delete;
-    Dataset& operator=(const Dataset&) = delete;
-    ~Dataset() { GDALClose(handle_); }
-
-private:
-    GDALDatasetH handle_;
+// How a format keeps its samples, which bounds what a file can claim.
+enum class Storage {
+    Stored,      // as they are: the file holds its pixels
+    Text,        // as numbers in text: at least one character a sample
+    Compressed,  // by a codec: only the memory limit bounds the claim
 };
 
-[[noreturn]] void RefuseUnreadable(const std::string& path) {
-    const std::string gdalMessage = QuietGdal::LastMessage();
-    if (GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, nullptr, nullptr)) {
+bool IsOneOf(const std::string& name, std::initializer_list<const char*> names) {
+    return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
+}
+
+bool IsGif(const InputFile& file) {
+    std::uint8_t signature[4] = {};
+    if (file.Size() < sizeof signature) return false;
+    file.ReadAt(0, signature);
+    return std::memcmp(signature, "GIF8", 4) == 0;
+}
+
+std::vector<const char*> DriversFor(const InputFile& file) {
+    std::vector<const char*> drivers(std::begin(kAcceptedDrivers), std::end(kAcceptedDrivers));
+    if (IsGif(file) && !WalkGifFrames(file).FirstInterlaced) drivers.push_back("BIGGIF");
+    drivers.push_back(nullptr);
+    return drivers;
+}
+
+// GDAL's names of the view's files, as the sibling list GDAL would have made.
+CPLStringList SiblingList(const GdalFileView& view) {
+    CPLStringList names;
+    for (const std::string& name : view.FileNames()) names.AddString(name.c_str());
+    return names;
+}
+
+int CPL_STDCALL KeepReading(double, const char*, void* cancel) {
+    const auto* flag = static_cast<const CancelFlag*>(cancel);
+    return flag == nullptr || !flag->load(std::memory_order_relaxed);
+}
+
+// headerProblem: why a ".hdr" beside the file was left out, or nothing.
+[[noreturn]] void RefuseUnreadable(const std::string& path, const GdalFileView& view,
+                                   const InputFile& file, const std::string& headerProblem) {
+    const std::string gdalMessage = QuietGdal::LastMessage() + headerProblem;
+    if (GDALDriverH driver =
+            GDALIdentifyDriverEx(view.Name().c_str(), GDAL_OF_RASTER, nullptr, SiblingList(view).List())) {
         const std::string name = GDALGetDriverShortName(driver);
-        bool accepted = false;
-        for (const char* const* d = kAcceptedDrivers; *d; ++d) accepted = accepted || name == *d;
-        if (!accepted) {
+        if (std::find_if(std::begin(kAcceptedDrivers), std::end(kAcceptedDrivers),
+                         [&](const char* d) { return name == d; }) == std::end(kAcceptedDrivers)) {
             throw Error(path, "the " + std::string(GDALGetDriverLongName(driver)) +
                                   " format is not supported");
+        }
+        // GDAL's GIF driver leaves such pictures to BIGGIF, which we do not
+        // let read interlaced ones (see kAcceptedDrivers).
+        const GifFrames frames = name == "GIF" ? WalkGifFrames(file) : GifFrames{};
+        if (frames.FirstInterlaced && frames.FirstPixels > 100'000'000) {
+            throw Error(path, "interlaced GIF pictures of more than 100 million pixels are not supported");
         }
         throw Error(path, "cannot be read as " + name + gdalMessage);
     }
     throw Error(path, "not a picture in a supported format (BMP, PNG, JPEG, TIFF, RAW, "
                       "HGT, ASC and other elevation grids)" + gdalMessage);
+}
+
+// A format whose data lie in another file (an ERDAS Imagine spill file,
+// named inside the header) is refused before anything is read: the view
+// would not show that file, and we read only the files we were given.
+void RefuseOtherFiles(const std::string& path, GDALDatasetH dataset, const GdalFileView& view) {
+    const CPLStringList files(GDALGetFileList(dataset));
+    for (int i = 0; i < files.size(); ++i) {
+        const std::string name = view.UserName(files[i]);
+        const auto& own = view.FileNames();
+        // GDAL finds ".hdr" as ".HDR" too, and may then name it either way.
+        if (std::none_of(own.begin(), own.end(), [&](const std::string& n) { return EQUAL(n.c_str(), name.c_str()); })) {
+            throw Error(path, "its data are kept in another file, '" + DisplayPath(name) +
+                                  "', and only pictures held in one file are supported");
+        }
+    }
+}
+
+Storage StorageOf(const std::string& driver, GDALDatasetH dataset) {
+    if (IsOneOf(driver, {"PNG", "JPEG", "GIF", "BIGGIF", "WEBP"})) return Storage::Compressed;
+    if (IsOneOf(driver, {"AAIGrid", "GRASSASCIIGrid", "GSAG", "USGSDEM"})) return Storage::Text;
+    const char* compression = GDALGetMetadataItem(dataset, "COMPRESSION", "IMAGE_STRUCTURE");
+    if (compression != nullptr && !EQUAL(compression, "NONE")) return Storage::Compressed;
+    return Storage::Stored;
 }
 
 SampleKind KindOf(GDALDataType type) {
@@ -72,14 +139,18 @@ void CheckSampleType(const std::string& path, GDALDataType type) {
     }
 }
 
+// The bands that make the picture: a GIF's further bands are the frames of
+// an animation, of which the first is the picture.
+int PictureBands(const std::string& driver, GDALDatasetH dataset) {
+    return IsOneOf(driver, {"GIF", "BIGGIF"}) ? 1 : GDALGetRasterCount(dataset);
+}
+
 // Grey (+ alpha), red-green-blue (+ alpha) or a palette: how many channels
 // the picture has once a palette is expanded.
-int ChannelsOf(const std::string& path, GDALDatasetH dataset, SampleKind kind) {
-    const int bands = GDALGetRasterCount(dataset);
+int ChannelsOf(const std::string& path, int bands, bool palette, SampleKind kind) {
     if (bands < 1 || bands > 4) {
         throw Error(path, std::to_string(bands) + " bands are not supported (1 to 4)");
     }
-    const bool palette = GDALGetRasterColorTable(GDALGetRasterBand(dataset, 1)) != nullptr;
     const int channels = bands >= 3 || palette ? 3 : 1;
     if (channels == 3 && kind == SampleKind::Real) {
         throw Error(path, "colour pictures of signed or floating-point samples are not supported");
@@ -90,63 +161,215 @@ int ChannelsOf(const std::string& path, GDALDatasetH dataset, SampleKind kind) {
     return channels;
 }
 
-bool Fits(std::uint64_t bytes, std::uint64_t fileSize) {
+bool FitsStored(std::uint64_t bytes, std::uint64_t fileSize) {
     return bytes <= kSmallPicture || bytes / kLargestExpansion <= fileSize;
 }
 
-// GDAL decodes whole blocks (strips, tiles), which a file may declare far
-// larger than its picture; both must fit what the file can hold.
-void CheckDecodedSize(const std::string& path, GDALDatasetH dataset, const RasterSamples& s,
-                      std::uint64_t fileSize) {
-    const std::uint64_t sampleBytes = (s.BitsPerSample + 7) / 8;
-    // Sides <= 2^15, at most 4 bands of at most 16 bytes: no overflow.
-    const std::uint64_t bytes = static_cast<std::uint64_t>(s.Width) * s.Rows * s.Channels * sampleBytes;
-    if (!Fits(bytes, fileSize)) {
+// What a file claims must fit what it can hold: stored data expand little,
+// text takes at least a character a sample. GDAL decodes whole blocks
+// (strips, tiles), which a file may declare far larger than its picture.
+void CheckClaims(const std::string& path, Storage storage, const RasterSamples& s,
+                 std::int64_t blockWidth, std::int64_t blockRows, int sampleBytes,
+                 std::uint64_t fileSize) {
+    // Sides <= 2^15, at most 4 channels of at most 16 bytes: no overflow.
+    const std::uint64_t pixels = static_cast<std::uint64_t>(s.Width) * s.Rows;
+    const std::uint64_t bytes = pixels * s.Channels * sampleBytes;
+    const bool fits = storage == Storage::Compressed ||
+                      (storage == Storage::Text ? pixels <= fileSize : FitsStored(bytes, fileSize));
+    if (!fits) {
         throw Error(path, "claims " + std::to_string(s.Width) + " x " + std::to_string(s.Rows) +
                               " pixels, more than its " + std::to_string(fileSize) +
                               " bytes can hold");
     }
-    int blockWidth = 0, blockRows = 0;
-    GDALGetBlockSize(GDALGetRasterBand(dataset, 1), &blockWidth, &blockRows);
     if (blockWidth < 1 || blockRows < 1 || blockWidth > TDibBuffer::kMaxDimension ||
         blockRows > TDibBuffer::kMaxDimension ||
-        !Fits(static_cast<std::uint64_t>(blockWidth) * blockRows * sampleBytes, fileSize)) {
+        (storage == Storage::Stored &&
+         !FitsStored(static_cast<std::uint64_t>(blockWidth * blockRows) * sampleBytes, fileSize))) {
         throw Error(path, "claims blocks of " + std::to_string(blockWidth) + " x " +
                               std::to_string(blockRows) + " pixels, more than its " +
                               std::to_string(fileSize) + " bytes can hold");
     }
 }
 
-void ReadWhole(const std::string& path, GDALDatasetH dataset, RasterSamples& s) {
-    s.Whole.resize(static_cast<std::size_t>(s.Width) * s.Rows * s.Channels);
-    GDALRasterBandH first = GDALGetRasterBand(dataset, 1);
-    GDALColorTableH palette = GDALGetRasterColorTable(first);
-    const int bandsToRead = palette ? 1 : s.Channels;
-    int bandMap[] = {1, 2, 3};
-    const int pixelSpace = s.Channels * 2;
-    if (GDALDatasetRasterIO(dataset, GF_Read, 0, 0, s.Width, s.Rows, s.Whole.data(), s.Width,
-                            s.Rows, GDT_UInt16, bandsToRead, bandMap, pixelSpace,
-                            static_cast<GSpacing>(pixelSpace) * s.Width, 2) != CE_None) {
-        throw Error(path, "the picture data is damaged or cut short" + QuietGdal::LastMessage());
-    }
-    if (!palette) return;
+// The declared bits of a band's samples when fewer than its type holds
+// (a 12-bit TIFF, a 1-bit PNG); 0 otherwise.
+int SignificantBits(GDALRasterBandH band, GDALDataType type) {
+    const char* declared = GDALGetMetadataItem(band, "NBITS", "IMAGE_STRUCTURE");
+    const int bits = declared ? std::atoi(declared) : 0;
+    return bits >= 1 && bits < GDALGetDataTypeSizeBits(type) ? bits : 0;
+}
+
+void ExpandPalette(GDALColorTableH palette, std::vector<std::uint16_t>& samples) {
     const int entries = GDALGetColorEntryCount(palette);
-    for (std::size_t i = 0; i < s.Whole.size(); i += 3) {
-        const int index = s.Whole[i];
+    for (std::size_t i = 0; i < samples.size(); i += 3) {
+        const int index = samples[i];
         const GDALColorEntry* e = index < entries ? GDALGetColorEntry(palette, index) : nullptr;
-        s.Whole[i] = static_cast<std::uint16_t>(e ? e->c1 : 0);
-        s.Whole[i + 1] = static_cast<std::uint16_t>(e ? e->c2 : 0);
-        s.Whole[i + 2] = static_cast<std::uint16_t>(e ? e->c3 : 0);
+        samples[i] = static_cast<std::uint16_t>(e ? e->c1 : 0);
+        samples[i + 1] = static_cast<std::uint16_t>(e ? e->c2 : 0);
+        samples[i + 2] = static_cast<std::uint16_t>(e ? e->c3 : 0);
     }
 }
 
+GDALRasterIOExtraArg StoppableBy(const CancelFlag* cancel) {
+    GDALRasterIOExtraArg extra;
+    INIT_RASTERIO_EXTRA_ARG(extra);
+    extra.pfnProgress = KeepReading;
+    extra.pProgressData = const_cast<CancelFlag*>(cancel);
+    return extra;
+}
+
+}  // namespace
+
+void StartGdal() {
+    static std::once_flag started;
+    std::call_once(started, [] {
+        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
+        // A progressive JPEG's coefficients count in our memory limit
+        // instead of GDAL's and libjpeg's own (libjpeg keeps no limit unless
+        // the environment's JPEGMEM sets one, or GDAL, missing this option, does).
+        CPLSetConfigOption("GDAL_ALLOW_LARGE_LIBJPEG_MEM_ALLOC", "YES");
+        CPLSetConfigOption("JPEGMEM", "no limit of GDAL's");
+        GDALSetCacheMax64(static_cast<GIntBig>(kGdalCacheBytes));
+        GDALAllRegister();
+    });
+}
+
+GdalRaster::GdalRaster(const std::string& path, const CancelFlag* cancel)
+    : path_(path), cancel_(cancel), file_(path) {
+    StartGdal();
+    const QuietGdal quiet;
+    if (file_.Size() == 0) throw Error(path, "the file is empty");
+    OpenHeaderBeside();
+    std::vector<const InputFile*> sidecars;
+    if (header_) sidecars.push_back(&*header_);
+    view_ = std::make_unique<GdalFileView>(file_, sidecars, cancel);
+    dataset_.reset(GDALOpenEx(view_->Name().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
+                              DriversFor(file_).data(), nullptr, SiblingList(*view_).List()));
+    if (!dataset_) {
+        ThrowIfCancelled(cancel);
+        RefuseUnreadable(path, *view_, file_, headerProblem_);
+    }
+    RefuseOtherFiles(path, dataset_.get(), *view_);
+    Describe();
+    PlanBands();
+}
+
+GdalRaster::~GdalRaster() = default;
+
+void GdalRaster::CloseDataset::operator()(void* dataset) const { GDALClose(dataset); }
+
+// An EHdr picture's header is STEM.hdr beside it, a regular file like the
+// picture; any other file there plays no part.
+void GdalRaster::OpenHeaderBeside() {
+    std::filesystem::path header(path_);
+    std::string extension = header.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".hdr") return;
+    for (const char* candidate : {".hdr", ".HDR"}) {
+        header.replace_extension(candidate);
+        try {
+            header_.emplace(header.string());
+            return;
+        } catch (const FileNotFoundError&) {
+            // None there: the picture is read alone.
+        } catch (const InputFileError& e) {
+            headerProblem_ = " (its header " + DisplayPath(header.string()) + " " + e.Problem() + ")";
+        }
+    }
+}
+
+void GdalRaster::Describe() {
+    GDALDatasetH dataset = dataset_.get();
+    CheckPictureSize(path_, GDALGetRasterXSize(dataset), GDALGetRasterYSize(dataset));
+    if (GDALGetRasterCount(dataset) < 1) throw Error(path_, "holds no picture");
+    GDALRasterBandH first = GDALGetRasterBand(dataset, 1);
+    const GDALDataType type = GDALGetRasterDataType(first);
+    CheckSampleType(path_, type);
+    const char* pixelType = GDALGetMetadataItem(first, "PIXELTYPE", "IMAGE_STRUCTURE");
+    signedBytes_ = type == GDT_Byte && pixelType != nullptr && EQUAL(pixelType, "SIGNEDBYTE");
+    const bool palette = GDALGetRasterColorTable(first) != nullptr;
+    const int significantBits = palette || signedBytes_ ? 0 : SignificantBits(first, type);
+
+    RasterSamples& s = layout_;
+    s.Format = GDALGetDriverShortName(GDALGetDatasetDriver(dataset));
+    s.SampleType = signedBytes_ ? "Int8" : GDALGetDataTypeName(type);
+    s.BitsPerSample = significantBits ? significantBits : GDALGetDataTypeSizeBits(type);
+    s.Width = GDALGetRasterXSize(dataset);
+    s.Rows = GDALGetRasterYSize(dataset);
+    s.Kind = signedBytes_ ? SampleKind::Real : KindOf(type);
+    s.Channels = ChannelsOf(path_, PictureBands(s.Format, dataset), palette, s.Kind);
+    s.Geo = GeoReferenceOf(dataset);
+}
+
+void GdalRaster::PlanBands() {
+    GDALDatasetH dataset = dataset_.get();
+    GDALRasterBandH first = GDALGetRasterBand(dataset, 1);
+    int blockWidth = 0, blockRows = 0;
+    GDALGetBlockSize(first, &blockWidth, &blockRows);
+    const int sampleBytes = GDALGetDataTypeSizeBytes(GDALGetRasterDataType(first));
+    CheckClaims(path_, StorageOf(layout_.Format, dataset), layout_, blockWidth, blockRows,
+                sampleBytes, file_.Size());
+
+    // Blocks of at most 2^15 x 2^15 samples of at most 16 bytes, of at
+    // most 4 bands (ChannelsOf), at most 2^15 blocks across: below 2^52.
+    const int bands = PictureBands(layout_.Format, dataset);
+    const std::uint64_t blockBytes = std::uint64_t{1} * blockWidth * blockRows * sampleBytes * bands;
+    const std::uint64_t blocksAcross = (layout_.Width + blockWidth - 1) / blockWidth;
+    std::int64_t rows = RowsPerBand(layout_.Width, layout_.Rows);
+    // A row of blocks that GDAL's cache cannot keep is read in one go, each
+    // block once; otherwise bands end where blocks do.
+    if (blocksAcross > 1 && blocksAcross * blockBytes > kGdalCacheBytes / 2) {
+        rows = std::max<std::int64_t>(rows / blockRows, 1) * blockRows;
+    } else if (blockRows <= rows) {
+        rows = (rows + blockRows - 1) / blockRows * blockRows;
+    }
+    bandRows_ = static_cast<std::int32_t>(std::min<std::int64_t>(rows, layout_.Rows));
+    // The cache fills with no more than the picture's own blocks.
+    const std::uint64_t picture = blocksAcross * blockBytes * ((layout_.Rows + blockRows - 1) / blockRows);
+    decoderBytes_ = std::min(kGdalCacheBytes, picture) + blockBytes +
+                    orvalis::DecoderBytes(layout_.Format, file_, layout_.Width, layout_.Rows, bands,
+                                          sampleBytes);
+}
+
+void GdalRaster::ReadRows(std::int32_t first, std::int32_t count, RasterSamples& band) const {
+    const QuietGdal quiet;
+    band = layout_;
+    band.Rows = count;
+    if (layout_.Kind == SampleKind::Real) {
+        ReadReal(first, band);
+    } else {
+        ReadWhole(first, band);
+    }
+}
+
+void GdalRaster::ReadWhole(std::int32_t first, RasterSamples& s) const {
+    s.Whole.resize(static_cast<std::size_t>(s.Width) * s.Rows * s.Channels);
+    GDALDatasetH dataset = dataset_.get();
+    GDALColorTableH palette = GDALGetRasterColorTable(GDALGetRasterBand(dataset, 1));
+    const int bandsToRead = palette ? 1 : s.Channels;
+    int bandMap[] = {1, 2, 3};
+    const int pixelSpace = s.Channels * 2;
+    GDALRasterIOExtraArg extra = StoppableBy(cancel_);
+    if (GDALDatasetRasterIOEx(dataset, GF_Read, 0, first, s.Width, s.Rows, s.Whole.data(), s.Width,
+                              s.Rows, GDT_UInt16, bandsToRead, bandMap, pixelSpace,
+                              static_cast<GSpacing>(pixelSpace) * s.Width, 2, &extra) != CE_None) {
+        RefuseRead();
+    }
+    if (palette) ExpandPalette(palette, s.Whole);
+}
+
 // Cells without data become NaN, which the height mapping counts as the lowest.
-void ReadReal(const std::string& path, GDALDatasetH dataset, RasterSamples& s) {
+void GdalRaster::ReadReal(std::int32_t first, RasterSamples& s) const {
     s.Real.resize(static_cast<std::size_t>(s.Width) * s.Rows);
-    GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
-    if (GDALRasterIO(band, GF_Read, 0, 0, s.Width, s.Rows, s.Real.data(), s.Width, s.Rows,
-                     GDT_Float64, 0, 0) != CE_None) {
-        throw Error(path, "the picture data is damaged or cut short" + QuietGdal::LastMessage());
+    GDALRasterBandH band = GDALGetRasterBand(dataset_.get(), 1);
+    GDALRasterIOExtraArg extra = StoppableBy(cancel_);
+    if (GDALRasterIOEx(band, GF_Read, 0, first, s.Width, s.Rows, s.Real.data(), s.Width, s.Rows,
+                       GDT_Float64, 0, 0, &extra) != CE_None) {
+        RefuseRead();
+    }
+    if (signedBytes_) {
+        for (double& v : s.Real) v = v >= 128 ? v - 256 : v;
     }
     int hasNoData = 0;
     const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
@@ -156,50 +379,9 @@ void ReadReal(const std::string& path, GDALDatasetH dataset, RasterSamples& s) {
     }
 }
 
-}  // namespace
-
-void StartGdal() {
-    static std::once_flag started;
-    std::call_once(started, [] {
-        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
-        GDALAllRegister();
-    });
-}
-
-RasterSamples ReadGdalRaster(const std::string& path) {
-    StartGdal();
-    QuietGdal quiet;
-    std::error_code error;
-    const std::uint64_t fileSize = std::filesystem::file_size(path, error);
-    // Without its size no expansion could be checked.
-    if (error) throw Error(path, "cannot be read (" + error.message() + ")");
-    if (fileSize == 0) throw Error(path, "the file is empty");
-
-    GDALDatasetH handle = GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
-                                     kAcceptedDrivers, nullptr, nullptr);
-    if (!handle) RefuseUnreadable(path);
-    const Dataset dataset(handle);
-    CheckPictureSize(path, GDALGetRasterXSize(handle), GDALGetRasterYSize(handle));
-    if (GDALGetRasterCount(handle) < 1) throw Error(path, "holds no picture");
-    const GDALDataType type = GDALGetRasterDataType(GDALGetRasterBand(handle, 1));
-    CheckSampleType(path, type);
-
-    RasterSamples s;
-    s.Format = GDALGetDriverShortName(GDALGetDatasetDriver(handle));
-    s.SampleType = GDALGetDataTypeName(type);
-    s.BitsPerSample = GDALGetDataTypeSizeBits(type);
-    s.Width = GDALGetRasterXSize(handle);
-    s.Rows = GDALGetRasterYSize(handle);
-    s.Kind = KindOf(type);
-    s.Channels = ChannelsOf(path, handle, s.Kind);
-    CheckDecodedSize(path, handle, s, fileSize);
-    s.Geo = GeoReferenceOf(handle);
-    if (s.Kind == SampleKind::Real) {
-        ReadReal(path, handle, s);
-    } else {
-        ReadWhole(path, handle, s);
-    }
-    return s;
+void GdalRaster::RefuseRead() const {
+    ThrowIfCancelled(cancel_);
+    throw Error(path_, "the picture data is damaged or cut short" + QuietGdal::LastMessage());
 }
 
 }  // namespace orvalis

@@ -1,13 +1,18 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <cpl_error.h>
 
 namespace orvalis {
 
+// GDAL's block cache: small, so that what a read holds is known. A block
+// larger than the whole cache is still kept until another one needs room.
+inline constexpr std::uint64_t kGdalCacheBytes = std::uint64_t{64} << 20;
+
 // Registers GDAL's drivers once per process, with no ".aux.xml" files
-// written beside the user's pictures.
+// written beside the user's pictures, and the cache above.
 void StartGdal();
 
 // Keeps GDAL's messages off the terminal while it works for us, starting

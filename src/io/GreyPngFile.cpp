@@ -1,13 +1,14 @@
 #include "io/GreyPngFile.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "io/PngFile.h"
 
 namespace orvalis {
 
-void WriteGreyPngFile(const std::string& path, const TDibBuffer& grey, const CancelFlag* cancel) {
+void WriteGreyPngFile(const std::string& path, const TDibBuffer& grey, const PngWriting& writing) {
     const std::int32_t width = grey.Width(), rows = grey.RowCount();
     std::vector<std::uint8_t> samples(static_cast<std::size_t>(width) * rows);
     for (std::int32_t y = 0; y < rows; ++y) {
@@ -15,7 +16,7 @@ void WriteGreyPngFile(const std::string& path, const TDibBuffer& grey, const Can
             samples[static_cast<std::size_t>(y) * width + x] = grey.ReadPixel(grey.BufferRow(y), x).Blue;
         }
     }
-    WritePngFile(path, {width, rows, 1}, samples, cancel);
+    WritePngFile(path, {width, rows, 1}, std::span<const std::uint8_t>(samples), writing);
 }
 
 }  // namespace orvalis

@@ -5,11 +5,18 @@
 #include <charconv>
 #include <cstdint>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <string_view>
 
 #include "files/Error.h"
 #include "files/InputFile.h"
+#include "io/BandedRead.h"
+#include "io/GdalRaster.h"
+#include "io/RawHeightmap.h"
+#include "raster/BmpFile.h"
 
 namespace orvalis {
 
@@ -39,7 +46,44 @@ bool ParseNumber(std::string_view text, double& value) {
     return error == std::errc{} && stop == end && std::isfinite(value);
 }
 
+// What TDibBuffer::ReadBmpFile holds: the pixels at the file's own depth,
+// and for run-length data those data.
+std::uint64_t BmpReadBytes(const std::string& path) {
+    const BmpFileHeader header = ReadBmpHeader(path);
+    const BitmapInfoHeader& info = header.Info.Header;
+    // Sides of at most 2^15 (checked by ReadBmpHeader), at most 32 bits a pixel: below 2^36.
+    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(info.biWidth) * info.biBitCount + 31) / 32 * 4;
+    const std::uint64_t rows = static_cast<std::uint64_t>(std::abs(std::int64_t{info.biHeight}));
+    const bool runLength = info.biCompression == BI_RLE8 || info.biCompression == BI_RLE4;
+    const std::uint64_t data =
+        runLength ? std::min<std::uint64_t>(header.DeclaredFileSize, header.FileSize) - header.PixelOffset : 0;
+    return rowBytes * rows + data;
+}
+
+Picture ReadBmpWithin(const std::string& path, const PictureReadOptions& options) {
+    CheckMemoryNeed(path, BmpReadBytes(path), options.MemoryLimit);
+    Picture picture;
+    picture.Pixels.ReadBmpFile(path);
+    if (options.Range) picture.Levels = {options.Range->Low, options.Range->High};
+    return picture;
+}
+
+// Out of memory is a fault of the input's size, told with its name.
+template <typename Read>
+auto NamingMemoryFailure(const std::string& path, Read&& read) {
+    try {
+        return read();
+    } catch (const std::bad_alloc&) {
+        throw Error(path, "there is not enough memory to read it");
+    }
+}
+
 }  // namespace
+
+std::unique_ptr<SampleSource> OpenSampleSource(const std::string& path, const CancelFlag* cancel) {
+    if (IsRawExtension(LowerExtension(path))) return std::make_unique<RawHeightmap>(path);
+    return std::make_unique<GdalRaster>(path, cancel);
+}
 
 // Opening the file first refuses at once, without blocking, what is not a
 // regular file (a FIFO, a device, a folder) and says so, or that nothing is
@@ -52,18 +96,17 @@ bool IsBmpFile(const std::string& path) {
     return extension == ".bmp" || StartsWithBm(file);
 }
 
-RasterSamples ReadPictureSamples(const std::string& path) {
-    { const InputFile regularFile(path); }
-    if (IsRawExtension(LowerExtension(path))) return ReadRawHeightmap(path);
-    return ReadGdalRaster(path);
+Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options) {
+    return NamingMemoryFailure(path, [&] {
+        if (IsBmpFile(path)) return ReadBmpWithin(path, options);
+        return ReadPictureInBands(path, *OpenSampleSource(path, options.Cancel), options);
+    });
 }
 
-Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options) {
-    if (!IsBmpFile(path)) return MakePicture(path, ReadPictureSamples(path), options.Range);
-    Picture picture;
-    picture.Pixels.ReadBmpFile(path);
-    if (options.Range) picture.Levels = {options.Range->Low, options.Range->High};
-    return picture;
+PictureFacts ReadPictureFacts(const std::string& path, const PictureReadOptions& options) {
+    return NamingMemoryFailure(path, [&] {
+        return ReadFactsInBands(path, *OpenSampleSource(path, options.Cancel), options);
+    });
 }
 
 Picture ReadHeightmapPicture(const std::string& path, const PictureReadOptions& options) {

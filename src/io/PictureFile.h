@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "io/RasterSamples.h"
+#include "files/Cancellation.h"
 #include "files/Error.h"
+#include "io/MemoryLimit.h"
+#include "io/RasterSamples.h"
 #include "raster/Picture.h"
 
 namespace orvalis {
@@ -16,12 +18,20 @@ struct PictureReadOptions {
     // 0 .. 255 of all other pictures stand for the heights Low .. High
     // (Picture::Levels).
     std::optional<HeightRange> Range;
+    // What reading one picture may take: the picture, the band being
+    // decoded and the decoder's own buffers. A file that needs more is
+    // refused before anything is allocated for it.
+    std::uint64_t MemoryLimit = DefaultMemoryLimit();
+    // Once set, the reading stops with RunCancelled; none: it runs to its end.
+    const CancelFlag* Cancel = nullptr;
 };
 
 // The one way the programs read a picture file. ".r16" and ".raw" are
 // headerless 16-bit heightmaps, whatever their first bytes; BMP files (by a
 // ".bmp" name or the "BM" signature) go through TDibBuffer::ReadBmpFile
-// unchanged; everything else is read through GDAL. Raises Error naming the file and the problem.
+// unchanged; everything else is read through GDAL, band by band. Raises
+// Error naming the file and the problem (a lack of memory included), or
+// RunCancelled.
 Picture ReadPictureFile(const std::string& path, const PictureReadOptions& options = {});
 
 // A heightmap read through ReadPictureFile; an empty picture is an error
@@ -34,7 +44,13 @@ HeightRange ParseHeightRange(const std::string& text);
 // True when the file is read by our BMP reader.
 bool IsBmpFile(const std::string& path);
 
-// The samples of a file that is not a BMP file, as ReadPictureFile sees them.
-RasterSamples ReadPictureSamples(const std::string& path);
+// What `info` tells of a picture that is not a BMP file.
+struct PictureFacts {
+    RasterSamples Layout;  // format, size, channels, sample type; no samples
+    std::optional<HeightRange> Range;  // of the samples with data, as ReadPictureFile sees them
+};
+
+// Read band by band, so that only the decoder and one band take memory.
+PictureFacts ReadPictureFacts(const std::string& path, const PictureReadOptions& options = {});
 
 }  // namespace orvalis

@@ -20,7 +20,8 @@ struct HeightRange {
 // integers, floating point) is mapped from a range.
 enum class SampleKind { Byte, Word, Real };
 
-// The samples of a picture file as it holds them, top row first.
+// The samples of a picture file as it holds them, top row first: all of
+// them, or a band of its rows (then Rows counts the band's).
 struct RasterSamples {
     std::string Format;      // "PNG", "GTiff", "RAW", ...
     std::string SampleType;  // the file's own type: "Byte", "UInt16", "Float32", ...
@@ -50,11 +51,5 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples);
 // double can hold.
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
                     const std::optional<HeightRange>& range);
-
-// Headerless 16-bit little-endian square heightmaps (".r16", ".raw").
-RasterSamples ReadRawHeightmap(const std::string& path);
-
-// Everything GDAL reads that we accept.
-RasterSamples ReadGdalRaster(const std::string& path);
 
 }  // namespace orvalis

@@ -23,9 +23,8 @@ namespace {
 // opposite sign.
 constexpr long double kPi = 3.14159265358979323846264338327950288L;
 
-// The shading constants of a generated lightmap.
-constexpr float kAmbient = 0.6f;
-constexpr float kDiffuse = 0.5f;
+constexpr float kAmbient = kLightmapAmbient;
+constexpr float kDiffuse = kLightmapDiffuse;
 constexpr float kHeightScale = 1.0f;
 
 // Everything the shading of one pixel needs besides the pixel itself.

@@ -17,6 +17,10 @@ struct LightSettings {
     int SunPos = 50;    // 0 .. 400: 100 x tangent of the light's elevation
 };
 
+// The shading constants of a generated lightmap.
+inline constexpr float kLightmapAmbient = 0.6f;
+inline constexpr float kLightmapDiffuse = 0.5f;
+
 // From the terrain toward the light: (cos t, p / 100, sin t), t in radians
 // computed at extended precision.
 Vector3 LightVector(const LightSettings& light);

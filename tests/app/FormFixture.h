@@ -20,6 +20,9 @@
 #include "common/ScratchFolder.h"
 #include "raster/PixelColour.h"
 
+// Test failures show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace orvalis::test {
 
 // Answers the window's file dialogs from a queue (empty: cancel) and keeps

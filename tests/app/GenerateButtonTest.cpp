@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -26,8 +28,9 @@ TEST_F(GenerateButtonTest, MissingHeightmapIsReportedAndChangesNothing) {
     Generate(*form);
     form->State().SetHeightmapFile("");
     Generate(*form);
-    EXPECT_EQ(dialogs.Errors, std::vector<QString>({"Heightmap nothere.bmp doesn't exist!",
-                                                   "Heightmap  doesn't exist!"}));
+    EXPECT_EQ(dialogs.Errors,
+              std::vector<QString>({"Heightmap nothere.bmp doesn't exist!",
+                                    "No heightmap chosen: click the big picture to choose one"}));
     EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
     EXPECT_TRUE(form->State().PreviewEnabled);
     EXPECT_EQ(form->State().OutputFile, "");
@@ -137,6 +140,50 @@ TEST_F(GenerateButtonTest, RelativePathsStayAsResolvedWhenTheCurrentFolderChange
     EXPECT_NE(ReadBytes(Root("saved.txt")).find("\r\nhills.bmp\r\n"), std::string::npos);
 }
 
+// A run shows its phase in the status line from the click on, never the
+// message of the run before, and its bar only moves forward.
+TEST_F(GenerateButtonTest, ARunShowsItsPhaseAndOneBarThatOnlyMovesForward) {
+    const auto form = MakeSampleForm();
+    emit form->StaticText2->Clicked();
+    Generate(*form);
+    const QString previous = form->StaticText1->text();
+    ASSERT_TRUE(previous.startsWith("terrain_tex.bmp saved"));
+
+    std::vector<int> values;
+    QObject::connect(form->ProgressBar1, &QProgressBar::valueChanged, form.get(), [&](int value) {
+        if (form->IsGenerating()) values.push_back(value);
+    });
+    const QStringList phases = {"Reading...", "Blending...", "Lighting...", "Writing..."};
+    QStringList seen;
+    form->Button3->click();
+    EXPECT_EQ(form->StaticText1->text(), "Reading...");
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (form->IsGenerating() && seen.value(seen.size() - 1) != form->StaticText1->text()) {
+                seen.append(form->StaticText1->text());
+            }
+            return !form->IsGenerating();
+        },
+        60000));
+    for (const QString& text : seen) EXPECT_TRUE(phases.contains(text)) << text.toStdString();
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    ASSERT_FALSE(values.empty());
+    EXPECT_LT(values.back(), form->ProgressBar1->maximum());
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    EXPECT_TRUE(form->StaticText1->text().startsWith("terrain_tex0.bmp saved"));
+}
+
+// A run that fails gives the status line back as it was.
+TEST_F(GenerateButtonTest, AFailedRunLeavesTheStatusAsItWas) {
+    const auto form = MakeSampleForm();
+    test::WriteBytes(Root("hills.bmp"), "BM but no picture");
+    form->Button3->click();
+    WaitForGeneration(*form);
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_EQ(form->StaticText1->text(), "No texture generated...");
+}
+
 // While a run works, only the Cancel button and Esc reach the window; either
 // stops it, and the run leaves nothing behind.
 TEST_F(GenerateButtonTest, CancelStopsTheRunAndLeavesNothing) {
@@ -166,7 +213,7 @@ TEST_F(GenerateButtonTest, CancelStopsTheRunAndLeavesNothing) {
         WaitForGeneration(*form);
         EXPECT_TRUE(dialogs.Errors.empty());
         EXPECT_EQ(form->StaticText1->text(), "Generation cancelled, nothing saved");
-        EXPECT_EQ(form->Button3->text(), "Generate");
+        EXPECT_EQ(form->Button3->text(), "&Generate");
         EXPECT_EQ(form->ProgressBar1->value(), 0);
         EXPECT_EQ(form->Image1->Shown(), heightmapShown);
         EXPECT_EQ(form->State().OutputFile, "");

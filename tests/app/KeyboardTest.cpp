@@ -74,5 +74,63 @@ TEST_F(KeyboardTest, SpaceAndReturnActLikeClicksAndShortcutsSwitchPages) {
     EXPECT_FALSE(form->isVisible());
 }
 
+// Right and Up raise a lighting value, Left and Down lower it, and the label
+// keeps its unit.
+TEST_F(KeyboardTest, ArrowKeysMoveTheLightingScrollbarsTheirWay) {
+    const auto form = ShowSampleForm();
+    form->PageControl->setCurrentIndex(1);
+    EXPECT_EQ(form->Label7->text(), "90°");
+    struct Case {
+        QScrollBar* TForm1::*Bar;
+        Qt::Key Key;
+        int Change;
+    };
+    const Case cases[] = {{&TForm1::SunPos, Qt::Key_Right, 1}, {&TForm1::SunPos, Qt::Key_Left, -1},
+                          {&TForm1::LightDir, Qt::Key_Right, 1}, {&TForm1::LightDir, Qt::Key_Left, -1},
+                          {&TForm1::LightDir, Qt::Key_Up, 1}, {&TForm1::LightDir, Qt::Key_Down, -1}};
+    for (const Case& c : cases) {
+        QScrollBar* bar = (*form).*c.Bar;
+        SCOPED_TRACE(bar == form->SunPos ? "SunPos" : "LightDir");
+        SCOPED_TRACE(QKeySequence(c.Key).toString().toStdString());
+        bar->setFocus();
+        const int before = bar->value();
+        QTest::keyClick(bar, c.Key);
+        EXPECT_EQ(bar->value(), before + c.Change);
+    }
+    form->LightDir->setFocus();
+    QTest::keyClick(form->LightDir, Qt::Key_Right);
+    EXPECT_EQ(form->Label7->text(), "91°");
+}
+
+// Generate keeps its Alt key through a run.
+TEST_F(KeyboardTest, AltGGeneratesAgainAfterARun) {
+    const auto form = ShowSampleForm();
+    form->UseLighting->setChecked(false);
+    for (const char* expected : {"terrain_tex.bmp", "terrain_tex0.bmp"}) {
+        // The button shows itself pressed for a moment before it acts.
+        QTest::keyClick(form.get(), Qt::Key_G, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form->State().OutputFile == expected; }, 60000));
+        EXPECT_EQ(form->Button3->text(), "&Generate");
+    }
+    EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+// During a run the quit keys still close the window, and the run is
+// cancelled as by the close box; other keys stay blocked.
+TEST_F(KeyboardTest, QuitKeysCancelARunAndCloseTheWindow) {
+    const auto form = ShowSampleForm();
+    for (int i = 0; i < 4; ++i) emit form->StaticText2->Clicked();  // 4096
+    form->Button3->click();
+    ASSERT_TRUE(form->IsGenerating());
+    QTest::keyClick(form.get(), Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(form->PageControl->currentIndex(), 0);
+    QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form->isVisible());
+    WaitForGeneration(*form);
+    EXPECT_EQ(form->StaticText1->text(), "Generation cancelled, nothing saved");
+    EXPECT_TRUE(QDir(ProgramFolder()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(dialogs.Errors.empty());
+}
+
 }  // namespace
 }  // namespace orvalis::test

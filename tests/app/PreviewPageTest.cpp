@@ -72,6 +72,19 @@ TEST_F(PreviewPageTest, ResolutionSwitchRebuildsTheMeshEvenWithoutATexture) {
     EXPECT_TRUE(form->State().PreviewMesh.Vertices.empty());
 }
 
+// A run started while the Preview page is shown builds its mesh at once,
+// without the page being left and shown again.
+TEST_F(PreviewPageTest, GenerateFromThePreviewPageShowsTheNewTerrain) {
+    const auto form = MakeSampleForm();
+    form->State().MaxTextureSize = 4096;  // as a GL context would report
+    form->PageControl->setCurrentIndex(TForm1::kPreviewPage);
+    EXPECT_TRUE(form->State().PreviewMesh.Vertices.empty());
+    Generate(*form);
+    ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+    EXPECT_TRUE(form->State().PreviewEnabled);
+    EXPECT_EQ(form->State().PreviewMesh.Vertices.size(), 64516u);
+}
+
 // Run where the platform has no GL: the message is checked by the fixture.
 TEST_F(PreviewPageTest, WithoutGlTheSetUpIsLoadedAndThePreviewStaysOff) {
     const auto form = MakeSampleForm();

@@ -79,5 +79,24 @@ TEST_F(ProgramFolderTest, StartsFromTheSetUpFileGivenInsteadOfDefault) {
     EXPECT_EQ(form->State().HeightmapFile, "hills.bmp");
 }
 
+// `orvalis sets/mine.txt` finds the pictures it names beside it when the
+// current folder does not have them.
+TEST_F(ProgramFolderTest, ASetUpGivenFindsItsPicturesBesideIt) {
+    ASSERT_TRUE(QDir().mkpath(RootFolder("sets")));
+    std::vector<std::string> lines;
+    for (int i = 0; i < kTileCount; ++i) {
+        lines.push_back("tile" + std::to_string(i) + ".bmp");
+        WriteOneColour(Root("sets/" + lines.back()), 4, 4, MakeColour(10, 20, 30));
+    }
+    lines.push_back("hills.bmp");
+    WriteGreyRamp(Root("sets/hills.bmp"), 8, 8);
+    WriteLines("sets/mine.txt", lines);
+    const auto form = MakeForm(ProgramFolder(), WindowOptions{Root("sets/mine.txt"), false});
+    EXPECT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+    EXPECT_EQ(form->State().HeightmapFile, Root("sets/hills.bmp"));
+    EXPECT_EQ(form->State().TileFiles[4], Root("sets/tile4.bmp"));
+    EXPECT_EQ(form->Image6->Shown().pixel(0, 0), qRgb(10, 20, 30));
+}
+
 }  // namespace
 }  // namespace orvalis::test

@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -59,10 +63,12 @@ TEST_F(SaveLoadTest, MissingHeightmapFallsBackToTerrainBmp) {
     std::vector<std::string> lines = kSampleLines;
     lines[5] = "nothere.bmp";
     WriteLines("lost.txt", lines);
-    Load(*form, "lost.txt");
-    EXPECT_EQ(form->State().HeightmapFile, "terrain.bmp");
+    Load(*form, "lost.txt");  // and no "terrain.bmp" either: nothing changes
+    EXPECT_EQ(form->State().HeightmapFile, "hills.bmp");
     ASSERT_EQ(dialogs.Errors.size(), 1u);
     EXPECT_TRUE(dialogs.Errors[0].contains("terrain.bmp"));
+    EXPECT_TRUE(dialogs.Errors[0].contains("lost.txt: line 6: neither nothere.bmp"))
+        << dialogs.Errors[0].toStdString();
 
     WriteGreyRamp(Root("terrain.bmp"), 4, 4);
     Load(*form, "lost.txt");
@@ -75,27 +81,112 @@ TEST_F(SaveLoadTest, MissingHeightmapFallsBackToTerrainBmp) {
     EXPECT_NE(ReadBytes(Root("resaved.txt")).find("\r\nterrain.bmp\r\n256\r\n"), std::string::npos);
 }
 
-TEST_F(SaveLoadTest, LoadStopsAtTheFirstUnreadableTile) {
+// A heightmap that exists but is no file to read (a FIFO, a device, a
+// folder) is named in the error, not replaced by the fallback; the set-up
+// is not taken.
+TEST_F(SaveLoadTest, AHeightmapThatIsNoRegularFileIsNamedNotReplaced) {
     const auto form = MakeSampleForm();
-    WriteOneColour(Root("red.bmp"), 2, 2, MakeColour(255, 0, 0));
-    WriteLines("broken.txt", {"red.bmp", "red.bmp", "missing.bmp", "red.bmp", "red.bmp",
-                              "red.bmp", "x", "x", "x", "x", "x"});
-    Load(*form, "broken.txt");
-    ASSERT_EQ(dialogs.Errors.size(), 1u);
-    // The framework's German text stays in the window (the command line words it in English).
-    for (const char* part : {"broken.txt", "line 3: ", "missing.bmp: Datei nicht gefunden"}) {
-        EXPECT_TRUE(dialogs.Errors[0].contains(part)) << dialogs.Errors[0].toStdString();
+    const std::string heightmapBefore = form->State().HeightmapFile;
+    ASSERT_EQ(::mkfifo(Root("pipe.bmp").c_str(), 0600), 0);
+    std::filesystem::create_directory(Root("folder.bmp"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"pipe.bmp", "pipe.bmp: is not a regular file (a FIFO)"},
+        {"/dev/null", "/dev/null: is not a regular file (a character device)"},
+        {"folder.bmp", "folder.bmp: is a folder, not a file"},
+    };
+    for (const auto& [heightmap, message] : cases) {
+        SCOPED_TRACE(heightmap);
+        std::vector<std::string> lines = kSampleLines;
+        lines[5] = heightmap;
+        WriteLines("odd.txt", lines);
+        dialogs.Errors.clear();
+        Load(*form, "odd.txt");
+        EXPECT_EQ(form->State().HeightmapFile, heightmapBefore);
+        ASSERT_EQ(dialogs.Errors.size(), 1u);
+        EXPECT_TRUE(dialogs.Errors[0].contains(QString::fromStdString(message)))
+            << dialogs.Errors[0].toStdString();
+        EXPECT_FALSE(dialogs.Errors[0].contains("terrain.bmp")) << dialogs.Errors[0].toStdString();
     }
+}
 
-    const AppState& state = form->State();
-    EXPECT_EQ(state.TileFiles[1], "red.bmp");
-    EXPECT_EQ(state.TileFiles[2], "missing.bmp");
-    EXPECT_EQ(state.TileFiles[3], "tile3.bmp");
-    EXPECT_EQ(state.TileBitmaps[0]->Width(), 2);
-    EXPECT_EQ(state.TileBitmaps[2]->Width(), 8);
-    EXPECT_EQ(state.HeightmapFile, "hills.bmp");
-    EXPECT_EQ(BandTexts(*form), QStringList({"256", "192", "128", "64", "0"}));
-    EXPECT_EQ(form->Image2->Shown().pixel(0, 0), qRgb(250, 250, 250));
+// A set-up with anything that cannot be read changes nothing, so that a Save
+// afterwards writes the earlier set-up whole; the message names the file,
+// the line and the path as the file has it.
+TEST_F(SaveLoadTest, AFaultySetUpChangesNothing) {
+    WriteOneColour(Root("red.bmp"), 2, 2, MakeColour(255, 0, 0));
+    test::WriteBytes(Root("broken.png"), "not a picture");
+    std::vector<std::string> lostHeightmap(6, "red.bmp");
+    lostHeightmap[5] = "nothere.bmp";
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Lines;
+        std::vector<const char*> MessageParts;
+    };
+    const Case cases[] = {
+        {"missing tile",
+         {"red.bmp", "red.bmp", "missing.bmp", "red.bmp", "red.bmp", "red.bmp", "x", "x", "x", "x", "x"},
+         // The framework's German text stays in the window (the command line words it in English).
+         {"line 3: ", "missing.bmp: Datei nicht gefunden"}},
+        {"unreadable tile", {"red.bmp", "broken.png", "red.bmp", "red.bmp", "red.bmp", "red.bmp"},
+         {"line 2: ", "broken.png"}},
+        {"missing heightmap", lostHeightmap, {"line 6: neither nothere.bmp nor terrain.bmp exists"}},
+        {"cut short", {"red.bmp", "red.bmp", "red.bmp"},
+         {"line 4 is empty", "line 5 is empty", "line 6 is empty"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto form = MakeSampleForm();
+        const QImage shown = form->Image1->Shown();
+        WriteLines("broken.txt", c.Lines);
+        Load(*form, "broken.txt");
+        ASSERT_EQ(dialogs.Errors.size(), 1u);
+        EXPECT_TRUE(dialogs.Errors[0].startsWith(QString::fromStdString(Root("broken.txt") + ": line ")))
+            << dialogs.Errors[0].toStdString();
+        for (const char* part : c.MessageParts) {
+            EXPECT_TRUE(dialogs.Errors[0].contains(part)) << dialogs.Errors[0].toStdString();
+        }
+        dialogs.Errors.clear();
+
+        const AppState& state = form->State();
+        for (int i = 0; i < kTileCount; ++i) {
+            EXPECT_EQ(state.TileFiles[i], "tile" + std::to_string(i) + ".bmp");
+            EXPECT_EQ(state.TileBitmaps[i]->Width(), 8);
+        }
+        EXPECT_EQ(state.HeightmapFile, "hills.bmp");
+        EXPECT_EQ(BandTexts(*form), QStringList({"256", "192", "128", "64", "0"}));
+        EXPECT_EQ(form->Image1->Shown(), shown);
+        EXPECT_EQ(form->Image2->Shown().pixel(0, 0), qRgb(250, 250, 250));
+        dialogs.Answers = {QString::fromStdString(Root("saved.txt"))};
+        form->Button2->click();
+        EXPECT_EQ(ReadBytes(Root("saved.txt")),
+                  "tile0.bmp\r\ntile1.bmp\r\ntile2.bmp\r\ntile3.bmp\r\ntile4.bmp\r\nhills.bmp\r\n"
+                  "256\r\n192\r\n128\r\n64\r\n0\r\n");
+    }
+}
+
+// A picture given where a set-up belongs is called a picture.
+TEST_F(SaveLoadTest, APictureLoadedAsASetUpIsNamedAsOne) {
+    const auto form = MakeSampleForm();
+    Load(*form, "hills.bmp");
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_EQ(dialogs.Errors[0], QString::fromStdString(Root("hills.bmp")) +
+                                     ": is a BMP picture, not a set-up file");
+    EXPECT_EQ(form->State().TileFiles[0], "tile0.bmp");
+}
+
+// Relative paths the current folder does not have are found beside the
+// set-up file; Save then writes where they were found.
+TEST_F(SaveLoadTest, PathsAreFoundBesideTheSetUpFile) {
+    const auto form = MakeSampleForm();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Root("sets"))));
+    WriteOneColour(Root("sets/blue.bmp"), 2, 2, MakeColour(0, 0, 255));
+    WriteLines("sets/mine.txt", {"blue.bmp", "tile1.bmp", "tile2.bmp", "tile3.bmp", "tile4.bmp",
+                                 "hills.bmp"});
+    Load(*form, "sets/mine.txt");
+    ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors[0].toStdString();
+    EXPECT_EQ(form->State().TileFiles[0], Root("sets/blue.bmp"));
+    EXPECT_EQ(form->State().TileFiles[1], "tile1.bmp");  // the current folder comes first
+    EXPECT_EQ(form->Image2->Shown().pixel(0, 0), qRgb(0, 0, 255));
 }
 
 }  // namespace

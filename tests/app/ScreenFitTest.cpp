@@ -29,12 +29,20 @@ TEST_F(ScreenFitTest, WindowLiesOnTheScreenAndEveryTextShowsWhole) {
     form->StaticText4->setText("Resolution : 256");
     form->StaticText3->setText("260100 Vertices / 999 fps");
     form->Label6->setText("4,000");
-    form->Label7->setText("360");
+    form->Label7->setText("360°");
     for (const QLabel* label : form->findChildren<QLabel*>()) {
         if (label->wordWrap() || label->text().contains('\n')) continue;
         const int needed = label->fontMetrics().horizontalAdvance(label->text());
         EXPECT_LE(needed, label->contentsRect().width() - 2 * label->margin())
             << label->text().toStdString();
+    }
+    // Every status a run or a relight shows fits the status line.
+    for (const char* status : {"Reading...", "Blending...", "Lighting...", "Writing...",
+                               "Relit on screen only, not saved",
+                               "Generation cancelled, nothing saved"}) {
+        EXPECT_LE(form->StaticText1->fontMetrics().horizontalAdvance(status),
+                  form->StaticText1->contentsRect().width())
+            << status;
     }
     for (const QPushButton* button : form->findChildren<QPushButton*>()) {
         const int needed =

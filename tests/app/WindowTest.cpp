@@ -1,4 +1,8 @@
+#include <QDesktopServices>
+#include <QFile>
+#include <QIcon>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QLocale>
 #include <QScrollBar>
@@ -9,6 +13,17 @@ namespace orvalis::test {
 namespace {
 
 class WindowTest : public FormFixture {};
+
+// Takes the addresses the window opens instead of a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> Opened;
+
+public slots:
+    void Open(const QUrl& url) { Opened.append(url); }
+};
 
 TEST_F(WindowTest, StartUpLoadsDefaultSetUp) {
     WriteSampleSetUp();
@@ -50,6 +65,97 @@ TEST_F(WindowTest, StartUpWithoutDefaultFileGoesOnWithEmptyTiles) {
     EXPECT_EQ(form->Image5->Shown().pixel(0, 0), qRgb(220, 200, 120));
 }
 
+// A start whose set-up cannot be read whole shows what it could read, and
+// every box says what it lacks; Generate names what is missing.
+TEST_F(WindowTest, AFaultyStartShowsWhatLoadedAndNamesWhatIsMissing) {
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Lines;  // none: no "default.txt"
+        std::vector<QString> ErrorParts;
+        std::vector<QString> Placeholders;  // heightmap, then tiles 0 .. 4
+        QString GenerateError;
+    };
+    const Case cases[] = {
+        {"no set-up",
+         {},
+         {"default.txt: Datei nicht gefunden"},
+         {"No heightmap", "No tile", "No tile", "No tile", "No tile", "No tile"},
+         "No heightmap chosen: click the big picture to choose one"},
+        {"missing pictures",
+         {"tile0.bmp", "tile1.bmp", "rock.bmp", "tile3.bmp", "tile4.bmp", "gone.bmp"},
+         {"default.txt: line 3: rock.bmp: Datei nicht gefunden",
+          "default.txt: line 6: neither gone.bmp nor terrain.bmp exists"},
+         {"Not loaded:\ngone.bmp", "", "", "Not loaded:\nrock.bmp", "", ""},
+         "Heightmap gone.bmp doesn't exist!"},
+        {"missing tile only",
+         {"tile0.bmp", "tile1.bmp", "tile2.bmp", "tile3.bmp", "", "hills.bmp"},
+         {"default.txt: line 5 is empty"},
+         {"", "", "", "", "", "No tile"},
+         "tile 5 (bottom box, band 0) has no picture"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteSampleSetUp();
+        QFile::remove(QString::fromStdString(Root("default.txt")));
+        if (!c.Lines.empty()) WriteLines("default.txt", c.Lines);
+        const auto form = MakeForm();
+        ASSERT_EQ(dialogs.Errors.size(), 1u);
+        for (const QString& part : c.ErrorParts) {
+            EXPECT_TRUE(dialogs.Errors[0].contains(part)) << dialogs.Errors[0].toStdString();
+        }
+        const PictureBox* boxes[] = {form->Image1, form->Image2, form->Image3,
+                                     form->Image4, form->Image5, form->Image6};
+        for (int i = 0; i < 6; ++i) {
+            if (c.Placeholders[i].isEmpty()) {
+                EXPECT_FALSE(boxes[i]->Shown().isNull()) << "box " << i;
+            } else {
+                EXPECT_TRUE(boxes[i]->Shown().isNull()) << "box " << i;
+                EXPECT_EQ(boxes[i]->Placeholder(), c.Placeholders[i]) << "box " << i;
+            }
+        }
+        dialogs.Errors.clear();
+        Generate(*form);
+        ASSERT_EQ(dialogs.Errors.size(), 1u);
+        EXPECT_EQ(dialogs.Errors[0], c.GenerateError);
+        dialogs.Errors.clear();
+    }
+}
+
+// Every picture says what it is for, and so do the size label and the
+// lighting scrollbars; the window has its icon, and the address is a link.
+TEST_F(WindowTest, ControlsExplainThemselvesAndTheAddressIsALink) {
+    const auto form = MakeSampleForm();
+    const std::pair<QWidget*, std::vector<QString>> tips[] = {
+        {form->Image1, {"Heightmap: hills.bmp", "choose the heightmap"}},
+        {form->Image2, {"around 256", "tile0.bmp"}},
+        {form->Image3, {"around 192", "tile1.bmp"}},
+        {form->Image4, {"around 128", "tile2.bmp"}},
+        {form->Image5, {"around 64", "tile3.bmp"}},
+        {form->Image6, {"around 0", "tile4.bmp"}},
+        {form->StaticText2, {"256^2 .. 4096^2"}},
+        {form->SunPos, {"Height of the sun"}},
+        {form->LightDir, {"Direction the light comes from"}},
+    };
+    for (const auto& [control, parts] : tips) {
+        for (const QString& part : parts) {
+            EXPECT_TRUE(control->toolTip().contains(part)) << control->toolTip().toStdString();
+        }
+    }
+    dialogs.Answers = {QString::fromStdString(Root("tile3.bmp"))};
+    emit form->Image2->Clicked();
+    EXPECT_TRUE(form->Image2->toolTip().contains(QString::fromStdString(Root("tile3.bmp"))));
+
+    EXPECT_FALSE(form->windowIcon().isNull());
+    EXPECT_EQ(form->windowIcon().availableSizes().size(), 6);
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    emit form->Label4->Clicked();
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(catcher.Opened, QList<QUrl>{QUrl("https://orvalis.example.org")});
+    EXPECT_EQ(form->Label4->text(), "https://orvalis.example.org");
+}
+
 TEST_F(WindowTest, UnreadableTileKeepsItsPictureButTakesThePath) {
     const auto form = MakeSampleForm();
     dialogs.Answers = {QString::fromStdString(Root("missing.bmp"))};
@@ -85,10 +191,12 @@ TEST_F(WindowTest, ScrollbarLabelsShowPositionsInTheUsersLocale) {
     }
     for (const int position : {0, 90, 360}) {
         form->LightDir->setValue(position);
-        EXPECT_EQ(form->Label7->text(), QString::number(position));
+        EXPECT_EQ(form->Label7->text(), QString::number(position) + "°");
     }
     QLocale::setDefault(previous);
 }
 
 }  // namespace
 }  // namespace orvalis::test
+
+#include "WindowTest.moc"

@@ -83,9 +83,9 @@ TEST_F(EngineOutputsTest, SixteenBitPngGivesTheBmpResultInEveryOutputFormat) {
               0);
     EXPECT_TRUE(SamePixels(PathOf("ref/terrain_tex.bmp"), PathOf("png/terrain_tex.png")));
     EXPECT_TRUE(SamePixels(PathOf("ref/lm.bmp"), PathOf("png/lm.png")));
-    EXPECT_EQ(ReadPictureSamples(PathOf("png/splat.png")).Width, 16);
-    EXPECT_EQ(ReadPictureSamples(PathOf("png/splat_1.png")).Rows, 16);
-    EXPECT_EQ(ReadPictureSamples(PathOf("png/normals.png")).Width, 10);
+    EXPECT_EQ(ReadPictureFacts(PathOf("png/splat.png")).Layout.Width, 16);
+    EXPECT_EQ(ReadPictureFacts(PathOf("png/splat_1.png")).Layout.Rows, 16);
+    EXPECT_EQ(ReadPictureFacts(PathOf("png/normals.png")).Layout.Width, 10);
 
     // A default-named PNG moves on to the next free name; no BMP is written
     // on the way, nor any staging file left.
@@ -121,6 +121,40 @@ TEST_F(EngineOutputsTest, HeightRangeReachesTheHeightmapRead) {
     }
     for (const char* file : {"terrain_tex.bmp", "lm.bmp", "splat.png", "splat_1.png", "normals.png"}) {
         EXPECT_EQ(test::ReadBytes(PathOf("tif/") + file), test::ReadBytes(PathOf("bmp/") + file)) << file;
+    }
+}
+
+// --png-compression reaches every PNG of a run: the zlib header in each
+// names the level, and the pixels stay those of the fast level.
+TEST_F(EngineOutputsTest, PngCompressionReachesEveryFileAndKeepsThePixels) {
+    std::string tiles;
+    for (int i = 0; i < 5; ++i) {
+        Picture(3 + i, 4, 40 * i + 1).WriteBmpFile(PathOf("t") + static_cast<char>('0' + i) + ".bmp");
+        tiles += (i ? ",t" : "t") + std::to_string(i) + ".bmp";
+    }
+    Picture(10, 10, 0).WriteBmpFile(PathOf("h.bmp"));
+    // Signature (8 bytes), header chunk (25), the first IDAT's length and type (8).
+    constexpr std::size_t kZlibFlags = 8 + 25 + 8 + 1;
+    const struct {
+        const char* Level;
+        int HeaderLevel;
+    } levels[] = {{"fast", 0}, {"default", 2}, {"best", 3}};
+    for (const auto& level : levels) {
+        SCOPED_TRACE(level.Level);
+        const std::string out = level.Level;
+        fs::create_directories(folder_ / out);
+        ASSERT_EQ(Run("generate --quiet --size 16 --tiles " + tiles + " --heightmap h.bmp --output " + out +
+                      "/tex.png --splat-map " + out + "/s.png --normal-map " + out + "/n.png --png-compression " +
+                      out),
+                  0);
+        for (const char* file : {"tex.png", "tex_lm.png", "s.png", "s_1.png", "n.png"}) {
+            SCOPED_TRACE(file);
+            const std::string bytes = test::ReadBytes(folder_ / out / file);
+            ASSERT_GT(bytes.size(), kZlibFlags);
+            EXPECT_EQ(static_cast<std::uint8_t>(bytes[kZlibFlags]) >> 6, level.HeaderLevel);
+            EXPECT_EQ(test::ReadWithGdal(PathOf(out + "/" + file)).Samples,
+                      test::ReadWithGdal(PathOf(std::string("fast/") + file)).Samples);
+        }
     }
 }
 

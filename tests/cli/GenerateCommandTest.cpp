@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <thread>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,9 +10,7 @@
 #include <string>
 #include <tuple>
 
-#include "common/RunProgram.h"
-#include "common/ScratchFolderTest.h"
-#include "common/TestPictures.h"
+#include "GenerateFixture.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -24,55 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTiles = "in/t0.bmp,in/t1.bmp,in/t2.bmp,in/t3.bmp,in/t4.bmp";
-
 using test::ReadBytes;
 using RunResult = test::ProgramResult;
-
-void WritePicture(const fs::path& path, int width, int height, int shade) {
-    test::MakePicture(width, height, [shade](int row, int column) {
-        return MakeColour(static_cast<std::uint8_t>(shade + 9 * row),
-                          static_cast<std::uint8_t>(shade + 5 * column),
-                          static_cast<std::uint8_t>(shade));
-    }).WriteBmpFile(path.string());
-}
-
-// Runs orvalis-cli generate in a working folder that holds a small set-up:
-// in/t0.bmp .. in/t4.bmp, in/height.bmp and default.txt naming them.
-class GenerateCommandTest : public test::ScratchFolderTest {
-protected:
-    void SetUp() override {
-        ScratchFolderTest::SetUp();
-        work_ = folder_ / "work";
-        fs::create_directories(work_ / "in");
-        const char* tiles[] = {"t0.bmp", "t1.bmp", "t2.bmp", "t3.bmp", "t4.bmp"};
-        for (int i = 0; i < 5; ++i) WritePicture(work_ / "in" / tiles[i], 4 + i, 3, 40 * i);
-        WritePicture(work_ / "in/height.bmp", 12, 10, 60);
-        std::ofstream(work_ / "default.txt", std::ios::binary)
-            << "in/t0.bmp\r\nin/t1.bmp\r\nin/t2.bmp\r\nin/t3.bmp\r\nin/t4.bmp\r\nin/height.bmp\r\n"
-               "256\r\n192\r\n128\r\n64\r\n0\r\n";
-    }
-
-    // Arguments must need no shell quoting.
-    RunResult Generate(const std::string& arguments) const {
-        return test::RunShell("cd " + work_.string() + " && " + ORVALIS_BIN_DIR +
-                                  "/orvalis-cli generate " + arguments,
-                              folder_);
-    }
-
-    // Everything in the working folder except the inputs.
-    std::set<std::string> Outputs(const fs::path& folder) const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            const std::string name = entry.path().filename().string();
-            if (name != "in" && name != "default.txt") names.insert(name);
-        }
-        return names;
-    }
-    std::set<std::string> Outputs() const { return Outputs(work_); }
-
-    fs::path work_;
-};
 
 TEST_F(GenerateCommandTest, PrintsTheChosenNameAndTimeAndNeverOverwrites) {
     const RunResult first = Generate("--size 16");
@@ -158,7 +105,7 @@ TEST_F(GenerateCommandTest, BadUsageExitsWithTwoAndWritesNothing) {
           "--threads 0", "--tiles a,b", "--tiles a,,c,d,e", "--bogus", "extra",
           "--output a.bmp --output-dir .", "--lightmap l.bmp --no-lighting",
           "--output a.png --format bmp", "--output-dir ''", "--output a.bmp --lightmap ./a.bmp",
-          "--splat-map s.png --normal-map s.png"}) {
+          "--splat-map s.png --normal-map s.png", "--png-compression quick", "--png-compression"}) {
         SCOPED_TRACE(arguments);
         const RunResult result = Generate(arguments);
         EXPECT_EQ(result.ExitCode, 2);
@@ -233,30 +180,19 @@ TEST_F(GenerateCommandTest, StopSignalRemovesEverythingTheRunMade) {
          {std::tuple{SIGINT, 130, "SIGINT", "bmp"}, {SIGTERM, 143, "SIGTERM", "png"},
           {SIGHUP, 129, "SIGHUP", "bmp"}}) {
         SCOPED_TRACE(name);
-        const fs::path err = folder_ / "stderr.txt";
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            if (chdir(work_.c_str()) != 0 || !freopen(err.c_str(), "w", stderr)) _exit(99);
-            const std::string program = std::string(ORVALIS_BIN_DIR) + "/orvalis-cli";
-            execl(program.c_str(), program.c_str(), "generate", "--output-dir", "out", "--size",
-                  "16384", "--threads", "1", "--format", format, "--normal-map", "out/n.png",
-                  static_cast<char*>(nullptr));
-            _exit(98);
-        }
+        const auto run = Start({"generate", "--output-dir", "out", "--size", "16384", "--threads",
+                                "1", "--format", format, "--normal-map", "out/n.png"});
         // The claim shows that the run has begun; its blend takes seconds.
-        int status = 0;
-        while (!fs::exists(work_ / ("out/terrain_tex." + std::string(format)))) {
-            ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << ReadBytes(err);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        kill(child, signal);
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), exitCode);
-        EXPECT_NE(ReadBytes(err).find(std::string("stopped by ") + name + "; nothing was saved"),
+        ASSERT_TRUE(run->WaitUntil([&] {
+            return fs::exists(work_ / ("out/terrain_tex." + std::string(format)));
+        })) << ErrorsOfStarted();
+        run->Signal(signal);
+        const test::ChildProcess::End end = run->Wait();
+        ASSERT_TRUE(end.Exited);
+        EXPECT_EQ(end.Code, exitCode);
+        EXPECT_NE(ErrorsOfStarted().find(std::string("stopped by ") + name + "; nothing was saved"),
                   std::string::npos)
-            << ReadBytes(err);
+            << ErrorsOfStarted();
         EXPECT_EQ(Outputs(work_ / "out"), std::set<std::string>{"lm.bmp"});
         EXPECT_EQ(ReadBytes(work_ / "out/lm.bmp"), "earlier lightmap");
     }

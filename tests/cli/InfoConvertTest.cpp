@@ -6,6 +6,7 @@
 
 #include "common/RunProgram.h"
 #include "common/ScratchFolderTest.h"
+#include "common/TestData.h"
 #include "raster/DibBuffer.h"
 
 namespace orvalis {
@@ -13,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kSuiteDir = std::string(ORVALIS_TESTDATA_DIR) + "/bmpsuite/";
+const std::string kSuiteDir = test::BmpSuiteDir();
 
 using RunResult = test::ProgramResult;
 
@@ -26,6 +27,7 @@ protected:
 };
 
 TEST_F(InfoConvertTest, InfoPrintsTheHeaderOneKeyAndValueALine) {
+    ORVALIS_SKIP_WITHOUT_BMP_SUITE();
     const RunResult rle = Run("info " + kSuiteDir + "g/pal8rle.bmp");
     EXPECT_EQ(rle.ExitCode, 0);
     EXPECT_EQ(rle.Out,
@@ -40,6 +42,7 @@ TEST_F(InfoConvertTest, InfoPrintsTheHeaderOneKeyAndValueALine) {
 }
 
 TEST_F(InfoConvertTest, ConvertWritesThe24BitPictureThatReadPixelSees) {
+    ORVALIS_SKIP_WITHOUT_BMP_SUITE();
     for (const std::string name : {"g/pal4rle.bmp", "g/pal8topdown.bmp", "q/rgba16-1924.bmp"}) {
         SCOPED_TRACE(name);
         const std::string output = PathOf("converted.bmp");
@@ -68,6 +71,7 @@ TEST_F(InfoConvertTest, BadInputExitsWithOneAndNamesTheFile) {
     EXPECT_EQ(notFound.ExitCode, 1);
     EXPECT_EQ(notFound.Err, "orvalis-cli: error: " + missing + ": file not found\n");
 
+    ORVALIS_SKIP_WITHOUT_BMP_SUITE();
     const std::string twoBit = kSuiteDir + "q/pal2.bmp";
     const RunResult rejected = Run("convert " + twoBit + " " + PathOf("out.bmp"));
     EXPECT_EQ(rejected.ExitCode, 1);

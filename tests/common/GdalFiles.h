@@ -3,9 +3,12 @@
 #include <string>
 #include <vector>
 
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
 #include <gtest/gtest.h>
+
+#include "common/Files.h"
 
 namespace orvalis::test {
 
@@ -52,6 +55,57 @@ inline void WriteWithGdal(const std::string& path, const char* driver, GdalPictu
     GDALClose(source);
     ASSERT_NE(copy, nullptr) << CPLGetLastErrorMsg();
     GDALClose(copy);
+}
+
+// The samples of a picture file as GDAL reads them, in the same order:
+// bands one after another, each top row first.
+inline GdalPicture ReadWithGdal(const std::string& path) {
+    GDALAllRegister();
+    GdalPicture p;
+    GDALDatasetH file = GDALOpen(path.c_str(), GA_ReadOnly);
+    EXPECT_NE(file, nullptr) << path << ": " << CPLGetLastErrorMsg();
+    if (!file) return p;
+    p.Width = GDALGetRasterXSize(file);
+    p.Rows = GDALGetRasterYSize(file);
+    p.Bands = GDALGetRasterCount(file);
+    p.Type = GDALGetRasterDataType(GDALGetRasterBand(file, 1));
+    p.Samples.resize(static_cast<std::size_t>(p.Width) * p.Rows * p.Bands);
+    EXPECT_EQ(GDALDatasetRasterIO(file, GF_Read, 0, 0, p.Width, p.Rows, p.Samples.data(), p.Width,
+                                  p.Rows, GDT_Float64, p.Bands, nullptr, 0, 0, 0),
+              CE_None)
+        << path << ": " << CPLGetLastErrorMsg();
+    GDALClose(file);
+    return p;
+}
+
+// A picture of zeros written through `driver` from a sparse TIFF in GDAL's
+// memory, so that even a large one costs little memory to make.
+inline void WriteZerosWithGdal(const std::string& path, const char* driver, int width, int rows,
+                               GDALDataType type, std::vector<const char*> options = {}) {
+    GDALAllRegister();
+    const char* sparse[] = {"SPARSE_OK=YES", "TILED=YES", nullptr};
+    const std::string source = "/vsimem/" + path + ".zeros.tif";
+    GDALDatasetH zeros = GDALCreate(GDALGetDriverByName("GTiff"), source.c_str(), width, rows, 1, type,
+                                    const_cast<char**>(sparse));
+    ASSERT_NE(zeros, nullptr) << CPLGetLastErrorMsg();
+    options.push_back(nullptr);
+    GDALDatasetH copy = GDALCreateCopy(GDALGetDriverByName(driver), path.c_str(), zeros, FALSE,
+                                       const_cast<char**>(options.data()), nullptr, nullptr);
+    GDALClose(zeros);
+    VSIUnlink(source.c_str());
+    ASSERT_NE(copy, nullptr) << CPLGetLastErrorMsg();
+    GDALClose(copy);
+}
+
+// A GIF animation: GDAL's one-frame GIF of zeros with its frame repeated.
+inline void WriteGifOfFrames(const std::string& path, int side, int frames) {
+    WriteZerosWithGdal(path, "GIF", side, side, GDT_Byte);
+    std::string bytes = ReadBytes(path);
+    const std::size_t screen = 13 + (bytes[10] & 0x80 ? 3 * (2u << (bytes[10] & 7)) : 0);
+    const std::string frame = bytes.substr(screen, bytes.size() - 1 - screen);  // all but the trailer
+    bytes.erase(screen);
+    for (int i = 0; i < frames; ++i) bytes += frame;
+    WriteBytes(path, bytes + ";");
 }
 
 }  // namespace orvalis::test

@@ -1,10 +1,8 @@
 #include "generation/GenerateTexture.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "common/ErrorMessage.h"
+#include "common/FileSizeLimit.h"
 #include "common/Files.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
@@ -286,25 +285,6 @@ TEST_F(GenerateTextureTest, BadInputWritesNothingAndKeepsAnEarlierLightmap) {
     expectRefused("size 16385", "texture size 16385 is outside 1 .. 16384");
 }
 
-// Files beyond `bytes` fail to grow, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{bytes, previous_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-
 // A run that fails at any step after its name is claimed leaves the folder
 // as it was: no texture, no staging file, the earlier lightmap, and whatever
 // someone else put under the texture's name.
@@ -360,7 +340,7 @@ TEST_F(GenerateTextureTest, FailureAtEveryStepLeavesTheFolderAsItWas) {
         if (!c.TextureLeft.empty()) expected["texture.bmp"] = c.TextureLeft;
         settings_.BlendDone = [&c](const TDibBuffer&) { c.AfterBlend(); };
         const std::string error = test::MessageOf([&] {
-            std::optional<FileSizeLimit> limit;
+            std::optional<test::FileSizeLimit> limit;
             if (c.FileSizeLimit != 0) limit.emplace(c.FileSizeLimit);
             Generate();
         });

@@ -40,6 +40,35 @@ TEST_F(TextureInfoLineTest, AControlCharacterIsRefusedWithItsLine) {
     }
 }
 
+// A picture or other binary file picked in place of a set-up is called what
+// it is rather than refused for its first odd byte.
+TEST_F(TextureInfoLineTest, APictureOrBinaryFileIsNamedForWhatItIs) {
+    struct Case {
+        std::string Bytes;
+        std::string Problem;
+    };
+    const Case cases[] = {
+        {std::string("BM\x36\x00\x01\x00\x00\x00\x00\x00", 10), "is a BMP picture, not a set-up file"},
+        {"\x89PNG\r\n\x1A\n\0\0\0\rIHDR", "is a PNG picture, not a set-up file"},
+        {std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10), "is a JPEG picture, not a set-up file"},
+        {std::string("GIF89a\x01\x00", 8), "is a GIF picture, not a set-up file"},
+        {std::string("II*\0\x08\0\0\0", 8), "is a TIFF picture, not a set-up file"},
+        {std::string("MM\0*\0\0\0\x08", 8), "is a TIFF picture, not a set-up file"},
+        {std::string("\x7F" "ELF\x02\x01\x01\0", 8), "is not a set-up file (binary data)"},
+        {std::string("\x10\x27\xFF\x7F\n", 5), "is not a set-up file (binary data)"},
+        // Text that merely starts like a signature is a set-up whose odd line is named.
+        {"BMW.bmp\r\nb\r\nc\x01\r\n", "line 3 contains a control character (\\x01)"},
+    };
+    const std::string path = PathOf("picked.bmp");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Bytes));
+        test::WriteBytes(path, c.Bytes);
+        EXPECT_EQ(test::MessageOf<Error>([&] { ReadTextureInfo(path); }), path + ": " + c.Problem);
+    }
+    test::WriteBytes(path, "BMW.bmp\r\n");
+    EXPECT_EQ(ReadTextureInfo(path).TileFiles[0], "BMW.bmp");
+}
+
 // What the reader refuses is never written: the earlier file stays as it was.
 TEST_F(TextureInfoLineTest, TheWriterRefusesWhatTheReaderRefuses) {
     struct Case {

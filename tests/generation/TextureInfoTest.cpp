@@ -109,5 +109,33 @@ TEST_F(TextureInfoTest, FailedWriteKeepsTheEarlierFile) {
     EXPECT_THROW(WriteTextureInfo(PathOf("no-such-folder/setup.txt"), SampleInfo()), Error);
 }
 
+// A set-up's relative paths are found from the current folder first, then
+// beside the set-up file.
+TEST_F(TextureInfoTest, RelativePathsNotInTheCurrentFolderAreFoundBesideTheFile) {
+    fs::create_directories(folder_ / "work");
+    fs::create_directories(folder_ / "sets");
+    for (const char* name : {"work/both.bmp", "sets/both.bmp", "sets/beside.bmp", "up.bmp"}) {
+        test::WriteBytes(PathOf(name), "x");
+    }
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder_ / "work");
+    const std::string info = PathOf("sets/setup.txt");
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"both.bmp", "both.bmp"},
+        {"beside.bmp", PathOf("sets/beside.bmp")},
+        {"../up.bmp", "../up.bmp"},
+        {"../sets/beside.bmp", "../sets/beside.bmp"},
+        {"nowhere.bmp", "nowhere.bmp"},
+        {"/no/such/absolute.bmp", "/no/such/absolute.bmp"},
+    };
+    for (const auto& [written, expected] : cases) {
+        EXPECT_EQ(ResolveInfoPath(written, info), expected) << written;
+    }
+    // A relative info path is taken from the current folder as well.
+    EXPECT_EQ(ResolveInfoPath("beside.bmp", "../sets/setup.txt"), PathOf("sets/beside.bmp"));
+    fs::current_path(previous);
+}
+
 }  // namespace
 }  // namespace orvalis

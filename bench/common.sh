@@ -1,0 +1,28 @@
+# Shared by the bench scripts; sourced, not run.
+
+# bench_install SCRIPT PACKAGE...: installs the Debian packages given (the
+# caller lists those it misses) when running as root; otherwise says what
+# SCRIPT needs and stops it.
+bench_install() {
+  local script=$1
+  shift
+  [ $# -gt 0 ] || return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+  else
+    echo "$script needs: $*" >&2
+    exit 1
+  fi
+}
+
+# bench_median REPEATS COMMAND...: the median of the lines the command
+# prints in REPEATS runs, field by field.
+bench_median() {
+  local repeats=$1 runs=()
+  shift
+  for _ in $(seq "$repeats"); do runs+=("$("$@")"); done
+  printf '%s\n' "${runs[@]}" | python3 -c '
+import sys, statistics
+rows = [list(map(float, l.split())) for l in sys.stdin if l.strip()]
+print(" ".join("%g" % statistics.median(c) for c in zip(*rows)))'
+}

@@ -1,0 +1,186 @@
+#include "io/BandedRead.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "files/Error.h"
+
+namespace orvalis {
+
+namespace {
+
+using HeightValue = decltype(HeightPlane::Heights)::value_type;
+
+// The samples of `rows` rows as RasterSamples holds them. Sides of at most
+// 2^15 and at most 3 channels keep this and the sizes below under 2^40.
+std::uint64_t SampleBytes(const RasterSamples& layout, std::int64_t rows) {
+    const std::uint64_t perPixel = layout.Kind == SampleKind::Real
+                                       ? sizeof(double)
+                                       : sizeof(std::uint16_t) * static_cast<std::uint64_t>(layout.Channels);
+    return perPixel * static_cast<std::uint64_t>(layout.Width) * static_cast<std::uint64_t>(rows);
+}
+
+// What MakePicture makes of `rows` rows: 24-bit pixels in rows padded to 4
+// bytes, and for samples finer than bytes a height a pixel.
+std::uint64_t PictureBytes(const RasterSamples& layout, std::int64_t rows) {
+    const std::uint64_t width = static_cast<std::uint64_t>(layout.Width);
+    const std::uint64_t rowBytes = (3 * width + 3) / 4 * 4;
+    const std::uint64_t heights = layout.Kind == SampleKind::Byte ? 0 : sizeof(HeightValue) * width;
+    return (rowBytes + heights) * static_cast<std::uint64_t>(rows);
+}
+
+// Samples of fewer bits than their kind holds (a 1-bit PNG, a 12-bit TIFF)
+// onto the kind's whole scale, rounded to the nearest, so that their
+// highest value is the highest height; a value beyond its bits counts as
+// the highest.
+void ScaleToKind(RasterSamples& band) {
+    const int kindBits = band.Kind == SampleKind::Byte ? 8 : 16;
+    if (band.Kind == SampleKind::Real || band.BitsPerSample >= kindBits) return;
+    const std::uint32_t highest = (std::uint32_t{1} << band.BitsPerSample) - 1;
+    const std::uint32_t scale = (std::uint32_t{1} << kindBits) - 1;
+    for (std::uint16_t& v : band.Whole) {
+        const std::uint32_t clamped = std::min<std::uint32_t>(v, highest);
+        v = static_cast<std::uint16_t>((clamped * scale + highest / 2) / highest);
+    }
+}
+
+// Runs `read` on each band of the source, top band first, until the run is
+// cancelled.
+void ForEachBand(const SampleSource& source, const CancelFlag* cancel,
+                 const std::function<void(std::int32_t first, std::int32_t count)>& read) {
+    const std::int32_t rows = source.Layout().Rows;
+    for (std::int32_t first = 0; first < rows; first += source.BandRows()) {
+        ThrowIfCancelled(cancel);
+        read(first, std::min(source.BandRows(), rows - first));
+    }
+}
+
+std::optional<HeightRange> Widen(const std::optional<HeightRange>& range,
+                                 const std::optional<HeightRange>& more) {
+    if (!range || !more) return range ? range : more;
+    return HeightRange{std::min(range->Low, more->Low), std::max(range->High, more->High)};
+}
+
+// The whole picture, all zero, ready for its bands. The heights are
+// cleared a band's worth at a time: a stop is seen while gigabytes are.
+Picture AllocatePicture(const std::string& path, const RasterSamples& layout, const CancelFlag* cancel) {
+    Picture picture;
+    try {
+        picture.Pixels.Allocate(layout.Width, layout.Rows, 24);
+    } catch (const Error& e) {
+        throw Error(path, e.what());
+    }
+    if (layout.Kind == SampleKind::Byte) return picture;
+    picture.FineHeights.emplace();
+    picture.FineHeights->Width = layout.Width;
+    picture.FineHeights->Rows = layout.Rows;
+    std::vector<HeightValue>& heights = picture.FineHeights->Heights;
+    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Rows;
+    heights.reserve(count);
+    while (heights.size() < count) {
+        ThrowIfCancelled(cancel);
+        heights.resize(std::min(count, heights.size() + static_cast<std::size_t>(kBandPixels)));
+    }
+    return picture;
+}
+
+// Heights are kept bottom row first: the top row `row` of a picture of
+// `rows` rows starts here.
+std::size_t HeightRowStart(std::int32_t rows, std::int32_t row, std::int32_t width) {
+    return static_cast<std::size_t>(rows - 1 - row) * width;
+}
+
+// The picture of rows first .. first + part's rows - 1 goes into whole,
+// which takes the levels' heights and the georeference every part shares.
+void Place(const Picture& part, std::int32_t first, Picture& whole) {
+    whole.Levels = part.Levels;
+    whole.RealSamples = part.RealSamples;
+    whole.Geo = part.Geo;
+    const std::int32_t width = part.Pixels.Width(), rows = part.Pixels.RowCount();
+    for (std::int32_t y = 0; y < rows; ++y) {
+        std::memcpy(whole.Pixels.RowTable(whole.Pixels.BufferRow(first + y)),
+                    part.Pixels.RowTable(part.Pixels.BufferRow(y)), static_cast<std::size_t>(width) * 3);
+    }
+    if (!part.FineHeights) return;
+    // Bottom row first in both: the part's heights are one run of the whole's.
+    const std::vector<HeightValue>& heights = part.FineHeights->Heights;
+    std::copy(heights.begin(), heights.end(),
+              whole.FineHeights->Heights.begin() +
+                  HeightRowStart(whole.Pixels.RowCount(), first + rows - 1, width));
+}
+
+// Real samples: first every band into the heights as they are, for their
+// range; then each band's heights back through MakePicture.
+void FillReal(const std::string& path, const SampleSource& source, const PictureReadOptions& options,
+              Picture& picture) {
+    const RasterSamples& layout = source.Layout();
+    std::vector<HeightValue>& heights = picture.FineHeights->Heights;
+    std::optional<HeightRange> range;
+    RasterSamples band;
+    ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
+        source.ReadRows(first, count, band);
+        range = Widen(range, SampleRange(band));
+        for (std::int32_t y = 0; y < count; ++y) {
+            std::copy_n(band.Real.begin() + static_cast<std::ptrdiff_t>(y) * layout.Width, layout.Width,
+                        heights.begin() + HeightRowStart(layout.Rows, first + y, layout.Width));
+        }
+    });
+    ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
+        band = layout;
+        band.Rows = count;
+        band.Real.resize(static_cast<std::size_t>(layout.Width) * count);
+        for (std::int32_t y = 0; y < count; ++y) {
+            std::copy_n(heights.begin() + HeightRowStart(layout.Rows, first + y, layout.Width), layout.Width,
+                        band.Real.begin() + static_cast<std::ptrdiff_t>(y) * layout.Width);
+        }
+        Place(MakePicture(path, band, options.Range ? options.Range : range), first, picture);
+    });
+}
+
+}  // namespace
+
+Picture ReadPictureInBands(const std::string& path, const SampleSource& source,
+                           const PictureReadOptions& options) {
+    const RasterSamples& layout = source.Layout();
+    const bool oneBand = source.BandRows() >= layout.Rows;
+    CheckMemoryNeed(path,
+                    PictureBytes(layout, layout.Rows) + SampleBytes(layout, source.BandRows()) +
+                        (oneBand ? 0 : PictureBytes(layout, source.BandRows())) + source.DecoderBytes(),
+                    options.MemoryLimit);
+    if (oneBand) {
+        ThrowIfCancelled(options.Cancel);
+        RasterSamples samples;
+        source.ReadRows(0, layout.Rows, samples);
+        ScaleToKind(samples);
+        return MakePicture(path, samples, options.Range);
+    }
+    Picture picture = AllocatePicture(path, layout, options.Cancel);
+    if (layout.Kind == SampleKind::Real) {
+        FillReal(path, source, options, picture);
+        return picture;
+    }
+    RasterSamples band;
+    ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
+        source.ReadRows(first, count, band);
+        ScaleToKind(band);
+        Place(MakePicture(path, band, options.Range), first, picture);
+    });
+    return picture;
+}
+
+PictureFacts ReadFactsInBands(const std::string& path, const SampleSource& source,
+                              const PictureReadOptions& options) {
+    CheckMemoryNeed(path, SampleBytes(source.Layout(), source.BandRows()) + source.DecoderBytes(),
+                    options.MemoryLimit);
+    PictureFacts facts{source.Layout(), std::nullopt};
+    RasterSamples band;
+    ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
+        source.ReadRows(first, count, band);
+        facts.Range = Widen(facts.Range, SampleRange(band));
+    });
+    return facts;
+}
+
+}  // namespace orvalis

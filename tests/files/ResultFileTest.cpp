@@ -1,0 +1,136 @@
+#include "files/ResultFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "common/ChildProcess.h"
+#include "common/ErrorMessage.h"
+#include "common/FileSizeLimit.h"
+#include "common/Files.h"
+#include "common/ScratchFolderTest.h"
+#include "files/Leftovers.h"
+#include "files/OwnedFiles.h"
+
+namespace orvalis {
+namespace {
+
+namespace fs = std::filesystem;
+
+using test::ReadBytes;
+
+std::vector<std::uint8_t> Bytes(std::size_t count) {
+    std::vector<std::uint8_t> bytes(count);
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+    return bytes;
+}
+
+void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    WriteFileAtomically(path, {{bytes.data(), bytes.size()}});
+}
+
+class ResultFileTest : public test::ScratchFolderTest {
+protected:
+    // The names in a folder, a staging file's shown as "<name>.*.tmp".
+    static std::vector<std::string> Names(const fs::path& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.push_back(std::regex_replace(entry.path().filename().string(),
+                                               std::regex("\\.[0-9a-f]{8}\\.tmp$"), ".*.tmp"));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// The staging file is made with the claim and written in place: the run has
+// one temporary per result, and a name that the file system takes only
+// without the temporary's suffix fails at the claim.
+TEST_F(ResultFileTest, StagingIsMadeWithTheClaimAndWrittenInPlace) {
+    ResultFile texture = ResultFile::Claim(PathOf("t.bmp"));
+    ResultFile lightmap = ResultFile::Replacing(PathOf("lm.bmp"));
+    const std::vector<std::string> staged = {"lm.bmp.*.tmp", "t.bmp", "t.bmp.*.tmp"};
+    EXPECT_EQ(Names(folder_), staged);
+    EXPECT_EQ(ReadBytes(PathOf("t.bmp")), kClaimText);
+    Write(texture.StagingPath(), Bytes(300));
+    Write(lightmap.StagingPath(), Bytes(20));
+    EXPECT_EQ(Names(folder_), staged);
+    texture.Commit();
+    lightmap.Commit();
+    EXPECT_EQ(Names(folder_), (std::vector<std::string>{"lm.bmp", "t.bmp", "t.bmp.*.tmp"}));
+    EXPECT_EQ(ReadBytes<std::vector<std::uint8_t>>(PathOf("t.bmp")), Bytes(300));
+}
+
+// A write that fails (here beyond the file-size limit, as on a full disk)
+// names the file the user asked for, never a temporary.
+TEST_F(ResultFileTest, AFailedWriteNamesTheResult) {
+    ResultFile claimed = ResultFile::Claim(PathOf("claimed.bmp"));
+    ResultFile replacing = ResultFile::Replacing(PathOf("lm.bmp"));
+    const std::pair<std::string, std::string> writes[] = {
+        {claimed.StagingPath(), PathOf("claimed.bmp")},
+        {replacing.StagingPath(), PathOf("lm.bmp")},
+        {PathOf("plain.bmp"), PathOf("plain.bmp")},
+    };
+    for (const auto& [path, named] : writes) {
+        const test::FileSizeLimit limit(1000);
+        EXPECT_EQ(test::MessageOf([&] { Write(path, Bytes(5000)); }),
+                  named + ": writing failed (File too large)");
+    }
+    EXPECT_FALSE(fs::exists(PathOf("plain.bmp")));
+}
+
+// A folder renamed during the run keeps the run's files together: they are
+// written, committed and cleaned up in it under its new name.
+TEST_F(ResultFileTest, TheRunFinishesInItsFolderWhenTheFolderIsRenamed) {
+    fs::create_directory(folder_ / "out");
+    {
+        ResultFile texture = ResultFile::Claim(PathOf("out/t.bmp"));
+        ResultFile lightmap = ResultFile::Replacing(PathOf("out/lm.bmp"));
+        ResultFile failing = ResultFile::Claim(PathOf("out/never.bmp"));
+        fs::rename(folder_ / "out", folder_ / "moved");
+        Write(texture.StagingPath(), Bytes(30));
+        Write(lightmap.StagingPath(), Bytes(10));
+        texture.Commit();
+        lightmap.Commit();
+    }
+    EXPECT_FALSE(fs::exists(folder_ / "out"));
+    EXPECT_EQ(Names(folder_ / "moved"), (std::vector<std::string>{"lm.bmp", "t.bmp"}));
+    EXPECT_EQ(ReadBytes<std::vector<std::uint8_t>>(folder_ / "moved/t.bmp"), Bytes(30));
+}
+
+// What a process ended at once by a signal removes: every file it owns that
+// is still its own, and nothing it has handed over or lost to someone else.
+TEST_F(ResultFileTest, AnAbruptEndRemovesTheOwnedFilesAndOnlyThose) {
+    test::WriteBytes(folder_ / "users.bmp", "the user's");
+    const pid_t child = test::ForkRunning([this] {
+        ResultFile committed = ResultFile::Claim(PathOf("committed.bmp"));
+        ResultFile unfinished = ResultFile::Claim(PathOf("unfinished.bmp"));
+        ResultFile replacing = ResultFile::Replacing(PathOf("lm.bmp"));
+        ResultFile taken = ResultFile::Claim(PathOf("taken.bmp"));
+        const TemporaryFile temporary(PathOf("plain.bmp"));
+        Write(committed.StagingPath(), Bytes(40));
+        committed.Commit();
+        Write(unfinished.StagingPath(), Bytes(40));
+        test::WriteBytes(folder_ / "stranger.bmp", "a stranger's");
+        fs::rename(folder_ / "stranger.bmp", folder_ / "taken.bmp");
+        RemoveOwnedFilesNow();
+        ::_exit(0);
+    });
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Names(folder_), (std::vector<std::string>{"committed.bmp", "taken.bmp", "users.bmp"}));
+    EXPECT_EQ(ReadBytes(PathOf("taken.bmp")), "a stranger's");
+    EXPECT_EQ(ReadBytes(PathOf("users.bmp")), "the user's");
+}
+
+}  // namespace
+}  // namespace orvalis
