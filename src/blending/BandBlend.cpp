@@ -10,41 +10,11 @@
 #include "raster/ParallelRows.h"
 #include "blending/SettingsCheck.h"
 #include "blending/StretchedHeights.h"
+#include "blending/TilePattern.h"
 
 namespace orvalis {
 
 namespace {
-
-// One tile repeated over the texture: copies sit at (tw * ix, th * iy) from
-// the top-left corner and are cut at the right and bottom edges, so texture
-// pixel (x, y) shows tile pixel (x mod tw, y mod th). Only the part of the
-// tile that can reach the texture is kept, converted to 24 bits.
-class TilePattern {
-public:
-    TilePattern(const TDibBuffer& tile, std::int32_t textureSize)
-        : tileHeight_(tile.RowCount()),
-          keptWidth_(std::min(tile.Width(), textureSize)),
-          columnOf_(static_cast<std::size_t>(textureSize)) {
-        const std::int32_t keptHeight = std::min(tile.RowCount(), textureSize);
-        pixels_.reserve(static_cast<std::size_t>(keptWidth_) * keptHeight);
-        for (std::int32_t y = 0; y < keptHeight; ++y) {
-            const std::int32_t bufferRow = tile.BufferRow(y);
-            for (std::int32_t x = 0; x < keptWidth_; ++x) pixels_.push_back(tile.ReadPixel(bufferRow, x));
-        }
-        for (std::int32_t x = 0; x < textureSize; ++x) columnOf_[x] = x % tile.Width();
-    }
-
-    PixelColour At(const PixelColour* row, std::int32_t x) const { return row[columnOf_[x]]; }
-    const PixelColour* RowAt(std::int32_t y) const {
-        return pixels_.data() + static_cast<std::size_t>(y % tileHeight_) * keptWidth_;
-    }
-
-private:
-    std::int32_t tileHeight_;
-    std::int32_t keptWidth_;
-    std::vector<std::int32_t> columnOf_;  // texture column -> tile column
-    std::vector<PixelColour> pixels_;     // kept rows from the top, keptWidth_ each
-};
 
 // One tile's share of a channel at one weight: RoundToInt of the single
 // product c x w for every channel value c. Each share rounds half to even
@@ -120,9 +90,9 @@ TDibBuffer BlendTexture(const TDibBuffer& heightmap, const TileSet& tiles, std::
 
     TDibBuffer texture;
     texture.Allocate(textureSize, textureSize, 24);
-    const StretchedHeights heights(heightmap, textureSize);
+    const StretchedHeights heights(heightmap, textureSize, textureSize);
     std::vector<TilePattern> patterns;
-    for (const TDibBuffer* tile : tiles) patterns.emplace_back(*tile, textureSize);
+    for (const TDibBuffer* tile : tiles) patterns.emplace_back(*tile, textureSize, textureSize);
     const BandMixes mixes = BuildBandMixes();
 
     ParallelRowBands(textureSize, options, SynthesisStage::Blend,

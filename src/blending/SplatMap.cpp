@@ -31,7 +31,7 @@ void ForEachSplatRow(const TDibBuffer& heightmap, std::int32_t textureSize, cons
     std::array<SplatWeights, 256> byHeight;
     for (int h = 0; h < 256; ++h) byHeight[h] = SplatWeightsAt(static_cast<float>(h));
 
-    const StretchedHeights heights(heightmap, textureSize);
+    const StretchedHeights heights(heightmap, textureSize, textureSize);
     std::vector<PixelColour> merged;
     std::vector<std::uint8_t> rowHeights(static_cast<std::size_t>(textureSize));
     std::vector<SplatWeights> weights(static_cast<std::size_t>(textureSize));

@@ -2,10 +2,10 @@
 
 namespace orvalis {
 
-StretchedHeights::StretchedHeights(const TDibBuffer& heightmap, std::int32_t textureSize)
+StretchedHeights::StretchedHeights(const TDibBuffer& heightmap, std::int32_t width, std::int32_t rows)
     : heightmap_(heightmap),
-      rows_(MapStretchAxis(textureSize, heightmap.RowCount())),
-      columns_(MapStretchAxis(textureSize, heightmap.Width())) {}
+      rows_(MapStretchAxis(rows, heightmap.RowCount())),
+      columns_(MapStretchAxis(width, heightmap.Width())) {}
 
 void StretchedHeights::Row(std::int32_t y, std::vector<PixelColour>& merged,
                            std::uint8_t* heights) const {

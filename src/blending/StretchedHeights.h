@@ -8,13 +8,13 @@
 
 namespace orvalis {
 
-// The heightmap stretched onto the whole texture, made one texture row at a
-// time: each texture pixel takes the nearest heightmap pixel when enlarging
-// and the AND of the heightmap pixels merged into it when shrinking, as
-// drawing the heightmap stretched onto the texture would.
+// The heightmap stretched onto the whole texture of width x rows, made one
+// texture row at a time: each texture pixel takes the nearest heightmap pixel
+// when enlarging and the AND of the heightmap pixels merged into it when
+// shrinking, as drawing the heightmap stretched onto the texture would.
 class StretchedHeights {
 public:
-    StretchedHeights(const TDibBuffer& heightmap, std::int32_t textureSize);
+    StretchedHeights(const TDibBuffer& heightmap, std::int32_t width, std::int32_t rows);
 
     // Heights (red + green + blue) div 3 of texture device row y (counted
     // from the top); merged is scratch space of the heightmap's width.

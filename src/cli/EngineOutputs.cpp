@@ -19,14 +19,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool EndsInPng(const std::string& path) {
+std::string LowerExtension(const std::string& path) {
     std::string extension = fs::path(path).extension().string();
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".png";
+    return extension;
 }
 
-std::string AsPng(const std::string& path) {
-    return EndsInPng(path) ? path : fs::path(path).replace_extension(".png").string();
+// "png" or "tif" for a name that asks for one of them.
+std::optional<std::string> FormatOfName(const std::string& path) {
+    const std::string extension = LowerExtension(path);
+    if (extension == ".png") return "png";
+    if (extension == ".tif" || extension == ".tiff") return "tif";
+    return std::nullopt;
+}
+
+std::string InFormatOf(const std::string& path, const std::string& format) {
+    return FormatOfName(path) == format ? path : fs::path(path).replace_extension("." + format).string();
 }
 
 std::string SecondSplatName(const std::string& path) {
@@ -56,7 +64,7 @@ void StageSplatMap(ResultFile& first, ResultFile& second, const TDibBuffer& heig
 
 // The generation blends from the heightmap after this; the lighting takes a copy.
 Picture CopyOf(const Picture& picture) {
-    Picture copy{TDibBuffer(), picture.FineHeights};
+    Picture copy{TDibBuffer(), picture.FineHeights, picture.Levels, picture.RealSamples, picture.Geo};
     copy.Pixels.CopyFromBitmap(picture.Pixels);
     return copy;
 }
@@ -87,8 +95,8 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
                        EngineOutputs& outputs) {
     if (option == "--format") {
         outputs.Format = value();
-        if (*outputs.Format != "png" && *outputs.Format != "bmp") {
-            throw UsageError("generate: --format wants png or bmp, not '" + DisplayPath(*outputs.Format) + "'");
+        if (*outputs.Format != "png" && *outputs.Format != "bmp" && *outputs.Format != "tif") {
+            throw UsageError("generate: --format wants png, bmp or tif, not '" + DisplayPath(*outputs.Format) + "'");
         }
     } else if (option == "--splat-map") {
         outputs.SplatMap = value();
@@ -112,16 +120,17 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
     return true;
 }
 
+// Only ".png" picks a format: a ".tif" name has long been written as BMP.
 void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& output) {
-    if (!output || !EndsInPng(*output)) return;
-    if (outputs.Format == "bmp") {
-        throw UsageError("generate: --format bmp does not go with the name " + DisplayPath(*output));
+    if (!output || FormatOfName(*output) != "png") return;
+    if (outputs.Format && outputs.Format != "png") {
+        throw UsageError("generate: --format " + *outputs.Format + " does not go with the name " + DisplayPath(*output));
     }
     outputs.Format = "png";
 }
 
 std::string InFormat(const EngineOutputs& outputs, const std::string& path) {
-    return outputs.Png() ? AsPng(path) : path;
+    return outputs.Png() || outputs.Tiff() ? InFormatOf(path, *outputs.Format) : path;
 }
 
 std::vector<NamedOutput> EngineOutputNames(const EngineOutputs& outputs) {

@@ -15,13 +15,15 @@ namespace orvalis::cli {
 // What `generate` writes for game engines besides the BMP texture, and how
 // it reads pictures.
 struct EngineOutputs {
-    std::optional<std::string> Format;     // --format png|bmp
+    std::optional<std::string> Format;     // --format png|bmp|tif
     std::optional<std::string> SplatMap;   // --splat-map FILE
     std::optional<std::string> NormalMap;  // --normal-map FILE
     PngCompression Compression = PngCompression::Fast;  // --png-compression
     PictureReadOptions Read;               // --height-range LOW:HIGH, --memory-limit SIZE
 
     bool Png() const { return Format == "png"; }
+    bool Tiff() const { return Format == "tif"; }
+    std::string Extension() const { return Png() || Tiff() ? "." + *Format : ".bmp"; }
 };
 
 // Takes `option` (and its value, through `value`) when it is one of these.
@@ -29,10 +31,11 @@ bool ParseEngineOption(const std::string& option, const std::function<const std:
                        EngineOutputs& outputs);
 
 // Once the options are read: an --output name ending in ".png" asks for PNG,
-// and --format bmp with such a name is a usage error.
+// and another --format with such a name is a usage error.
 void SettleFormat(EngineOutputs& outputs, const std::optional<std::string>& output);
 
-// A texture's or lightmap's name in the run's format: PNG gives it ".png".
+// A texture's or lightmap's name in the run's format: PNG gives it ".png",
+// TIFF ".tif".
 std::string InFormat(const EngineOutputs& outputs, const std::string& path);
 
 // A file the run writes, with how its option names it in messages.
@@ -45,7 +48,8 @@ struct NamedOutput {
 std::vector<NamedOutput> EngineOutputNames(const EngineOutputs& outputs);
 
 // How the run writes its texture and lightmap (PNG on `threads` threads as
-// --threads gives them); empty for BMP.
+// --threads gives them); empty for BMP and TIFF (which needs the heightmap's
+// georeference: see TerrainFiles).
 PictureEncoder EncoderFor(const EngineOutputs& outputs, int threads);
 
 // The splat and normal maps of one run: their names are claimed when it is

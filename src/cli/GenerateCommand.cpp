@@ -15,6 +15,8 @@
 
 #include "cli/Commands.h"
 #include "cli/EngineOutputs.h"
+#include "cli/TerrainFiles.h"
+#include "cli/TerrainOptions.h"
 #include "raster/DibBuffer.h"
 #include "files/DisplayPath.h"
 #include "files/Error.h"
@@ -42,9 +44,11 @@ const char* const kGenerateUsage =
     "                             the lightmap to DIR/lm.bmp, replacing it\n"
     "    --lightmap FILE          write the lightmap to FILE, which must not exist yet\n"
     "    --threads N              worker threads, 1 .. 1024 (default: all cores)\n"
-    "    --format png|bmp         texture and lightmap as PNG or BMP (default: BMP, or PNG\n"
-    "                             for an --output name ending in .png); PNG names end\n"
-    "                             in .png (terrain_tex*.png, lm.png, tex_lm.png)\n"
+    "    --format png|bmp|tif     texture and lightmap as PNG, BMP or GeoTIFF (default: BMP,\n"
+    "                             or PNG for an --output name ending in .png); the names\n"
+    "                             end in .png (terrain_tex*.png, lm.png, tex_lm.png) or\n"
+    "                             .tif; GeoTIFF keeps the heightmap's coordinate system\n"
+    "                             and extent\n"
     "    --splat-map FILE         band weights as RGBA PNG (bands 256, 192, 128, 64) and\n"
     "                             FILE_1 (band 0 in red); each pixel's weights add up to\n"
     "                             255; neither may exist yet\n"
@@ -59,11 +63,40 @@ const char* const kGenerateUsage =
     "                             smaller, several times slower); best: level 9\n"
     "                             (a little smaller again, twice as slow as default)\n"
     "    --height-range LOW:HIGH  map signed or floating-point heights LOW .. HIGH onto\n"
-    "                             0 .. 255 (default: their own lowest .. highest)\n"
+    "                             0 .. 255 (default: their own lowest .. highest); for\n"
+    "                             unsigned samples (8, 16 bits), the heights of their\n"
+    "                             lowest and highest value, which --bands and the\n"
+    "                             real-scale lighting use (else it is an error)\n"
+    "    --bands H256,H192,H128,H64,H0\n"
+    "                             heights in the data's units where the five bands are\n"
+    "                             centred, highest first, e.g. 2000,800,0,-20,-200 puts\n"
+    "                             sea level on band 128 (default: from the data's range)\n"
+    "    --world-file             a world file (.pgw) beside each PNG output of a\n"
+    "                             georeferenced heightmap\n"
+    "    --resample smooth|classic  heights onto the texture: smooth interpolates (cubic)\n"
+    "                             when enlarging and averages when shrinking; classic\n"
+    "                             stretches as ever (default: classic, smooth with\n"
+    "                             --sun-azimuth)\n"
     "    --memory-limit SIZE      the most memory reading one picture may take, in bytes\n"
     "                             or with K, M, G or T (800M, 4G; default: half of this\n"
     "                             machine's memory); a picture that needs more is refused\n"
     "                             before it is decoded\n"
+    "  Real-scale lighting (both angles switch it on; the texture keeps the heightmap's\n"
+    "  aspect, --size its longer side):\n"
+    "    --sun-azimuth DEG        the sun's direction, 0 .. 360 clockwise from north (the\n"
+    "                             top of the picture)\n"
+    "    --sun-elevation DEG      the sun's height above the horizon, 0 .. 90\n"
+    "    --z-factor F             heights multiplied by F (default: 1)\n"
+    "    --cell-size X[:Y]        ground size of a cell in the heights' unit (default: from\n"
+    "                             the heightmap's georeference in metres, else 1)\n"
+    "    --ambient A              share of sky light, 0 .. 1 (default: 0.3)\n"
+    "    --sun-size DEG           the sun's diameter for soft shadows, 0 .. 10 (default:\n"
+    "                             0.53)\n"
+    "    --sky-light              the sky light dimmed where the terrain hides the sky\n"
+    "                             (horizons in 16 directions)\n"
+    "    --shadow-map FILE        the sun's visibility as grey PNG (or GeoTIFF) at the\n"
+    "                             texture's size (255 sunlit, 0 in shadow); FILE must not\n"
+    "                             exist yet\n"
     "    --quiet                  print neither progress nor the result line\n"
     "                             Files appear only when the run completes; a run that\n"
     "                             fails or is interrupted (SIGINT, SIGTERM, SIGHUP:\n"
@@ -86,6 +119,8 @@ struct GenerateOptions {
     int Threads = 0;
     bool Quiet = false;
     EngineOutputs Engine;
+    TerrainOptions Terrain;
+    bool ClassicLightGiven = false;  // --light-dir or --sun-pos
 };
 
 [[noreturn]] void FailUsage(const std::string& problem) {
@@ -147,6 +182,7 @@ void CheckOutputsDiffer(const GenerateOptions& options) {
     if (options.Output) outputs.push_back({"--output", InFormat(options.Engine, *options.Output)});
     if (std::optional<NamedOutput> lightmap = LightmapOf(options)) outputs.push_back(*lightmap);
     for (NamedOutput& engine : EngineOutputNames(options.Engine)) outputs.push_back(std::move(engine));
+    if (options.Terrain.ShadowMap) outputs.push_back({"--shadow-map", ShadowMapName(options.Terrain, options.Engine)});
     const auto same = [](const std::string& first, const std::string& second) {
         return std::filesystem::path(first).lexically_normal() ==
                std::filesystem::path(second).lexically_normal();
@@ -175,8 +211,13 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--heightmap") options.Heightmap = value();
         else if (option == "--tiles") options.Tiles = ParseTiles(value());
         else if (option == "--size") options.TextureSize = number(1, kLargestTextureSize);
-        else if (option == "--light-dir") options.Light.LightDir = number(0, 360);
-        else if (option == "--sun-pos") options.Light.SunPos = number(0, 400);
+        else if (option == "--light-dir") {
+            options.Light.LightDir = number(0, 360);
+            options.ClassicLightGiven = true;
+        } else if (option == "--sun-pos") {
+            options.Light.SunPos = number(0, 400);
+            options.ClassicLightGiven = true;
+        }
         else if (option == "--no-lighting") options.UseLighting = false;
         else if (option == "--output") options.Output = value();
         else if (option == "--output-dir") options.OutputDir = value();
@@ -184,6 +225,7 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         else if (option == "--threads") options.Threads = number(1, 1024);
         else if (option == "--quiet") options.Quiet = true;
         else if (ParseEngineOption(option, value, options.Engine)) continue;
+        else if (ParseTerrainOption(option, value, options.Terrain)) continue;
         else FailUsage("unknown option '" + DisplayPath(option) + "'");
     }
     if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
@@ -193,7 +235,14 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     if (options.Lightmap && !options.UseLighting) {
         FailUsage("--lightmap and --no-lighting exclude each other");
     }
+    CheckTerrainOptions(options.Terrain, options.ClassicLightGiven, options.UseLighting);
+    if (options.Engine.SplatMap && !SamplingOf(options.Terrain).IsClassic()) {
+        FailUsage("--splat-map follows the classic blend; not with --resample smooth, --bands or --sun-azimuth");
+    }
     SettleFormat(options.Engine, options.Output);
+    if (options.Terrain.WorldFile && !options.Engine.Png()) {
+        FailUsage("--world-file goes with PNG outputs (--format png); GeoTIFF holds its place itself");
+    }
     CheckOutputsDiffer(options);
     return options;
 }
@@ -251,6 +300,15 @@ struct OutputFiles {
     ResultFile Texture;
     std::optional<ResultFile> Lightmap;
     EngineFiles Engine;
+    TerrainFiles Terrain;
+
+    // Committed with the texture, before the lightmap.
+    std::vector<ResultFile*> Alongside() {
+        std::vector<ResultFile*> files = Engine.Files();
+        const std::vector<ResultFile*> terrain = Terrain.Files();
+        files.insert(files.end(), terrain.begin(), terrain.end());
+        return files;
+    }
 };
 
 ResultFile ClaimDefaultName(const GenerateOptions& options) {
@@ -262,7 +320,7 @@ ResultFile ClaimDefaultName(const GenerateOptions& options) {
         if (!fs::exists(status)) throw Error(folder.string(), "no such folder");
         if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
     }
-    return ClaimFreeOutputName(folder, options.Engine.Png() ? ".png" : ".bmp");
+    return ClaimFreeOutputName(folder, options.Engine.Extension());
 }
 
 std::optional<ResultFile> ClaimLightmap(const GenerateOptions& options) {
@@ -279,7 +337,11 @@ OutputFiles ClaimOutputs(const GenerateOptions& options) {
                              ? ResultFile::Claim(InFormat(options.Engine, *options.Output))
                              : ClaimDefaultName(options);
     std::optional<ResultFile> lightmap = ClaimLightmap(options);
-    return {std::move(texture), std::move(lightmap), EngineFiles(options.Engine)};
+    EngineFiles engine(options.Engine);
+    const std::optional<std::string> lightmapName = lightmap ? std::optional(lightmap->Path()) : std::nullopt;
+    TerrainFiles terrain(options.Terrain, options.Engine, texture.Path(), lightmapName,
+                         !options.Lightmap && !options.Output);
+    return {std::move(texture), std::move(lightmap), std::move(engine), std::move(terrain)};
 }
 
 using Tiles = std::array<TDibBuffer, kTileCount>;
@@ -299,6 +361,7 @@ GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
     settings.TextureSize = options.TextureSize;
     settings.UseLighting = options.UseLighting;
     settings.Light = options.Light;
+    settings.Sampling = SamplingOf(options.Terrain);
     settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
     settings.Encode = EncoderFor(options.Engine, options.Threads);
@@ -316,9 +379,10 @@ std::string GenerateIntoClaimedFiles(const GenerateOptions& options, GenerateSet
         settings.StageAlongside = [&files, &settings](const Picture& heightmap) {
             return files.Engine.Stage(heightmap, settings);
         };
+        files.Terrain.Attach(settings);
         TDibBuffer lightmap;
         GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
-                        lightmap, files.Engine.Files());
+                        lightmap, files.Alongside());
     } catch (const RunCancelled&) {
         throw;  // main reports the stop
     } catch (const std::exception& error) {

@@ -1,3 +1,5 @@
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,13 +11,15 @@
 #include "cli/MemoryLimitOption.h"
 #include "io/PictureFile.h"
 #include "raster/BmpFile.h"
+#include "lighting/GroundCells.h"
 
 namespace orvalis::cli {
 
 const char* const kInfoUsage =
     "  info FILE.bmp              width, height, bits per pixel, header size, compression\n"
     "                             and row order of a BMP file; format, size, channels,\n"
-    "                             sample type and height range of any other picture\n"
+    "                             sample type, height range, coordinate system, cell size\n"
+    "                             and no-data value of any other picture\n"
     "    --memory-limit SIZE      as for generate";
 
 namespace {
@@ -27,6 +31,24 @@ const char* CompressionName(std::uint32_t compression) {
         case BI_RLE4: return "BI_RLE4";
         default: return "BI_BITFIELDS";  // the reader accepts nothing else
     }
+}
+
+// Where the file places the picture: its coordinate system, the ground size
+// of its cells (as the real-scale lighting takes them) and its no-data value.
+void PrintGeoReference(const RasterSamples& samples) {
+    if (!samples.Geo) {
+        std::printf("georeference: none\n");
+        return;
+    }
+    const GeoReference& geo = *samples.Geo;
+    std::printf("crs: %s\n", geo.Crs.empty() ? "none" : (geo.CrsName + (geo.Geographic ? " (geographic)" : "")).c_str());
+    if (const std::optional<GroundCellSize> cells = GroundCellsOf(geo, samples.Width, samples.Rows)) {
+        const std::array<double, 6>& t = *geo.Transform;
+        std::printf("cell size: %.17g x %.17g%s (%.6g x %.6g m on the ground)\n", std::hypot(t[1], t[4]),
+                    std::hypot(t[2], t[5]), geo.Geographic ? " degrees" : "", cells->X, cells->Y);
+    }
+    if (geo.NoData) std::printf("nodata: %.17g\n", *geo.NoData);
+    else std::printf("nodata: none\n");
 }
 
 void PrintPictureFacts(const std::string& path, const PictureReadOptions& options) {
@@ -46,6 +68,7 @@ void PrintPictureFacts(const std::string& path, const PictureReadOptions& option
     } else {
         std::printf("height range: no data\n");
     }
+    PrintGeoReference(samples);
 }
 
 }  // namespace

@@ -41,6 +41,14 @@ int ReportStop() {
     return 128 + signal;
 }
 
+// Everything the program prints (the whole help included) fits one buffer,
+// written when it ends: a write that fails then reports its own reason (a
+// full disk), which a failed flush half-way through would have lost.
+void HoldStandardOutput() {
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
 // Output that cannot be written (a full disk, a closed pipe) is a failure,
 // reported once everything else is done.
 bool StandardOutputWritten() {
@@ -123,6 +131,7 @@ int Dispatch(const std::vector<std::string>& words) {
 
 int main(int argc, char** argv) {
     orvalis::IgnoreFileSizeSignal();
+    HoldStandardOutput();
     try {
         const int exitCode = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
         return StandardOutputWritten() ? exitCode : 1;

@@ -8,6 +8,7 @@
 #include "raster/DibBlend.h"
 #include "files/Error.h"
 #include "blending/SettingsCheck.h"
+#include "generation/SampledTerrain.h"
 
 namespace orvalis {
 
@@ -69,6 +70,42 @@ void CommitTogether(const std::vector<ResultFile*>& files) {
     }
 }
 
+// A height range gives an unsigned picture's levels their heights, which only
+// band heights and real-scale lighting take; anywhere else it would change
+// nothing, and is refused rather than ignored.
+void CheckRangeApplies(const GenerateSettings& settings, const Picture& heightmap) {
+    if (!settings.Read.Range || heightmap.RealSamples || settings.Sampling.Bands || settings.Sampling.RealScale) return;
+    throw Error(settings.HeightmapFile,
+                "a height range gives the levels of unsigned samples their heights, which only band heights and "
+                "real-scale lighting use; on its own it would change nothing");
+}
+
+void ReportBlend(const GenerateSettings& settings, const TDibBuffer& texture) {
+    if (settings.BlendDone) settings.BlendDone(texture);
+    if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
+}
+
+// The synthesis from sampled heights: blend, light at the real scale or
+// classically, and multiply the lightmap in at the texture's size.
+TDibBuffer SynthesizeSampled(const GenerateSettings& settings, Picture heightmap, ResultFile& textureFile,
+                             ResultFile* lightmapFile) {
+    SampledTerrain terrain(std::move(heightmap), settings.Sampling, settings.TextureSize, settings.Run);
+    TDibBuffer texture = terrain.Blend(settings.Tiles, settings.Run);
+    ReportBlend(settings, texture);
+    TDibBuffer shaded;
+    if (settings.UseLighting) {
+        SampledLight light = terrain.Light(settings.Light, settings.Run);
+        WritePicture(settings, light.Lightmap, lightmapFile->StagingPath());
+        if (settings.SunVisibilityDone && !light.SunVisibility.IsEmpty()) settings.SunVisibilityDone(light.SunVisibility);
+        ThrowIfCancelled(settings.Run.Cancel);
+        ApplyLightmap(texture, light.OnTexture.IsEmpty() ? light.Lightmap : light.OnTexture);
+        shaded = std::move(light.Lightmap);
+    }
+    WritePicture(settings, texture, textureFile.StagingPath());
+    ThrowIfCancelled(settings.Run.Cancel);
+    return shaded;
+}
+
 // The product's synthesis: reads the heightmap once, stretches it over the
 // texture and blends the tiles by it; when lighting is on, lights the
 // heightmap and multiplies the lightmap in. Writes the texture and the
@@ -81,11 +118,12 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
     read.Cancel = cancel;  // a cancel also stops the heightmap's decoding
     Picture heightmap = ReadHeightmapPicture(settings.HeightmapFile, read);
     std::optional<TerrainLighting> terrain;
+    CheckRangeApplies(settings, heightmap);
     if (settings.StageAlongside) terrain = settings.StageAlongside(heightmap);
+    if (!settings.Sampling.IsClassic()) return SynthesizeSampled(settings, std::move(heightmap), textureFile, lightmapFile);
     if (!settings.UseLighting) terrain.reset();
     TDibBuffer texture = BlendTexture(heightmap.Pixels, settings.Tiles, settings.TextureSize, settings.Run);
-    if (settings.BlendDone) settings.BlendDone(texture);
-    if (settings.UnlitTexture) settings.UnlitTexture->CopyFromBitmap(texture);
+    ReportBlend(settings, texture);
     // Only a lighting without a prepared terrain needs the heightmap still.
     if (!settings.UseLighting || terrain) heightmap = Picture{};
     TDibBuffer shaded;

@@ -14,6 +14,7 @@
 #include "lighting/Lightmap.h"
 #include "raster/Progress.h"
 #include "blending/SettingsCheck.h"
+#include "generation/TerrainSampling.h"
 
 namespace orvalis {
 
@@ -31,6 +32,9 @@ struct GenerateSettings {
     std::int32_t TextureSize = 256;
     bool UseLighting = true;
     LightSettings Light;
+    // Smooth resampling, band heights and real-scale lighting; the default
+    // is the classic synthesis.
+    TerrainSampling Sampling;
     RunOptions Run;
     // Called on the generating thread once the blend is done, with the unlit
     // texture (a window shows it while the lighting runs).
@@ -46,6 +50,9 @@ struct GenerateSettings {
     // hands that back, and a lit run lights from it rather than building the
     // normals once more.
     std::function<std::optional<TerrainLighting>(const Picture& heightmap)> StageAlongside;
+    // Called with the sun's visibility (grey, the texture's size) of a
+    // terrain lit at its real scale, once the lightmap is staged.
+    std::function<void(const TDibBuffer& sunVisibility)> SunVisibilityDone;
 };
 
 // One whole generation: read the heightmap once and blend; when lighting is

@@ -92,8 +92,12 @@ std::size_t HeightRowStart(std::int32_t rows, std::int32_t row, std::int32_t wid
     return static_cast<std::size_t>(rows - 1 - row) * width;
 }
 
-// The picture of rows first .. first + part's rows - 1 goes into whole.
+// The picture of rows first .. first + part's rows - 1 goes into whole,
+// which takes the levels' heights and the georeference every part shares.
 void Place(const Picture& part, std::int32_t first, Picture& whole) {
+    whole.Levels = part.Levels;
+    whole.RealSamples = part.RealSamples;
+    whole.Geo = part.Geo;
     const std::int32_t width = part.Pixels.Width(), rows = part.Pixels.RowCount();
     for (std::int32_t y = 0; y < rows; ++y) {
         std::memcpy(whole.Pixels.RowTable(whole.Pixels.BufferRow(first + y)),

@@ -17,6 +17,7 @@
 
 #include "files/Error.h"
 #include "io/DecoderMemory.h"
+#include "io/GdalGeoReference.h"
 #include "io/GdalSession.h"
 
 namespace orvalis {
@@ -298,6 +299,7 @@ void GdalRaster::Describe() {
     s.Rows = GDALGetRasterYSize(dataset);
     s.Kind = signedBytes_ ? SampleKind::Real : KindOf(type);
     s.Channels = ChannelsOf(path_, PictureBands(s.Format, dataset), palette, s.Kind);
+    s.Geo = GeoReferenceOf(dataset);
 }
 
 void GdalRaster::PlanBands() {

@@ -64,6 +64,7 @@ Picture ReadBmpWithin(const std::string& path, const PictureReadOptions& options
     CheckMemoryNeed(path, BmpReadBytes(path), options.MemoryLimit);
     Picture picture;
     picture.Pixels.ReadBmpFile(path);
+    if (options.Range) picture.Levels = {options.Range->Low, options.Range->High};
     return picture;
 }
 

@@ -14,7 +14,9 @@ namespace orvalis {
 
 struct PictureReadOptions {
     // Real-valued heights (signed or floating-point samples) map Low .. High
-    // onto 0 .. 255 instead of their own lowest .. highest value.
+    // onto 0 .. 255 instead of their own lowest .. highest value; the levels
+    // 0 .. 255 of all other pictures stand for the heights Low .. High
+    // (Picture::Levels).
     std::optional<HeightRange> Range;
     // What reading one picture may take: the picture, the band being
     // decoded and the decoder's own buffers. A file that needs more is

@@ -116,10 +116,15 @@ Picture MakePicture(const std::string& path, const RasterSamples& samples,
                     const std::optional<HeightRange>& range) {
     Picture picture;
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
+    picture.Geo = samples.Geo;
     if (samples.Kind == SampleKind::Real) {
-        FillReal(samples, MappingOf(path, samples, range), picture);
+        const RealMapping mapping = MappingOf(path, samples, range);
+        FillReal(samples, mapping, picture);
+        picture.Levels = {mapping.Low, mapping.Low + mapping.Span};
+        picture.RealSamples = true;
     } else {
         FillWhole(samples, picture);
+        if (range) picture.Levels = {range->Low, range->High};
     }
     return picture;
 }

@@ -32,6 +32,7 @@ struct RasterSamples {
     SampleKind Kind = SampleKind::Byte;
     std::vector<std::uint16_t> Whole;  // Byte and Word: Channels values a pixel
     std::vector<double> Real;          // Real: one value a pixel, NaN where there is no data
+    std::optional<GeoReference> Geo;   // where the file places the picture on the earth
 };
 
 // Every picture side is 1 .. TDibBuffer::kMaxDimension; raises Error naming the file.
@@ -44,8 +45,10 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples);
 // A 24-bit bottom-up picture of the samples of the file at path (grey for
 // one channel), with fine heights for everything but bytes. Real samples
 // are mapped from `range`, or from their own lowest and highest value;
-// cells without data count as the lowest. Raises Error naming the file when
-// the range is wider than a double can hold.
+// cells without data count as the lowest. The levels of all other samples
+// stand for the heights of `range` (level 0 its Low, 255 its High) when it
+// is given. Raises Error naming the file when the range is wider than a
+// double can hold.
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
                     const std::optional<HeightRange>& range);
 

@@ -21,7 +21,7 @@ RawHeightmap::RawHeightmap(const std::string& path) : file_(path) {
     }
     CheckPictureSize(path, static_cast<std::int64_t>(side), static_cast<std::int64_t>(side));
     layout_ = RasterSamples{"RAW", "UInt16", 16, static_cast<std::int32_t>(side),
-                            static_cast<std::int32_t>(side), 1, SampleKind::Word, {}, {}};
+                            static_cast<std::int32_t>(side), 1, SampleKind::Word, {}, {}, {}};
 }
 
 std::int32_t RawHeightmap::BandRows() const { return RowsPerBand(layout_.Width, layout_.Rows); }

@@ -3,7 +3,9 @@
 #include <optional>
 
 #include "raster/DibBuffer.h"
+#include "raster/GeoReference.h"
 #include "raster/HeightPlane.h"
+#include "raster/LevelScale.h"
 
 namespace orvalis {
 
@@ -13,6 +15,14 @@ namespace orvalis {
 struct Picture {
     TDibBuffer Pixels;
     std::optional<HeightPlane> FineHeights;
+    // How its grey levels stand for heights in the data's own units. The
+    // levels of signed and floating-point samples (RealSamples) are made from
+    // their heights; those of all others are the samples themselves, whose
+    // heights a height range names when one is given.
+    LevelScale Levels;
+    bool RealSamples = false;
+    // Where the picture lies on the earth, when its file says.
+    std::optional<GeoReference> Geo;
 };
 
 // The picture's heights: the fine ones when the file had them, else the
@@ -20,5 +30,9 @@ struct Picture {
 // are taken over rather than copied.
 HeightPlane HeightsOf(const Picture& picture);
 HeightPlane HeightsOf(Picture&& picture);
+
+// The picture's heights in the data's own units (Levels applied to its
+// heights): what real-scale lighting and band heights work from.
+HeightPlane HeightsInDataUnits(const Picture& picture);
 
 }  // namespace orvalis

@@ -54,7 +54,7 @@ TEST_F(PackagingTest, CompletionOffersWhatEachCommandTakes) {
         {"orvalis-cli convert h", "hills.png"},
         {"orvalis-cli convert hills.png ''", "tile.bmp"},
         {"orvalis-cli generate --info ''", "setup.txt"},
-        {"orvalis-cli generate --format ''", "bmp png"},
+        {"orvalis-cli generate --format ''", "bmp png tif"},
         {"orvalis-cli generate --normal-map h", "hills.png"},
         {"orvalis-cli generate --sp", "--splat-map"},
         {"orvalis-cli generate --height", "--height-range --heightmap"},

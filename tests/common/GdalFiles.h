@@ -5,6 +5,7 @@
 
 #include <cpl_vsi.h>
 #include <gdal.h>
+#include <ogr_srs_api.h>
 #include <gtest/gtest.h>
 
 #include "common/Files.h"
@@ -24,6 +25,7 @@ struct GdalPicture {
     const char* Options[2] = {nullptr, nullptr};  // one creation option
     bool HasNoData = false;
     double NoData = 0;
+    const char* Crs = "EPSG:4326";  // with a GeoTransform; nullptr: none
 };
 
 inline void WriteWithGdal(const std::string& path, const char* driver, GdalPicture p) {
@@ -34,7 +36,12 @@ inline void WriteWithGdal(const std::string& path, const char* driver, GdalPictu
               CE_None);
     if (!p.GeoTransform.empty()) {
         GDALSetGeoTransform(source, p.GeoTransform.data());
-        GDALSetProjection(source, "EPSG:4326");
+        if (p.Crs) {
+            OGRSpatialReferenceH system = OSRNewSpatialReference(nullptr);
+            OSRSetFromUserInput(system, p.Crs);
+            GDALSetSpatialRef(source, system);
+            OSRDestroySpatialReference(system);
+        }
     }
     if (p.HasNoData) GDALSetRasterNoDataValue(GDALGetRasterBand(source, 1), p.NoData);
     if (!p.Palette.empty()) {

@@ -35,7 +35,7 @@ TEST(HeightPlane, HeightmapsOfEveryDepthGiveTheSameHeights) {
     for (const TDibBuffer* other : {&words, &indexed}) {
         EXPECT_EQ(HeightsOfPixels(*other).ByteSums, HeightsOfPixels(bytes).ByteSums);
         for (const std::int32_t size : {40, 11}) {
-            const StretchedHeights expected(bytes, size), actual(*other, size);
+            const StretchedHeights expected(bytes, size, size), actual(*other, size, size);
             std::vector<std::uint8_t> want(static_cast<std::size_t>(size)), got(want.size());
             for (std::int32_t y = 0; y < size; ++y) {
                 expected.Row(y, merged, want.data());

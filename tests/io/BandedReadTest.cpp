@@ -39,7 +39,7 @@ struct BandCase {
 // The samples as one piece, with cells without data as NaN, as the reader
 // once held them before making the picture.
 RasterSamples Whole(bool real) {
-    RasterSamples s{"", "", real ? 32 : 16, kWidth, kRows, 1, real ? SampleKind::Real : SampleKind::Word, {}, {}};
+    RasterSamples s{"", "", real ? 32 : 16, kWidth, kRows, 1, real ? SampleKind::Real : SampleKind::Word, {}, {}, {}};
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const double v = Sample(x, y);

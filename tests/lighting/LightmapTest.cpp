@@ -197,7 +197,7 @@ TEST(LightHeightmap, LightsTheHeightmapAsShownWhateverItsRowOrder) {
                                  EXPECT_EQ(total, 40);
                                  reports.push_back(done);
                              }};
-    const TDibBuffer lightmap = LightHeightmap(Picture{std::move(topDown), {}}, {120, 30}, options);
+    const TDibBuffer lightmap = LightHeightmap(Picture{std::move(topDown), {}, {}, false, {}}, {120, 30}, options);
 
     EXPECT_EQ(lightmap.Width(), 30);
     EXPECT_EQ(lightmap.Height(), 20);

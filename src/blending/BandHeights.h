@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+
+#include "raster/LevelScale.h"
+#include "blending/BandBlend.h"
+
+namespace orvalis {
+
+// The heights, in the data's units, where the five bands are centred: tile
+// 0's (band 256) first, falling strictly to tile 4's (band 0).
+using BandHeights = std::array<double, kTileCount>;
+
+// Where the classic blend centres them: levels 256, 192, 128, 64 and 0.
+BandHeights DefaultBandHeights(const LevelScale& scale);
+
+// Raises Error unless every height is finite and each lies below the one before.
+void CheckBandHeights(const BandHeights& bands);
+
+// The band level of a height, 0 .. 256: the centres' levels at the bands'
+// heights, linear between neighbouring centres, held at the outer ones.
+double BandLevel(const BandHeights& bands, double height);
+
+}  // namespace orvalis

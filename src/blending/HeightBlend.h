@@ -1,0 +1,20 @@
+#pragma once
+
+#include "raster/DibBuffer.h"
+#include "raster/HeightPlane.h"
+#include "raster/Progress.h"
+#include "blending/BandBlend.h"
+#include "blending/BandHeights.h"
+
+namespace orvalis {
+
+// Blends the tiles over a 24-bit bottom-up texture of the plane's size, one
+// pixel for each of its heights (bottom row first): the two bands around a
+// pixel's band level share it by their BandWeight, each channel rounded to
+// the nearest byte. Unlike the classic blend, which works from whole grey
+// levels, it takes heights as finely as they come, so smoothly resampled
+// heights give smooth transitions.
+TDibBuffer BlendByHeights(const HeightPlane& heights, const BandHeights& bands, const TileSet& tiles,
+                          const RunOptions& options = {});
+
+}  // namespace orvalis

@@ -1,0 +1,112 @@
+#include "generation/SampledTerrain.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "raster/ResampleHeights.h"
+#include "blending/HeightBlend.h"
+#include "blending/SettingsCheck.h"
+#include "blending/StretchedHeights.h"
+#include "lighting/GroundCells.h"
+#include "lighting/RealScaleLight.h"
+
+namespace orvalis {
+
+SampledTerrain::SampledTerrain(Picture heightmap, const TerrainSampling& sampling, std::int32_t textureSize,
+                               const RunOptions& options)
+    : heightmap_(std::move(heightmap)),
+      sampling_(sampling),
+      shape_(TextureShapeFor(sampling, textureSize, heightmap_.Pixels.Width(), heightmap_.Pixels.RowCount())) {
+    if (sampling_.Bands) CheckBandHeights(*sampling_.Bands);
+    if (sampling_.RealScale && sampling_.CellsFromGeoReference && heightmap_.Geo) {
+        if (const auto cells = GroundCellsOf(*heightmap_.Geo, heightmap_.Pixels.Width(), heightmap_.Pixels.RowCount())) {
+            sampling_.RealScale->Scale.CellX = cells->X;
+            sampling_.RealScale->Scale.CellY = cells->Y;
+        }
+    }
+    if (sampling_.RealScale) CheckRealScaleLight(*sampling_.RealScale);
+    heights_ = SampledHeights(options);
+}
+
+// The classic stretch samples whole grey levels, which then stand for their heights.
+HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
+    if (sampling_.Resample == Resampling::Smooth) {
+        return ResampleHeights(HeightsInDataUnits(heightmap_), shape_.Width, shape_.Rows, options);
+    }
+    const StretchedHeights stretched(heightmap_.Pixels, shape_.Width, shape_.Rows);
+    HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
+    std::vector<PixelColour> merged;
+    std::vector<std::uint8_t> levels(static_cast<std::size_t>(shape_.Width));
+    for (std::int32_t y = 0; y < shape_.Rows; ++y) {
+        stretched.Row(y, merged, levels.data());
+        double* row = &heights.Heights[heights.IndexOf(PlaneRowOfDeviceRow(shape_.Rows, y), 0)];
+        for (std::int32_t x = 0; x < shape_.Width; ++x) row[x] = heightmap_.Levels.HeightOf(levels[x]);
+    }
+    return heights;
+}
+
+namespace {
+
+// The real-scale light works on a grid of at least twice the heightmap's
+// resolution (but not beyond twice the texture's, nor beyond this many
+// cells), so that its shadows are those of the same smooth surface whatever
+// the texture's size: a texture of the heightmap's size and one of twice it
+// shadow the same share.
+constexpr std::int64_t kLargestLightingCells = std::int64_t{8192} * 8192;
+
+TextureShape LightingShape(const TextureShape& texture, std::int32_t mapWidth, std::int32_t mapRows) {
+    const auto side = [](std::int32_t texture, std::int32_t map) {
+        return std::max(texture, std::min(2 * texture, 2 * map));
+    };
+    const TextureShape finer{side(texture.Width, mapWidth), side(texture.Rows, mapRows)};
+    return static_cast<std::int64_t>(finer.Width) * finer.Rows <= kLargestLightingCells ? finer : texture;
+}
+
+// Values of a finer grid as the area means over the texture's pixels.
+std::vector<float> OnTexture(const std::vector<float>& values, const TextureShape& from, const TextureShape& to,
+                             const RunOptions& options) {
+    const HeightPlane plane{from.Width, from.Rows, std::vector<double>(values.begin(), values.end()), {}};
+    const HeightPlane means = ResampleHeights(plane, to.Width, to.Rows, options);
+    return std::vector<float>(means.Heights.begin(), means.Heights.end());
+}
+
+}  // namespace
+
+TDibBuffer SampledTerrain::Blend(const TileSet& tiles, const RunOptions& options) const {
+    return BlendByHeights(heights_, sampling_.Bands.value_or(DefaultBandHeights(heightmap_.Levels)), tiles, options);
+}
+
+SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOptions& options) {
+    SampledLight light;
+    if (sampling_.RealScale) {
+        const std::int32_t mapWidth = heightmap_.Pixels.Width(), mapRows = heightmap_.Pixels.RowCount();
+        const TextureShape grid = LightingShape(shape_, mapWidth, mapRows);
+        RealScaleLight real = *sampling_.RealScale;
+        // The grid's cells cover the heightmap's extent.
+        real.Scale.CellX *= static_cast<double>(mapWidth) / grid.Width;
+        real.Scale.CellY *= static_cast<double>(mapRows) / grid.Rows;
+        const bool finer = grid.Width != shape_.Width || grid.Rows != shape_.Rows;
+        LitTerrain lit = LightAtRealScale(
+            finer ? ResampleHeights(HeightsInDataUnits(heightmap_), grid.Width, grid.Rows, options) : heights_, real,
+            options);
+        if (finer) {
+            lit.Shade = OnTexture(lit.Shade, grid, shape_, options);
+            lit.SunVisibility = OnTexture(lit.SunVisibility, grid, shape_, options);
+        }
+        light.Lightmap = GreyPicture(shape_.Width, shape_.Rows, lit.Shade);
+        light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility);
+        return light;
+    }
+    light.Lightmap = LightHeightmap(std::move(heightmap_), classic, options);
+    if (sampling_.Resample == Resampling::Smooth &&
+        (light.Lightmap.Width() != shape_.Width || light.Lightmap.RowCount() != shape_.Rows)) {
+        HeightPlane grey = ResampleHeights(HeightsOfPixels(light.Lightmap), shape_.Width, shape_.Rows, options);
+        for (double& v : grey.Heights) v /= 255;
+        std::vector<float> values(grey.Heights.begin(), grey.Heights.end());
+        light.OnTexture = GreyPicture(shape_.Width, shape_.Rows, values);
+    }
+    return light;
+}
+
+}  // namespace orvalis

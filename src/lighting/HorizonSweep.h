@@ -1,0 +1,165 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "raster/ParallelRows.h"
+#include "raster/Progress.h"
+#include "raster/ResampleHeights.h"
+#include "lighting/GroundGrid.h"
+
+namespace orvalis {
+
+// How one sweep toward a compass direction lays its lines over the grid.
+// The lines run parallel to the direction, one cell apart across it, and
+// advance one cell per step along the grid axis nearer to the direction:
+// columns ("along") for a direction nearer east or west, rows otherwise, in
+// which case the sweep reads the grid transposed. Line k passes across-index
+// k + Shift x along-index; every cell lies between two neighbouring lines.
+struct SweepPlan {
+    bool Transposed = false;
+    std::int32_t Along = 0;   // points of a line: the grid's width (rows when transposed)
+    std::int32_t Across = 0;  // the grid's rows (width when transposed)
+    double Shift = 0;         // across-cells per along-step, |Shift| <= 1
+    std::int32_t First = 0;   // along-index of the line's end toward the direction
+    std::int32_t Step = 1;    // +1 or -1: away from the direction
+    double Spacing = 1;       // ground distance between neighbouring points of a line
+    std::int64_t FirstLine = 0;
+    std::int64_t EndLine = 0;  // one past the last line
+};
+
+// The sweep toward `azimuth` (degrees clockwise from north, the grid's top).
+SweepPlan PlanSweep(const GroundGrid& grid, double azimuth);
+
+// Horizons of every cell of a grid toward any compass direction, found by
+// sweeping parallel lines over the continuous terrain: heights between cell
+// centres are interpolated across each line by cubic convolution, the
+// surface smooth resampling makes, and each line keeps the
+// upper convex hull of the profile it has passed, whose tangent from a point
+// is that point's horizon. A sweep costs O(cells), whatever the terrain.
+// Outside the map the terrain is open sky: a line begins where it enters the
+// map (points up to a cell beyond the outer centres take the edge's heights).
+class HorizonSweeps {
+public:
+    explicit HorizonSweeps(const GroundGrid& grid) : grid_(grid) {}
+
+    // Adds measure(t) to `sums` (bottom row first, one entry a cell) for every
+    // cell, where t is the tangent of the horizon's elevation toward `azimuth`
+    // (-infinity where nothing rises toward it), taken at the two lines around
+    // the cell and weighted by their distance from it.
+    template <class Measure>
+    void Add(double azimuth, const Measure& measure, std::vector<float>& sums, const RunOptions& options);
+
+private:
+    struct HullPoint {
+        double Along;
+        double Z;
+    };
+    // Where every line stands at step j (counted from its end toward the
+    // direction): along-index Along, across-index line + Whole + Fraction.
+    // The whole part is kept apart so that every line reaches the same cells
+    // at a column whatever rounding its own index would add. The cell below
+    // the line takes the share Below of the line's value there.
+    struct SweepStep {
+        std::int32_t Along;
+        std::int32_t Whole;
+        double Fraction;
+        float Below;
+    };
+    static constexpr std::int64_t kLinesPerBand = 32;
+
+    // The heights in the plan's layout: rows of Along cells, one after the other.
+    const std::vector<float>& SweepHeights(const SweepPlan& plan);
+    void PrepareSteps(const SweepPlan& plan);
+    // The steps [first, end) of a line that lie on the map: a cell or less
+    // beyond the outer centres.
+    std::pair<std::int32_t, std::int32_t> StepsOnMap(const SweepPlan& plan, std::int64_t line) const;
+    // Adds the lines' values to `sums` and clears them for the next sweep.
+    void MoveInto(const SweepPlan& plan, std::vector<float>& sums);
+    // Point j of a line: its horizon from the hull, its value into the sums.
+    template <class Measure>
+    void SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
+                    const Measure& measure, std::vector<HullPoint>& hull);
+    template <class Measure>
+    void SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line, const Measure& measure,
+                   std::vector<HullPoint>& hull);
+
+    const GroundGrid& grid_;
+    std::vector<float> transposed_;  // made for the first sweep that reads rows along
+    std::vector<float> lineSums_;  // what the lines add, in the sweep's layout; 0 between sweeps
+    std::vector<SweepStep> steps_;
+};
+
+template <class Measure>
+void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
+                               const Measure& measure, std::vector<HullPoint>& hull) {
+    const std::int32_t top = plan.Across - 1;
+    const SweepStep& step = steps_[j];
+    const std::int64_t below = line + step.Whole;
+    const float* column = heights + step.Along;
+    const auto at = [&](std::int64_t r) {
+        return static_cast<double>(column[static_cast<std::size_t>(std::clamp<std::int64_t>(r, 0, top)) * plan.Along]);
+    };
+    const double z = CubicConvolution(at(below - 1), at(below), at(below + 1), at(below + 2), step.Fraction);
+    const double position = j;
+    // Drop the hull points that lie on or under the chord from their
+    // predecessor to this point: no later point can see past them.
+    while (hull.size() >= 2) {
+        const HullPoint& a = hull[hull.size() - 2];
+        const HullPoint& b = hull.back();
+        if ((b.Z - z) * (position - a.Along) > (a.Z - z) * (position - b.Along)) break;
+        hull.pop_back();
+    }
+    const double tangent =
+        hull.empty() ? -INFINITY : (hull.back().Z - z) / ((position - hull.back().Along) * plan.Spacing);
+    hull.push_back({position, z});
+    const float value = measure(tangent);
+    // The cell on the line or just above it takes 1 - Below of the value,
+    // the cell below Below.
+    const std::int64_t above = step.Fraction > 0 ? below + 1 : below;
+    float* sums = lineSums_.data() + step.Along;
+    if (above <= top) sums[static_cast<std::size_t>(above) * plan.Along] += (1 - step.Below) * value;
+    if (above >= 1) sums[static_cast<std::size_t>(above - 1) * plan.Along] += step.Below * value;
+}
+
+template <class Measure>
+void HorizonSweeps::SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line,
+                              const Measure& measure, std::vector<HullPoint>& hull) {
+    hull.clear();
+    const auto [first, end] = StepsOnMap(plan, line);
+    for (std::int32_t j = first; j < end; ++j) SweepPoint(plan, heights, line, j, measure, hull);
+}
+
+template <class Measure>
+void HorizonSweeps::Add(double azimuth, const Measure& measure, std::vector<float>& sums,
+                        const RunOptions& options) {
+    const SweepPlan plan = PlanSweep(grid_, azimuth);
+    const std::vector<float>& heights = SweepHeights(plan);
+    PrepareSteps(plan);
+    // Neighbouring lines add to the same cells, so bands of lines run in
+    // two turns in which no two bands touch: every other band, then the rest.
+    const std::int64_t bands = (plan.EndLine - plan.FirstLine + kLinesPerBand - 1) / kLinesPerBand;
+    RunOptions quiet = options;
+    quiet.Progress = {};
+    for (const std::int64_t turn : {0, 1}) {
+        const auto count = static_cast<std::int32_t>((bands - turn + 1) / 2);
+        ParallelRowBands(count, quiet, SynthesisStage::Lightmap,
+                         [&](std::int32_t first, std::int32_t end, RowTally& tally) {
+                             std::vector<HullPoint> hull;
+                             for (std::int32_t i = first; i < end; ++i) {
+                                 const std::int64_t begin = plan.FirstLine + (2 * i + turn) * kLinesPerBand;
+                                 const std::int64_t bandEnd = std::min(begin + kLinesPerBand, plan.EndLine);
+                                 for (std::int64_t line = begin; line < bandEnd; ++line) {
+                                     SweepLine(plan, heights.data(), line, measure, hull);
+                                 }
+                                 tally.RowDone();
+                             }
+                         });
+    }
+    MoveInto(plan, sums);
+}
+
+}  // namespace orvalis

@@ -1,0 +1,139 @@
+#include "raster/ResampleHeights.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "common/RealHeights.h"
+#include "common/TestPictures.h"
+
+namespace orvalis {
+namespace {
+
+using test::RealHeightPlane;
+
+struct SizeCase {
+    std::int32_t FromWidth, FromRows, ToWidth, ToRows;
+};
+
+// Where target cell i's centre falls in source cells, the extents matching.
+double SourceCentre(std::int32_t i, std::int32_t from, std::int32_t to) {
+    return (i + 0.5) * from / to - 0.5;
+}
+
+// Both the cubic interpolation and the area mean (by whole factors) give a
+// slope back exactly away from the edges: the one as it passes through, the
+// other as the mean of a slope over whole cells is its value at their centre.
+TEST(ResampleHeights, KeepsASlopeAwayFromTheEdges) {
+    const SizeCase cases[] = {
+        {40, 30, 400, 344}, {40, 30, 97, 31}, {120, 90, 40, 30}, {120, 90, 60, 45}, {40, 90, 120, 30}, {50, 50, 50, 50},
+    };
+    for (const SizeCase& c : cases) {
+        const HeightPlane source = RealHeightPlane(c.FromWidth, c.FromRows, [](std::int32_t row, std::int32_t column) {
+            return 3.0 * column - 5.0 * row + 100;
+        });
+        const HeightPlane target = ResampleHeights(source, c.ToWidth, c.ToRows);
+        ASSERT_EQ(target.Width, c.ToWidth);
+        ASSERT_EQ(target.Rows, c.ToRows);
+        for (std::int32_t row = 0; row < c.ToRows; ++row) {
+            const double y = SourceCentre(row, c.FromRows, c.ToRows);
+            if (y < 2 || y > c.FromRows - 3) continue;
+            for (std::int32_t column = 0; column < c.ToWidth; ++column) {
+                const double x = SourceCentre(column, c.FromWidth, c.ToWidth);
+                if (x < 2 || x > c.FromWidth - 3) continue;
+                ASSERT_NEAR(target.At(row, column), 3 * x - 5 * y + 100, 1e-9)
+                    << c.FromWidth << " x " << c.FromRows << " -> " << c.ToWidth << " x " << c.ToRows;
+            }
+        }
+    }
+}
+
+// Enlarged by an odd whole factor, the middle target cell of every source
+// cell sits on its centre and takes its height exactly; the others lie
+// between the neighbours' heights' range (no blocks: neighbours differ).
+TEST(ResampleHeights, EnlargingPassesThroughTheSourceHeights) {
+    const HeightPlane source = RealHeightPlane(13, 9, [](std::int32_t row, std::int32_t column) {
+        return std::sin(column * 0.9) * 40 + std::cos(row * 1.3) * 25;
+    });
+    const HeightPlane target = ResampleHeights(source, 13 * 3, 9 * 3);
+    int equalNeighbours = 0;
+    for (std::int32_t row = 0; row < 9; ++row) {
+        for (std::int32_t column = 0; column < 13; ++column) {
+            EXPECT_NEAR(target.At(3 * row + 1, 3 * column + 1), source.At(row, column), 1e-9);
+        }
+    }
+    for (std::int32_t row = 0; row < target.Rows; ++row) {
+        for (std::int32_t column = 1; column < target.Width; ++column) {
+            equalNeighbours += target.At(row, column) == target.At(row, column - 1);
+        }
+    }
+    EXPECT_EQ(equalNeighbours, 0);
+}
+
+// Shrunk by whole factors, every target cell is the mean of its block.
+TEST(ResampleHeights, ShrinkingTakesTheMeanOfTheCoveredCells) {
+    const HeightPlane source = RealHeightPlane(12, 9, [](std::int32_t row, std::int32_t column) {
+        return static_cast<double>((row * 7919 + column * 104729) % 1000);
+    });
+    const HeightPlane target = ResampleHeights(source, 4, 3);
+    for (std::int32_t row = 0; row < 3; ++row) {
+        for (std::int32_t column = 0; column < 4; ++column) {
+            double sum = 0;
+            for (int r = 0; r < 3; ++r) {
+                for (int c = 0; c < 3; ++c) sum += source.At(3 * row + r, 3 * column + c);
+            }
+            EXPECT_NEAR(target.At(row, column), sum / 9, 1e-9);
+        }
+    }
+    // A share of a cell counts by the area covered: 3 cells onto 2.
+    const HeightPlane three = RealHeightPlane(3, 1, [](std::int32_t, std::int32_t column) { return 6.0 * column; });
+    const HeightPlane two = ResampleHeights(three, 2, 1);
+    EXPECT_NEAR(two.At(0, 0), (0 + 0.5 * 6) / 1.5, 1e-12);
+    EXPECT_NEAR(two.At(0, 1), (0.5 * 6 + 12) / 1.5, 1e-12);
+}
+
+// The curve between four heights that the horizon sweeps draw is the one
+// enlarging draws.
+TEST(CubicConvolution, IsTheCurveOfEnlarging) {
+    const double row[] = {3, -2, 7, 11, 4, 0, 9, 5};
+    const HeightPlane source = RealHeightPlane(8, 1, [&row](std::int32_t, std::int32_t column) { return row[column]; });
+    const HeightPlane target = ResampleHeights(source, 32, 1);
+    for (std::int32_t i = 8; i < 24; ++i) {
+        const double x = SourceCentre(i, 8, 32);
+        const auto k = static_cast<std::int32_t>(std::floor(x));
+        EXPECT_NEAR(CubicConvolution(row[k - 1], row[k], row[k + 1], row[k + 2], x - k), target.At(0, i), 1e-12) << i;
+    }
+    EXPECT_EQ(CubicConvolution(1, 2, 3, 4, 0), 2);
+    EXPECT_EQ(CubicConvolution(1, 2, 3, 4, 1), 3);
+}
+
+TEST(ResampleHeights, TakesBytesAndHolesAndKeepsTheSizeItIsGiven) {
+    // 8-bit heights: the byte sums' thirds.
+    const HeightPlane bytes = HeightsOfPixels(test::GreyPicture(5, 4, 90));
+    const HeightPlane same = ResampleHeights(bytes, 5, 4);
+    EXPECT_FALSE(same.ThirdsOfByteSums());
+    for (const double h : same.Heights) EXPECT_EQ(h, 90.0);
+    // A hole takes the lowest height with data before anything is mixed.
+    const HeightPlane holed = RealHeightPlane(6, 6, [](std::int32_t row, std::int32_t column) {
+        return row == 2 && column == 3 ? NAN : 10.0 + row;
+    });
+    const HeightPlane filled = ResampleHeights(holed, 18, 18);
+    for (const double h : filled.Heights) ASSERT_TRUE(std::isfinite(h));
+    EXPECT_NEAR(filled.At(7, 10), 10.0, 1e-9);
+}
+
+TEST(ResampleHeights, EveryThreadCountGivesTheSameHeights) {
+    const HeightPlane source = RealHeightPlane(31, 17, [](std::int32_t row, std::int32_t column) {
+        return std::sin(column * 0.7 + row) * 100;
+    });
+    for (const SizeCase& c : {SizeCase{31, 17, 300, 170}, SizeCase{31, 17, 10, 5}}) {
+        const HeightPlane one = ResampleHeights(source, c.ToWidth, c.ToRows, RunOptions{1, {}});
+        for (const int threads : {2, 5}) {
+            EXPECT_EQ(ResampleHeights(source, c.ToWidth, c.ToRows, RunOptions{threads, {}}).Heights, one.Heights);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orvalis
