@@ -39,6 +39,8 @@ ClearSky::ClearSky(const SunPosition& sun) {
     constexpr int kElevationSteps = 4096, kAzimuthSamples = 8;
     const double step = kPi / 2 / kElevationSteps;
     for (int direction = 0; direction < kSkyDirections; ++direction) {
+        east_[direction] = std::sin(kWedge * direction);
+        north_[direction] = std::cos(kWedge * direction);
         std::vector<double> level(kElevationSteps + 1, 0.0), facing(kElevationSteps + 1, 0.0);
         for (int i = kElevationSteps - 1; i >= 0; --i) {
             const double elevation = (i + 0.5) * step;
@@ -81,10 +83,9 @@ ClearSky::ClearSky(const SunPosition& sun) {
 }
 
 double ClearSky::FromDirection(int direction, double horizon, const GroundSlope& slope) const {
-    const double azimuth = kWedge * direction;
     // The face's own plane rises toward the direction by `rise`; the sky
     // counts above it and above the horizon.
-    const double rise = slope.East * std::sin(azimuth) + slope.North * std::cos(azimuth);
+    const double rise = slope.East * east_[direction] + slope.North * north_[direction];
     const double u = TableParameter(std::max({horizon, rise, 0.0}));
     const Wedge& wedge = wedges_[direction];
     const double level = Interpolated(wedge.Level, u, kHorizonSteps);

@@ -61,6 +61,8 @@ private:
     double OpenSkyOfNormal(double x, double y) const;
 
     std::array<Wedge, kSkyDirections> wedges_;
+    std::array<double, kSkyDirections> east_;   // the directions' unit vectors
+    std::array<double, kSkyDirections> north_;
     std::vector<double> openSky_;  // (kNormalSteps + 1)^2, row y, column x
 };
 

@@ -51,10 +51,11 @@ void ShadeCells(const GroundGrid& grid, const RealScaleLight& light, const Clear
     });
 }
 
-// The sky's light changes slowly over the ground: on grids of more cells
-// than this its horizons are taken at half the resolution and interpolated
-// back, which quarters the sweeps' cost; each cell's own face still counts
-// at the full resolution.
+// The terrain's horizons change slowly over the ground: on grids of more
+// cells than this, the share of its open sky that the terrain leaves a cell
+// is taken at half the resolution and interpolated back, which quarters the
+// cost of the sweeps; each cell's own face still counts at the full
+// resolution.
 constexpr std::int64_t kFullSkyCells = std::int64_t{2048} * 2048;
 
 std::vector<float> SkyLightAtHalfResolution(const HeightPlane& heights, const GroundGrid& grid,
@@ -65,7 +66,26 @@ std::vector<float> SkyLightAtHalfResolution(const HeightPlane& heights, const Gr
     const TerrainScale coarse{scale.CellX * heights.Width / width, scale.CellY * heights.Rows / rows, scale.ZFactor};
     const GroundGrid half = MakeGroundGrid(ResampleHeights(heights, width, rows, options), coarse);
     HorizonSweeps sweeps(half);
-    return SkyLightOnCells(grid, sweeps, sky, options, directionDone);
+    const std::vector<float> light = SkyLightOnCells(sweeps, sky, options, directionDone);
+    HeightPlane seen{width, rows, std::vector<double>(light.size()), {}};
+    for (std::int32_t row = 0; row < rows; ++row) {
+        for (std::int32_t column = 0; column < width; ++column) {
+            const std::size_t i = half.IndexOf(row, column);
+            seen.Heights[i] = light[i] / std::max(1e-6, sky.OnOpenFace(HornSlope(half, row, column)));
+        }
+    }
+    const HeightPlane share = ResampleHeights(seen, grid.Width, grid.Rows, options);
+    std::vector<float> fine(grid.Z.size());
+    RunOptions quiet = options;
+    quiet.Progress = {};
+    ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
+        for (std::int32_t column = 0; column < grid.Width; ++column) {
+            const std::size_t i = grid.IndexOf(row, column);
+            fine[i] = static_cast<float>(std::clamp(share.Heights[i], 0.0, 1.0) *
+                                         sky.OnOpenFace(HornSlope(grid, row, column)));
+        }
+    });
+    return fine;
 }
 
 }  // namespace
@@ -98,7 +118,7 @@ LitTerrain LightAtRealScale(const HeightPlane& heights, const RealScaleLight& li
     if (light.SkyLight) {
         const auto directionDone = [&progress](int done) { progress.Done(1 + done); };
         skyLight = static_cast<std::int64_t>(grid.Width) * grid.Rows <= kFullSkyCells
-                       ? SkyLightOnCells(grid, sweeps, sky, options, directionDone)
+                       ? SkyLightOnCells(sweeps, sky, options, directionDone)
                        : SkyLightAtHalfResolution(heights, grid, light.Scale, sky, options, directionDone);
     }
     ShadeCells(grid, light, sky, skyLight, lit, options);
