@@ -36,7 +36,7 @@ cd "$work"
   --output lit.tif --shadow-map shadow.tif --quiet
 "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 806 "${sun[@]}" --format tif \
   --output half.tif --shadow-map shadow_half.tif --quiet
-seconds() { local start=$EPOCHREALTIME; "$@"; echo "$EPOCHREALTIME - $start" | bc; }
+seconds() { local start=$EPOCHREALTIME; "$@"; awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }'; }
 big=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 4096 "${sun[@]}" \
   --format tif --output big.tif --quiet)
 sky=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 4096 "${sun[@]}" \

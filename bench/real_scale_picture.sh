@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 "$python" "$root/bench/jacksboro_dem.py" "$work/dem.tif"
 tiles=$bin/sample/snow.bmp,$bin/sample/rock.bmp,$bin/sample/grass.bmp,$bin/sample/sand.bmp,$bin/sample/water.bmp
 cd "$work"
-seconds() { local start=$EPOCHREALTIME; "$@"; echo "$EPOCHREALTIME - $start" | bc; }
+seconds() { local start=$EPOCHREALTIME; "$@"; awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }'; }
 classic=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 1024 \
   --light-dir 300 --sun-pos 21 --format png --output classic.png --quiet)
 real=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 1024 \
