@@ -5,7 +5,9 @@ Reads the outputs that real_scale_check.sh made in its work folder and prints:
   - agreement of the shadow map with an independent ray march in metres,
   - the shadowed share at the DEM's cell size and at half of it,
   - the correlation of lit cells' shading with gdaldem hillshade,
-  - the 4096 texture's shape, extent and equal-neighbour share.
+  - the 4096 texture's shape, extent and equal-neighbour share (also with
+    --sky-light), and the time of each 4096 generation,
+  - which cells behind a 40 m wall lit along the axis are shadowed.
 Needs numpy and GDAL's Python bindings (Debian: python3-numpy python3-gdal).
 """
 import math
@@ -103,7 +105,19 @@ def main(work):
     print(f"4096 texture: {width} x {rows}, extent off by {corner_error / abs(transform[1]):.4f} DEM cells, "
           f"same system: {dataset.GetSpatialRef().IsSame(gdal.Open(f'{work}/dem.tif').GetSpatialRef()) == 1}; "
           f"equal horizontal neighbours in its lightmap: {100 * equal:.2f} %")
+    sky_lm, _, _ = read(f"{work}/sky_lm.tif")
+    print(f"with --sky-light: equal horizontal neighbours {100 * np.mean(sky_lm[:, 1:] == sky_lm[:, :-1]):.2f} %")
+    big_s, sky_s, classic_s = (float(v) for v in open(f"{work}/seconds.txt").read().split())
+    print(f"4096 generations: real scale {big_s:.2f} s, with --sky-light {sky_s:.2f} s, classic {classic_s:.2f} s")
 
+    # Rows counted from the north; the wall stands in row 20. Between the
+    # cells the smooth surface keeps a one-cell wall lower than 40 m (35 m a
+    # quarter cell off its centre), which shortens its shadow a little.
+    wall, _, _ = read(f"{work}/wall_shadow.tif")
+    shadowed = [r for r in range(21, 64) if np.all(wall[r] < 128)]
+    print(f"40 m wall lit from the north: every row the same in all 64 columns, border columns included: "
+          f"{bool(np.all(wall == wall[:, 31:32]))}; shadowed rows behind it: "
+          f"{shadowed[0]}-{shadowed[-1]} ({len(shadowed)} m, 25 m for the full 40 m)")
 
 if __name__ == "__main__":
     main(sys.argv[1])

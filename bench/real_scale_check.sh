@@ -12,22 +12,20 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin=${1:-$root/build/release/bin}
 work=${ORVALIS_CHECK_DIR:-${TMPDIR:-/tmp}/orvalis-real-scale}
 python=${PYTHON:-/usr/bin/python3}
-npz=$("$python" -c 'import matplotlib.cbook as c; print(c.get_sample_data("jacksboro_fault_dem.npz", asfileobj=False))')
 rm -rf "$work"
 mkdir -p "$work"
 
-"$python" - "$npz" "$work" <<'PY'
+"$python" "$root/bench/jacksboro_dem.py" "$work/dem.tif"
+# A wall 40 m high across a 64 x 64 map of 1 m cells, 20 rows below the
+# northern edge: lit from the north along the columns, 58 degrees up, it
+# casts a shadow 25 m long.
+"$python" - "$work/wall.tif" <<'PY'
 import sys
 import numpy as np
-from osgeo import gdal, osr
-data = np.load(sys.argv[1])
-heights = data["elevation"]
-out = gdal.GetDriverByName("GTiff").Create(f"{sys.argv[2]}/dem.tif", heights.shape[1], heights.shape[0], 1, gdal.GDT_Int16)
-# Row 0 is the northern edge, at the larger latitude the file calls ymin.
-out.SetGeoTransform((float(data["xmin"]), float(data["dx"]), 0, float(data["ymin"]), 0, -float(data["dy"])))
-system = osr.SpatialReference()
-system.ImportFromEPSG(4326)
-out.SetProjection(system.ExportToWkt())
+from osgeo import gdal
+heights = np.zeros((64, 64), dtype=np.float32)
+heights[20, :] = 40
+out = gdal.GetDriverByName("GTiff").Create(sys.argv[1], 64, 64, 1, gdal.GDT_Float32)
 out.GetRasterBand(1).WriteArray(heights)
 PY
 
@@ -38,8 +36,17 @@ cd "$work"
   --output lit.tif --shadow-map shadow.tif --quiet
 "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 806 "${sun[@]}" --format tif \
   --output half.tif --shadow-map shadow_half.tif --quiet
-"$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 4096 "${sun[@]}" --format tif \
-  --output big.tif --quiet
+seconds() { local start=$EPOCHREALTIME; "$@"; awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }'; }
+big=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 4096 "${sun[@]}" \
+  --format tif --output big.tif --quiet)
+sky=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 4096 "${sun[@]}" \
+  --sky-light --format tif --output sky.tif --quiet)
+classic=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 4096 \
+  --light-dir 300 --sun-pos 21 --format tif --output classic.tif --quiet)
+echo "$big $sky $classic" > seconds.txt
+"$bin/orvalis-cli" generate --heightmap wall.tif --tiles "$tiles" --size 64 --cell-size 1 \
+  --sun-azimuth 0 --sun-elevation 57.99461679191651 --sun-size 0 --format tif --output wall_tex.tif \
+  --shadow-map wall_shadow.tif --quiet
 
 # gdaldem on the same grid in metres: the cells' ground size at the centre
 # latitude, as real_scale_check.py computes it.

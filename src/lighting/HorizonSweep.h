@@ -46,6 +46,8 @@ class HorizonSweeps {
 public:
     explicit HorizonSweeps(const GroundGrid& grid) : grid_(grid) {}
 
+    const GroundGrid& Grid() const { return grid_; }
+
     // Adds measure(t) to `sums` (bottom row first, one entry a cell) for every
     // cell, where t is the tangent of the horizon's elevation toward `azimuth`
     // (-infinity where nothing rises toward it), taken at the two lines around

@@ -1,28 +1,35 @@
 #include "lighting/SkyView.h"
 
-#include <cmath>
+#include <cstdint>
+
+#include "raster/ParallelRows.h"
+#include "lighting/HornSlope.h"
 
 namespace orvalis {
 
-namespace {
-
-// The sine of the horizon's elevation, or 0 for a horizon below level.
-float RaisedSine(double tangent) {
-    return tangent > 0 ? static_cast<float>(tangent / std::sqrt(1 + tangent * tangent)) : 0.0f;
-}
-
-}  // namespace
-
-std::vector<float> SkyViewFactor(HorizonSweeps& sweeps, const RunOptions& options,
-                                 const std::function<void(int directionsDone)>& directionDone) {
-    std::vector<float> hidden;
+std::vector<float> SkyLightOnCells(HorizonSweeps& sweeps, const ClearSky& sky, const RunOptions& options,
+                                   const std::function<void(int directionsDone)>& directionDone) {
+    const GroundGrid& grid = sweeps.Grid();
+    std::vector<float> light(grid.Z.size(), 0.0f);
+    std::vector<float> horizons;
+    RunOptions quiet = options;
+    quiet.Progress = {};
     for (int direction = 0; direction < kSkyDirections; ++direction) {
+        // Each cell's horizon toward the direction: the tangents of its two
+        // sweep lines, weighted, with a horizon below level taken as level.
+        horizons.assign(grid.Z.size(), 0.0f);
         sweeps.Add(
-            360.0 * direction / kSkyDirections, [](double tangent) { return RaisedSine(tangent); }, hidden, options);
+            360.0 * direction / kSkyDirections,
+            [](double tangent) { return tangent > 0 ? static_cast<float>(tangent) : 0.0f; }, horizons, quiet);
+        ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
+            for (std::int32_t column = 0; column < grid.Width; ++column) {
+                const std::size_t i = grid.IndexOf(row, column);
+                light[i] += static_cast<float>(sky.FromDirection(direction, horizons[i], HornSlope(grid, row, column)));
+            }
+        });
         if (directionDone) directionDone(direction + 1);
     }
-    for (float& share : hidden) share = 1 - share / kSkyDirections;
-    return hidden;
+    return light;
 }
 
 }  // namespace orvalis

@@ -9,11 +9,12 @@
 #include <string>
 
 #include "files/Error.h"
+#include "lighting/ClearSky.h"
 #include "lighting/GroundCells.h"
 #include "lighting/HornSlope.h"
-#include "lighting/SkyView.h"
 #include "raster/ResampleHeights.h"
 #include "common/RealHeights.h"
+#include "common/SkyReference.h"
 
 namespace orvalis {
 namespace {
@@ -46,8 +47,8 @@ struct PlaneCase {
     double Elevation;
 };
 
-// A plane lit from straight along its normal is fully bright, whatever the
-// units: only the slope in the world counts.
+// A plane lit by the sun alone from straight along its normal is fully
+// bright, whatever the units: only the slope in the world counts.
 TEST(RealScaleUnits, APlaneLitAlongItsNormalIsFullyBright) {
     const PlaneCase cases[] = {
         {"45 degrees east, unit cells", {1, 1, 1}, 1, 0, 270, 45},
@@ -61,23 +62,30 @@ TEST(RealScaleUnits, APlaneLitAlongItsNormalIsFullyBright) {
         const HeightPlane plane = RealHeightPlane(24, 20, [&c](std::int32_t row, std::int32_t column) {
             return 500 + c.RiseEast * column + c.RiseNorth * row;
         });
-        const LitTerrain lit = LightAtRealScale(plane, Light(c.Azimuth, c.Elevation, c.Scale));
+        RealScaleLight light = Light(c.Azimuth, c.Elevation, c.Scale);
+        light.Ambient = 0;
+        const LitTerrain lit = LightAtRealScale(plane, light);
         for (const float shade : lit.Shade) ASSERT_NEAR(shade, 1.0, 1e-5) << c.Name;
     }
 }
 
-// Turned away from the sun, a slope gets the ambient share and no less: the
-// same as a shadow.
+// Turned away from the sun, a slope gets the sky's light on its face and no
+// less: the same as where it lies in shadow. Its top row, at the map's
+// eastern edge, sees the sun and is lit no differently.
 TEST(RealScaleUnits, AFaceTurnedAwayIsLitAsAShadowIs) {
     const HeightPlane plane = RealHeightPlane(20, 20, [](std::int32_t, std::int32_t column) { return 2.0 * column; });
+    const ClearSky sky(SunPosition{90, 30, 0});
     for (const double ambient : {0.0, 0.3, 0.7}) {
         RealScaleLight light = Light(90, 30);  // sun in the east, the slope faces west
         light.Ambient = ambient;
         const LitTerrain lit = LightAtRealScale(plane, light);
+        const auto expected = static_cast<float>(ambient * sky.OnOpenFace({2, 0}));
         for (std::size_t i = 0; i < lit.Shade.size(); ++i) {
-            ASSERT_FLOAT_EQ(lit.Shade[i], static_cast<float>(ambient));
-            // The slope hides the sun but at its top, the map's eastern edge.
+            ASSERT_FLOAT_EQ(lit.Shade[i], expected) << ambient;
             ASSERT_EQ(lit.SunVisibility[i], i % 20 == 19 ? 1.0f : 0.0f) << i;
+        }
+        if (ambient > 0) {
+            EXPECT_LT(expected, ambient) << "a steep face sees less sky than level ground";
         }
     }
 }
@@ -345,21 +353,38 @@ TEST(RealScaleResolution, ShadowsAgreeWithAPlainRayMarch) {
 }
 
 // A small map lit at ten times its size from smoothly resampled heights
-// shows no blocks: few neighbouring pixels of the lightmap are equal.
+// shows no blocks: few neighbouring pixels of the lightmap are equal. Under a
+// low sun whose shadows cover half of it, the shadows keep their relief (a
+// lightmap lit by a constant there has nearly all of them equal).
 TEST(RealScaleResolution, ALightmapFromResampledHeightsHasNoBlocks) {
     const HeightPlane plane = RealHeightPlane(101, 86, [](std::int32_t row, std::int32_t column) {
         return 200 * std::sin(column / 9.0) * std::cos(row / 7.0) + 20 * std::sin(column * 0.7 + row * 0.3);
     });
     const std::int32_t width = 1024, rows = 1024 * 86 / 101;
-    RealScaleLight light = Light(300, 50, {30.0 * 101 / width, 30.0 * 86 / rows, 1}, 0.53);
     const HeightPlane resampled = ResampleHeights(plane, width, rows);
-    const TDibBuffer lightmap = GreyPicture(width, rows, LightAtRealScale(resampled, light).Shade);
-    std::int64_t equal = 0;
-    for (std::int32_t row = 0; row < rows; ++row) {
-        const std::uint8_t* bytes = lightmap.RowTable(row);
-        for (std::int32_t column = 1; column < width; ++column) equal += bytes[3 * column] == bytes[3 * column - 3];
+    struct Case {
+        double Elevation;
+        double MostEqual;          // of all horizontal neighbours
+        double MostEqualInShadow;  // of those whose right pixel lies in shadow
+    };
+    for (const Case& c : {Case{50, 0.3, 1}, Case{12, 0.4, 0.7}}) {
+        const RealScaleLight light = Light(300, c.Elevation, {30.0 * 101 / width, 30.0 * 86 / rows, 1}, 0.53);
+        const LitTerrain lit = LightAtRealScale(resampled, light);
+        const TDibBuffer lightmap = GreyPicture(width, rows, lit.Shade);
+        std::int64_t equal = 0, shadowed = 0, equalInShadow = 0;
+        for (std::int32_t row = 0; row < rows; ++row) {
+            const std::uint8_t* bytes = lightmap.RowTable(BufferRowOfPlaneRow(lightmap, row));
+            for (std::int32_t column = 1; column < width; ++column) {
+                const bool same = bytes[3 * column] == bytes[3 * column - 3];
+                const bool inShadow = InShadow(lit.SunVisibility[resampled.IndexOf(row, column)]);
+                equal += same;
+                shadowed += inShadow;
+                equalInShadow += same && inShadow;
+            }
+        }
+        EXPECT_LT(equal, c.MostEqual * rows * (width - 1)) << c.Elevation;
+        EXPECT_LE(equalInShadow, c.MostEqualInShadow * shadowed) << c.Elevation;
     }
-    EXPECT_LT(equal, 0.3 * rows * (width - 1));
 }
 
 // --- Soft light ---
@@ -392,8 +417,9 @@ TEST(SoftLight, APenumbraSpansTheDiscSeenOverAWall) {
     }
 }
 
-// Level ground sees the whole sky; a trench sees the share its walls leave.
-TEST(SoftLight, SkyLightScalesTheAmbientPartByTheSkyInView) {
+// Level ground sees the whole sky; a trench sees what its walls leave, and
+// a face turned toward a wall less again.
+TEST(SoftLight, SkyLightTakesAwayTheSkyTheTerrainHides) {
     RealScaleLight light = Light(0, 90);
     light.SkyLight = true;
     light.Ambient = 1;
@@ -401,7 +427,7 @@ TEST(SoftLight, SkyLightScalesTheAmbientPartByTheSkyInView) {
     for (const float shade : LightAtRealScale(level, light).Shade) ASSERT_NEAR(shade, 1.0, 1e-6);
 
     // Walls running north-south far beyond the middle; the second map is
-    // large enough to have its sky taken at half the resolution.
+    // large enough to have its horizons taken at half the resolution.
     struct Trench {
         std::int32_t Width, Rows, HalfWidth;
         double WallHeight;
@@ -412,15 +438,16 @@ TEST(SoftLight, SkyLightScalesTheAmbientPartByTheSkyInView) {
         const HeightPlane trench = RealHeightPlane(t.Width, t.Rows, [&t](std::int32_t, std::int32_t column) {
             return std::abs(column - t.Width / 2) > t.HalfWidth ? t.WallHeight : 0.0;
         });
-        const float middle = LightAtRealScale(trench, light).Shade[trench.IndexOf(t.Rows / 2, t.Width / 2)];
-        double hidden = 0;
-        for (int d = 0; d < kSkyDirections; ++d) {
-            const double across = std::fabs(std::sin(2 * std::numbers::pi * d / kSkyDirections));
-            const double tangent = across > 0 ? t.WallHeight * across / t.ToTop : 0;
-            hidden += tangent / std::sqrt(1 + tangent * tangent);
-        }
-        EXPECT_NEAR(middle, 1 - hidden / kSkyDirections, 0.03) << t.Width;
+        const LitTerrain lit = LightAtRealScale(trench, light);
+        const float middle = lit.Shade[trench.IndexOf(t.Rows / 2, t.Width / 2)];
+        const double expected = test::ReferenceSkyLight({0, 0, 1}, {0, 0, 1}, [&t](double azimuth) {
+            return std::atan(t.WallHeight * std::fabs(std::sin(azimuth)) / t.ToTop);
+        });
+        EXPECT_NEAR(middle, expected, 0.03) << t.Width;
         EXPECT_LT(middle, 0.6) << t.Width;
+        // The wall's foot, a gentle slope up to it and a cell further in.
+        const std::int32_t foot = t.Width / 2 + t.HalfWidth;
+        EXPECT_LT(lit.Shade[trench.IndexOf(t.Rows / 2, foot)], middle) << t.Width;
     }
 }
 
