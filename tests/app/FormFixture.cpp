@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 #include "common/TestPictures.h"
@@ -23,7 +24,17 @@ std::optional<QString> FakeDialogs::Next() {
     return answer;
 }
 
+std::optional<ExportSettings> FakeDialogs::EditExportSettings(QWidget*, const ExportSettings& current) {
+    ExportShown.push_back(current);
+    if (ExportAnswers.empty()) return std::nullopt;
+    ExportSettings answer = ExportAnswers.front();
+    ExportAnswers.pop_front();
+    return answer;
+}
+
 void FormFixture::SetUp() {
+    // Every window starts without remembered settings.
+    QSettings().clear();
     folder_.emplace();
     previousFolder_ = QDir::currentPath();
     const QString root = QString::fromStdString(folder_->Folder().string());

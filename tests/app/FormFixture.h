@@ -32,6 +32,9 @@ public:
     std::deque<QString> Answers;
     std::vector<QString> Errors;
     std::vector<std::pair<QString, QString>> Messages;
+    // What the Export dialog answers (empty: cancel) and the settings it showed.
+    std::deque<ExportSettings> ExportAnswers;
+    std::vector<ExportSettings> ExportShown;
 
     std::optional<QString> OpenPicture(QWidget*) override { return Next(); }
     std::optional<QString> OpenTextureInfo(QWidget*) override { return Next(); }
@@ -40,6 +43,7 @@ public:
     void ShowMessage(QWidget*, const QString& caption, const QString& message) override {
         Messages.emplace_back(caption, message);
     }
+    std::optional<ExportSettings> EditExportSettings(QWidget*, const ExportSettings& current) override;
 
 private:
     std::optional<QString> Next();
