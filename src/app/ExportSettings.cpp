@@ -190,6 +190,12 @@ const std::vector<ValueCodec>& Codecs() {
 
 }  // namespace
 
+// Numbers are written to the shortest text that reads back the same, so
+// equal texts are equal values.
+bool ExportSettings::operator==(const ExportSettings& other) const {
+    return ExportSettingsValues(*this) == ExportSettingsValues(other);
+}
+
 TerrainSampling ExportSettings::SamplingOf() const {
     TerrainSampling sampling;
     sampling.Bands = Bands;

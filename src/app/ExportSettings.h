@@ -47,7 +47,8 @@ struct ExportSettings {
     double SunSize = 0.53;
     bool SkyLight = false;
 
-    bool operator==(const ExportSettings&) const = default;
+    // Equal when every named value is (ExportSettingsValues).
+    bool operator==(const ExportSettings& other) const;
 
     // Sampling and lighting as the classic generation does them.
     bool ClassicTerrain() const { return SamplingOf().IsClassic(); }

@@ -33,9 +33,11 @@ std::optional<ExportSettings> FakeDialogs::EditExportSettings(QWidget*, const Ex
 }
 
 void FormFixture::SetUp() {
-    // Every window starts without remembered settings.
-    QSettings().clear();
     folder_.emplace();
+    // Every test keeps the window's remembered settings in its own folder,
+    // starting without any.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(folder_->PathOf("settings")));
     previousFolder_ = QDir::currentPath();
     const QString root = QString::fromStdString(folder_->Folder().string());
     ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("bin")));

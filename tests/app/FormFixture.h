@@ -23,6 +23,13 @@
 // Test failures show a QString as its text.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
+namespace orvalis {
+// Test failures show export settings as their named values.
+inline void PrintTo(const ExportSettings& settings, std::ostream* out) {
+    for (const auto& [name, value] : ExportSettingsValues(settings)) *out << name << '=' << value << ' ';
+}
+}  // namespace orvalis
+
 namespace orvalis::test {
 
 // Answers the window's file dialogs from a queue (empty: cancel) and keeps
