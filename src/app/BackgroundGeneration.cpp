@@ -11,20 +11,17 @@
 
 namespace orvalis {
 
-BackgroundGeneration::BackgroundGeneration(QObject* window, GenerateSettings settings,
-                                           std::string programFolder, Callbacks callbacks)
-    : window_(window),
-      settings_(std::move(settings)),
-      programFolder_(std::move(programFolder)),
-      callbacks_(std::move(callbacks)) {
+BackgroundGeneration::BackgroundGeneration(QObject* window, GenerationRequest request, Callbacks callbacks)
+    : window_(window), request_(std::move(request)), callbacks_(std::move(callbacks)) {
     clock_.start();
-    settings_.Run.Cancel = &cancel_;
-    settings_.Run.Progress = [this](SynthesisStage stage, int rowsDone, int rowsTotal) {
+    GenerateSettings& settings = request_.Settings;
+    settings.Run.Cancel = &cancel_;
+    settings.Run.Progress = [this](SynthesisStage stage, int rowsDone, int rowsTotal) {
         Post([progress = callbacks_.Progress, stage, rowsDone, rowsTotal] {
             progress(stage, rowsDone, rowsTotal);
         });
     };
-    settings_.BlendDone = [this](const TDibBuffer& unlit) {
+    settings.BlendDone = [this](const TDibBuffer& unlit) {
         Post([blendDone = callbacks_.BlendDone, picture = DibToImage(unlit)] {
             blendDone(picture);
         });
@@ -41,14 +38,19 @@ void BackgroundGeneration::Post(std::function<void()> call) const {
 void BackgroundGeneration::Run() {
     auto outcome = std::make_shared<Outcome>();
     try {
-        const std::filesystem::path folder(programFolder_);
-        ResultFile texture = ClaimFreeOutputName(folder);
-        ResultFile lightmapFile = ResultFile::Replacing((folder / kLightmapFileName).string());
-        GenerateTexture(settings_, texture, &lightmapFile, outcome->Lightmap);
-        outcome->OutputFile = std::filesystem::path(texture.Path()).filename().string();
+        GenerationResult result = RunGeneration(request_);
+        outcome->Lightmap = std::move(result.Lightmap);
+        outcome->OutputFile = std::filesystem::path(result.Texture).filename().string();
         outcome->ElapsedMs = clock_.elapsed();
     } catch (const RunCancelled&) {
         outcome->Cancelled = true;
+    } catch (const NothingSaved& failure) {
+        // The window says what went wrong; that nothing is saved goes without saying.
+        try {
+            std::rethrow_exception(failure.Cause());
+        } catch (const std::exception& error) {
+            outcome->Error = error.what();
+        }
     } catch (const std::exception& error) {
         outcome->Error = error.what();
     }

@@ -10,19 +10,18 @@
 #include <QImage>
 #include <QObject>
 
-#include "generation/GenerateTexture.h"
+#include "generation/GenerationRequest.h"
 
 namespace orvalis {
 
 // One generation on a worker thread, so that the window keeps painting and
-// can take a Cancel. It claims the first free texture name in the program's
-// folder and replaces "lm.bmp" there when lit. What the worker has to tell
+// can take a Cancel; the request says which files it writes. What the worker has to tell
 // reaches the window's thread as queued calls on `window`, which therefore
 // never arrive after the window is gone.
 class BackgroundGeneration {
 public:
     struct Outcome {
-        std::string OutputFile;  // plain name in the program's folder
+        std::string OutputFile;  // plain name in the request's folder
         std::int64_t ElapsedMs = 0;
         TDibBuffer Lightmap;     // the new lightmap of a completed lit run
         std::string Error;       // the message of a failed run
@@ -34,9 +33,8 @@ public:
         std::function<void(Outcome& outcome)> Finished;  // the last call
     };
 
-    // The settings' tiles must stay unchanged until Finished.
-    BackgroundGeneration(QObject* window, GenerateSettings settings, std::string programFolder,
-                         Callbacks callbacks);
+    // The request's tiles must stay unchanged until Finished.
+    BackgroundGeneration(QObject* window, GenerationRequest request, Callbacks callbacks);
     // Asks the run to stop and waits for it: it removes its files first.
     ~BackgroundGeneration();
     BackgroundGeneration(const BackgroundGeneration&) = delete;
@@ -49,8 +47,7 @@ private:
     void Post(std::function<void()> call) const;
 
     QObject* window_;
-    GenerateSettings settings_;
-    std::string programFolder_;
+    GenerationRequest request_;
     Callbacks callbacks_;
     CancelFlag cancel_{false};
     QElapsedTimer clock_;

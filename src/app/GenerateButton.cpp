@@ -19,7 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/Relight.h"
 #include "files/DisplayPath.h"
-#include "generation/GenerateTexture.h"
+#include "generation/GenerationRequest.h"
 
 namespace orvalis {
 
@@ -61,8 +61,7 @@ void TForm1::Button3Click() {
     callbacks.Finished = [this](BackgroundGeneration::Outcome& outcome) {
         Run([this, &outcome] { FinishGeneration(outcome); });
     };
-    generation_ = std::make_unique<BackgroundGeneration>(this, SettingsFromWindow(),
-                                                         programFolder_.toStdString(), callbacks);
+    generation_ = std::make_unique<BackgroundGeneration>(this, RequestFromWindow(), callbacks);
     // Quitting stays possible: it cancels the run as the close box does.
     inputBlocker_ = std::make_unique<InputBlocker>(
         Button3, [this] { if (generation_) generation_->Cancel(); },
@@ -110,15 +109,19 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     if (PageControl->currentIndex() == kPreviewPage) TabSheet3Show();
 }
 
-GenerateSettings TForm1::SettingsFromWindow() const {
-    GenerateSettings settings;
+// The classic generation into the program's folder: the first free
+// terrain_tex*.bmp, and lm.bmp replaced when lit.
+GenerationRequest TForm1::RequestFromWindow() const {
+    GenerationRequest request;
+    request.OutputFolder = programFolder_.toStdString();
+    GenerateSettings& settings = request.Settings;
     settings.HeightmapFile = state_.HeightmapPath;
     for (int i = 0; i < kTileCount; ++i) settings.Tiles[i] = state_.TileBitmaps[i].get();
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
     settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
-    return settings;
+    return request;
 }
 
 void TForm1::CheckProgramFolder() const {

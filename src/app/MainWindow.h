@@ -238,7 +238,7 @@ private:
     void ShowTile(int index);
     void ShowHeightmap(const QImage& picture);
     void TakeSetUp(SetUpContents& setUp);
-    GenerateSettings SettingsFromWindow() const;
+    GenerationRequest RequestFromWindow() const;
     void CheckProgramFolder() const;
     void ShowProgress();
     void FinishGeneration(BackgroundGeneration::Outcome& outcome);

@@ -14,14 +14,13 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "cli/EngineOutputs.h"
-#include "cli/TerrainFiles.h"
-#include "cli/TerrainOptions.h"
-#include "raster/DibBuffer.h"
+#include "cli/OutputOptionParsing.h"
+#include "cli/TerrainOptionParsing.h"
 #include "files/DisplayPath.h"
 #include "files/Error.h"
-#include "generation/GenerateTexture.h"
+#include "generation/GenerationRequest.h"
 #include "generation/TextureInfo.h"
+#include "raster/DibBuffer.h"
 
 namespace orvalis::cli {
 
@@ -48,10 +47,11 @@ const char* const kGenerateUsage =
     "                             or PNG for an --output name ending in .png); the names\n"
     "                             end in .png (terrain_tex*.png, lm.png, tex_lm.png) or\n"
     "                             .tif; GeoTIFF keeps the heightmap's coordinate system\n"
-    "                             and extent\n"
-    "    --splat-map FILE         band weights as RGBA PNG (bands 256, 192, 128, 64) and\n"
-    "                             FILE_1 (band 0 in red); each pixel's weights add up to\n"
-    "                             255; neither may exist yet\n"
+    "                             and extent, and makes the splat, normal and shadow maps\n"
+    "                             GeoTIFF too (names ending in .tif)\n"
+    "    --splat-map FILE         the blend's band weights as RGBA PNG (bands 256, 192,\n"
+    "                             128, 64) and FILE_1 (band 0 in red); each pixel's\n"
+    "                             weights add up to 255; neither may exist yet\n"
     "    --normal-map FILE        the heightmap's normals as RGB PNG (x red, z green, up\n"
     "                             blue); FILE must not exist yet\n"
     "    --png-compression fast|default|best\n"
@@ -106,21 +106,15 @@ namespace {
 
 constexpr const char* kDefaultInfoFile = "default.txt";
 
+// The command line's words for one run: the request, and what it leaves to
+// the info file.
 struct GenerateOptions {
     std::string InfoFile = kDefaultInfoFile;
     std::optional<std::string> Heightmap;
     std::optional<std::array<std::string, kTileCount>> Tiles;
-    std::int32_t TextureSize = 256;
-    LightSettings Light;
-    bool UseLighting = true;
-    std::optional<std::string> Output;
-    std::optional<std::string> OutputDir;
-    std::optional<std::string> Lightmap;
-    int Threads = 0;
     bool Quiet = false;
-    EngineOutputs Engine;
-    TerrainOptions Terrain;
     bool ClassicLightGiven = false;  // --light-dir or --sun-pos
+    GenerationRequest Request;
 };
 
 [[noreturn]] void FailUsage(const std::string& problem) {
@@ -156,48 +150,25 @@ std::array<std::string, kTileCount> ParseTiles(const std::string& text) {
     return tiles;
 }
 
-// A named texture brings its own lightmap name, so that it never touches a
-// lightmap of another run; only the numbered textures share "lm.bmp".
-std::string LightmapBeside(const std::string& output) {
-    const std::filesystem::path path(output);
-    return (path.parent_path() / (path.stem().string() + "_lm.bmp")).string();
-}
-
-// The lightmap a lit run writes, in the run's format.
-std::optional<NamedOutput> LightmapOf(const GenerateOptions& options) {
-    if (!options.UseLighting) return std::nullopt;
-    if (options.Lightmap) return NamedOutput{"--lightmap", InFormat(options.Engine, *options.Lightmap)};
-    if (options.Output) {
-        return NamedOutput{"the lightmap of --output",
-                           InFormat(options.Engine, LightmapBeside(*options.Output))};
+// The request's own checks, as usage errors of the command line.
+void CheckRequest(const GenerateOptions& options) {
+    // The classic light cannot be told from its defaults in the request.
+    const TerrainOptions& terrain = options.Request.Terrain;
+    if (options.ClassicLightGiven && terrain.SunAzimuth && terrain.SunElevation) {
+        FailUsage("--light-dir and --sun-pos light the classic way; not with --sun-azimuth");
     }
-    const std::filesystem::path folder = options.OutputDir.value_or("");
-    return NamedOutput{"the lightmap", InFormat(options.Engine, (folder / kLightmapFileName).string())};
-}
-
-// Two outputs of one run under one name would have the second run into the
-// first; the names derived from the options count too. Found before any work.
-void CheckOutputsDiffer(const GenerateOptions& options) {
-    std::vector<NamedOutput> outputs;
-    if (options.Output) outputs.push_back({"--output", InFormat(options.Engine, *options.Output)});
-    if (std::optional<NamedOutput> lightmap = LightmapOf(options)) outputs.push_back(*lightmap);
-    for (NamedOutput& engine : EngineOutputNames(options.Engine)) outputs.push_back(std::move(engine));
-    if (options.Terrain.ShadowMap) outputs.push_back({"--shadow-map", ShadowMapName(options.Terrain, options.Engine)});
-    const auto same = [](const std::string& first, const std::string& second) {
-        return std::filesystem::path(first).lexically_normal() ==
-               std::filesystem::path(second).lexically_normal();
-    };
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
-            if (!same(outputs[i].Path, outputs[j].Path)) continue;
-            FailUsage(outputs[i].Label + " and " + outputs[j].Label + " collide: both are '" +
-                      DisplayPath(outputs[i].Path) + "'; give them different names");
-        }
+    try {
+        CheckGenerationRequest(options.Request);
+    } catch (const RequestError& e) {
+        FailUsage(e.what());
     }
 }
 
 GenerateOptions ParseOptions(const std::vector<std::string>& args) {
     GenerateOptions options;
+    GenerationRequest& request = options.Request;
+    GenerateSettings& settings = request.Settings;
+    OutputOptions outputs{std::nullopt, request};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         const auto value = [&]() -> const std::string& {
@@ -210,40 +181,26 @@ GenerateOptions ParseOptions(const std::vector<std::string>& args) {
         if (option == "--info") options.InfoFile = value();
         else if (option == "--heightmap") options.Heightmap = value();
         else if (option == "--tiles") options.Tiles = ParseTiles(value());
-        else if (option == "--size") options.TextureSize = number(1, kLargestTextureSize);
+        else if (option == "--size") settings.TextureSize = number(1, kLargestTextureSize);
         else if (option == "--light-dir") {
-            options.Light.LightDir = number(0, 360);
+            settings.Light.LightDir = number(0, 360);
             options.ClassicLightGiven = true;
         } else if (option == "--sun-pos") {
-            options.Light.SunPos = number(0, 400);
+            settings.Light.SunPos = number(0, 400);
             options.ClassicLightGiven = true;
         }
-        else if (option == "--no-lighting") options.UseLighting = false;
-        else if (option == "--output") options.Output = value();
-        else if (option == "--output-dir") options.OutputDir = value();
-        else if (option == "--lightmap") options.Lightmap = value();
-        else if (option == "--threads") options.Threads = number(1, 1024);
+        else if (option == "--no-lighting") settings.UseLighting = false;
+        else if (option == "--output") request.Output = value();
+        else if (option == "--output-dir") request.OutputFolder = value();
+        else if (option == "--lightmap") request.Lightmap = value();
+        else if (option == "--threads") settings.Run.Threads = number(1, 1024);
         else if (option == "--quiet") options.Quiet = true;
-        else if (ParseEngineOption(option, value, options.Engine)) continue;
-        else if (ParseTerrainOption(option, value, options.Terrain)) continue;
+        else if (ParseOutputOption(option, value, outputs)) continue;
+        else if (ParseTerrainOption(option, value, request)) continue;
         else FailUsage("unknown option '" + DisplayPath(option) + "'");
     }
-    if (options.Output && options.OutputDir) FailUsage("give --output or --output-dir, not both");
-    if (options.Output && options.Output->empty()) FailUsage("--output needs a file name");
-    if (options.OutputDir && options.OutputDir->empty()) FailUsage("--output-dir needs a folder name");
-    if (options.Lightmap && options.Lightmap->empty()) FailUsage("--lightmap needs a file name");
-    if (options.Lightmap && !options.UseLighting) {
-        FailUsage("--lightmap and --no-lighting exclude each other");
-    }
-    CheckTerrainOptions(options.Terrain, options.ClassicLightGiven, options.UseLighting);
-    if (options.Engine.SplatMap && !SamplingOf(options.Terrain).IsClassic()) {
-        FailUsage("--splat-map follows the classic blend; not with --resample smooth, --bands or --sun-azimuth");
-    }
-    SettleFormat(options.Engine, options.Output);
-    if (options.Terrain.WorldFile && !options.Engine.Png()) {
-        FailUsage("--world-file goes with PNG outputs (--format png); GeoTIFF holds its place itself");
-    }
-    CheckOutputsDiffer(options);
+    request.Format = SettleFormat(outputs.Format, request.Output);
+    CheckRequest(options);
     return options;
 }
 
@@ -295,101 +252,32 @@ private:
     int percent_ = -1;
 };
 
-// The files of one run, claimed before the work begins.
-struct OutputFiles {
-    ResultFile Texture;
-    std::optional<ResultFile> Lightmap;
-    EngineFiles Engine;
-    TerrainFiles Terrain;
-
-    // Committed with the texture, before the lightmap.
-    std::vector<ResultFile*> Alongside() {
-        std::vector<ResultFile*> files = Engine.Files();
-        const std::vector<ResultFile*> terrain = Terrain.Files();
-        files.insert(files.end(), terrain.begin(), terrain.end());
-        return files;
-    }
-};
-
-ResultFile ClaimDefaultName(const GenerateOptions& options) {
-    namespace fs = std::filesystem;
-    const fs::path folder = options.OutputDir.value_or("");
-    if (options.OutputDir) {
-        std::error_code error;
-        const fs::file_status status = fs::status(folder, error);
-        if (!fs::exists(status)) throw Error(folder.string(), "no such folder");
-        if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
-    }
-    return ClaimFreeOutputName(folder, options.Engine.Extension());
-}
-
-std::optional<ResultFile> ClaimLightmap(const GenerateOptions& options) {
-    const std::optional<NamedOutput> lightmap = LightmapOf(options);
-    if (!lightmap) return std::nullopt;
-    if (options.Lightmap || options.Output) return ResultFile::Claim(lightmap->Path);
-    return ResultFile::Replacing(lightmap->Path);
-}
-
-// Every name the run writes is claimed before the work, in the order of the
-// commits; a taken one releases those claimed before it.
-OutputFiles ClaimOutputs(const GenerateOptions& options) {
-    ResultFile texture = options.Output
-                             ? ResultFile::Claim(InFormat(options.Engine, *options.Output))
-                             : ClaimDefaultName(options);
-    std::optional<ResultFile> lightmap = ClaimLightmap(options);
-    EngineFiles engine(options.Engine);
-    const std::optional<std::string> lightmapName = lightmap ? std::optional(lightmap->Path()) : std::nullopt;
-    TerrainFiles terrain(options.Terrain, options.Engine, texture.Path(), lightmapName,
-                         !options.Lightmap && !options.Output);
-    return {std::move(texture), std::move(lightmap), std::move(engine), std::move(terrain)};
-}
-
 using Tiles = std::array<TDibBuffer, kTileCount>;
 
-// Reads the tiles into `tiles`, which the settings then point to.
-GenerateSettings SettingsFrom(const GenerateOptions& options, Tiles& tiles,
-                              const CancelFlag& stop) {
-    GenerateSettings settings;
-    PictureReadOptions read = options.Engine.Read;
-    read.Cancel = &stop;
+// Reads the tiles into `tiles`, which the request then points to.
+void ReadTiles(GenerateOptions& options, Tiles& tiles, const CancelFlag& stop) {
+    GenerateSettings& settings = options.Request.Settings;
+    settings.Read.Cancel = &stop;
     for (int i = 0; i < kTileCount; ++i) {
-        tiles[i] = ReadPictureFile((*options.Tiles)[i], read).Pixels;
+        tiles[i] = ReadPictureFile((*options.Tiles)[i], settings.Read).Pixels;
         settings.Tiles[i] = &tiles[i];
     }
     settings.HeightmapFile = *options.Heightmap;
-    settings.Read = read;
-    settings.TextureSize = options.TextureSize;
-    settings.UseLighting = options.UseLighting;
-    settings.Light = options.Light;
-    settings.Sampling = SamplingOf(options.Terrain);
-    settings.Run.Threads = options.Threads;
     settings.Run.Cancel = &stop;
-    settings.Encode = EncoderFor(options.Engine, options.Threads);
-    return settings;
 }
 
-// Claims the outputs and generates into them; returns the texture's path. A
-// failure after the claim says that nothing was saved: the claimed names and
-// the staging files are gone again.
-std::string GenerateIntoClaimedFiles(const GenerateOptions& options, GenerateSettings settings) {
-    std::string texture;
+// The run's texture path. A failure after the names are claimed says that
+// nothing was saved, in the command line's words.
+std::string Generate(const GenerationRequest& request) {
     try {
-        OutputFiles files = ClaimOutputs(options);
-        texture = files.Texture.Path();
-        settings.StageAlongside = [&files, &settings](const Picture& heightmap) {
-            return files.Engine.Stage(heightmap, settings);
-        };
-        files.Terrain.Attach(settings);
-        TDibBuffer lightmap;
-        GenerateTexture(settings, files.Texture, files.Lightmap ? &*files.Lightmap : nullptr,
-                        lightmap, files.Alongside());
-    } catch (const RunCancelled&) {
-        throw;  // main reports the stop
-    } catch (const std::exception& error) {
-        if (texture.empty()) throw;
-        throw std::runtime_error(ErrorMessage(error) + " (nothing was saved)");
+        return RunGeneration(request).Texture;
+    } catch (const NothingSaved& failure) {
+        try {
+            std::rethrow_exception(failure.Cause());
+        } catch (const std::exception& error) {
+            throw std::runtime_error(ErrorMessage(error) + " (nothing was saved)");
+        }
     }
-    return texture;
 }
 
 void ReportSaved(const std::string& path, std::chrono::steady_clock::time_point start) {
@@ -405,14 +293,14 @@ int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop) {
     GenerateOptions options = ParseOptions(args);
     FillFromInfoFile(options);
     Tiles tiles;
-    GenerateSettings settings = SettingsFrom(options, tiles, stop);
+    ReadTiles(options, tiles, stop);
 
     TerminalProgress progress;
-    if (!options.Quiet && isatty(STDERR_FILENO)) settings.Run.Progress = std::ref(progress);
+    if (!options.Quiet && isatty(STDERR_FILENO)) options.Request.Settings.Run.Progress = std::ref(progress);
     const auto start = std::chrono::steady_clock::now();
     std::string saved;
     try {
-        saved = GenerateIntoClaimedFiles(options, settings);
+        saved = Generate(options.Request);
     } catch (...) {
         progress.Clear();
         throw;

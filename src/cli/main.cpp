@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "cli/EngineOutputs.h"
 #include "files/DisplayPath.h"
 #include "files/InputFile.h"
 #include "files/StopSignals.h"

@@ -90,6 +90,10 @@ void ReportBlend(const GenerateSettings& settings, const TDibBuffer& texture) {
 TDibBuffer SynthesizeSampled(const GenerateSettings& settings, Picture heightmap, ResultFile& textureFile,
                              ResultFile* lightmapFile) {
     SampledTerrain terrain(std::move(heightmap), settings.Sampling, settings.TextureSize, settings.Run);
+    if (settings.BandWeightsReady) {
+        settings.BandWeightsReady({terrain.Shape().Width, terrain.Shape().Rows,
+                                   [&terrain](const SplatRow& row) { terrain.ForEachSplatRow(row); }});
+    }
     TDibBuffer texture = terrain.Blend(settings.Tiles, settings.Run);
     ReportBlend(settings, texture);
     TDibBuffer shaded;
@@ -122,6 +126,11 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
     if (settings.StageAlongside) terrain = settings.StageAlongside(heightmap);
     if (!settings.Sampling.IsClassic()) return SynthesizeSampled(settings, std::move(heightmap), textureFile, lightmapFile);
     if (!settings.UseLighting) terrain.reset();
+    if (settings.BandWeightsReady) {
+        settings.BandWeightsReady({settings.TextureSize, settings.TextureSize, [&](const SplatRow& row) {
+                                       ForEachSplatRow(heightmap.Pixels, settings.TextureSize, row);
+                                   }});
+    }
     TDibBuffer texture = BlendTexture(heightmap.Pixels, settings.Tiles, settings.TextureSize, settings.Run);
     ReportBlend(settings, texture);
     // Only a lighting without a prepared terrain needs the heightmap still.

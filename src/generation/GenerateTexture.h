@@ -14,6 +14,7 @@
 #include "lighting/Lightmap.h"
 #include "raster/Progress.h"
 #include "blending/SettingsCheck.h"
+#include "blending/SplatMap.h"
 #include "generation/TerrainSampling.h"
 
 namespace orvalis {
@@ -23,6 +24,14 @@ inline constexpr const char* kLightmapFileName = "lm.bmp";
 // Writes a finished picture (a texture, a lightmap) to a file.
 using PictureEncoder = std::function<void(const TDibBuffer& picture, const std::string& path,
                                           const CancelFlag* cancel)>;
+
+// The weights the blend gives every pixel of the texture, as splat-map
+// bytes: ForEach hands them over a row at a time, top row first.
+struct BandWeightRows {
+    std::int32_t Width = 0;
+    std::int32_t Rows = 0;
+    std::function<void(const SplatRow& row)> ForEach;
+};
 
 // Everything one generation needs; the window and the command line fill it.
 struct GenerateSettings {
@@ -50,6 +59,9 @@ struct GenerateSettings {
     // hands that back, and a lit run lights from it rather than building the
     // normals once more.
     std::function<std::optional<TerrainLighting>(const Picture& heightmap)> StageAlongside;
+    // Called once the heights are sampled onto the texture, before the
+    // blend, with the weights the blend will give its pixels.
+    std::function<void(const BandWeightRows& weights)> BandWeightsReady;
     // Called with the sun's visibility (grey, the texture's size) of a
     // terrain lit at its real scale, once the lightmap is staged.
     std::function<void(const TDibBuffer& sunVisibility)> SunVisibilityDone;

@@ -73,8 +73,26 @@ std::vector<float> OnTexture(const std::vector<float>& values, const TextureShap
 
 }  // namespace
 
+BandHeights SampledTerrain::Bands() const {
+    return sampling_.Bands.value_or(DefaultBandHeights(heightmap_.Levels));
+}
+
 TDibBuffer SampledTerrain::Blend(const TileSet& tiles, const RunOptions& options) const {
-    return BlendByHeights(heights_, sampling_.Bands.value_or(DefaultBandHeights(heightmap_.Levels)), tiles, options);
+    return BlendByHeights(heights_, Bands(), tiles, options);
+}
+
+// The blend shares a pixel between the bands by their weights at the band
+// level taken as a float; so do the splat bytes.
+void SampledTerrain::ForEachSplatRow(const SplatRow& row) const {
+    const BandHeights bands = Bands();
+    std::vector<SplatWeights> weights(static_cast<std::size_t>(shape_.Width));
+    for (std::int32_t y = 0; y < shape_.Rows; ++y) {
+        const std::int32_t planeRow = PlaneRowOfDeviceRow(shape_.Rows, y);
+        for (std::int32_t x = 0; x < shape_.Width; ++x) {
+            weights[x] = SplatWeightsAt(static_cast<float>(BandLevel(bands, heights_.At(planeRow, x))));
+        }
+        row(y, weights);
+    }
 }
 
 SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOptions& options) {

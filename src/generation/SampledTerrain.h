@@ -7,6 +7,7 @@
 #include "raster/Picture.h"
 #include "raster/Progress.h"
 #include "blending/BandBlend.h"
+#include "blending/SplatMap.h"
 #include "lighting/Lightmap.h"
 #include "generation/TerrainSampling.h"
 
@@ -35,10 +36,16 @@ public:
 
     // The tiles blended by the sampled heights and the bands.
     TDibBuffer Blend(const TileSet& tiles, const RunOptions& options) const;
+    // The texture's size.
+    const TextureShape& Shape() const { return shape_; }
+    // The weights Blend gives every pixel as splat-map bytes, a row at a
+    // time, top row first.
+    void ForEachSplatRow(const SplatRow& row) const;
     // The real-scale light when the sampling has one, else the classic light.
     SampledLight Light(const LightSettings& classic, const RunOptions& options);
 
 private:
+    BandHeights Bands() const;
     HeightPlane SampledHeights(const RunOptions& options) const;
 
     Picture heightmap_;

@@ -57,39 +57,39 @@ std::vector<std::uint8_t> BandSamples(const TDibBuffer& picture, int bands) {
     return samples;
 }
 
-void Place(GDALDatasetH dataset, const TDibBuffer& picture, const GeoPlacement& placement) {
+void Place(GDALDatasetH dataset, std::int32_t width, std::int32_t rows, const GeoPlacement& placement) {
     if (!placement.Geo) return;
     if (!placement.Geo->Crs.empty()) GDALSetProjection(dataset, placement.Geo->Crs.c_str());
     if (placement.Geo->Transform) {
-        std::array<double, 6> transform = TransformForSize(*placement.Geo->Transform, placement.MapWidth,
-                                                           placement.MapRows, picture.Width(), picture.RowCount());
+        std::array<double, 6> transform =
+            TransformForSize(*placement.Geo->Transform, placement.MapWidth, placement.MapRows, width, rows);
         GDALSetGeoTransform(dataset, transform.data());
     }
 }
 
-std::string Number(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
+// Samples in the layout GDAL is told by the spaces (in bytes: the next
+// pixel, row and band), placed and encoded as a deflated TIFF, then written.
+struct SampleSpacing {
+    GSpacing Pixel = 0;
+    GSpacing Line = 0;
+    GSpacing Band = 0;
+};
 
-}  // namespace
-
-void WriteGeoTiffFile(const std::string& path, const TDibBuffer& picture, bool grey, const GeoPlacement& placement,
-                      const CancelFlag* cancel) {
+void WriteSamples(const std::string& path, std::int32_t width, std::int32_t rows, int bands,
+                  const std::uint8_t* samples, const SampleSpacing& spacing, const GeoPlacement& placement,
+                  const CancelFlag* cancel) {
     StartGdal();
     const QuietGdal quiet;
     GDALDriverH memory = GDALGetDriverByName("MEM");
     GDALDriverH tiff = GDALGetDriverByName("GTiff");
     if (!memory || !tiff) throw Error(path, "GDAL has no TIFF driver");
-    const int bands = grey ? 1 : 3;
-    std::vector<std::uint8_t> samples = BandSamples(picture, bands);
-    GDALDatasetH source = GDALCreate(memory, "", picture.Width(), picture.RowCount(), bands, GDT_Byte, nullptr);
+    GDALDatasetH source = GDALCreate(memory, "", width, rows, bands, GDT_Byte, nullptr);
     if (!source) throw Error(path, "no memory for the picture");
-    const CPLErr status = GDALDatasetRasterIO(source, GF_Write, 0, 0, picture.Width(), picture.RowCount(),
-                                              samples.data(), picture.Width(), picture.RowCount(), GDT_Byte, bands,
-                                              nullptr, 0, 0, 0);
-    Place(source, picture, placement);
-    const char* options[] = {"COMPRESS=DEFLATE", grey ? nullptr : "PHOTOMETRIC=RGB", nullptr};
+    const CPLErr status = GDALDatasetRasterIOEx(source, GF_Write, 0, 0, width, rows,
+                                                const_cast<std::uint8_t*>(samples), width, rows, GDT_Byte, bands,
+                                                nullptr, spacing.Pixel, spacing.Line, spacing.Band, nullptr);
+    Place(source, width, rows, placement);
+    const char* options[] = {"COMPRESS=DEFLATE", bands == 1 ? nullptr : "PHOTOMETRIC=RGB", nullptr};
     const MemoryFile file;
     GDALDatasetH encoded = status == CE_None ? GDALCreateCopy(tiff, file.Name().c_str(), source, FALSE,
                                                               const_cast<char**>(options), KeepEncoding,
@@ -105,6 +105,31 @@ void WriteGeoTiffFile(const std::string& path, const TDibBuffer& picture, bool g
     const GByte* bytes = VSIGetMemFileBuffer(file.Name().c_str(), &size, FALSE);
     if (!bytes) throw Error(path, "the TIFF file cannot be made" + QuietGdal::LastMessage());
     WriteFileAtomically(path, {{bytes, static_cast<std::size_t>(size)}}, cancel);
+}
+
+std::string Number(double value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+}  // namespace
+
+void WriteGeoTiffFile(const std::string& path, const TDibBuffer& picture, bool grey, const GeoPlacement& placement,
+                      const CancelFlag* cancel) {
+    const int bands = grey ? 1 : 3;
+    const std::vector<std::uint8_t> samples = BandSamples(picture, bands);
+    const GSpacing plane = static_cast<GSpacing>(picture.Width()) * picture.RowCount();
+    WriteSamples(path, picture.Width(), picture.RowCount(), bands, samples.data(),
+                 {1, picture.Width(), plane}, placement, cancel);
+}
+
+void WriteGeoTiffFile(const std::string& path, const TiffPixels& format, std::span<const std::uint8_t> samples,
+                      const GeoPlacement& placement, const CancelFlag* cancel) {
+    if (samples.size() != static_cast<std::size_t>(format.Width) * format.Rows * format.Channels) {
+        throw Error(path, "the samples do not fill the picture");
+    }
+    WriteSamples(path, format.Width, format.Rows, format.Channels, samples.data(),
+                 {format.Channels, static_cast<GSpacing>(format.Width) * format.Channels, 1}, placement, cancel);
 }
 
 std::string WorldFileText(const GeoPlacement& placement, std::int32_t width, std::int32_t rows) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "files/Cancellation.h"
@@ -24,6 +25,18 @@ struct GeoPlacement {
 // intact. Raises Error, or RunCancelled once the cancel flag is set.
 void WriteGeoTiffFile(const std::string& path, const TDibBuffer& picture, bool grey, const GeoPlacement& placement,
                       const CancelFlag* cancel = nullptr);
+
+// Samples of a GeoTIFF to write: top row first, Channels interleaved values
+// a pixel (1 grey, 3 red-green-blue, 4: a fourth band of data after them).
+struct TiffPixels {
+    std::int32_t Width = 0;
+    std::int32_t Rows = 0;
+    int Channels = 3;
+};
+
+// The same from samples, as PNG files take them.
+void WriteGeoTiffFile(const std::string& path, const TiffPixels& format, std::span<const std::uint8_t> samples,
+                      const GeoPlacement& placement, const CancelFlag* cancel = nullptr);
 
 // The six lines of a world file (.pgw, .tfw, .wld) for a picture of width x
 // rows pixels over the map's extent: the pixel size and rotation, then the

@@ -76,7 +76,6 @@ TEST_F(RealScaleCommandTest, RefusesOptionsThatDoNotGoTogether) {
         {"--resample nearest", "--resample wants smooth or classic"},
         {"--bands 1,2,3,4,5", "each height below the one before it"},
         {"--bands 500,400,300,200", "five heights separated by commas"},
-        {"--resample smooth --splat-map s.png", "--splat-map follows the classic blend"},
         {"--sun-azimuth 30 --sun-elevation 9 --shadow-map out.png --output out.png", "--output and --shadow-map collide"},
     };
     for (const Case& c : cases) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,15 @@ inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// Every file of a folder (not its subfolders) by name, with its bytes.
+inline std::map<std::string, std::string> FilesIn(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadBytes(entry.path());
+    }
+    return files;
 }
 
 }  // namespace orvalis::test

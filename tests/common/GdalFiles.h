@@ -58,7 +58,7 @@ inline void WriteWithGdal(const std::string& path, const char* driver, GdalPictu
 }
 
 // The samples of a picture file as GDAL reads them, in the same order:
-// bands one after another, each top row first.
+// bands one after another, each top row first; and its transform, if any.
 inline GdalPicture ReadWithGdal(const std::string& path) {
     GDALAllRegister();
     GdalPicture p;
@@ -69,6 +69,9 @@ inline GdalPicture ReadWithGdal(const std::string& path) {
     p.Rows = GDALGetRasterYSize(file);
     p.Bands = GDALGetRasterCount(file);
     p.Type = GDALGetRasterDataType(GDALGetRasterBand(file, 1));
+    if (std::vector<double> transform(6); GDALGetGeoTransform(file, transform.data()) == CE_None) {
+        p.GeoTransform = transform;
+    }
     p.Samples.resize(static_cast<std::size_t>(p.Width) * p.Rows * p.Bands);
     EXPECT_EQ(GDALDatasetRasterIO(file, GF_Read, 0, 0, p.Width, p.Rows, p.Samples.data(), p.Width,
                                   p.Rows, GDT_Float64, p.Bands, nullptr, 0, 0, 0),

@@ -1,4 +1,4 @@
-#include "cli/TerrainOptions.h"
+#include "cli/TerrainOptionParsing.h"
 
 #include <charconv>
 #include <cmath>
@@ -86,10 +86,11 @@ Resampling ParseResampling(const std::string& text) {
 }  // namespace
 
 bool ParseTerrainOption(const std::string& option, const std::function<const std::string&()>& value,
-                        TerrainOptions& options) {
+                        GenerationRequest& request) {
     const auto decimal = [&](double lowest, double highest, bool positive = false) {
         return ParseDecimal(option, value(), lowest, highest, positive);
     };
+    TerrainOptions& options = request.Terrain;
     if (option == "--sun-azimuth") options.SunAzimuth = decimal(0, 360);
     else if (option == "--sun-elevation") options.SunElevation = decimal(0, 90);
     else if (option == "--z-factor") options.ZFactor = decimal(0, kLargestNumber, true);
@@ -97,48 +98,12 @@ bool ParseTerrainOption(const std::string& option, const std::function<const std
     else if (option == "--ambient") options.Ambient = decimal(0, 1);
     else if (option == "--sun-size") options.SunSize = decimal(0, 10);
     else if (option == "--sky-light") options.SkyLight = true;
-    else if (option == "--shadow-map") options.ShadowMap = value();
+    else if (option == "--shadow-map") request.ShadowMap = value();
     else if (option == "--resample") options.Resample = ParseResampling(value());
     else if (option == "--bands") options.Bands = ParseBands(value());
-    else if (option == "--world-file") options.WorldFile = true;
+    else if (option == "--world-file") request.WorldFile = true;
     else return false;
     return true;
-}
-
-void CheckTerrainOptions(const TerrainOptions& options, bool classicLight, bool useLighting) {
-    if (options.SunAzimuth.has_value() != options.SunElevation.has_value()) {
-        FailUsage("--sun-azimuth and --sun-elevation come together");
-    }
-    if (options.RealScale()) {
-        if (classicLight) FailUsage("--light-dir and --sun-pos light the classic way; not with --sun-azimuth");
-        if (!useLighting) FailUsage("--sun-azimuth and --no-lighting exclude each other");
-        if (options.ShadowMap && options.ShadowMap->empty()) FailUsage("--shadow-map needs a file name");
-        return;
-    }
-    const std::pair<const char*, bool> realScaleOnly[] = {
-        {"--z-factor", options.ZFactor.has_value()}, {"--cell-size", options.CellX.has_value()},
-        {"--ambient", options.Ambient.has_value()},   {"--sun-size", options.SunSize.has_value()},
-        {"--sky-light", options.SkyLight},            {"--shadow-map", options.ShadowMap.has_value()}};
-    for (const auto& [name, given] : realScaleOnly) {
-        if (given) FailUsage(std::string(name) + " goes with real-scale lighting (--sun-azimuth and --sun-elevation)");
-    }
-}
-
-TerrainSampling SamplingOf(const TerrainOptions& options) {
-    TerrainSampling sampling;
-    sampling.Bands = options.Bands;
-    sampling.Resample = options.Resample.value_or(options.RealScale() ? Resampling::Smooth : Resampling::Classic);
-    if (!options.RealScale()) return sampling;
-    RealScaleLight light;
-    light.Sun.Azimuth = *options.SunAzimuth;
-    light.Sun.Elevation = *options.SunElevation;
-    light.Sun.Diameter = options.SunSize.value_or(light.Sun.Diameter);
-    light.Scale = {options.CellX.value_or(1), options.CellY.value_or(1), options.ZFactor.value_or(1)};
-    light.Ambient = options.Ambient.value_or(light.Ambient);
-    light.SkyLight = options.SkyLight;
-    sampling.RealScale = light;
-    sampling.CellsFromGeoReference = !options.CellX;
-    return sampling;
 }
 
 }  // namespace orvalis::cli

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+
+#include "generation/TerrainSampling.h"
+
+namespace orvalis {
+
+// How a run lights and samples terrain beyond the classic synthesis: the sun
+// in degrees, units, soft light, resampling and band heights. Every field
+// left empty keeps the classic texture and lightmap.
+struct TerrainOptions {
+    std::optional<double> SunAzimuth;    // degrees clockwise from north (the picture's top), 0 .. 360
+    std::optional<double> SunElevation;  // degrees above the horizon, 0 .. 90
+    std::optional<double> ZFactor;       // heights multiplied by it (default 1)
+    std::optional<double> CellX;         // a cell's ground size in the heights' unit;
+    std::optional<double> CellY;         // none: from the georeference, else 1
+    std::optional<double> Ambient;       // share of sky light, 0 .. 1
+    std::optional<double> SunSize;       // the sun's diameter in degrees, 0 .. 10
+    bool SkyLight = false;               // the sky light dimmed where the terrain hides the sky
+    std::optional<Resampling> Resample;  // none: smooth at the real scale, else classic
+    std::optional<BandHeights> Bands;    // band centres in the data's units
+
+    // Both angles of the sun switch real-scale lighting on.
+    bool RealScale() const { return SunAzimuth.has_value(); }
+};
+
+// The sampling the options ask for; cells of 1 height unit unless given.
+TerrainSampling SamplingOf(const TerrainOptions& options);
+
+}  // namespace orvalis
