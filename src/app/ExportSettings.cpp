@@ -196,20 +196,18 @@ bool ExportSettings::operator==(const ExportSettings& other) const {
     return ExportSettingsValues(*this) == ExportSettingsValues(other);
 }
 
-TerrainSampling ExportSettings::SamplingOf() const {
-    TerrainSampling sampling;
-    sampling.Bands = Bands;
-    sampling.Resample = Resample.value_or(RealScale ? Resampling::Smooth : Resampling::Classic);
-    if (!RealScale) return sampling;
-    RealScaleLight light;
-    light.Sun.Azimuth = SunAzimuth;
-    light.Sun.Elevation = SunElevation;
-    light.Sun.Diameter = SunSize;
-    light.Scale.ZFactor = ZFactor;
-    light.Ambient = Ambient;
-    light.SkyLight = SkyLight;
-    sampling.RealScale = light;
-    return sampling;
+TerrainOptions ExportSettings::TerrainOf() const {
+    TerrainOptions terrain;
+    terrain.Resample = Resample;
+    terrain.Bands = Bands;
+    if (!RealScale) return terrain;
+    terrain.SunAzimuth = SunAzimuth;
+    terrain.SunElevation = SunElevation;
+    terrain.ZFactor = ZFactor;
+    terrain.Ambient = Ambient;
+    terrain.SunSize = SunSize;
+    terrain.SkyLight = SkyLight;
+    return terrain;
 }
 
 std::string ExportSettings::Extension() const {
@@ -237,9 +235,6 @@ void CheckExportSettings(const ExportSettings& settings) {
         if (!(settings.ZFactor > 0 && settings.ZFactor <= 1e12)) {
             Fail("The z-factor must lie above 0, not " + NumberText(settings.ZFactor));
         }
-    }
-    if (settings.SplatMap.On && !settings.ClassicTerrain()) {
-        Fail("A splat map follows the classic blend: not with smooth resampling, band heights or real-scale lighting");
     }
     if (settings.WorldFile && settings.Format != ExportFormat::Png) {
         Fail("A world file goes with PNG outputs; GeoTIFF holds its place itself");

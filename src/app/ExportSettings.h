@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "blending/BandHeights.h"
-#include "generation/TerrainSampling.h"
+#include "generation/TerrainOptions.h"
 #include "io/PngEncoder.h"
 #include "io/RasterSamples.h"
 #include "lighting/RealScaleLight.h"
@@ -51,16 +51,16 @@ struct ExportSettings {
     bool operator==(const ExportSettings& other) const;
 
     // Sampling and lighting as the classic generation does them.
-    bool ClassicTerrain() const { return SamplingOf().IsClassic(); }
-    TerrainSampling SamplingOf() const;
+    bool ClassicTerrain() const { return SamplingOf(TerrainOf()).IsClassic(); }
+    // The terrain options of a run: those of real-scale lighting only with it.
+    TerrainOptions TerrainOf() const;
     // ".bmp", ".png" or ".tif".
     std::string Extension() const;
 };
 
 // Raises Error naming the first setting that is out of its range or does
-// not go with another: a file name missing, a splat map with other than the
-// classic blend, a world file without PNG, a shadow map without real-scale
-// lighting, two outputs of one name.
+// not go with another: a file name missing, a world file without PNG, a
+// shadow map without real-scale lighting, two outputs of one name.
 void CheckExportSettings(const ExportSettings& settings);
 
 // The settings as named values, in a fixed order, and back. Every name

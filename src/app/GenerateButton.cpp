@@ -16,6 +16,7 @@
 #include <QTabWidget>
 
 #include "app/DibImage.h"
+#include "app/ExportRequest.h"
 #include "app/MainWindow.h"
 #include "app/Relight.h"
 #include "files/DisplayPath.h"
@@ -109,8 +110,8 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     if (PageControl->currentIndex() == kPreviewPage) TabSheet3Show();
 }
 
-// The classic generation into the program's folder: the first free
-// terrain_tex*.bmp, and lm.bmp replaced when lit.
+// Into the program's folder: the first free terrain_tex*.bmp (or as the
+// Export settings say), and lm.bmp replaced when lit.
 GenerationRequest TForm1::RequestFromWindow() const {
     GenerationRequest request;
     request.OutputFolder = programFolder_.toStdString();
@@ -120,6 +121,7 @@ GenerationRequest TForm1::RequestFromWindow() const {
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
+    ApplyExportSettings(export_, programFolder_.toStdString(), request);
     settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     return request;
 }

@@ -221,6 +221,7 @@ private:
     void UpdateIdleLoop();
     // What a relight must find unchanged since the generation.
     QStringList RelightInputs() const;
+    bool RelightsFromScrollbars() const;
     void LightingPageChanged(int index);
     void LightingMoved();
     void ShowRelit(const RelitTexture& texture);

@@ -54,12 +54,13 @@ TEST(ExportSettingsTest, DefaultsAreTheClassicGeneration) {
     EXPECT_FALSE(settings.WorldFile);
     EXPECT_NO_THROW(CheckExportSettings(settings));
     // Real-scale lighting brings smooth resampling unless classic is chosen.
-    EXPECT_EQ(EverythingSet().SamplingOf().Resample, Resampling::Classic);
+    EXPECT_EQ(SamplingOf(EverythingSet().TerrainOf()).Resample, Resampling::Classic);
     ExportSettings lit;
     lit.RealScale = true;
-    EXPECT_EQ(lit.SamplingOf().Resample, Resampling::Smooth);
-    ASSERT_TRUE(lit.SamplingOf().RealScale);
-    EXPECT_EQ(lit.SamplingOf().RealScale->Sun.Azimuth, 315);
+    EXPECT_FALSE(lit.ClassicTerrain());
+    EXPECT_EQ(SamplingOf(lit.TerrainOf()).Resample, Resampling::Smooth);
+    EXPECT_EQ(lit.TerrainOf().SunAzimuth, 315);
+    EXPECT_EQ(ExportSettings().TerrainOf().SunAzimuth, std::nullopt);
 }
 
 TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
@@ -70,10 +71,6 @@ TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
     const Case cases[] = {
         {"The splat map is on but has no file name", [](ExportSettings& s) { s.SplatMap = {true, ""}; }},
         {"The normal map needs a file name", [](ExportSettings& s) { s.NormalMap = {true, "maps/"}; }},
-        {"A splat map follows the classic blend",
-         [](ExportSettings& s) { s.SplatMap.On = true, s.Resample = Resampling::Smooth; }},
-        {"A splat map follows the classic blend",
-         [](ExportSettings& s) { s.SplatMap.On = true, s.Bands = BandHeights{5, 4, 3, 2, 1}; }},
         {"A world file goes with PNG outputs", [](ExportSettings& s) { s.WorldFile = true; }},
         {"A shadow map needs real-scale lighting", [](ExportSettings& s) { s.ShadowMap.On = true; }},
         {"The sun's elevation must lie from 0 to 90, not 91",
