@@ -285,12 +285,7 @@ BandHeights ParseBandHeights(const std::string& text) {
         bands[i] = *height;
         start = comma + 1;
     }
-    for (int i = 1; i < kTileCount; ++i) {
-        if (!(bands[i] < bands[i - 1])) {
-            Fail("bands want each height below the one before it (H256 > H192 > H128 > H64 > H0), not '" +
-                 DisplayPath(text) + "'");
-        }
-    }
+    CheckBandHeights(bands);
     return bands;
 }
 

@@ -63,7 +63,7 @@ TEST_F(ExportDialogTest, OkRefusesSettingsThatCannotBeUsed) {
         const char* Expected;
     };
     const Case cases[] = {
-        {[](ExportDialog& d) { d.Bands->setText("1,2,3,4,5"); }, "Bands: bands want each height below"},
+        {[](ExportDialog& d) { d.Bands->setText("1,2,3,4,5"); }, "Bands: band heights must fall"},
         {[](ExportDialog& d) { d.HeightRange->setText("10"); }, "Height range: "},
         {[](ExportDialog& d) { d.ShadowMap->setChecked(true); }, "A shadow map needs real-scale lighting"},
         {[](ExportDialog& d) { d.NormalMap->setChecked(true), d.NormalMapFile->clear(); },
@@ -94,12 +94,15 @@ TEST_F(ExportDialogTest, TheKeyboardReachesEveryControl) {
         {Qt::Key_R, dialog.HeightRange},  {Qt::Key_B, dialog.Bands},        {Qt::Key_P, dialog.Resample},
         {Qt::Key_M, dialog.SunAzimuth},   {Qt::Key_E, dialog.SunElevation}, {Qt::Key_Z, dialog.ZFactor},
         {Qt::Key_A, dialog.Ambient},      {Qt::Key_I, dialog.SunSize},      {Qt::Key_Y, dialog.SkyLight},
+        {Qt::Key_L, dialog.RealScale},  // last: it switches the group's controls off
     };
     for (const auto& [key, control] : keys) {
         QTest::keyClick(&dialog, key, Qt::AltModifier);
         EXPECT_EQ(QApplication::focusWidget(), control) << QKeySequence(key).toString().toStdString();
     }
+    EXPECT_FALSE(dialog.RealScale->isChecked());
     std::set<QWidget*> visited;
+    dialog.RealScale->setChecked(true);
     dialog.Format->setFocus();
     for (int i = 0; i < 40; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -111,7 +114,8 @@ TEST_F(ExportDialogTest, TheKeyboardReachesEveryControl) {
     }
     // A button shows itself pressed for a moment before it acts.
     QTest::keyClick(&dialog, Qt::Key_D, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.Settings() == ExportSettings(); }, 60000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.Format->currentIndex() == 0; }, 60000));
+    EXPECT_EQ(dialog.Settings(), ExportSettings());
 }
 
 // Ctrl+E from any page, and Alt+E on the Lighting page, open the dialog.

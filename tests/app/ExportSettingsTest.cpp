@@ -128,7 +128,7 @@ TEST_F(ExportFileTest, AFaultyFileIsNamedWithItsLine) {
         {{"format = png", "format = bmp"}, "bad.export: line 2: sets 'format' a second time"},
         {{"just words"}, "bad.export: line 1: wants 'name = value'"},
         {{"height-range = 5:1"}, "bad.export: line 1: height-range:"},
-        {{"bands = 1,2,3,4,5"}, "bad.export: line 1: bands want each height below the one before it"},
+        {{"bands = 1,2,3,4,5"}, "bad.export: line 1: band heights must fall from the first (band 256)"},
         {{"world-file = on"}, "bad.export: A world file goes with PNG outputs"},
     };
     for (const Case& c : cases) {
@@ -183,6 +183,31 @@ TEST_F(ExportFileTest, LoadingAFaultyExportFileChangesNothing) {
     EXPECT_EQ(state.TileFiles[0], "tile0.bmp");
     EXPECT_EQ(state.HeightmapFile, "hills.bmp");
     EXPECT_EQ(form->Export(), ExportSettings());
+}
+
+// At start-up the export file beside the set-up counts over the remembered
+// settings; a faulty one is named, and the set-up is still taken.
+TEST_F(ExportFileTest, StartUpTakesTheExportFileBesideTheSetUp) {
+    WriteSampleSetUp();
+    WriteLines("default.txt", kSampleLines);
+    WriteExportFile(Root("default.export"), PngWithMaps());
+    EXPECT_EQ(MakeForm()->Export(), PngWithMaps());
+    EXPECT_TRUE(dialogs.Errors.empty());
+
+    WriteLines("default.export", {"normal-map = maybe"});
+    const auto form = MakeForm();
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_PRED2(Mentions, dialogs.Errors[0].toStdString(), "default.export: line 1: normal-map wants on or off");
+    EXPECT_EQ(form->Export(), PngWithMaps());  // remembered from the start before
+    EXPECT_EQ(form->State().HeightmapFile, "hills.bmp");
+
+    // A set-up saved under the export file's own name would lose one of them.
+    dialogs.Errors.clear();
+    dialogs.Answers = {QString::fromStdString(Root("x.export"))};
+    form->Button2->click();
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_PRED2(Mentions, dialogs.Errors[0].toStdString(), "choose a set-up name ending in .txt");
+    EXPECT_FALSE(FileExists(Root("x.export")));
 }
 
 }  // namespace
