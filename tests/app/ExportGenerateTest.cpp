@@ -25,6 +25,8 @@ std::vector<std::string> FileNames(const fs::path& folder) {
 class ExportGenerateTest : public FormFixture {};
 
 TEST_F(ExportGenerateTest, TheDefaultsLeaveTheClassicRequest) {
+    EXPECT_TRUE(ExportSettings().ClassicTerrain());
+    EXPECT_NO_THROW(CheckExportSettings(ExportSettings()));
     GenerationRequest request;
     request.OutputFolder = "bin";
     ApplyExportSettings(ExportSettings(), "bin", request);
@@ -36,11 +38,14 @@ TEST_F(ExportGenerateTest, TheDefaultsLeaveTheClassicRequest) {
     EXPECT_TRUE(SamplingOf(request.Terrain).IsClassic());
     EXPECT_FALSE(request.Terrain.ZFactor || request.Terrain.Ambient || request.Terrain.SunSize);
 
+    // Real-scale lighting brings smooth resampling unless classic is chosen.
     ExportSettings lit;
     lit.RealScale = true;
+    EXPECT_EQ(SamplingOf(lit.TerrainOf()).Resample, Resampling::Smooth);
+    EXPECT_EQ(SamplingOf(NonDefaultExport().TerrainOf()).Resample, Resampling::Classic);
     request.Settings.UseLighting = false;
-    EXPECT_PRED2([](const std::string& text, const char* part) { return text.find(part) != text.npos; },
-                 MessageOf<Error>([&] { ApplyExportSettings(lit, "bin", request); }), "turn Use Lighting on");
+    EXPECT_PRED2(Mentions, MessageOf<Error>([&] { ApplyExportSettings(lit, "bin", request); }),
+                 "turn Use Lighting on");
 }
 
 // The window and orvalis-cli with the same settings write the same files,

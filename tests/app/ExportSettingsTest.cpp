@@ -10,59 +10,6 @@
 namespace orvalis::test {
 namespace {
 
-bool Mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// Every setting away from its default, and settings that go together.
-ExportSettings EverythingSet() {
-    ExportSettings settings;
-    settings.Format = ExportFormat::Png;
-    settings.Compression = PngCompression::Best;
-    settings.NormalMap = {true, "n.png"};
-    settings.ShadowMap = {true, "sub/s.png"};
-    settings.SplatMap = {false, "kept name.png"};
-    settings.WorldFile = true;
-    settings.Range = HeightRange{-12.5, 3000};
-    settings.Bands = BandHeights{2000, 800, 0, -20, -200.25};
-    settings.Resample = Resampling::Classic;
-    settings.RealScale = true;
-    settings.SunAzimuth = 123.456;
-    settings.SunElevation = 0.1;
-    settings.ZFactor = 2.5;
-    settings.Ambient = 0.05;
-    settings.SunSize = 1.5;
-    settings.SkyLight = true;
-    return settings;
-}
-
-ExportSettings PngWithMaps() {
-    ExportSettings settings;
-    settings.Format = ExportFormat::Png;
-    settings.SplatMap = {true, "splat.png"};
-    settings.NormalMap = {true, "normals.png"};
-    return settings;
-}
-
-TEST(ExportSettingsTest, DefaultsAreTheClassicGeneration) {
-    const ExportSettings settings;
-    EXPECT_EQ(settings.Format, ExportFormat::Bmp);
-    EXPECT_EQ(settings.Extension(), ".bmp");
-    EXPECT_TRUE(settings.ClassicTerrain());
-    EXPECT_FALSE(settings.Range);
-    for (const ExtraOutput* output : {&settings.SplatMap, &settings.NormalMap, &settings.ShadowMap}) {
-        EXPECT_FALSE(output->On);
-    }
-    EXPECT_FALSE(settings.WorldFile);
-    EXPECT_NO_THROW(CheckExportSettings(settings));
-    // Real-scale lighting brings smooth resampling unless classic is chosen.
-    EXPECT_EQ(SamplingOf(EverythingSet().TerrainOf()).Resample, Resampling::Classic);
-    ExportSettings lit;
-    lit.RealScale = true;
-    EXPECT_FALSE(lit.ClassicTerrain());
-    EXPECT_EQ(SamplingOf(lit.TerrainOf()).Resample, Resampling::Smooth);
-    EXPECT_EQ(lit.TerrainOf().SunAzimuth, 315);
-    EXPECT_EQ(ExportSettings().TerrainOf().SunAzimuth, std::nullopt);
-}
-
 TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
     struct Case {
         const char* Expected;
@@ -88,19 +35,10 @@ TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
     }
 }
 
-TEST(ExportSettingsTest, TextsOfRangesAndBandsReadBack) {
-    EXPECT_EQ(HeightRangeText({-12.5, 3000}), "-12.5:3000");
-    EXPECT_EQ(BandHeightsText({2000, 800, 0, -20, -200.25}), "2000,800,0,-20,-200.25");
-    EXPECT_EQ(ParseBandHeights("2000,800,0,-20,-200.25"), (BandHeights{2000, 800, 0, -20, -200.25}));
-    for (const char* bad : {"1,2,3,4", "5,4,3,2,1,0", "5,4,x,2,1", "5,4,4,2,1", ""}) {
-        EXPECT_THROW(ParseBandHeights(bad), Error) << bad;
-    }
-}
-
 class ExportFileTest : public FormFixture {};
 
 TEST_F(ExportFileTest, SettingsComeBackFromTheFileAndTheRememberedSettings) {
-    for (const ExportSettings& settings : {ExportSettings(), EverythingSet(), PngWithMaps()}) {
+    for (const ExportSettings& settings : {ExportSettings(), NonDefaultExport(), PngWithMaps()}) {
         WriteExportFile(Root("set.export"), settings);
         EXPECT_EQ(ReadExportFile(Root("set.export")), settings);
         QSettings store;

@@ -95,6 +95,12 @@ private:
     QString previousFolder_;
 };
 
+// Export settings with every value away from its default, and ones that
+// write a PNG texture with splat and normal maps.
+ExportSettings NonDefaultExport();
+ExportSettings PngWithMaps();
+bool Mentions(const std::string& text, const std::string& part);
+
 void WriteOneColour(const std::string& path, int width, int height, PixelColour colour);
 void WriteGreyRamp(const std::string& path, int width, int height);
 bool FileExists(const std::string& path);
