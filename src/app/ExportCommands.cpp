@@ -60,7 +60,7 @@ void TForm1::BuildExportControls() {
     ExportButton->setToolTip(QStringLiteral(
         "Format, splat, normal and shadow maps, heights and real-scale lighting (Ctrl+E)"));
     ExportSummary = new QLabel(TabSheet4);
-    ExportSummary->setGeometry(0, top + 31, 329, 44);
+    ExportSummary->setGeometry(0, top + 31, 329, 72);
     ExportSummary->setWordWrap(true);
     ExportSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ShowExportSettings(export_);

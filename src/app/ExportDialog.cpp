@@ -19,8 +19,16 @@ namespace orvalis {
 
 namespace {
 
+// Shows a number as short as it reads back ("45", not "45.000000").
+class NumberBox : public QDoubleSpinBox {
+public:
+    QString textFromValue(double value) const override {
+        return locale().toString(value, 'f', QLocale::FloatingPointShortest);
+    }
+};
+
 QDoubleSpinBox* MakeNumber(double lowest, double highest, double step, const QString& suffix) {
-    auto* box = new QDoubleSpinBox;
+    auto* box = new NumberBox;
     box->setRange(lowest, highest);
     box->setDecimals(6);
     box->setSingleStep(step);
