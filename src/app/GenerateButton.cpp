@@ -106,8 +106,9 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
     state_.PreviewEnabled = fitsHardware;
     UpdateIdleLoop();
-    // A run started from the Preview page shows its texture there at once.
-    if (PageControl->currentIndex() == kPreviewPage) TabSheet3Show();
+    // A run started from the Preview page, or with the preview's own window
+    // open, shows its texture there at once.
+    if (PageControl->currentIndex() == kPreviewPage || (BigPreview && BigPreview->isVisible())) TabSheet3Show();
 }
 
 // Into the program's folder: the first free terrain_tex*.bmp (or as the

@@ -2,6 +2,8 @@
 // runs this on the offscreen platform, where there is no GL to draw with, and
 // on xcb, where the window opens over the Preview page's context.
 #include <QApplication>
+#include <GL/gl.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QTest>
@@ -49,6 +51,23 @@ TEST_F(BigPreviewTest, F11OpensThePreviewInItsOwnWindowOnceThereIsATexture) {
     // The page's mesh, built for the window though the page was never shown.
     EXPECT_FALSE(form->State().PreviewMesh.Vertices.empty());
     EXPECT_EQ(form->BigPreview->transientParent(), form->windowHandle());
+
+    // A new texture shows in the open window at once: tiles of one colour
+    // give a texture of that colour.
+    std::vector<std::string> red;
+    for (int i = 0; i < kTileCount; ++i) {
+        red.push_back("red" + std::to_string(i) + ".bmp");
+        WriteOneColour(Root(red.back()), 8, 8, MakeColour(200, 0, 0));
+    }
+    red.push_back("hills.bmp");
+    WriteLines("red.txt", red);
+    Load(*form, "red.txt");
+    Generate(*form);
+    std::vector<std::uint8_t> first(3 * form->State().TextureSize * form->State().TextureSize);
+    glBindTexture(GL_TEXTURE_2D, form->State().PreviewMesh.TextureId);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, first.data());
+    EXPECT_EQ(std::vector<std::uint8_t>(first.begin(), first.begin() + 3), (std::vector<std::uint8_t>{200, 0, 0}));
 }
 
 }  // namespace
