@@ -5,6 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Relight.h"
+#include "preview/PreviewTexture.h"
 
 namespace orvalis {
 
@@ -47,6 +48,11 @@ void TForm1::ShowRelit(const RelitTexture& texture) {
     if (IsGenerating()) return;
     Image1->SetPicture(texture.Picture);
     ShowRelitStatus(texture.Light);
+    // The preview's own window follows at once; the page takes it up when shown.
+    if (BigPreview && BigPreview->isVisible() && state_.PreviewEnabled) {
+        ReplacePreviewTexture(state_.PreviewMesh, texture.Texture);
+        BigPreview->Redraw();
+    }
 }
 
 void TForm1::ShowQuickRelit(const QImage& picture, const LightSettings& light) {
