@@ -16,6 +16,7 @@
 #include <QTabWidget>
 
 #include "app/DibImage.h"
+#include "app/ExportRequest.h"
 #include "app/MainWindow.h"
 #include "app/Relight.h"
 #include "files/DisplayPath.h"
@@ -105,12 +106,13 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
     state_.PreviewEnabled = fitsHardware;
     UpdateIdleLoop();
-    // A run started from the Preview page shows its texture there at once.
-    if (PageControl->currentIndex() == kPreviewPage) TabSheet3Show();
+    // A run started from the Preview page, or with the preview's own window
+    // open, shows its texture there at once.
+    if (PageControl->currentIndex() == kPreviewPage || (BigPreview && BigPreview->isVisible())) TabSheet3Show();
 }
 
-// The classic generation into the program's folder: the first free
-// terrain_tex*.bmp, and lm.bmp replaced when lit.
+// Into the program's folder: the first free terrain_tex*.bmp (or as the
+// Export settings say), and lm.bmp replaced when lit.
 GenerationRequest TForm1::RequestFromWindow() const {
     GenerationRequest request;
     request.OutputFolder = programFolder_.toStdString();
@@ -120,6 +122,7 @@ GenerationRequest TForm1::RequestFromWindow() const {
     settings.TextureSize = state_.TextureSize;
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
+    ApplyExportSettings(export_, programFolder_.toStdString(), request);
     settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     return request;
 }

@@ -78,6 +78,7 @@ void TForm1::ConnectHandlers() {
     bind(SunPos, &QScrollBar::valueChanged, &TForm1::SunPosChange);
     bind(LightDir, &QScrollBar::valueChanged, &TForm1::LightDirChange);
     bind(StaticText4, &ClickableLabel::Clicked, &TForm1::StaticText4Click);
+    bind(ExportButton, &QPushButton::clicked, &TForm1::ExportClick);
     bind(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     bind(FPSTimer, &QTimer::timeout, &TForm1::FPSTimerTimer);
     bind(IdleTimer, &QTimer::timeout, &TForm1::ApplicationEvents1Idle);
@@ -103,6 +104,7 @@ void TForm1::FormCreate() {
     if (!Panel1->HasGl()) ShowPreviewUnavailable();
     for (int i = 0; i < kTileCount; ++i) ShowTile(i);
     ShowHeightmap(QImage());
+    Run([this] { RecallExport(); });
     StartFromSetUp(options_.SetUpFile);
 }
 

@@ -12,15 +12,18 @@
 #include "app/AppState.h"
 #include "app/BackgroundGeneration.h"
 #include "app/ClickableLabel.h"
+#include "app/ExportSettings.h"
 #include "app/InputBlocker.h"
 #include "app/PictureBox.h"
 #include "app/RunProgress.h"
 #include "app/UserDialogs.h"
 #include "app/WindowOptions.h"
 #include "preview/GlContext.h"
+#include "preview/PreviewWindow.h"
 #include "preview/Textures.h"
 #include "generation/GenerateTexture.h"
 
+class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -51,6 +54,8 @@ public:
     static constexpr const char* kGenerateCaption = "&Generate";
     // Close the window, also during a run, which they cancel.
     static constexpr QKeyCombination kQuitKeys{Qt::CTRL | Qt::Key_Q};
+    static constexpr QKeyCombination kExportKeys{Qt::CTRL | Qt::Key_E};
+    static constexpr QKeyCombination kBigPreviewKeys{Qt::Key_F11};
 
     // Generated textures and "lm.bmp" go to programFolder; the set-up file
     // of the options ("default.txt") is read from the current folder at start-up.
@@ -95,6 +100,16 @@ public:
     void FormMouseWheelDown();
     void FormMouseWheelUp();
     void StaticText4Click();
+
+    // Export: the dialog of what Generate writes besides the texture.
+    void ExportClick();
+    const ExportSettings& Export() const { return export_; }
+    // Takes settings that CheckExportSettings accepts and remembers them
+    // for the next start.
+    void TakeExportSettings(const ExportSettings& settings);
+    // Opens the preview in its own window, with the texture the Preview page
+    // would show.
+    void BigPreviewClick();
 
     QTabWidget* PageControl = nullptr;
     QWidget* TabSheet1 = nullptr;  // "HeightMap"
@@ -160,6 +175,15 @@ public:
     // between any two frames.
     QTimer* IdleTimer = nullptr;
 
+    // Below the lighting group: Export and what Generate will write.
+    QPushButton* ExportButton = nullptr;
+    QLabel* ExportSummary = nullptr;
+    // In the window's context menu, with their keys.
+    QAction* ExportAction = nullptr;
+    QAction* BigPreviewAction = nullptr;
+    // The preview in its own window; none until first opened.
+    std::unique_ptr<TPreviewWindow> BigPreview;
+
     // Lights the last generated texture again while the lighting scrollbars move.
     TRelight* Relighter = nullptr;
 
@@ -180,6 +204,10 @@ private:
     void BuildLightingPage();
     void BuildPreviewPage();
     void BuildInfoPage();
+    void BuildExportControls();
+    void ShowExportSettings(const ExportSettings& settings);
+    void RecallExport();
+    void RedrawBigPreview();
     void BuildTimers();
     void BuildKeyboard();
     void PlaceOnScreen();
@@ -193,6 +221,7 @@ private:
     void UpdateIdleLoop();
     // What a relight must find unchanged since the generation.
     QStringList RelightInputs() const;
+    bool RelightsFromScrollbars() const;
     void LightingPageChanged(int index);
     void LightingMoved();
     void ShowRelit(const RelitTexture& texture);
@@ -216,6 +245,7 @@ private:
     void FinishGeneration(BackgroundGeneration::Outcome& outcome);
     std::string ProgramFile(const std::string& name) const;
 
+    ExportSettings export_;
     UserDialogs& dialogs_;
     QString programFolder_;
     WindowOptions options_;

@@ -127,6 +127,7 @@ void TForm1::BuildControls() {
     BuildLightingPage();
     BuildPreviewPage();
     BuildInfoPage();
+    BuildExportControls();
     BuildTimers();
 }
 

@@ -1,5 +1,6 @@
 // The window's keyboard: the tab order, Space and Return on the pictures and
 // switches, and the usual shortcuts.
+#include <QAction>
 #include <QCheckBox>
 #include <QKeySequence>
 #include <QPushButton>
@@ -37,7 +38,7 @@ void TForm1::BuildKeyboard() {
     // Generate first, then Load and Save, then the pictures top to bottom.
     QWidget* const order[] = {PageControl, Button3, Button1, Button2, StaticText2, Image1,
                                     Image2, Image3, Image4, Image5, Image6, SunPos, LightDir,
-                                    UseLighting, StaticText4, Label4};
+                                    UseLighting, ExportButton, StaticText4, Label4};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -47,6 +48,18 @@ void TForm1::BuildKeyboard() {
     AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_G), [this] { Button3->click(); });
     AddShortcut(this, QKeySequence(Qt::Key_F5), [this] { Button3->click(); });
     AddShortcut(this, QKeySequence(kQuitKeys), [this] { close(); });
+    // Export and the preview's own window, in the window's context menu
+    // (the Menu key opens it) with their keys.
+    ExportAction = new QAction(QStringLiteral("&Export..."), this);
+    ExportAction->setShortcut(QKeySequence(kExportKeys));
+    connect(ExportAction, &QAction::triggered, this, [this] { Run([this] { ExportClick(); }); });
+    BigPreviewAction = new QAction(QStringLiteral("Preview in its own &window"), this);
+    BigPreviewAction->setShortcut(QKeySequence(kBigPreviewKeys));
+    connect(BigPreviewAction, &QAction::triggered, this, [this] { Run([this] { BigPreviewClick(); }); });
+    addActions({ExportAction, BigPreviewAction});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    Panel1Container->setToolTip(QStringLiteral("F11 or the context menu: the preview in its own window"));
+
     for (int page = 0; page < PageControl->count(); ++page) {
         AddShortcut(this, QKeySequence(QKeyCombination(Qt::CTRL, Qt::Key(Qt::Key_1 + page))),
                     [this, page] { PageControl->setCurrentIndex(page); });

@@ -80,6 +80,7 @@ void TForm1::TabSheet3Show() {
     } else {
         ReloadPreviewTexture(state_.PreviewMesh, ProgramFile(state_.OutputFile));
     }
+    RedrawBigPreview();
 }
 
 void TForm1::ApplicationEvents1Idle() {
@@ -111,6 +112,7 @@ void TForm1::StaticText4Click() {
     state_.PreviewResolution = NextPreviewResolution(state_.PreviewResolution);
     StaticText4->setText(QString::fromStdString(ResolutionCaption(state_.PreviewResolution)));
     BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
+    RedrawBigPreview();
 }
 
 // The window's native window exists from here on, so that the wheel is

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QSettings>
 
+#include "app/ExportDialog.h"
+
 namespace orvalis {
 
 namespace {
@@ -63,6 +65,13 @@ void QtUserDialogs::ShowError(QWidget* parent, const QString& message) {
 
 void QtUserDialogs::ShowMessage(QWidget* parent, const QString& caption, const QString& message) {
     ShowBox(parent, QMessageBox::NoIcon, caption, message);
+}
+
+std::optional<ExportSettings> QtUserDialogs::EditExportSettings(QWidget* parent,
+                                                               const ExportSettings& current) {
+    ExportDialog dialog(current, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Settings();
 }
 
 }  // namespace orvalis

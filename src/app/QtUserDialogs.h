@@ -12,6 +12,8 @@ public:
     std::optional<QString> SaveTextureInfo(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& message) override;
     void ShowMessage(QWidget* parent, const QString& caption, const QString& message) override;
+    std::optional<ExportSettings> EditExportSettings(QWidget* parent,
+                                                     const ExportSettings& current) override;
 };
 
 }  // namespace orvalis

@@ -5,6 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Relight.h"
+#include "preview/PreviewTexture.h"
 
 namespace orvalis {
 
@@ -14,22 +15,30 @@ const char* const kUnsavedRelitStatus = "Relit on screen only, not saved";
 
 }  // namespace
 
-// The names of the heightmap and the tiles, and the size; the relight also
-// checks that the heightmap file itself has not changed.
+// The names of the heightmap and the tiles, the size and the export
+// settings; the relight also checks that the heightmap file itself has not
+// changed.
 QStringList TForm1::RelightInputs() const {
     QStringList inputs{QString::fromStdString(state_.HeightmapPath),
                        QString::number(state_.TextureSize)};
     for (const std::string& tile : state_.TileFiles) inputs.append(QString::fromStdString(tile));
+    for (const auto& [name, value] : ExportSettingsValues(export_)) {
+        inputs.append(QString::fromStdString(name + "=" + value));
+    }
     return inputs;
 }
 
+// The scrollbars light the classic way, from the heights as the classic
+// generation reads them.
+bool TForm1::RelightsFromScrollbars() const { return export_.ClassicTerrain() && !export_.Range; }
+
 // The Lighting page gets the terrain ready as soon as it is shown.
 void TForm1::LightingPageChanged(int index) {
-    if (PageControl->widget(index) == TabSheet4) Relighter->Warm(RelightInputs());
+    if (PageControl->widget(index) == TabSheet4 && RelightsFromScrollbars()) Relighter->Warm(RelightInputs());
 }
 
 void TForm1::LightingMoved() {
-    if (!UseLighting->isChecked()) return;
+    if (!UseLighting->isChecked() || !RelightsFromScrollbars()) return;
     Relighter->Request(LightSettings{LightDir->value(), SunPos->value()}, RelightInputs());
 }
 
@@ -39,6 +48,11 @@ void TForm1::ShowRelit(const RelitTexture& texture) {
     if (IsGenerating()) return;
     Image1->SetPicture(texture.Picture);
     ShowRelitStatus(texture.Light);
+    // The preview's own window follows at once; the page takes it up when shown.
+    if (BigPreview && BigPreview->isVisible() && state_.PreviewEnabled) {
+        ReplacePreviewTexture(state_.PreviewMesh, texture.Texture);
+        BigPreview->Redraw();
+    }
 }
 
 void TForm1::ShowQuickRelit(const QImage& picture, const LightSettings& light) {

@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 
+#include "app/ExportFile.h"
 #include "app/MainWindow.h"
 #include "app/SetUpFile.h"
 #include "files/Error.h"
@@ -25,15 +26,25 @@ void TForm1::Button2Click() {
     std::array<std::string, kTileCount> bandTexts;
     for (int i = 0; i < kTileCount; ++i) bandTexts[i] = BandStartEdits()[i]->text().toStdString();
     info.BandTexts = bandTexts;
+    // The export settings go beside the set-up, in a file of their own.
+    const std::string exportFile = ExportFileBeside(path->toStdString());
+    if (exportFile == path->toStdString()) {
+        throw Error(exportFile, "is the name of the export settings beside a set-up; choose a set-up name ending in .txt");
+    }
     WriteTextureInfo(path->toStdString(), info);
+    WriteExportFile(exportFile, export_);
 }
 
 // All or nothing: a set-up with a picture that cannot be read changes
 // nothing, so that a Save never writes a mix of two set-ups.
+// The export settings beside it count as part of it; without such a file
+// the current ones stay.
 void TForm1::LoadTextureInfo(const std::string& path) {
+    const std::optional<ExportSettings> exports = ReadExportFileIfAny(ExportFileBeside(path));
     SetUpContents setUp = ReadSetUp(path);
     if (!setUp.Problems.empty()) throw Error(setUp.Problems);
     TakeSetUp(setUp);
+    if (exports) TakeExportSettings(*exports);
 }
 
 // At start-up there is nothing to keep: the window takes what could be
@@ -41,7 +52,14 @@ void TForm1::LoadTextureInfo(const std::string& path) {
 void TForm1::StartFromSetUp(const std::string& path) {
     SetUpContents setUp = ReadSetUp(path);
     TakeSetUp(setUp);
-    if (!setUp.Problems.empty()) throw Error(setUp.Problems);
+    std::string problems = setUp.Problems;
+    try {
+        const std::optional<ExportSettings> exports = ReadExportFileIfAny(ExportFileBeside(path));
+        if (exports) TakeExportSettings(*exports);
+    } catch (const Error& error) {
+        problems += (problems.empty() ? "" : "\n") + std::string(error.what());
+    }
+    if (!problems.empty()) throw Error(problems);
 }
 
 void TForm1::TakeSetUp(SetUpContents& setUp) {

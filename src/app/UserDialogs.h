@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "app/ExportSettings.h"
+
 class QWidget;
 
 namespace orvalis {
@@ -24,6 +26,9 @@ public:
     // A modal box with its own caption and a single OK button, for the
     // preview's texture loader.
     virtual void ShowMessage(QWidget* parent, const QString& caption, const QString& message) = 0;
+    // The Export dialog, showing current; the settings the user accepted.
+    virtual std::optional<ExportSettings> EditExportSettings(QWidget* parent,
+                                                             const ExportSettings& current) = 0;
 };
 
 }  // namespace orvalis

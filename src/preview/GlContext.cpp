@@ -51,6 +51,15 @@ void TPreviewSurface::SwapBuffers() {
     if (context_) context_->swapBuffers(this);
 }
 
+void TPreviewSurface::DrawOn(QWindow& other, const std::function<void()>& draw) {
+    if (!context_) return;
+    if (context_->makeCurrent(&other)) {
+        draw();
+        context_->swapBuffers(&other);
+    }
+    context_->makeCurrent(this);
+}
+
 void TPreviewSurface::exposeEvent(QExposeEvent*) {
     if (ExposureChanged) ExposureChanged();
     if (!context_ || !isExposed()) return;

@@ -40,6 +40,11 @@ public:
     bool HasGl() const { return context_ != nullptr; }
     // Shows the frame drawn since the last swap.
     void SwapBuffers();
+    // Makes this surface's context current on another window of the same
+    // format, calls draw there, shows the frame and makes the context current
+    // on this surface again, so that the mesh's arrays and textures serve
+    // both. Does nothing without GL or when the window cannot take it.
+    void DrawOn(QWindow& other, const std::function<void()>& draw);
 
     // Called whenever the surface is shown, covered, uncovered or hidden, so
     // that its owner draws only while it can be seen.

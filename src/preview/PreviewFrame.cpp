@@ -17,7 +17,7 @@ void DrawPreviewFrame(const THeightMap& mesh, const PreviewView& view) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glTranslatef(0, 0, -50.0f * view.ZoomFactor);
-    glRotatef(30, 1, 0, 0);
+    glRotatef(view.Tilt, 1, 0, 0);
     glRotatef(view.RotationAngle, 0, 1, 0);
     glBindTexture(GL_TEXTURE_2D, mesh.TextureId);
     if (!mesh.Vertices.empty()) glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(mesh.Vertices.size()));

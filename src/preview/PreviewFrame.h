@@ -12,11 +12,12 @@ struct PreviewView {
     std::int32_t PanelHeight = 0;
     float ZoomFactor = 1.0f;     // the camera stands 50 * ZoomFactor units away
     float RotationAngle = 0.0f;  // degrees about the vertical axis
+    float Tilt = 30.0f;          // degrees the camera looks down on the mesh
 };
 
 // Draws one frame into the back buffer of the current context: clears it to
-// black, looks at the mesh from 50 * ZoomFactor units with a fixed tilt of
-// 30 degrees, turns it by RotationAngle and draws its quads with texture
+// black, looks at the mesh from 50 * ZoomFactor units down at Tilt (the
+// preview page's 30 degrees unless changed), turns it by RotationAngle and draws its quads with texture
 // mesh.TextureId. The GL arrays must point at this mesh (BuildPreviewMesh
 // does that); an empty mesh draws nothing. The caller shows the frame with
 // TPreviewSurface::SwapBuffers, also when nothing was drawn.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 #include "common/TestPictures.h"
@@ -23,8 +24,20 @@ std::optional<QString> FakeDialogs::Next() {
     return answer;
 }
 
+std::optional<ExportSettings> FakeDialogs::EditExportSettings(QWidget*, const ExportSettings& current) {
+    ExportShown.push_back(current);
+    if (ExportAnswers.empty()) return std::nullopt;
+    ExportSettings answer = ExportAnswers.front();
+    ExportAnswers.pop_front();
+    return answer;
+}
+
 void FormFixture::SetUp() {
     folder_.emplace();
+    // Every test keeps the window's remembered settings in its own folder,
+    // starting without any.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(folder_->PathOf("settings")));
     previousFolder_ = QDir::currentPath();
     const QString root = QString::fromStdString(folder_->Folder().string());
     ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("bin")));
@@ -105,6 +118,37 @@ void FormFixture::Generate(TForm1& form) {
 void FormFixture::WaitForGeneration(TForm1& form) {
     EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.IsGenerating(); }, 60000));
 }
+
+ExportSettings NonDefaultExport() {
+    ExportSettings settings;
+    settings.Format = ExportFormat::Png;
+    settings.Compression = PngCompression::Best;
+    settings.NormalMap = {true, "n.png"};
+    settings.ShadowMap = {true, "sub/s.png"};
+    settings.SplatMap = {false, "kept name.png"};
+    settings.WorldFile = true;
+    settings.Range = HeightRange{-12.5, 3000};
+    settings.Bands = BandHeights{2000, 800, 0, -20, -200.25};
+    settings.Resample = Resampling::Classic;
+    settings.RealScale = true;
+    settings.SunAzimuth = 123.456;
+    settings.SunElevation = 0.1;
+    settings.ZFactor = 2.5;
+    settings.Ambient = 0.05;
+    settings.SunSize = 1.5;
+    settings.SkyLight = true;
+    return settings;
+}
+
+ExportSettings PngWithMaps() {
+    ExportSettings settings;
+    settings.Format = ExportFormat::Png;
+    settings.SplatMap = {true, "splat.png"};
+    settings.NormalMap = {true, "normals.png"};
+    return settings;
+}
+
+bool Mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 void WriteOneColour(const std::string& path, int width, int height, PixelColour colour) {
     OneColourPicture(width, height, colour).WriteBmpFile(path);

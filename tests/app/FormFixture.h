@@ -23,6 +23,13 @@
 // Test failures show a QString as its text.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
+namespace orvalis {
+// Test failures show export settings as their named values.
+inline void PrintTo(const ExportSettings& settings, std::ostream* out) {
+    for (const auto& [name, value] : ExportSettingsValues(settings)) *out << name << '=' << value << ' ';
+}
+}  // namespace orvalis
+
 namespace orvalis::test {
 
 // Answers the window's file dialogs from a queue (empty: cancel) and keeps
@@ -32,6 +39,9 @@ public:
     std::deque<QString> Answers;
     std::vector<QString> Errors;
     std::vector<std::pair<QString, QString>> Messages;
+    // What the Export dialog answers (empty: cancel) and the settings it showed.
+    std::deque<ExportSettings> ExportAnswers;
+    std::vector<ExportSettings> ExportShown;
 
     std::optional<QString> OpenPicture(QWidget*) override { return Next(); }
     std::optional<QString> OpenTextureInfo(QWidget*) override { return Next(); }
@@ -40,6 +50,7 @@ public:
     void ShowMessage(QWidget*, const QString& caption, const QString& message) override {
         Messages.emplace_back(caption, message);
     }
+    std::optional<ExportSettings> EditExportSettings(QWidget*, const ExportSettings& current) override;
 
 private:
     std::optional<QString> Next();
@@ -83,6 +94,12 @@ private:
     std::optional<ScratchFolder> folder_;
     QString previousFolder_;
 };
+
+// Export settings with every value away from its default, and ones that
+// write a PNG texture with splat and normal maps.
+ExportSettings NonDefaultExport();
+ExportSettings PngWithMaps();
+bool Mentions(const std::string& text, const std::string& part);
 
 void WriteOneColour(const std::string& path, int width, int height, PixelColour colour);
 void WriteGreyRamp(const std::string& path, int width, int height);

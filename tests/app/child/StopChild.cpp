@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QPushButton>
 
 #include "app/MainWindow.h"
@@ -27,6 +28,9 @@ public:
     void ShowMessage(QWidget*, const QString&, const QString& message) override {
         std::fprintf(stderr, "message: %s\n", message.toLocal8Bit().constData());
     }
+    std::optional<orvalis::ExportSettings> EditExportSettings(QWidget*, const orvalis::ExportSettings&) override {
+        return std::nullopt;
+    }
 };
 
 }  // namespace
@@ -34,6 +38,8 @@ public:
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The user's remembered settings stay out of it.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
     orvalis::IgnoreFileSizeSignal();
     const orvalis::QuitOnStopSignals stopSignals;

@@ -1,0 +1,221 @@
+#include "app/ExportDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "files/Error.h"
+#include "io/PictureFile.h"
+
+namespace orvalis {
+
+namespace {
+
+// Shows a number as short as it reads back ("45", not "45.000000").
+class NumberBox : public QDoubleSpinBox {
+public:
+    QString textFromValue(double value) const override {
+        return locale().toString(value, 'f', QLocale::FloatingPointShortest);
+    }
+};
+
+QDoubleSpinBox* MakeNumber(double lowest, double highest, double step, const QString& suffix) {
+    auto* box = new NumberBox;
+    box->setRange(lowest, highest);
+    box->setDecimals(6);
+    box->setSingleStep(step);
+    box->setSuffix(suffix);
+    box->setAccelerated(true);
+    return box;
+}
+
+// A check box with its file name beside it; the name is edited only while
+// the box is checked.
+QWidget* OutputRow(QCheckBox* box, QLineEdit* file) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(box);
+    layout->addWidget(file, 1);
+    QObject::connect(box, &QCheckBox::toggled, file, &QLineEdit::setEnabled);
+    return row;
+}
+
+std::string TextOf(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
+
+// Where a text field's fault is named: "Height range: ...".
+template <typename Parse>
+auto ParseField(const char* field, const std::string& text, Parse parse) {
+    try {
+        return parse(text);
+    } catch (const Error& error) {
+        throw Error(std::string(field) + ": " + error.what());
+    }
+}
+
+}  // namespace
+
+ExportDialog::ExportDialog(const ExportSettings& settings, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Export"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildOutputs());
+    layout->addWidget(BuildTerrain());
+    layout->addWidget(BuildRealScale());
+    Problem = new QLabel;
+    Problem->setWordWrap(true);
+    Problem->setStyleSheet(QStringLiteral("color: #b00000"));
+    Problem->hide();
+    layout->addWidget(Problem);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    Defaults = buttons->addButton(QStringLiteral("&Defaults"), QDialogButtonBox::ResetRole);
+    Defaults->setToolTip(QStringLiteral("Back to the classic output: a BMP texture and lm.bmp"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
+    connect(Defaults, &QPushButton::clicked, this, [this] { Show(ExportSettings()); });
+    layout->addWidget(buttons);
+    Show(settings);
+}
+
+QWidget* ExportDialog::BuildOutputs() {
+    auto* group = new QGroupBox(QStringLiteral("Outputs"));
+    auto* form = new QFormLayout(group);
+    Format = new QComboBox;
+    Format->addItems({QStringLiteral("BMP"), QStringLiteral("PNG"), QStringLiteral("GeoTIFF")});
+    Format->setToolTip(QStringLiteral("The texture and the lightmap as BMP, PNG or GeoTIFF; GeoTIFF keeps\n"
+                                      "the heightmap's coordinate system and extent."));
+    form->addRow(QStringLiteral("&Format:"), Format);
+    Compression = new QComboBox;
+    Compression->addItems({QStringLiteral("fast"), QStringLiteral("default"), QStringLiteral("best")});
+    Compression->setToolTip(QStringLiteral("How hard every PNG is compressed; the pixels are the same."));
+    form->addRow(QStringLiteral("PNG &compression:"), Compression);
+    SplatMap = new QCheckBox(QStringLiteral("&Splat map"));
+    SplatMapFile = new QLineEdit;
+    SplatMap->setToolTip(QStringLiteral("Band weights as RGBA PNG (bands 256, 192, 128, 64) and a second\n"
+                                        "file with _1 (band 0 in red)."));
+    form->addRow(OutputRow(SplatMap, SplatMapFile));
+    NormalMap = new QCheckBox(QStringLiteral("&Normal map"));
+    NormalMapFile = new QLineEdit;
+    NormalMap->setToolTip(QStringLiteral("The heightmap's normals as RGB PNG."));
+    form->addRow(OutputRow(NormalMap, NormalMapFile));
+    ShadowMap = new QCheckBox(QStringLiteral("S&hadow map"));
+    ShadowMapFile = new QLineEdit;
+    ShadowMap->setToolTip(QStringLiteral("The sun's visibility as grey picture; needs real-scale lighting."));
+    form->addRow(OutputRow(ShadowMap, ShadowMapFile));
+    WorldFile = new QCheckBox(QStringLiteral("&World file (.pgw) beside each PNG output"));
+    form->addRow(WorldFile);
+    return group;
+}
+
+QWidget* ExportDialog::BuildTerrain() {
+    auto* group = new QGroupBox(QStringLiteral("Heights"));
+    auto* form = new QFormLayout(group);
+    HeightRange = new QLineEdit;
+    HeightRange->setPlaceholderText(QStringLiteral("LOW:HIGH (empty: the data's own)"));
+    HeightRange->setToolTip(QStringLiteral("Signed or floating-point heights LOW .. HIGH become 0 .. 255;\n"
+                                           "for 8 and 16-bit samples, the heights of their lowest and highest value."));
+    form->addRow(QStringLiteral("Height &range:"), HeightRange);
+    Bands = new QLineEdit;
+    Bands->setPlaceholderText(QStringLiteral("H256,H192,H128,H64,H0 (empty: from the data)"));
+    Bands->setToolTip(QStringLiteral("Heights in the data's units where the five bands are centred, highest first."));
+    form->addRow(QStringLiteral("&Bands:"), Bands);
+    Resample = new QComboBox;
+    Resample->addItems({QStringLiteral("Automatic (smooth with real-scale lighting)"), QStringLiteral("Classic"),
+                        QStringLiteral("Smooth")});
+    form->addRow(QStringLiteral("Resam&pling:"), Resample);
+    return group;
+}
+
+QWidget* ExportDialog::BuildRealScale() {
+    RealScale = new QGroupBox(QStringLiteral("Real-scale &lighting (the sun in degrees)"));
+    RealScale->setCheckable(true);
+    RealScale->setToolTip(QStringLiteral("Lights the terrain at its real scale instead of by the lighting page's\n"
+                                         "scrollbars; the texture keeps the heightmap's aspect."));
+    auto* form = new QFormLayout(RealScale);
+    SunAzimuth = MakeNumber(0, 360, 5, QStringLiteral("°"));
+    form->addRow(QStringLiteral("Sun azi&muth:"), SunAzimuth);
+    SunElevation = MakeNumber(0, 90, 1, QStringLiteral("°"));
+    form->addRow(QStringLiteral("Sun &elevation:"), SunElevation);
+    ZFactor = MakeNumber(0.000001, 1e12, 0.1, QString());
+    form->addRow(QStringLiteral("&Z-factor:"), ZFactor);
+    Ambient = MakeNumber(0, 1, 0.05, QString());
+    form->addRow(QStringLiteral("&Ambient:"), Ambient);
+    SunSize = MakeNumber(0, 10, 0.1, QStringLiteral("°"));
+    form->addRow(QStringLiteral("Sun s&ize:"), SunSize);
+    SkyLight = new QCheckBox(QStringLiteral("Sk&y light dimmed where the terrain hides the sky"));
+    form->addRow(SkyLight);
+    return RealScale;
+}
+
+void ExportDialog::Show(const ExportSettings& settings) {
+    Format->setCurrentIndex(static_cast<int>(settings.Format));
+    Compression->setCurrentIndex(static_cast<int>(settings.Compression));
+    const auto showOutput = [](QCheckBox* box, QLineEdit* file, const ExtraOutput& output) {
+        box->setChecked(output.On);
+        file->setText(QString::fromStdString(output.File));
+        file->setEnabled(output.On);
+    };
+    showOutput(SplatMap, SplatMapFile, settings.SplatMap);
+    showOutput(NormalMap, NormalMapFile, settings.NormalMap);
+    showOutput(ShadowMap, ShadowMapFile, settings.ShadowMap);
+    WorldFile->setChecked(settings.WorldFile);
+    HeightRange->setText(settings.Range ? QString::fromStdString(HeightRangeText(*settings.Range)) : QString());
+    Bands->setText(settings.Bands ? QString::fromStdString(BandHeightsText(*settings.Bands)) : QString());
+    Resample->setCurrentIndex(!settings.Resample ? 0 : *settings.Resample == Resampling::Classic ? 1 : 2);
+    RealScale->setChecked(settings.RealScale);
+    SunAzimuth->setValue(settings.SunAzimuth);
+    SunElevation->setValue(settings.SunElevation);
+    ZFactor->setValue(settings.ZFactor);
+    Ambient->setValue(settings.Ambient);
+    SunSize->setValue(settings.SunSize);
+    SkyLight->setChecked(settings.SkyLight);
+    Problem->hide();
+}
+
+ExportSettings ExportDialog::Settings() const {
+    ExportSettings settings;
+    settings.Format = static_cast<ExportFormat>(Format->currentIndex());
+    settings.Compression = static_cast<PngCompression>(Compression->currentIndex());
+    settings.SplatMap = {SplatMap->isChecked(), TextOf(SplatMapFile)};
+    settings.NormalMap = {NormalMap->isChecked(), TextOf(NormalMapFile)};
+    settings.ShadowMap = {ShadowMap->isChecked(), TextOf(ShadowMapFile)};
+    settings.WorldFile = WorldFile->isChecked();
+    if (const std::string range = TextOf(HeightRange); !range.empty()) {
+        settings.Range = ParseField("Height range", range, ParseHeightRange);
+    }
+    if (const std::string bands = TextOf(Bands); !bands.empty()) {
+        settings.Bands = ParseField("Bands", bands, ParseBandHeights);
+    }
+    if (Resample->currentIndex() > 0) {
+        settings.Resample = Resample->currentIndex() == 1 ? Resampling::Classic : Resampling::Smooth;
+    }
+    settings.RealScale = RealScale->isChecked();
+    settings.SunAzimuth = SunAzimuth->value();
+    settings.SunElevation = SunElevation->value();
+    settings.ZFactor = ZFactor->value();
+    settings.Ambient = Ambient->value();
+    settings.SunSize = SunSize->value();
+    settings.SkyLight = SkyLight->isChecked();
+    CheckExportSettings(settings);
+    return settings;
+}
+
+void ExportDialog::accept() {
+    try {
+        Settings();
+    } catch (const Error& error) {
+        Problem->setText(QString::fromStdString(error.what()));
+        Problem->show();
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace orvalis

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "app/ExportSettings.h"
+#include "generation/GenerationRequest.h"
+
+namespace orvalis {
+
+// Fills in what the export settings ask of a run whose classic part (the
+// heightmap, tiles, size, light and lighting switch) is already filled in:
+// the format and compression, the height range, the terrain options, and
+// the splat, normal and shadow maps. Their relative names go to `folder`,
+// where the texture goes; a run never overwrites an earlier one, so they
+// take the first free numbering of all of them together, as the texture
+// does: "splat.png", then "splat0.png", "splat1.png" ... The defaults leave
+// the request as it was. Raises Error for real-scale lighting without
+// lighting, or when all numbers are taken.
+void ApplyExportSettings(const ExportSettings& settings, const std::string& folder, GenerationRequest& request);
+
+}  // namespace orvalis

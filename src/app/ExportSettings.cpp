@@ -1,0 +1,297 @@
+#include "app/ExportSettings.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+
+#include "files/DisplayPath.h"
+#include "files/Error.h"
+#include "io/PictureFile.h"
+
+namespace orvalis {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& problem) { throw Error(problem); }
+
+std::optional<double> Decimal(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+void CheckWithin(const char* name, double value, double lowest, double highest) {
+    if (!(value >= lowest && value <= highest)) {
+        Fail(std::string(name) + " must lie from " + NumberText(lowest) + " to " + NumberText(highest) +
+             ", not " + NumberText(value));
+    }
+}
+
+void CheckOutputName(const char* name, const ExtraOutput& output) {
+    if (!output.On) return;
+    if (output.File.empty()) Fail(std::string(name) + " is on but has no file name");
+    if (std::filesystem::path(output.File).filename().empty()) {
+        Fail(std::string(name) + " needs a file name, not the folder '" + DisplayPath(output.File) + "'");
+    }
+}
+
+std::string SecondSplatName(const std::string& path) {
+    std::filesystem::path second(path);
+    second.replace_filename(second.stem().string() + "_1" + second.extension().string());
+    return second.string();
+}
+
+void CheckNamesDiffer(const ExportSettings& settings) {
+    std::vector<std::pair<std::string, std::string>> names;
+    if (settings.SplatMap.On) {
+        names.emplace_back("the splat map", settings.SplatMap.File);
+        names.emplace_back("the splat map's second file", SecondSplatName(settings.SplatMap.File));
+    }
+    if (settings.NormalMap.On) names.emplace_back("the normal map", settings.NormalMap.File);
+    if (settings.ShadowMap.On) names.emplace_back("the shadow map", settings.ShadowMap.File);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        for (std::size_t j = i + 1; j < names.size(); ++j) {
+            if (std::filesystem::path(names[i].second).lexically_normal() !=
+                std::filesystem::path(names[j].second).lexically_normal()) {
+                continue;
+            }
+            Fail(names[i].first + " and " + names[j].first + " are both '" + DisplayPath(names[i].second) +
+                 "'; give them different names");
+        }
+    }
+}
+
+const char* OnOff(bool on) { return on ? "on" : "off"; }
+
+bool ParseOnOff(const std::string& name, const std::string& value) {
+    if (value == "on") return true;
+    if (value == "off") return false;
+    Fail(name + " wants on or off, not '" + DisplayPath(value) + "'");
+}
+
+double ParseNumber(const std::string& name, const std::string& value) {
+    const std::optional<double> number = Decimal(value);
+    if (!number) Fail(name + " wants a number, not '" + DisplayPath(value) + "'");
+    return *number;
+}
+
+// One entry per named value: how it is written and how it is read.
+struct ValueCodec {
+    const char* Name;
+    std::function<std::string(const ExportSettings&)> Write;
+    std::function<void(ExportSettings&, const std::string& name, const std::string& value)> Read;
+};
+
+ValueCodec OnOffCodec(const char* name, bool ExportSettings::*flag) {
+    return {name, [flag](const ExportSettings& s) { return std::string(OnOff(s.*flag)); },
+            [flag](ExportSettings& s, const std::string& n, const std::string& v) { s.*flag = ParseOnOff(n, v); }};
+}
+
+ValueCodec NumberCodec(const char* name, double ExportSettings::*number) {
+    return {name, [number](const ExportSettings& s) { return NumberText(s.*number); },
+            [number](ExportSettings& s, const std::string& n, const std::string& v) {
+                s.*number = ParseNumber(n, v);
+            }};
+}
+
+// An output's switch under its name, its file under name + "-file".
+std::vector<ValueCodec> OutputCodecs(const char* name, const char* fileName, ExtraOutput ExportSettings::*output) {
+    return {{name, [output](const ExportSettings& s) { return std::string(OnOff((s.*output).On)); },
+             [output](ExportSettings& s, const std::string& n, const std::string& v) {
+                 (s.*output).On = ParseOnOff(n, v);
+             }},
+            {fileName, [output](const ExportSettings& s) { return (s.*output).File; },
+             [output](ExportSettings& s, const std::string&, const std::string& v) { (s.*output).File = v; }}};
+}
+
+template <typename Value>
+struct Choice {
+    const char* Text;
+    Value Meaning;
+};
+
+constexpr Choice<ExportFormat> kFormats[] = {
+    {"bmp", ExportFormat::Bmp}, {"png", ExportFormat::Png}, {"tif", ExportFormat::GeoTiff}};
+constexpr Choice<PngCompression> kCompressions[] = {
+    {"fast", PngCompression::Fast}, {"default", PngCompression::Default}, {"best", PngCompression::Best}};
+constexpr Choice<std::optional<Resampling>> kResamplings[] = {
+    {"auto", std::nullopt}, {"classic", Resampling::Classic}, {"smooth", Resampling::Smooth}};
+
+template <typename Value, std::size_t N>
+std::string TextOf(const Choice<Value> (&choices)[N], const Value& value) {
+    for (const Choice<Value>& choice : choices) {
+        if (choice.Meaning == value) return choice.Text;
+    }
+    return choices[0].Text;
+}
+
+template <typename Value, std::size_t N>
+Value MeaningOf(const Choice<Value> (&choices)[N], const std::string& name, const std::string& text) {
+    std::string wanted;
+    for (const Choice<Value>& choice : choices) {
+        if (choice.Text == text) return choice.Meaning;
+        wanted += wanted.empty() ? choice.Text : std::string(", ") + choice.Text;
+    }
+    Fail(name + " wants one of " + wanted + ", not '" + DisplayPath(text) + "'");
+}
+
+const std::vector<ValueCodec>& Codecs() {
+    static const std::vector<ValueCodec> codecs = [] {
+        std::vector<ValueCodec> all = {
+            {"format", [](const ExportSettings& s) { return TextOf(kFormats, s.Format); },
+             [](ExportSettings& s, const std::string& n, const std::string& v) { s.Format = MeaningOf(kFormats, n, v); }},
+            {"png-compression", [](const ExportSettings& s) { return TextOf(kCompressions, s.Compression); },
+             [](ExportSettings& s, const std::string& n, const std::string& v) {
+                 s.Compression = MeaningOf(kCompressions, n, v);
+             }}};
+        for (auto outputs : {OutputCodecs("splat-map", "splat-map-file", &ExportSettings::SplatMap),
+                             OutputCodecs("normal-map", "normal-map-file", &ExportSettings::NormalMap),
+                             OutputCodecs("shadow-map", "shadow-map-file", &ExportSettings::ShadowMap)}) {
+            all.insert(all.end(), outputs.begin(), outputs.end());
+        }
+        all.push_back(OnOffCodec("world-file", &ExportSettings::WorldFile));
+        all.push_back({"height-range",
+                       [](const ExportSettings& s) { return s.Range ? HeightRangeText(*s.Range) : std::string(); },
+                       [](ExportSettings& s, const std::string& n, const std::string& v) {
+                           if (v.empty()) {
+                               s.Range.reset();
+                               return;
+                           }
+                           try {
+                               s.Range = ParseHeightRange(v);
+                           } catch (const Error& error) {
+                               Fail(n + ": " + error.what());
+                           }
+                       }});
+        all.push_back({"bands",
+                       [](const ExportSettings& s) { return s.Bands ? BandHeightsText(*s.Bands) : std::string(); },
+                       [](ExportSettings& s, const std::string&, const std::string& v) {
+                           if (v.empty()) s.Bands.reset();
+                           else s.Bands = ParseBandHeights(v);
+                       }});
+        all.push_back({"resample", [](const ExportSettings& s) { return TextOf(kResamplings, s.Resample); },
+                       [](ExportSettings& s, const std::string& n, const std::string& v) {
+                           s.Resample = MeaningOf(kResamplings, n, v);
+                       }});
+        all.push_back(OnOffCodec("real-scale", &ExportSettings::RealScale));
+        all.push_back(NumberCodec("sun-azimuth", &ExportSettings::SunAzimuth));
+        all.push_back(NumberCodec("sun-elevation", &ExportSettings::SunElevation));
+        all.push_back(NumberCodec("z-factor", &ExportSettings::ZFactor));
+        all.push_back(NumberCodec("ambient", &ExportSettings::Ambient));
+        all.push_back(NumberCodec("sun-size", &ExportSettings::SunSize));
+        all.push_back(OnOffCodec("sky-light", &ExportSettings::SkyLight));
+        return all;
+    }();
+    return codecs;
+}
+
+}  // namespace
+
+// Numbers are written to the shortest text that reads back the same, so
+// equal texts are equal values.
+bool ExportSettings::operator==(const ExportSettings& other) const {
+    return ExportSettingsValues(*this) == ExportSettingsValues(other);
+}
+
+TerrainOptions ExportSettings::TerrainOf() const {
+    TerrainOptions terrain;
+    terrain.Resample = Resample;
+    terrain.Bands = Bands;
+    if (!RealScale) return terrain;
+    terrain.SunAzimuth = SunAzimuth;
+    terrain.SunElevation = SunElevation;
+    terrain.ZFactor = ZFactor;
+    terrain.Ambient = Ambient;
+    terrain.SunSize = SunSize;
+    terrain.SkyLight = SkyLight;
+    return terrain;
+}
+
+std::string ExportSettings::Extension() const {
+    switch (Format) {
+        case ExportFormat::Png: return ".png";
+        case ExportFormat::GeoTiff: return ".tif";
+        case ExportFormat::Bmp: break;
+    }
+    return ".bmp";
+}
+
+void CheckExportSettings(const ExportSettings& settings) {
+    CheckOutputName("The splat map", settings.SplatMap);
+    CheckOutputName("The normal map", settings.NormalMap);
+    CheckOutputName("The shadow map", settings.ShadowMap);
+    if (settings.Range && !(settings.Range->Low < settings.Range->High)) {
+        Fail("The height range's low end must lie below its high end");
+    }
+    if (settings.Bands) CheckBandHeights(*settings.Bands);
+    if (settings.RealScale) {
+        CheckWithin("The sun's azimuth", settings.SunAzimuth, 0, 360);
+        CheckWithin("The sun's elevation", settings.SunElevation, 0, 90);
+        CheckWithin("The sun's size", settings.SunSize, 0, 10);
+        CheckWithin("The ambient light", settings.Ambient, 0, 1);
+        if (!(settings.ZFactor > 0 && settings.ZFactor <= 1e12)) {
+            Fail("The z-factor must lie above 0, not " + NumberText(settings.ZFactor));
+        }
+    }
+    if (settings.WorldFile && settings.Format != ExportFormat::Png) {
+        Fail("A world file goes with PNG outputs; GeoTIFF holds its place itself");
+    }
+    if (settings.ShadowMap.On && !settings.RealScale) Fail("A shadow map needs real-scale lighting");
+    CheckNamesDiffer(settings);
+}
+
+ExportValues ExportSettingsValues(const ExportSettings& settings) {
+    ExportValues values;
+    for (const ValueCodec& codec : Codecs()) values.emplace_back(codec.Name, codec.Write(settings));
+    return values;
+}
+
+void SetExportValue(ExportSettings& settings, const std::string& name, const std::string& value) {
+    for (const ValueCodec& codec : Codecs()) {
+        if (name == codec.Name) return codec.Read(settings, name, value);
+    }
+    Fail("unknown setting '" + DisplayPath(name) + "'");
+}
+
+std::string HeightRangeText(const HeightRange& range) {
+    return NumberText(range.Low) + ":" + NumberText(range.High);
+}
+
+std::string BandHeightsText(const BandHeights& bands) {
+    std::string text;
+    for (const double height : bands) {
+        if (!text.empty()) text += ',';
+        text += NumberText(height);
+    }
+    return text;
+}
+
+BandHeights ParseBandHeights(const std::string& text) {
+    BandHeights bands{};
+    std::size_t start = 0;
+    for (int i = 0; i < kTileCount; ++i) {
+        const std::size_t comma = text.find(',', start);
+        const bool last = i == kTileCount - 1;
+        const std::optional<double> height =
+            last == (comma == std::string::npos)
+                ? Decimal(text.substr(start, last ? std::string::npos : comma - start))
+                : std::nullopt;
+        if (!height) {
+            Fail("bands want five heights separated by commas, highest band first, not '" + DisplayPath(text) + "'");
+        }
+        bands[i] = *height;
+        start = comma + 1;
+    }
+    CheckBandHeights(bands);
+    return bands;
+}
+
+std::string NumberText(double value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+}  // namespace orvalis

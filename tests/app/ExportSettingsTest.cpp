@@ -1,0 +1,152 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+
+#include "FormFixture.h"
+#include "app/ExportFile.h"
+#include "app/RememberedExport.h"
+#include "files/Error.h"
+
+namespace orvalis::test {
+namespace {
+
+TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
+    struct Case {
+        const char* Expected;
+        std::function<void(ExportSettings&)> Change;
+    };
+    const Case cases[] = {
+        {"The splat map is on but has no file name", [](ExportSettings& s) { s.SplatMap = {true, ""}; }},
+        {"The normal map needs a file name", [](ExportSettings& s) { s.NormalMap = {true, "maps/"}; }},
+        {"A world file goes with PNG outputs", [](ExportSettings& s) { s.WorldFile = true; }},
+        {"A shadow map needs real-scale lighting", [](ExportSettings& s) { s.ShadowMap.On = true; }},
+        {"The sun's elevation must lie from 0 to 90, not 91",
+         [](ExportSettings& s) { s.RealScale = true, s.SunElevation = 91; }},
+        {"The ambient light must lie from 0 to 1", [](ExportSettings& s) { s.RealScale = true, s.Ambient = -0.5; }},
+        {"The z-factor must lie above 0", [](ExportSettings& s) { s.RealScale = true, s.ZFactor = 0; }},
+        {"The height range's low end must lie below", [](ExportSettings& s) { s.Range = HeightRange{3, 3}; }},
+        {"the splat map's second file and the normal map are both 'a_1.png'",
+         [](ExportSettings& s) { s.SplatMap = {true, "a.png"}, s.NormalMap = {true, "./a_1.png"}; }},
+    };
+    for (const Case& c : cases) {
+        ExportSettings settings;
+        c.Change(settings);
+        EXPECT_PRED2(Mentions, MessageOf<Error>([&] { CheckExportSettings(settings); }), c.Expected);
+    }
+}
+
+class ExportFileTest : public FormFixture {};
+
+TEST_F(ExportFileTest, SettingsComeBackFromTheFileAndTheRememberedSettings) {
+    for (const ExportSettings& settings : {ExportSettings(), NonDefaultExport(), PngWithMaps()}) {
+        WriteExportFile(Root("set.export"), settings);
+        EXPECT_EQ(ReadExportFile(Root("set.export")), settings);
+        QSettings store;
+        RememberExportSettings(store, settings);
+        EXPECT_EQ(RecallExportSettings(store), settings);
+    }
+    // Comments, blank lines, spaces and CR LF are fine; what is not named keeps its default.
+    WriteLines("short.export", {"# mine", "", "  format =  png  ", "normal-map=on"});
+    ExportSettings expected;
+    expected.Format = ExportFormat::Png;
+    expected.NormalMap.On = true;
+    EXPECT_EQ(ReadExportFile(Root("short.export")), expected);
+}
+
+TEST_F(ExportFileTest, AFaultyFileIsNamedWithItsLine) {
+    struct Case {
+        std::vector<std::string> Lines;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {{"normal-map = on", "format = gif"}, "bad.export: line 2: format wants one of bmp, png, tif, not 'gif'"},
+        {{"# x", "colour = red"}, "bad.export: line 2: unknown setting 'colour'"},
+        {{"sun-azimuth = east"}, "bad.export: line 1: sun-azimuth wants a number, not 'east'"},
+        {{"splat-map = yes"}, "bad.export: line 1: splat-map wants on or off, not 'yes'"},
+        {{"format = png", "format = bmp"}, "bad.export: line 2: sets 'format' a second time"},
+        {{"just words"}, "bad.export: line 1: wants 'name = value'"},
+        {{"height-range = 5:1"}, "bad.export: line 1: height-range:"},
+        {{"bands = 1,2,3,4,5"}, "bad.export: line 1: band heights must fall from the first (band 256)"},
+        {{"world-file = on"}, "bad.export: A world file goes with PNG outputs"},
+    };
+    for (const Case& c : cases) {
+        WriteLines("bad.export", c.Lines);
+        EXPECT_PRED2(Mentions, MessageOf<Error>([&] { ReadExportFile(Root("bad.export")); }), c.Expected) << c.Lines[0];
+    }
+    WriteBytes(Root("bad.export"), std::string("format = png\n\x01\n"));
+    EXPECT_PRED2(Mentions, MessageOf<Error>([&] { ReadExportFile(Root("bad.export")); }), "line 2: contains a control character");
+    EXPECT_EQ(ReadExportFileIfAny(Root("none.export")), std::nullopt);
+}
+
+// The window: the dialog through Ctrl+E, remembered for the next start, and
+// saved and loaded beside the set-up.
+TEST_F(ExportFileTest, TheWindowTakesRemembersSavesAndLoadsItsSettings) {
+    {
+        const auto form = MakeSampleForm();
+        EXPECT_EQ(form->Export(), ExportSettings());
+        dialogs.ExportAnswers = {PngWithMaps()};
+        form->ExportAction->trigger();
+        ASSERT_EQ(dialogs.ExportShown.size(), 1u);
+        EXPECT_EQ(dialogs.ExportShown[0], ExportSettings());
+        EXPECT_EQ(form->Export(), PngWithMaps());
+        EXPECT_EQ(form->ExportSummary->text(),
+                  "Generate writes: PNG texture, splat map splat.png, normal map normals.png");
+        // Cancel keeps them.
+        form->ExportButton->click();
+        EXPECT_EQ(form->Export(), PngWithMaps());
+        dialogs.Answers = {QString::fromStdString(Root("mine.txt"))};
+        form->Button2->click();
+    }
+    EXPECT_EQ(ReadExportFile(Root("mine.export")), PngWithMaps());
+    EXPECT_EQ(ReadBytes(Root("mine.txt")), ReadBytes(Root("default.txt")) + "256\r\n192\r\n128\r\n64\r\n0\r\n");
+
+    const auto form = MakeForm();
+    EXPECT_EQ(form->Export(), PngWithMaps());
+    form->TakeExportSettings(ExportSettings());
+    Load(*form, "mine.txt");
+    EXPECT_EQ(form->Export(), PngWithMaps());
+    EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+// Nothing of a set-up whose export file is faulty is taken.
+TEST_F(ExportFileTest, LoadingAFaultyExportFileChangesNothing) {
+    const auto form = MakeSampleForm();
+    WriteOneColour(Root("other.bmp"), 4, 4, MakeColour(1, 2, 3));
+    WriteLines("other.txt", std::vector<std::string>(6, "other.bmp"));
+    WriteLines("other.export", {"format = png", "resample = sideways"});
+    const AppState& state = form->State();
+    Load(*form, "other.txt");
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_PRED2(Mentions, dialogs.Errors[0].toStdString(), "other.export: line 2: resample wants one of auto, classic, smooth");
+    EXPECT_EQ(state.TileFiles[0], "tile0.bmp");
+    EXPECT_EQ(state.HeightmapFile, "hills.bmp");
+    EXPECT_EQ(form->Export(), ExportSettings());
+}
+
+// At start-up the export file beside the set-up counts over the remembered
+// settings; a faulty one is named, and the set-up is still taken.
+TEST_F(ExportFileTest, StartUpTakesTheExportFileBesideTheSetUp) {
+    WriteSampleSetUp();
+    WriteLines("default.txt", kSampleLines);
+    WriteExportFile(Root("default.export"), PngWithMaps());
+    EXPECT_EQ(MakeForm()->Export(), PngWithMaps());
+    EXPECT_TRUE(dialogs.Errors.empty());
+
+    WriteLines("default.export", {"normal-map = maybe"});
+    const auto form = MakeForm();
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_PRED2(Mentions, dialogs.Errors[0].toStdString(), "default.export: line 1: normal-map wants on or off");
+    EXPECT_EQ(form->Export(), PngWithMaps());  // remembered from the start before
+    EXPECT_EQ(form->State().HeightmapFile, "hills.bmp");
+
+    // A set-up saved under the export file's own name would lose one of them.
+    dialogs.Errors.clear();
+    dialogs.Answers = {QString::fromStdString(Root("x.export"))};
+    form->Button2->click();
+    ASSERT_EQ(dialogs.Errors.size(), 1u);
+    EXPECT_PRED2(Mentions, dialogs.Errors[0].toStdString(), "choose a set-up name ending in .txt");
+    EXPECT_FALSE(FileExists(Root("x.export")));
+}
+
+}  // namespace
+}  // namespace orvalis::test
