@@ -34,28 +34,28 @@ bool ProcessorRuns(KernelLevel level) {
     return false;
 }
 
-std::string KernelsOfThisProcessor() {
+std::string KernelsRunBy(LevelsRun runs) {
     std::string list;
     for (const KernelName& kernel : kKernelNames) {
-        if (!ProcessorRuns(kernel.Level)) continue;
+        if (!runs(kernel.Level)) continue;
         if (!list.empty()) list += ", ";
         list += kernel.Name;
     }
     return list;
 }
 
-KernelLevel ParseKernelChoice(const std::optional<std::string>& value) {
+KernelLevel ParseKernelChoice(const std::optional<std::string>& value, LevelsRun runs) {
     if (!value) {
         KernelLevel widest = KernelLevel::Scalar;
         for (const KernelName& kernel : kKernelNames) {
-            if (ProcessorRuns(kernel.Level)) widest = kernel.Level;
+            if (runs(kernel.Level)) widest = kernel.Level;
         }
         return widest;
     }
-    const std::string offered = "this processor runs " + KernelsOfThisProcessor();
+    const std::string offered = "this processor runs " + KernelsRunBy(runs);
     for (const KernelName& kernel : kKernelNames) {
         if (*value != kernel.Name) continue;
-        if (!ProcessorRuns(kernel.Level)) {
+        if (!runs(kernel.Level)) {
             throw KernelChoiceError(std::string(kVariable) + "=" + *value + ": this processor lacks " + kernel.Name +
                                     " (" + offered + ")");
         }
@@ -80,7 +80,7 @@ KernelLevel ChosenKernel() {
 void UseKernel(KernelLevel level) {
     if (!ProcessorRuns(level)) {
         throw KernelChoiceError(std::string("this processor lacks ") + kKernelNames[static_cast<int>(level)].Name +
-                                " (it runs " + KernelsOfThisProcessor() + ")");
+                                " (it runs " + KernelsRunBy() + ")");
     }
     chosenLevel.store(static_cast<int>(level), std::memory_order_relaxed);
 }

@@ -28,14 +28,15 @@ public:
 
 // Whether this processor runs the kernels of a level (scalar always).
 bool ProcessorRuns(KernelLevel level);
-// "scalar, avx2, avx512": the levels this processor runs.
-std::string KernelsOfThisProcessor();
+using LevelsRun = bool (*)(KernelLevel level);
+// "scalar, avx2, avx512": the levels a processor runs, this one by default.
+std::string KernelsRunBy(LevelsRun runs = ProcessorRuns);
 
-// The level `value` (ORVALIS_KERNEL's text, or none) asks for: the widest
-// this processor runs when none. Raises KernelChoiceError naming the
-// variable, the value and what this processor offers when the value is
-// unknown or the processor lacks it.
-KernelLevel ParseKernelChoice(const std::optional<std::string>& value);
+// The level `value` (ORVALIS_KERNEL's text, or none) asks for of a
+// processor that runs `runs`: the widest it runs when none. Raises
+// KernelChoiceError naming the variable, the value and what the processor
+// offers when the value is unknown or the processor lacks it.
+KernelLevel ParseKernelChoice(const std::optional<std::string>& value, LevelsRun runs = ProcessorRuns);
 
 // The level the vector code runs at: ORVALIS_KERNEL's, read at the first
 // call, unless UseKernel chose another since. Raises KernelChoiceError as
