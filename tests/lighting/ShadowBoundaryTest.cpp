@@ -1,7 +1,8 @@
 // Shadow rays at the very edge of their answer: rays that meet a cell
 // exactly at its height (blocked) or a single's step above it, checked
-// against the one-step march through every bound the fast march keeps, and
-// rays where the rounding of large coordinates moves them furthest.
+// against the one-step march through every bound the fast march keeps;
+// rays where the rounding of large coordinates moves them furthest; and
+// low suns whose heights round down at every step.
 #include "lighting/ShadowMarch.h"
 
 #include <gtest/gtest.h>
@@ -54,16 +55,23 @@ float HeightAfter(float start, float step, int additions) {
     return start;
 }
 
+// The first start, in the order of singles, from which `additions`
+// additions of step end above `target` (or at it, with `reaching`).
+std::int32_t FirstOrderPast(float target, float step, int additions, bool reaching) {
+    const float guess = static_cast<float>(target - static_cast<double>(step) * additions);
+    std::int32_t low = OrderOf(guess - 8), high = OrderOf(guess + 8);  // short of it, past it
+    while (high - low > 1) {
+        const std::int32_t middle = low + (high - low) / 2;
+        const float end = HeightAfter(SingleOfOrder(middle), step, additions);
+        (end > target || (reaching && end == target) ? high : low) = middle;
+    }
+    return high;
+}
+
 // The lowest start from which the ray is at `target` exactly after
 // `additions` additions of step; none when the rounding skips it.
 std::optional<float> StartReaching(float target, float step, int additions) {
-    const float guess = static_cast<float>(target - static_cast<double>(step) * additions);
-    std::int32_t low = OrderOf(guess - 8), high = OrderOf(guess + 8);  // below and at or above
-    while (high - low > 1) {
-        const std::int32_t middle = low + (high - low) / 2;
-        (HeightAfter(SingleOfOrder(middle), step, additions) < target ? low : high) = middle;
-    }
-    const float start = SingleOfOrder(high);
+    const float start = SingleOfOrder(FirstOrderPast(target, step, additions, true));
     if (HeightAfter(start, step, additions) != target) return std::nullopt;
     return start;
 }
@@ -208,6 +216,44 @@ TEST(ShadowBoundary, PassesAllowForTheRoundingOfLargeCoordinates) {
         EXPECT_EQ(lanes, 1u << (ShadowRays::kLanes - 1));
     });
     }
+}
+
+// Low suns over level ground and a wall row 255 high: a ray whose first
+// position lies just short of its row's far edge, and which enters the
+// wall's row after n steps, the highest that is still blocked there. Its
+// heights lie between 128 and 256, where each addition may round down by
+// up to 2^-17; over some eighty rows that adds up to more than the bound
+// of its first cell could lose to rounding of its own.
+TEST(ShadowBoundary, LowSunsMeetAWallRowFromJustBelowTheirFirstBound) {
+    constexpr std::int32_t kRows = 127, kWall = 120;
+    HeightGrid grid(6, kRows);
+    for (std::int32_t column = 0; column < grid.Columns(); ++column) grid.At(kWall, column) = 255;
+    int rays = 0;
+    for (int n = 80; n <= 92; ++n) {
+        for (const int rowsCrossed : {n - 3, n - 2}) {
+            // The light whose n - 1 steps cross the rows to the wall almost exactly.
+            const double along = static_cast<double>(rowsCrossed) / (n - 1) + 2e-7;
+            const double rise = std::sqrt(1 / (along * along) - 1);
+            for (int k = -200; k <= 200; ++k) {
+                const Vector3 direction{0, static_cast<float>(rise * (1 + k * 0x1p-23)), 1};
+                Vector3 dir;
+                NormalizedCopy(direction, dir);
+                const float first = std::nextafter(static_cast<float>(kWall - rowsCrossed), 0.0f);
+                const float z = first - dir.z;
+                if (z + dir.z != first || HeightAfter(first, dir.z, n - 1) < kWall ||
+                    HeightAfter(first, dir.z, n - 2) >= kWall) {
+                    continue;
+                }
+                const float height = SingleOfOrder(FirstOrderPast(255, dir.y, n, false) - 1);
+                const Vector3 origin{2.5f, height, z};
+                ++rays;
+                ASSERT_TRUE(IsInShadow(grid, 1.0f, origin, direction)) << n << ", " << rowsCrossed << ", " << k;
+                ASSERT_TRUE(ShadowRays(grid, 1.0f, direction).Blocked(origin))
+                    << "rise " << direction.y << ", " << n << " steps over " << rowsCrossed << " rows";
+            }
+        }
+    }
+    EXPECT_GT(rays, 1000);
 }
 
 }  // namespace
