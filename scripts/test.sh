@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a release build with the window and
 # the preview, then the core and the command line under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then (where clang is present) the core built
+# with clang, and the fuzz harnesses for a short while.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -22,6 +23,10 @@ orvalis_build asan
 (cd "$ORVALIS_ROOT" && ctest --preset asan -j "$(nproc)")
 
 if command -v clang++ >/dev/null; then
+  echo "== Core built with clang"
+  orvalis_build clang-core
+  (cd "$ORVALIS_ROOT" && ctest --preset clang-core -j "$(nproc)")
+
   echo "== Fuzz smoke run (libFuzzer, ${ORVALIS_FUZZ_SECONDS:-25} s a harness)"
   fuzz=$ORVALIS_ROOT/build/fuzz
   cmake -S "$ORVALIS_ROOT/tests/raster/fuzz" -B "$fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null

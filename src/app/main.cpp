@@ -14,6 +14,7 @@
 #include "app/WindowOptions.h"
 #include "app/WindowSystem.h"
 #include "files/StopSignals.h"
+#include "math/KernelChoice.h"
 
 namespace {
 
@@ -59,6 +60,13 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("orvalis"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVALIS_VERSION));
     AnswerHelpOrVersion(argc, argv);
+    try {
+        // A bad ORVALIS_KERNEL ends the start before the window opens.
+        orvalis::ChosenKernel();
+    } catch (const orvalis::KernelChoiceError& error) {
+        std::fprintf(stderr, "orvalis: %s\n", error.what());
+        return 2;
+    }
     if (!orvalis::NamesAWindowSystem(orvalis::CurrentWindowSystemHints(argc, argv))) {
         std::fputs(orvalis::kNoDisplayMessage, stderr);
         return 1;

@@ -10,6 +10,7 @@
 #include "files/DisplayPath.h"
 #include "files/InputFile.h"
 #include "files/StopSignals.h"
+#include "math/KernelChoice.h"
 
 namespace orvalis::cli {
 
@@ -132,9 +133,14 @@ int main(int argc, char** argv) {
     orvalis::IgnoreFileSizeSignal();
     HoldStandardOutput();
     try {
+        // A bad ORVALIS_KERNEL ends the run before any work starts.
+        orvalis::ChosenKernel();
         const int exitCode = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
         return StandardOutputWritten() ? exitCode : 1;
     } catch (const UsageError& e) {
+        std::fprintf(stderr, "orvalis-cli: error: %s\n", e.what());
+        return 2;
+    } catch (const orvalis::KernelChoiceError& e) {
         std::fprintf(stderr, "orvalis-cli: error: %s\n", e.what());
         return 2;
     } catch (const std::exception& e) {

@@ -38,7 +38,7 @@ struct NormalLaneKernel {
 };
 
 // Null where the compiler lacks the instructions; call only where the
-// processor has them (HasAvx2, HasAvx512).
+// processor has them (ProcessorRuns).
 const NormalLaneKernel* Avx2NormalLanes();
 const NormalLaneKernel* Avx512NormalLanes();
 

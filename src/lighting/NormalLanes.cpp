@@ -1,25 +1,11 @@
 #include "lighting/NormalLanes.h"
 
-#include <array>
-
 #include "math/CertifiedGeometry.h"
-#include "math/ProcessorFeatures.h"
+#include "math/KernelChoice.h"
 
 namespace orvalis {
 
 namespace {
-
-struct KernelsHere {
-    std::array<const NormalLaneKernel*, 2> Kernels{};
-    std::size_t Count = 0;
-
-    KernelsHere() {
-        for (const NormalLaneKernel* kernel : {HasAvx512() ? Avx512NormalLanes() : nullptr,
-                                               HasAvx2() ? Avx2NormalLanes() : nullptr}) {
-            if (kernel) Kernels[Count++] = kernel;
-        }
-    }
-};
 
 void NormalizeOne(ConstComponentArrays vectors, ComponentArrays<float> units, std::int32_t i) {
     Vector3 unit;
@@ -31,15 +17,11 @@ void NormalizeOne(ConstComponentArrays vectors, ComponentArrays<float> units, st
 
 }  // namespace
 
-std::span<const NormalLaneKernel* const> NormalLaneKernelsHere() {
-    static const KernelsHere here;
-    return {here.Kernels.data(), here.Count};
+std::array<const NormalLaneKernel*, kKernelNames.size()> NormalLanesByLevel() {
+    return {nullptr, Avx2NormalLanes(), Avx512NormalLanes()};
 }
 
-const NormalLaneKernel* FastestNormalLanes() {
-    const auto kernels = NormalLaneKernelsHere();
-    return kernels.empty() ? nullptr : kernels.front();
-}
+const NormalLaneKernel* ChosenNormalLanes() { return KernelAtChosenLevel(NormalLanesByLevel()); }
 
 void NormalizeAll(ConstComponentArrays vectors, ComponentArrays<float> units, std::int32_t count,
                   std::vector<std::int32_t>& uncertain) {

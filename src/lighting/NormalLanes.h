@@ -1,25 +1,27 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <span>
 #include <vector>
 
+#include "math/KernelChoice.h"
 #include "lighting/NormalLaneKernels.h"
 
 namespace orvalis {
 
-// The vector kernels this processor runs, widest first; empty without any.
-std::span<const NormalLaneKernel* const> NormalLaneKernelsHere();
-// The first of them, or null.
-const NormalLaneKernel* FastestNormalLanes();
+// The vector kernel of each KernelLevel, null where there is none (scalar,
+// and any the compiler could not build); the processor may lack some.
+std::array<const NormalLaneKernel*, kKernelNames.size()> NormalLanesByLevel();
+// The one for the chosen kernel level, or null.
+const NormalLaneKernel* ChosenNormalLanes();
 
-// Runs lanes(kernel, uncertain) with the fastest kernel where it covers
+// Runs lanes(kernel, uncertain) with the chosen kernel where it covers
 // first .. end, then one(c) for every column c it left; without a kernel,
 // or when the run is shorter than its lanes, one(c) for all.
 template <typename Lanes, typename One>
 void CoverInLanes(std::int32_t first, std::int32_t end, std::vector<std::int32_t>& uncertain, Lanes lanes,
                   One one) {
-    const NormalLaneKernel* kernel = FastestNormalLanes();
+    const NormalLaneKernel* kernel = ChosenNormalLanes();
     if (!kernel || end - first < kernel->Lanes) {
         for (std::int32_t c = first; c < end; ++c) one(c);
         return;

@@ -1,4 +1,4 @@
-// Compiled with -mavx2 (see CMakeLists.txt); run only where the processor has it.
+// Compiled with -mavx2 (the file's name says so); run only where the processor has it.
 #include "lighting/NormalLaneKernels.h"
 
 #if defined(__AVX2__)

@@ -1,4 +1,4 @@
-// Compiled with -mavx512f (see CMakeLists.txt); run only where the processor has it.
+// Compiled with -mavx512f (the file's name says so); run only where the processor has it.
 #include "lighting/NormalLaneKernels.h"
 
 #if defined(__AVX512F__)

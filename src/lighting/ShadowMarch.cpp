@@ -7,6 +7,7 @@
 
 #include "math/Geometry.h"
 #include "math/RepeatedSum.h"
+#include "raster/DibBuffer.h"
 #include "raster/ParallelRows.h"
 
 namespace orvalis {
@@ -81,9 +82,14 @@ std::vector<float> HighestAhead(const HeightGrid& grid, float move, float height
     return scaled;
 }
 
-// Coordinates stay below 2^15, where singles are 2^-9 apart or closer: a
-// rounded sum moves the ray at most that much further than the step.
-constexpr double kMoveSlack = 0x1p-8;
+// Coordinates stay below the largest picture side, 2^kCoordinateBits, where
+// singles are kWidestSpacing apart or closer: a rounded sum moves the ray at
+// most that much further than the step. The slack is twice that.
+constexpr int kCoordinateBits = 15;
+static_assert(TDibBuffer::kMaxDimension <= (1 << kCoordinateBits),
+              "larger pictures need a larger kMoveSlack (wider spacing of singles)");
+constexpr double kWidestSpacing = 1.0 / (1 << (24 - kCoordinateBits));
+constexpr double kMoveSlack = 2 * kWidestSpacing;
 // Passing a block costs three repeated sums; fewer steps are cheaper added one by one.
 constexpr std::int64_t kShortestPass = 8;
 // Lanes side by side span about as many columns as there are lanes: blocks
@@ -263,7 +269,7 @@ float ShadowRays::RegionHeight(int level, std::int32_t leastRow, std::int32_t mo
     return highest;
 }
 
-std::int64_t ShadowRays::StepsWithinClearRegion(const LaneSpan& span, int& level) const {
+std::int64_t ShadowRays::StepsWithinClearRegion(const ShadowLaneSpan& span, int& level) const {
     const int top = static_cast<int>(squares_.Levels.size());
     const std::int32_t leastColumn = TruncToInt(span.LeastX), mostColumn = TruncToInt(span.MostX);
     const std::int32_t leastRow = TruncToInt(span.LeastZ), mostRow = TruncToInt(span.MostZ);

@@ -8,6 +8,7 @@
 #include "raster/HeightPlane.h"
 #include "raster/Progress.h"
 #include "lighting/ShadowHorizon.h"
+#include "lighting/ShadowLaneKernel.h"
 
 // The shadow march, the lighting's own: other layers reach it only through
 // Lightmap.h.
@@ -63,8 +64,9 @@ public:
     // The same answers for kLanes rays at once, from neighbouring pixels of
     // one row side by side in vector lanes: origin j is (firstColumn + j,
     // heights[j], row). Bit j of the result is set when ray j is blocked.
-    // Only where LanesAvailable().
-    static constexpr int kLanes = 8;
+    // Fastest where LanesAvailable(): with vector lanes at the chosen
+    // kernel level.
+    static constexpr int kLanes = kShadowLanes;
     bool LanesAvailable() const;
     unsigned BlockedLanes(std::int32_t row, std::int32_t firstColumn, const float* heights) const;
 
@@ -99,17 +101,10 @@ private:
     // edge in the columns and `along` in the rows (edges the ray heads for).
     std::int64_t StepsWithin(double across, double along, bool fixedColumn, bool fixedRow) const;
 
-    // Where the live lanes of a march are: the lowest ray, and the box
-    // around their positions.
-    struct LaneSpan {
-        float LowestHeight;
-        float LeastX, MostX, LeastZ, MostZ;
-        bool FixedColumn, FixedRow;
-    };
     // How many steps all the lanes surely spend among square blocks of one
     // level whose cells all lie below the lowest ray (at most two blocks
     // each way); 0 or less when there are none. `level` as above.
-    std::int64_t StepsWithinClearRegion(const LaneSpan& span, int& level) const;
+    std::int64_t StepsWithinClearRegion(const ShadowLaneSpan& span, int& level) const;
     // The highest scaled cell of the blocks of a level that hold the span,
     // or infinity when more than two blocks each way would be needed.
     float RegionHeight(int level, std::int32_t leastRow, std::int32_t mostRow, std::int32_t leastColumn,

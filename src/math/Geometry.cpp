@@ -9,7 +9,8 @@ namespace {
 
 // x87 extended precision: the intermediate format of every operation here.
 using Extended = long double;
-static_assert(std::numeric_limits<Extended>::digits >= 64,
+// Exactly: a wider long double (quadruple precision) rounds otherwise.
+static_assert(std::numeric_limits<Extended>::digits == 64,
               "vector arithmetic needs 80-bit extended intermediates");
 
 }  // namespace

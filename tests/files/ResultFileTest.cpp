@@ -80,10 +80,45 @@ TEST_F(ResultFileTest, AFailedWriteNamesTheResult) {
     };
     for (const auto& [path, named] : writes) {
         const test::FileSizeLimit limit(1000);
-        EXPECT_EQ(test::MessageOf([&] { Write(path, Bytes(5000)); }),
+        const std::string& target = path;  // a lambda cannot capture a structured binding in every compiler
+        EXPECT_EQ(test::MessageOf([&] { Write(target, Bytes(5000)); }),
                   named + ": writing failed (File too large)");
     }
     EXPECT_FALSE(fs::exists(PathOf("plain.bmp")));
+}
+
+// Withdrawing a committed claim frees the name only of the run's own file:
+// a file that someone renamed over the committed one since stays as it is.
+TEST_F(ResultFileTest, WithdrawRemovesOnlyTheRunsOwnCommittedFile) {
+    struct Case {
+        const char* Name;
+        void (*After)(const std::string& path, const std::string& other);  // after the commit
+        bool Stays;
+    };
+    const Case cases[] = {
+        {"untouched", [](const std::string&, const std::string&) {}, false},
+        {"replaced by a rename", [](const std::string& path, const std::string& other) {
+             Write(other, Bytes(77));
+             fs::rename(other, path);
+         }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = PathOf("w.bmp");
+        {
+            ResultFile result = ResultFile::Claim(path);
+            Write(result.StagingPath(), Bytes(300));
+            result.Commit();
+            c.After(path, PathOf("other.bmp"));
+            result.Withdraw();
+            EXPECT_EQ(fs::exists(path), c.Stays);
+            if (c.Stays) {
+                EXPECT_EQ(ReadBytes<std::vector<std::uint8_t>>(path), Bytes(77));
+            }
+        }
+        EXPECT_EQ(fs::exists(path), c.Stays) << "after the result went";
+        fs::remove(path);
+    }
 }
 
 // A folder renamed during the run keeps the run's files together: they are

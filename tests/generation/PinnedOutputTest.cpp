@@ -1,7 +1,9 @@
 // Every byte of the normal maps, lightmaps and textures of a matrix of small
 // heightmaps and light settings, pinned as FNV-1a hashes. The lighting kernels
 // have fast paths; these hashes hold them to the bytes of the plain
-// arithmetic, at every thread count. A mismatch prints the row to compare.
+// arithmetic, at every thread count. A mismatch names the case and the first
+// pixel that differs from the scalar path on one thread, with both values,
+// and prints the row to compare.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <functional>
 #include <span>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,6 +24,8 @@
 #include "lighting/Lightmap.h"
 #include "lighting/NormalMap.h"
 #include "lighting/ShadowMarch.h"
+#include "common/KernelLevels.h"
+#include "common/PinnedBytes.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
 #include "common/TestTiles.h"
@@ -40,21 +45,6 @@ std::vector<int> LightDirections() {
     for (int d : {89, 91, 179, 181, 269, 271, 359}) directions.push_back(d);
     return directions;
 }
-
-class Fnv1a {
-public:
-    void Add(std::span<const std::uint8_t> bytes) {
-        for (const std::uint8_t b : bytes) hash_ = (hash_ ^ b) * 0x100000001b3u;
-    }
-    void Add(const TDibBuffer& picture) { Add({picture.PixelData(), picture.PixelBytes()}); }
-    void Add(const TNormalMap& normals) {
-        Add({reinterpret_cast<const std::uint8_t*>(normals.data()), normals.size() * sizeof(NormalEntry)});
-    }
-    std::uint64_t Value() const { return hash_; }
-
-private:
-    std::uint64_t hash_ = 0xcbf29ce484222325u;
-};
 
 // A small integer hash for deterministic noise.
 std::uint32_t Mix(std::uint32_t a, std::uint32_t b) {
@@ -165,18 +155,26 @@ TDibBuffer Upright(const TDibBuffer& heightmap) { return test::Redrawn(heightmap
 // sun position check that it gives the bytes pinned above.
 bool LightsAsPinned(int direction) { return direction % 89 == 0 || direction == 181; }
 
-PinnedHashes HashOutputs(const NamedHeightmap& source, int threads, const std::string& folder) {
+// Every byte behind the hashes of one heightmap, block by block.
+struct Outputs {
+    test::PinnedBytes Normals, Blend16, Blend50;
+    std::array<test::PinnedBytes, kSunPositions.size()> Lightmaps, LitTextures;
+};
+
+void AddNormals(test::PinnedBytes& bytes, std::string what, const TNormalMap& normals, std::int32_t width) {
+    bytes.Add(std::move(what), {reinterpret_cast<const std::uint8_t*>(normals.data()), normals.size() * sizeof(NormalEntry)},
+              width, sizeof(NormalEntry));
+}
+
+Outputs MakeOutputs(const NamedHeightmap& source, int threads, const std::string& folder) {
     const RunOptions run{threads, {}};
     const TDibBuffer heightmap = source.Make();
     const test::Tiles tiles = test::PatternedTiles();
 
-    PinnedHashes hashes{source.Name, 0, 0, 0, {}, {}};
-    Fnv1a blend16, blend50;
-    blend16.Add(BlendTexture(heightmap, tiles.Set(), 16, run));
-    hashes.Blend16 = blend16.Value();
+    Outputs outputs;
+    outputs.Blend16.Add("the blend at size 16", BlendTexture(heightmap, tiles.Set(), 16, run));
     const TDibBuffer texture = BlendTexture(heightmap, tiles.Set(), 50, run);
-    blend50.Add(texture);
-    hashes.Blend50 = blend50.Value();
+    outputs.Blend50.Add("the blend at size 50", texture);
 
     const TDibBuffer upright = Upright(heightmap);
     const HeightPlane heights = HeightsOfPixels(upright);
@@ -184,17 +182,16 @@ PinnedHashes HashOutputs(const NamedHeightmap& source, int threads, const std::s
     heightmap.WriteBmpFile(heightmapPath);
     TNormalMap normals;
     BuildNormalMap(heights, normals, 1.0f, run);
-    Fnv1a normalHash;
-    normalHash.Add(normals);
-    hashes.Normals = normalHash.Value();
+    AddNormals(outputs.Normals, "the normal map", normals, upright.Width());
     for (std::size_t s = 0; s < kSunPositions.size(); ++s) {
-        Fnv1a lightmaps, litTextures;
         for (const int direction : LightDirections()) {
+            const std::string light = "light direction " + std::to_string(direction) + ", sun position " +
+                                      std::to_string(kSunPositions[s]);
             TDibBuffer lightmap;
             lightmap.Allocate(upright.Width(), upright.Height(), 24);
             ShadeLightmap(heights, normals, LightVector({direction, kSunPositions[s]}), 1.0f, lightmap,
                           0.6f, 0.5f, true, run);
-            lightmaps.Add(lightmap);
+            outputs.Lightmaps[s].Add("the lightmap of " + light, lightmap);
             if (LightsAsPinned(direction)) {
                 const TDibBuffer built =
                     LightHeightmap(ReadHeightmapPicture(heightmapPath), {direction, kSunPositions[s]}, run);
@@ -202,12 +199,48 @@ PinnedHashes HashOutputs(const NamedHeightmap& source, int threads, const std::s
             }
             TDibBuffer lit = Upright(texture);
             ApplyLightmap(lit, lightmap);
-            litTextures.Add(lit);
+            outputs.LitTextures[s].Add("the texture lit by " + light, lit);
         }
-        hashes.Lightmaps[s] = lightmaps.Value();
-        hashes.LitTextures[s] = litTextures.Value();
+    }
+    return outputs;
+}
+
+PinnedHashes HashesOf(const char* name, const Outputs& outputs) {
+    PinnedHashes hashes{name, outputs.Normals.Hash(), outputs.Blend16.Hash(), outputs.Blend50.Hash(), {}, {}};
+    for (std::size_t s = 0; s < kSunPositions.size(); ++s) {
+        hashes.Lightmaps[s] = outputs.Lightmaps[s].Hash();
+        hashes.LitTextures[s] = outputs.LitTextures[s].Hash();
     }
     return hashes;
+}
+
+// The first hash that differs from its pinned value, traced to a pixel by
+// the same outputs of the scalar path on one thread: the fast paths and the
+// threads are what usually go wrong. When that path gives the same bytes,
+// the plain arithmetic itself changed, and only the hash can say so.
+std::string WhatDiffers(const NamedHeightmap& source, const Outputs& actual, const PinnedHashes& pinned,
+                        const std::string& folder) {
+    const test::ScopedKernel scalar(KernelLevel::Scalar);
+    const Outputs plain = MakeOutputs(source, 1, folder);
+    std::vector<std::pair<const test::PinnedBytes*, const test::PinnedBytes*>> pairs{
+        {&actual.Normals, &plain.Normals}, {&actual.Blend16, &plain.Blend16}, {&actual.Blend50, &plain.Blend50}};
+    std::vector<std::uint64_t> expected{pinned.Normals, pinned.Blend16, pinned.Blend50};
+    for (std::size_t s = 0; s < kSunPositions.size(); ++s) {
+        pairs.push_back({&actual.Lightmaps[s], &plain.Lightmaps[s]});
+        expected.push_back(pinned.Lightmaps[s]);
+        pairs.push_back({&actual.LitTextures[s], &plain.LitTextures[s]});
+        expected.push_back(pinned.LitTextures[s]);
+    }
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const auto [fast, reference] = pairs[i];
+        if (fast->Hash() == expected[i]) continue;
+        const std::string where = test::FirstDifference(*fast, *reference);
+        if (!where.empty()) return std::string(source.Name) + ", " + where;
+        return std::string(source.Name) + ", " + fast->Blocks().front().What +
+               " and the rest of its hash: the scalar path on one thread gives the same bytes, so the plain "
+               "arithmetic changed";
+    }
+    return std::string(source.Name) + ": every hash as pinned";
 }
 
 std::string TableRow(const PinnedHashes& h) {
@@ -245,9 +278,13 @@ TEST_P(PinnedOutputTest, EveryLightSettingAndThreadCountGivesThePinnedBytes) {
     const NamedHeightmap& source = GetParam();
     const PinnedHashes* pinned = Pinned(source.Name);
     for (const int threads : {1, 2, 3}) {
-        const PinnedHashes actual = HashOutputs(source, threads, folder_.string());
-        EXPECT_TRUE(pinned != nullptr && *pinned == actual)
-            << threads << " threads; today's row:\n" << TableRow(actual);
+        const Outputs outputs = MakeOutputs(source, threads, folder_.string());
+        const PinnedHashes actual = HashesOf(source.Name, outputs);
+        if (pinned != nullptr && *pinned == actual) continue;
+        ADD_FAILURE() << threads << " threads: "
+                      << (pinned ? WhatDiffers(source, outputs, *pinned, folder_.string())
+                                 : std::string(source.Name) + " has no pinned row")
+                      << "; today's row:\n" << TableRow(actual);
     }
 }
 
@@ -258,14 +295,16 @@ INSTANTIATE_TEST_SUITE_P(Heightmaps, PinnedOutputTest, ::testing::ValuesIn(Heigh
 
 // Other height scales, shading constants, no shadows, and shadow rays in
 // directions no light setting gives (falling, unnormalised).
-std::uint64_t HashOtherSettings(const TDibBuffer& heightmap, int threads) {
+test::PinnedBytes OtherSettingsOutputs(const TDibBuffer& heightmap, int threads) {
     const RunOptions run{threads, {}};
     const HeightPlane heights = HeightsOfPixels(heightmap);
-    Fnv1a hash;
+    test::PinnedBytes bytes;
     for (const float heightScale : {0.5f, 2.5f}) {
+        std::ostringstream scale;
+        scale << "height scale " << heightScale;
         TNormalMap normals;
         BuildNormalMap(heights, normals, heightScale, run);
-        hash.Add(normals);
+        AddNormals(bytes, "the normal map at " + scale.str(), normals, heightmap.Width());
         for (const auto& [ambient, diffuse, castShadows] :
              {std::tuple{0.2f, 0.9f, true}, std::tuple{0.6f, 0.5f, false}}) {
             for (const LightSettings light : {LightSettings{30, 20}, {250, 5}, {90, 0}, {181, 400}}) {
@@ -273,7 +312,10 @@ std::uint64_t HashOtherSettings(const TDibBuffer& heightmap, int threads) {
                 lightmap.Allocate(heightmap.Width(), heightmap.Height(), 24);
                 ShadeLightmap(heights, normals, LightVector(light), heightScale, lightmap, ambient, diffuse,
                               castShadows, run);
-                hash.Add(lightmap);
+                std::ostringstream what;
+                what << "the lightmap of " << scale.str() << ", ambient " << ambient << ", light " << light.LightDir
+                     << " / " << light.SunPos << (castShadows ? ", shadows" : ", no shadows");
+                bytes.Add(what.str(), lightmap);
             }
         }
     }
@@ -288,10 +330,13 @@ std::uint64_t HashOtherSettings(const TDibBuffer& heightmap, int threads) {
                     shadows.push_back(IsInShadow(grid, heightScale, origin, direction) ? 1 : 0);
                 }
             }
-            hash.Add(shadows);
+            std::ostringstream what;
+            what << "the shadows (1: in shadow) of rays along " << direction.x << ", " << direction.y << ", "
+                 << direction.z << " at height scale " << heightScale;
+            bytes.Add(what.str(), shadows, grid.Columns(), 1);
         }
     }
-    return hash.Value();
+    return bytes;
 }
 
 TEST(PinnedOutput, OtherShadingSettingsGiveThePinnedBytes) {
@@ -301,9 +346,16 @@ TEST(PinnedOutput, OtherShadingSettingsGiveThePinnedBytes) {
     const std::array<TDibBuffer, 2> heightmaps = {test::RuggedTerrain(37, 23), FractalHeightmap()};
     for (const int threads : {1, 2, 3}) {
         for (std::size_t i = 0; i < heightmaps.size(); ++i) {
-            const std::uint64_t actual = HashOtherSettings(heightmaps[i], threads);
-            EXPECT_EQ(actual, pinned[i]) << "heightmap " << i << ", " << threads << " threads: 0x" << std::hex
-                                         << actual << "u";
+            const test::PinnedBytes outputs = OtherSettingsOutputs(heightmaps[i], threads);
+            const std::uint64_t actual = outputs.Hash();
+            if (actual == pinned[i]) continue;
+            const test::ScopedKernel scalar(KernelLevel::Scalar);
+            const std::string where = test::FirstDifference(outputs, OtherSettingsOutputs(heightmaps[i], 1));
+            ADD_FAILURE() << (i == 0 ? "rugged" : "fractal") << " heightmap, " << threads << " threads: "
+                          << (where.empty() ? "the scalar path on one thread gives the same bytes, so the plain "
+                                              "arithmetic changed"
+                                            : where)
+                          << "; today's hash 0x" << std::hex << actual << "u";
         }
     }
 }

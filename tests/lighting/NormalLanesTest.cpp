@@ -12,6 +12,7 @@
 #include "math/CertifiedGeometry.h"
 #include "math/Geometry.h"
 #include "lighting/NormalEdges.h"
+#include "common/KernelLevels.h"
 #include "common/PlainVectors.h"
 
 namespace orvalis {
@@ -32,6 +33,16 @@ bool UnitIsCertain(const Vector3& v) {
     const double k = 1.0 / std::sqrt(x * x + y * y + z * z);
     float single;
     return SingleIsCertain(x * k, single) && SingleIsCertain(y * k, single) && SingleIsCertain(z * k, single);
+}
+
+// The vector kernels to compare with the plain path: those of every level
+// this processor runs (the ones it lacks are skipped with a note).
+std::vector<const NormalLaneKernel*> KernelsToCompare() {
+    std::vector<const NormalLaneKernel*> kernels;
+    test::ForEachKernelLevel([&](KernelLevel level) {
+        if (const NormalLaneKernel* kernel = NormalLanesByLevel()[static_cast<int>(level)]) kernels.push_back(kernel);
+    });
+    return kernels;
 }
 
 // A vector make() returns whose unit vector lies almost halfway between
@@ -102,7 +113,9 @@ void ExpectPlainRun(const NormalLaneKernel& kernel, std::int32_t first, std::int
 // length is no whole number of lanes.
 TEST(NormalLanes, TriangleNormalsAreThePlainOnes) {
     constexpr std::int32_t width = 1003, first = 3, end = width - 2;
-    const std::vector<std::int32_t> nearTies = {first, 10, 11, 500, end - 8, end - 1};
+    // end - 3 and end - 7 lie where the last group of four (eight) lanes
+    // overlaps the one before: listed once all the same.
+    const std::vector<std::int32_t> nearTies = {first, 10, 11, 500, end - 8, end - 7, end - 3, end - 1};
     std::mt19937 random(11);
     std::uniform_real_distribution<float> slope(-3, 3);
     EdgeLine diagonal = EdgeLineOf(width, -2, 2, random), across = EdgeLineOf(width, 2, 0, random);
@@ -127,7 +140,7 @@ TEST(NormalLanes, TriangleNormalsAreThePlainOnes) {
         const Vector3 v{e.Line.X[c + e.Offset], e.Line.Y[c + e.Offset], e.Line.Z[c + e.Offset]};
         return e.Opposite ? Vector3{-v.x, -v.y, -v.z} : v;
     };
-    for (const NormalLaneKernel* kernel : NormalLaneKernelsHere()) {
+    for (const NormalLaneKernel* kernel : KernelsToCompare()) {
         for (const auto* operands : {straight, reversed}) {
             const EdgeOperand &e1 = operands[0], &e2 = operands[1];
             EdgeLine normals;
@@ -144,7 +157,7 @@ TEST(NormalLanes, TriangleNormalsAreThePlainOnes) {
 // Sums of eight unit normals of hills and walls, and near-tie sums.
 TEST(NormalLanes, EntriesAreThePlainOnes) {
     constexpr std::int32_t width = 203, first = 3, end = width - 2;
-    const std::vector<std::int32_t> nearTies = {first, 50, end - 1};
+    const std::vector<std::int32_t> nearTies = {first, 50, end - 7, end - 3, end - 1};  // two in overlaps
     std::mt19937 random(5);
     std::uniform_real_distribution<float> rise(-3, 3);
     std::array<EdgeLine, 8> normals;
@@ -162,7 +175,7 @@ TEST(NormalLanes, EntriesAreThePlainOnes) {
         for (const EdgeLine& normal : normals) AddVectors(total, normal.At(c), total);
         return total;
     };
-    for (const NormalLaneKernel* kernel : NormalLaneKernelsHere()) {
+    for (const NormalLaneKernel* kernel : KernelsToCompare()) {
         const NormalEntry untouched{-128, -128, -128};
         std::vector<NormalEntry> out(width, untouched);
         std::vector<std::int32_t> listed(end - first);
@@ -179,7 +192,9 @@ TEST(NormalLanes, EntriesAreThePlainOnes) {
 // leaves the near-ties to it.
 TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
     constexpr std::int32_t size = 40000;
-    const std::vector<std::int32_t> nearTies = {2, 9, size - 1};  // the last outside the kernels' run
+    // The last outside the kernels' run; size - 4 and size - 8 in the
+    // overlap of their last group of four (eight) lanes with the one before.
+    const std::vector<std::int32_t> nearTies = {2, 9, size - 8, size - 4, size - 1};
     constexpr std::int32_t tiny = 20;
     std::mt19937 random(3);
     std::uniform_int_distribution<int> sum(0, 765);
@@ -195,21 +210,23 @@ TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
     // A component that rounds to a subnormal single is left to the extended path too.
     vectors.Set(tiny, {2, 3e-39f, 0});
     std::vector<std::int32_t> uncertain(size);
-    for (const std::int32_t count : {0, 3, 5, 17, size}) {
-        EdgeLine units;
-        units.Reset(size);
-        NormalizeAll(vectors.Arrays(), units.WritableArrays(), count, uncertain);
-        for (std::int32_t i = 0; i < size; ++i) {
-            const Vector3 want = i < count ? Unit(vectors.At(i)) : Vector3{};
-            ASSERT_TRUE(SameBits(units.At(i), want)) << "vector " << i << " of " << count;
+    test::ForEachKernelLevel([&](KernelLevel) {
+        for (const std::int32_t count : {0, 3, 5, 17, size}) {
+            EdgeLine units;
+            units.Reset(size);
+            NormalizeAll(vectors.Arrays(), units.WritableArrays(), count, uncertain);
+            for (std::int32_t i = 0; i < size; ++i) {
+                const Vector3 want = i < count ? Unit(vectors.At(i)) : Vector3{};
+                ASSERT_TRUE(SameBits(units.At(i), want)) << "vector " << i << " of " << count;
+            }
         }
-    }
-    for (const NormalLaneKernel* kernel : NormalLaneKernelsHere()) {
+    });
+    for (const NormalLaneKernel* kernel : KernelsToCompare()) {
         constexpr std::int32_t first = 2, end = size - 1;
         EdgeLine units;
         units.Reset(size);
         uncertain.resize(kernel->UnitVectors(vectors.Arrays(), units.WritableArrays(), first, end, uncertain.data()));
-        ExpectPlainRun(*kernel, first, end, size, uncertain, {first, 9, tiny},
+        ExpectPlainRun(*kernel, first, end, size, uncertain, {first, 9, end - 7, end - 3, tiny},
             [&](std::int32_t i) { return SameBits(units.At(i), Unit(vectors.At(i))); },
             [&](std::int32_t i) { return SameBits(units.At(i), Vector3{}); });
     }

@@ -9,6 +9,7 @@
 
 #include "math/Geometry.h"
 #include "common/HeightGrids.h"
+#include "common/KernelLevels.h"
 #include "common/TestPictures.h"
 
 namespace orvalis {
@@ -83,7 +84,8 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFinds) {
 
 // Coordinates in the thousands round more coarsely, which the horizon's
 // allowance for drift must cover: long, narrow hills both ways round, one
-// sweep running along the rows and one across them.
+// sweep running along the rows and one across them; the lanes with and
+// without vector instructions.
 TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
     const auto hills = [](std::int32_t along, std::int32_t across) {
         return test::Grey(120 + static_cast<int>(90 * std::sin(along / 97.0) * std::cos(across / 7.0)));
@@ -92,6 +94,7 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
     const TDibBuffer tall = test::MakePicture(24, 2100, [&](std::int32_t row, std::int32_t column) { return hills(row, column); });
     std::mt19937 random(23);
     std::uniform_real_distribution<float> unit(-1, 1), rise(0, 0.5f);
+    test::ForEachKernelLevel({KernelLevel::Scalar, KernelLevel::Avx2}, [&](KernelLevel) {
     for (const TDibBuffer* picture : {&wide, &tall}) {
         const HeightGrid grid = test::GridOf(*picture);
         for (int d = 0; d < 8; ++d) {
@@ -102,19 +105,18 @@ TEST(ShadowRays, FindsWhatTheOneStepMarchFindsFarAlong) {
                 for (std::int32_t column = 0; column + ShadowRays::kLanes <= grid.Columns(); column += 29 * ShadowRays::kLanes) {
                     float heights[ShadowRays::kLanes];
                     for (int j = 0; j < ShadowRays::kLanes; ++j) heights[j] = grid.At(row, column + j) + 0.5f;
-                    const unsigned lanes = rays.LanesAvailable() ? rays.BlockedLanes(row, column, heights) : 0;
+                    const unsigned lanes = rays.BlockedLanes(row, column, heights);
                     for (int j = 0; j < ShadowRays::kLanes; ++j) {
                         const Vector3 origin{static_cast<float>(column + j), heights[j], static_cast<float>(row)};
                         const bool expected = IsInShadow(grid, 1.0f, origin, direction);
                         ASSERT_EQ(rays.Blocked(origin), expected) << "from " << column + j << ", " << row << ", direction " << d;
-                        if (rays.LanesAvailable()) {
-                            ASSERT_EQ((lanes >> j & 1) != 0, expected) << "lane " << j << ", direction " << d;
-                        }
+                        ASSERT_EQ((lanes >> j & 1) != 0, expected) << "lane " << j << ", direction " << d;
                     }
                 }
             }
         }
     }
+    });
 }
 
 // No bound where none would hold: heights scaled past a byte, rays that

@@ -7,6 +7,7 @@
 
 #include "math/RepeatedSum.h"
 #include "math/RepeatedSumLanes.h"
+#include "common/KernelLevels.h"
 
 namespace orvalis {
 namespace {
@@ -45,24 +46,26 @@ TEST(RepeatedSum, EqualsAddingOneStepAtATime) {
 // Eight lanes at once give every lane's RepeatedSum, whatever mixture of
 // binades, signs, zeros and ties the lanes hold, and leave unchosen lanes be.
 TEST(RepeatedSum, InLanesEqualsOneLaneAtATime) {
-    std::mt19937 random(4);
-    std::uniform_real_distribution<float> starts(-50.0f, 4100.0f), steps(-1.0f, 1.0f);
-    const float special[] = {0.0f, -0.0f, 1.0f, 2.0f - 0x1p-22f, 255.99998f, 0x1p-130f, 1024.0f, -3.0f};
-    for (int i = 0; i < 4000; ++i) {
-        const float step = i % 7 == 0 ? 1.5f * 0x1p-13f : i % 11 == 0 ? 0.0f : steps(random);
-        const std::int64_t count = i % 5 == 0 ? random() % 20 : random() % 9000;
-        const unsigned chosen = i % 3 == 0 ? 0xffu : static_cast<unsigned>(random() & 0xff);
-        float values[kSumLanes], expected[kSumLanes];
-        for (int j = 0; j < kSumLanes; ++j) {
-            values[j] = (i + j) % 4 == 0 ? special[(i + j) / 4 % 8] : starts(random);
-            expected[j] = chosen >> j & 1 ? RepeatedSum(values[j], step, count) : values[j];
+    test::ForEachKernelLevel({KernelLevel::Scalar, KernelLevel::Avx2}, [](KernelLevel) {
+        std::mt19937 random(4);
+        std::uniform_real_distribution<float> starts(-50.0f, 4100.0f), steps(-1.0f, 1.0f);
+        const float special[] = {0.0f, -0.0f, 1.0f, 2.0f - 0x1p-22f, 255.99998f, 0x1p-130f, 1024.0f, -3.0f};
+        for (int i = 0; i < 4000; ++i) {
+            const float step = i % 7 == 0 ? 1.5f * 0x1p-13f : i % 11 == 0 ? 0.0f : steps(random);
+            const std::int64_t count = i % 5 == 0 ? random() % 20 : random() % 9000;
+            const unsigned chosen = i % 3 == 0 ? 0xffu : static_cast<unsigned>(random() & 0xff);
+            float values[kSumLanes], expected[kSumLanes];
+            for (int j = 0; j < kSumLanes; ++j) {
+                values[j] = (i + j) % 4 == 0 ? special[(i + j) / 4 % 8] : starts(random);
+                expected[j] = chosen >> j & 1 ? RepeatedSum(values[j], step, count) : values[j];
+            }
+            RepeatedSumLanes(values, step, count, chosen);
+            for (int j = 0; j < kSumLanes; ++j) {
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(values[j]), std::bit_cast<std::uint32_t>(expected[j]))
+                    << "lane " << j << ": " << count << " x " << step;
+            }
         }
-        RepeatedSumLanes(values, step, count, chosen);
-        for (int j = 0; j < kSumLanes; ++j) {
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(values[j]), std::bit_cast<std::uint32_t>(expected[j]))
-                << "lane " << j << ": " << count << " x " << step;
-        }
-    }
+    });
 }
 
 }  // namespace
