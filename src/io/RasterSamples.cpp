@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "files/Error.h"
@@ -22,6 +23,13 @@ std::string ShortestText(double v) {
 // 16-bit v is the height v x 255 / 65535 = v / 257; the pixels show the
 // nearest 8-bit value.
 std::uint8_t NearestByteOfWord(std::uint16_t v) { return static_cast<std::uint8_t>((v + 128) / 257); }
+
+// std::lround of a height 0 .. 255, inline: the fraction of a double at
+// or above 0 is exact, and halves round up as lround rounds them.
+std::uint8_t NearestLevel(double height) {
+    const auto whole = static_cast<std::int32_t>(height);
+    return static_cast<std::uint8_t>(whole + (height - whole >= 0.5 ? 1 : 0));
+}
 
 }  // namespace
 
@@ -106,36 +114,54 @@ HeightPlane RealSamplePlane(const RasterSamples& layout) {
     return plane;
 }
 
-// Top row y is plane row PlaneRowOfDeviceRow(Rows, y) and buffer row BufferRow(y).
+namespace {
+
+// Top row y of the plane's pixels, grey at the nearest level of its heights:
+// plane row PlaneRowOfDeviceRow(Rows, y), buffer row BufferRow(y).
+void PutNearestLevels(const HeightPlane& plane, std::int32_t y, TDibBuffer& pixels) {
+    std::uint8_t* out = pixels.RowTable(pixels.BufferRow(y));
+    const std::size_t start = plane.IndexOf(PlaneRowOfDeviceRow(plane.Rows, y), 0);
+    for (std::int32_t x = 0; x < plane.Width; ++x, out += 3) {
+        out[0] = out[1] = out[2] = NearestLevel(plane.Height(start + x));
+    }
+}
+
+}  // namespace
+
 void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t count, HeightPlane& plane,
                       TDibBuffer& pixels) {
     if (plane.ScaledSamples()) plane.Scale = scale;
     for (std::int32_t y = first; y < first + count; ++y) {
-        std::uint8_t* out = pixels.RowTable(pixels.BufferRow(y));
-        const std::size_t start = plane.IndexOf(PlaneRowOfDeviceRow(plane.Rows, y), 0);
-        for (std::int32_t x = 0; x < plane.Width; ++x, out += 3) {
-            double height;
-            if (plane.ScaledSamples()) {
-                height = scale.Height(plane.Samples[start + x]);
-            } else {
-                height = plane.Heights[start + x] = scale.Height(plane.Heights[start + x]);
-            }
-            out[0] = out[1] = out[2] = static_cast<std::uint8_t>(std::lround(height));
+        if (!plane.ScaledSamples()) {
+            double* heights = &plane.Heights[plane.IndexOf(PlaneRowOfDeviceRow(plane.Rows, y), 0)];
+            for (std::int32_t x = 0; x < plane.Width; ++x) heights[x] = scale.Height(heights[x]);
         }
+        PutNearestLevels(plane, y, pixels);
     }
 }
 
+TDibBuffer PixelsOfRealHeights(const HeightPlane& plane) {
+    TDibBuffer pixels;
+    pixels.Allocate(plane.Width, plane.Rows, 24);
+    for (std::int32_t y = 0; y < plane.Rows; ++y) PutNearestLevels(plane, y, pixels);
+    return pixels;
+}
+
+// A plain loop over the samples, free of branches on the data, which the
+// compiler turns into vector code.
 std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
-    std::optional<HeightRange> range;
-    const auto widen = [&range](double v) {
-        if (!HasData(v)) return;
-        if (!range) range = HeightRange{v, v};
-        range->Low = std::min(range->Low, v);
-        range->High = std::max(range->High, v);
-    };
-    for (const double v : samples.Real) widen(v);
-    for (const std::uint16_t v : samples.Whole) widen(v);
-    return range;
+    double low = std::numeric_limits<double>::infinity(), high = -low;
+    for (const double v : samples.Real) {
+        const bool data = HasData(v);
+        low = data && v < low ? v : low;
+        high = data && v > high ? v : high;
+    }
+    for (const std::uint16_t v : samples.Whole) {
+        low = std::min<double>(low, v);
+        high = std::max<double>(high, v);
+    }
+    if (low > high) return std::nullopt;
+    return HeightRange{low, high};
 }
 
 Picture MakePicture(const std::string& path, const RasterSamples& samples,

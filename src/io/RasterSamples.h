@@ -62,6 +62,9 @@ HeightPlane RealSamplePlane(const RasterSamples& layout);
 void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t count, HeightPlane& plane,
                       TDibBuffer& pixels);
 
+// The pixels that reading made of the real heights of a plane, once more.
+TDibBuffer PixelsOfRealHeights(const HeightPlane& plane);
+
 // A 24-bit bottom-up picture of the samples of the file at path (grey for
 // one channel), with fine heights for everything but bytes. Real samples
 // are mapped from `range`, or from their own lowest and highest value;

@@ -241,6 +241,23 @@ TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& lig
     return shaded;
 }
 
+std::vector<std::uint8_t> LightGreyLevels(const HeightPlane& plane, const LightSettings& light,
+                                          const RunOptions& options) {
+    return LightRows(plane, light, options);
+}
+
+TDibBuffer GreyLightmap(std::vector<std::uint8_t> grey, std::int32_t width, std::int32_t rows,
+                        const RunOptions& options) {
+    TDibBuffer shaded;
+    shaded.Allocate(width, rows, 24);
+    RunOptions quiet = options;
+    quiet.Progress = nullptr;
+    ParallelRows(rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
+        PutGreyRow(&grey[static_cast<std::size_t>(row) * width], row, shaded);
+    });
+    return shaded;
+}
+
 // The lightmap holds one byte a pixel while the heights and the shadows'
 // tables take their memory, and three only once they are gone.
 TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light, const RunOptions& options) {
@@ -253,14 +270,7 @@ TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light, const R
         rows = plane.Rows;
         grey = LightRows(plane, light, options);
     }
-    TDibBuffer shaded;
-    shaded.Allocate(width, rows, 24);
-    RunOptions quiet = options;
-    quiet.Progress = nullptr;
-    ParallelRows(rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
-        PutGreyRow(&grey[static_cast<std::size_t>(row) * width], row, shaded);
-    });
-    return shaded;
+    return GreyLightmap(std::move(grey), width, rows, options);
 }
 
 }  // namespace orvalis
