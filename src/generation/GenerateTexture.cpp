@@ -133,7 +133,7 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
         heightmap.FineHeights && heightmap.FineHeights->ScaledSamples()) {
         heightmap.Pixels = TDibBuffer();
         grey = LightGreyLevels(*heightmap.FineHeights, settings.Light, settings.Run);
-        heightmap.Pixels = PixelsOfRealHeights(*heightmap.FineHeights);
+        heightmap.Pixels = PixelsOfRealHeights(*heightmap.FineHeights, settings.Run);
         heightmap.FineHeights.reset();
     }
     TDibBuffer texture = BlendTexture(heightmap.Pixels, settings.Tiles, settings.TextureSize, settings.Run);

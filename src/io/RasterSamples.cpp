@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/Error.h"
+#include "raster/ParallelRows.h"
 
 namespace orvalis {
 
@@ -140,10 +141,13 @@ void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t
     }
 }
 
-TDibBuffer PixelsOfRealHeights(const HeightPlane& plane) {
+TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& options) {
     TDibBuffer pixels;
     pixels.Allocate(plane.Width, plane.Rows, 24);
-    for (std::int32_t y = 0; y < plane.Rows; ++y) PutNearestLevels(plane, y, pixels);
+    RunOptions quiet = options;
+    quiet.Progress = nullptr;
+    ParallelRows(plane.Rows, quiet, SynthesisStage::Blend,
+                 [&](std::int32_t y) { PutNearestLevels(plane, y, pixels); });
     return pixels;
 }
 

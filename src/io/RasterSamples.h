@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/Picture.h"
+#include "raster/Progress.h"
 
 namespace orvalis {
 
@@ -63,7 +64,7 @@ void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t
                       TDibBuffer& pixels);
 
 // The pixels that reading made of the real heights of a plane, once more.
-TDibBuffer PixelsOfRealHeights(const HeightPlane& plane);
+TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& options = {});
 
 // A 24-bit bottom-up picture of the samples of the file at path (grey for
 // one channel), with fine heights for everything but bytes. Real samples
