@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,34 @@ TEST_F(PictureFileTest, FineHeightsAreScaledOntoTheEightBitRange) {
             }
             EXPECT_EQ(picture.Pixels.ReadPixel(0, x).Red, c.Levels[x]) << x;
             EXPECT_EQ(picture.Pixels.ReadPixel(0, x).Red, std::lround(height)) << x;
+        }
+    }
+}
+
+// The range of the samples with data: NaN and infinities have none.
+TEST(SampleRangeTest, SpansTheSamplesWithData) {
+    struct Case {
+        std::vector<double> Real;
+        std::vector<std::uint16_t> Whole;
+        std::optional<HeightRange> Expected;
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {{3, nan, -2, kInfinity, 7.5, -kInfinity}, {}, HeightRange{-2, 7.5}},
+        {{nan, kInfinity, -kInfinity}, {}, std::nullopt},
+        {{}, {}, std::nullopt},
+        {{}, {5, 65535, 0, 7}, HeightRange{0, 65535}},
+        {{-1e308, 1e308, 4}, {}, HeightRange{-1e308, 1e308}},
+    };
+    for (const Case& c : cases) {
+        RasterSamples samples;
+        samples.Real = c.Real;
+        samples.Whole = c.Whole;
+        const std::optional<HeightRange> range = SampleRange(samples);
+        ASSERT_EQ(range.has_value(), c.Expected.has_value()) << c.Real.size() << " reals, " << c.Whole.size() << " words";
+        if (range) {
+            EXPECT_EQ(range->Low, c.Expected->Low);
+            EXPECT_EQ(range->High, c.Expected->High);
         }
     }
 }
