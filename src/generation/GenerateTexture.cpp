@@ -8,6 +8,8 @@
 #include "raster/DibBlend.h"
 #include "files/Error.h"
 #include "blending/SettingsCheck.h"
+#include "io/RasterSamples.h"
+#include "lighting/Lightmap.h"
 #include "generation/SampledTerrain.h"
 
 namespace orvalis {
@@ -126,6 +128,18 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
     if (settings.StageAlongside) terrain = settings.StageAlongside(heightmap);
     if (!settings.Sampling.IsClassic()) return SynthesizeSampled(settings, std::move(heightmap), textureFile, lightmapFile);
     if (!settings.UseLighting) terrain.reset();
+    // Float samples are lit first when nobody waits for the unlit texture:
+    // their pixels are made again afterwards, so that the shadows' tables
+    // share the memory with neither the pixels nor the texture.
+    const std::int32_t mapWidth = heightmap.Pixels.Width(), mapRows = heightmap.Pixels.RowCount();
+    std::vector<std::uint8_t> grey;
+    if (settings.UseLighting && !terrain && !settings.BlendDone && !settings.UnlitTexture &&
+        heightmap.FineHeights && heightmap.FineHeights->ScaledSamples()) {
+        heightmap.Pixels = TDibBuffer();
+        grey = LightGreyLevels(*heightmap.FineHeights, settings.Light, settings.Run);
+        heightmap.Pixels = PixelsOfRealHeights(*heightmap.FineHeights, settings.Run);
+        heightmap.FineHeights.reset();
+    }
     if (settings.BandWeightsReady) {
         settings.BandWeightsReady({settings.TextureSize, settings.TextureSize, [&](const SplatRow& row) {
                                        ForEachSplatRow(heightmap.Pixels, settings.TextureSize, row);
@@ -133,12 +147,13 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
     }
     TDibBuffer texture = BlendTexture(heightmap.Pixels, settings.Tiles, settings.TextureSize, settings.Run);
     ReportBlend(settings, texture);
-    // Only a lighting without a prepared terrain needs the heightmap still.
-    if (!settings.UseLighting || terrain) heightmap = Picture{};
+    // Only a lighting without a prepared terrain or grey levels needs the heightmap still.
+    if (!settings.UseLighting || terrain || !grey.empty()) heightmap = Picture{};
     TDibBuffer shaded;
     if (settings.UseLighting) {
-        shaded = terrain ? ShadeTerrain(*terrain, settings.Light, settings.Run)
-                         : LightHeightmap(std::move(heightmap), settings.Light, settings.Run);
+        shaded = !grey.empty() ? GreyLightmap(std::move(grey), mapWidth, mapRows, settings.Run)
+                 : terrain     ? ShadeTerrain(*terrain, settings.Light, settings.Run)
+                               : LightHeightmap(std::move(heightmap), settings.Light, settings.Run);
         terrain.reset();
         WritePicture(settings, shaded, lightmapFile->StagingPath());
         ThrowIfCancelled(cancel);

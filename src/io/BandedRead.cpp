@@ -11,8 +11,6 @@ namespace orvalis {
 
 namespace {
 
-using HeightValue = decltype(HeightPlane::Heights)::value_type;
-
 // The samples of `rows` rows as RasterSamples holds them. Sides of at most
 // 2^15 and at most 3 channels keep this and the sizes below under 2^40.
 std::uint64_t SampleBytes(const RasterSamples& layout, std::int64_t rows) {
@@ -27,7 +25,8 @@ std::uint64_t SampleBytes(const RasterSamples& layout, std::int64_t rows) {
 std::uint64_t PictureBytes(const RasterSamples& layout, std::int64_t rows) {
     const std::uint64_t width = static_cast<std::uint64_t>(layout.Width);
     const std::uint64_t rowBytes = (3 * width + 3) / 4 * 4;
-    const std::uint64_t heights = layout.Kind == SampleKind::Byte ? 0 : sizeof(HeightValue) * width;
+    const std::uint64_t heightBytes = SinglesHoldSamples(layout) ? sizeof(float) : sizeof(double);
+    const std::uint64_t heights = layout.Kind == SampleKind::Byte ? 0 : heightBytes * width;
     return (rowBytes + heights) * static_cast<std::uint64_t>(rows);
 }
 
@@ -73,15 +72,21 @@ Picture AllocatePicture(const std::string& path, const RasterSamples& layout, co
         throw Error(path, e.what());
     }
     if (layout.Kind == SampleKind::Byte) return picture;
-    picture.FineHeights.emplace();
-    picture.FineHeights->Width = layout.Width;
-    picture.FineHeights->Rows = layout.Rows;
-    std::vector<HeightValue>& heights = picture.FineHeights->Heights;
+    HeightPlane& plane = picture.FineHeights.emplace();
+    plane.Width = layout.Width;
+    plane.Rows = layout.Rows;
+    const auto clear = [cancel](auto& heights, std::size_t count) {
+        heights.reserve(count);
+        while (heights.size() < count) {
+            ThrowIfCancelled(cancel);
+            heights.resize(std::min(count, heights.size() + static_cast<std::size_t>(kBandPixels)));
+        }
+    };
     const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Rows;
-    heights.reserve(count);
-    while (heights.size() < count) {
-        ThrowIfCancelled(cancel);
-        heights.resize(std::min(count, heights.size() + static_cast<std::size_t>(kBandPixels)));
+    if (SinglesHoldSamples(layout)) {
+        clear(plane.Samples, count);
+    } else {
+        clear(plane.Heights, count);
     }
     return picture;
 }
@@ -105,38 +110,39 @@ void Place(const Picture& part, std::int32_t first, Picture& whole) {
     }
     if (!part.FineHeights) return;
     // Bottom row first in both: the part's heights are one run of the whole's.
-    const std::vector<HeightValue>& heights = part.FineHeights->Heights;
+    const std::vector<double>& heights = part.FineHeights->Heights;
     std::copy(heights.begin(), heights.end(),
               whole.FineHeights->Heights.begin() +
                   HeightRowStart(whole.Pixels.RowCount(), first + rows - 1, width));
 }
 
-// Real samples: first every band into the heights as they are, for their
-// range; then each band's heights back through MakePicture.
-void FillReal(const std::string& path, const SampleSource& source, const PictureReadOptions& options,
-              Picture& picture) {
+// Real samples: first every band into the plane as they are, for their
+// range; then the plane scaled by it, band by band.
+void FillReal(const std::string& path, const SampleSource& source, const PictureReadOptions& options, Picture& picture) {
     const RasterSamples& layout = source.Layout();
-    std::vector<HeightValue>& heights = picture.FineHeights->Heights;
+    HeightPlane& plane = *picture.FineHeights;
     std::optional<HeightRange> range;
     RasterSamples band;
     ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
         source.ReadRows(first, count, band);
         range = Widen(range, SampleRange(band));
         for (std::int32_t y = 0; y < count; ++y) {
-            std::copy_n(band.Real.begin() + static_cast<std::ptrdiff_t>(y) * layout.Width, layout.Width,
-                        heights.begin() + HeightRowStart(layout.Rows, first + y, layout.Width));
+            const auto in = band.Real.begin() + static_cast<std::ptrdiff_t>(y) * layout.Width;
+            const std::size_t start = HeightRowStart(layout.Rows, first + y, layout.Width);
+            if (plane.ScaledSamples()) {
+                std::copy_n(in, layout.Width, plane.Samples.begin() + static_cast<std::ptrdiff_t>(start));
+            } else {
+                std::copy_n(in, layout.Width, plane.Heights.begin() + static_cast<std::ptrdiff_t>(start));
+            }
         }
     });
+    const SampleScale scale = RealSampleScale(path, options.Range ? options.Range : range);
     ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
-        band = layout;
-        band.Rows = count;
-        band.Real.resize(static_cast<std::size_t>(layout.Width) * count);
-        for (std::int32_t y = 0; y < count; ++y) {
-            std::copy_n(heights.begin() + HeightRowStart(layout.Rows, first + y, layout.Width), layout.Width,
-                        band.Real.begin() + static_cast<std::ptrdiff_t>(y) * layout.Width);
-        }
-        Place(MakePicture(path, band, options.Range ? options.Range : range), first, picture);
+        ScaleRealHeights(scale, first, count, plane, picture.Pixels);
     });
+    picture.Levels = {scale.Low, scale.Low + scale.Span};
+    picture.RealSamples = true;
+    picture.Geo = layout.Geo;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <cpl_error.h>
 #include <cpl_string.h>
 #include <gdal.h>
+#include <gdal_frmts.h>
 
 #include "files/Error.h"
 #include "io/DecoderMemory.h"
@@ -79,10 +80,30 @@ int CPL_STDCALL KeepReading(double, const char*, void* cancel) {
     return flag == nullptr || !flag->load(std::memory_order_relaxed);
 }
 
+// Only the drivers we read with (kAcceptedDrivers, and MEM for writing
+// GeoTIFF): every driver GDAL has would cost each run some 8 MiB and time
+// to register. The others join only to name a format we refuse.
+void RegisterOwnDrivers() {
+    for (void (*add)() : {GDALRegister_GTiff, GDALRegister_PNG, GDALRegister_JPEG, GDALRegister_GIF,
+                          GDALRegister_BIGGIF, GDALRegister_WEBP, GDALRegister_PNM, GDALRegister_SRTMHGT,
+                          GDALRegister_AAIGrid, GDALRegister_GRASSASCIIGrid, GDALRegister_DTED,
+                          GDALRegister_USGSDEM, GDALRegister_GSAG, GDALRegister_GSBG, GDALRegister_GS7BG,
+                          GDALRegister_BT, GDALRegister_HFA, GDALRegister_EHdr, GDALRegister_NWT_GRD,
+                          GDALRegister_MEM}) {
+        add();
+    }
+}
+
+void RegisterEveryDriver() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { GDALAllRegister(); });
+}
+
 // headerProblem: why a ".hdr" beside the file was left out, or nothing.
 [[noreturn]] void RefuseUnreadable(const std::string& path, const GdalFileView& view,
                                    const InputFile& file, const std::string& headerProblem) {
     const std::string gdalMessage = QuietGdal::LastMessage() + headerProblem;
+    RegisterEveryDriver();
     if (GDALDriverH driver =
             GDALIdentifyDriverEx(view.Name().c_str(), GDAL_OF_RASTER, nullptr, SiblingList(view).List())) {
         const std::string name = GDALGetDriverShortName(driver);
@@ -230,7 +251,7 @@ void StartGdal() {
         CPLSetConfigOption("GDAL_ALLOW_LARGE_LIBJPEG_MEM_ALLOC", "YES");
         CPLSetConfigOption("JPEGMEM", "no limit of GDAL's");
         GDALSetCacheMax64(static_cast<GIntBig>(kGdalCacheBytes));
-        GDALAllRegister();
+        RegisterOwnDrivers();
     });
 }
 
@@ -316,7 +337,11 @@ void GdalRaster::PlanBands() {
     const int bands = PictureBands(layout_.Format, dataset);
     const std::uint64_t blockBytes = std::uint64_t{1} * blockWidth * blockRows * sampleBytes * bands;
     const std::uint64_t blocksAcross = (layout_.Width + blockWidth - 1) / blockWidth;
-    std::int64_t rows = RowsPerBand(layout_.Width, layout_.Rows);
+    // Real samples pass through a band of doubles on their way into the
+    // picture's plane; one band of the whole picture would double its size.
+    std::int64_t rows = layout_.Kind == SampleKind::Real
+                            ? std::clamp<std::int64_t>(kBandPixels / layout_.Width, 1, layout_.Rows)
+                            : RowsPerBand(layout_.Width, layout_.Rows);
     // A row of blocks that GDAL's cache cannot keep is read in one go, each
     // block once; otherwise bands end where blocks do.
     if (blocksAcross > 1 && blocksAcross * blockBytes > kGdalCacheBytes / 2) {
@@ -325,6 +350,7 @@ void GdalRaster::PlanBands() {
         rows = (rows + blockRows - 1) / blockRows * blockRows;
     }
     bandRows_ = static_cast<std::int32_t>(std::min<std::int64_t>(rows, layout_.Rows));
+    bandsEndWithBlocks_ = bandRows_ % blockRows == 0;
     // The cache fills with no more than the picture's own blocks.
     const std::uint64_t picture = blocksAcross * blockBytes * ((layout_.Rows + blockRows - 1) / blockRows);
     decoderBytes_ = std::min(kGdalCacheBytes, picture) + blockBytes +
@@ -340,6 +366,17 @@ void GdalRaster::ReadRows(std::int32_t first, std::int32_t count, RasterSamples&
         ReadReal(first, band);
     } else {
         ReadWhole(first, band);
+    }
+    DropReadBlocks();
+}
+
+// The bands are read in turn, and when they end where blocks do, no block
+// is read twice: GDAL's cache then only keeps memory that the next band's
+// blocks would take anew.
+void GdalRaster::DropReadBlocks() const {
+    if (!bandsEndWithBlocks_) return;
+    for (int b = 1; b <= PictureBands(layout_.Format, dataset_.get()); ++b) {
+        GDALFlushRasterCache(GDALGetRasterBand(dataset_.get(), b));
     }
 }
 

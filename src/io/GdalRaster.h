@@ -41,6 +41,7 @@ private:
     void PlanBands();
     void ReadWhole(std::int32_t first, RasterSamples& band) const;
     void ReadReal(std::int32_t first, RasterSamples& band) const;
+    void DropReadBlocks() const;
     [[noreturn]] void RefuseRead() const;
 
     std::string path_;
@@ -53,6 +54,7 @@ private:
     RasterSamples layout_;
     bool signedBytes_ = false;  // GDAL 3.6 gives signed bytes as Byte
     std::int32_t bandRows_ = 1;
+    bool bandsEndWithBlocks_ = false;  // then no band needs a block of the one before
     std::uint64_t decoderBytes_ = 0;
 };
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "files/Error.h"
+#include "raster/ParallelRows.h"
 
 namespace orvalis {
 
@@ -23,21 +25,16 @@ std::string ShortestText(double v) {
 // nearest 8-bit value.
 std::uint8_t NearestByteOfWord(std::uint16_t v) { return static_cast<std::uint8_t>((v + 128) / 257); }
 
-struct RealMapping {
-    double Low = 0;
-    double Span = 0;  // High - Low; nothing above 0 maps everything to 0
+// std::lround of a height 0 .. 255, inline: the fraction of a double at
+// or above 0 is exact, and halves round up as lround rounds them.
+std::uint8_t NearestLevel(double height) {
+    const auto whole = static_cast<std::int32_t>(height);
+    return static_cast<std::uint8_t>(whole + (height - whole >= 0.5 ? 1 : 0));
+}
 
-    // Multiplied first, so a whole-number v rounds once: over 0 .. 65535 that is
-    // the 16-bit v / 257 exactly (33 x 255 / 65535 is, 33 / 65535 x 255 is not).
-    double Height(double v) const {
-        if (!HasData(v) || !(Span > 0)) return 0;
-        return std::clamp((v - Low) * 255 / Span, 0.0, 255.0);
-    }
-};
+}  // namespace
 
-RealMapping MappingOf(const std::string& path, const RasterSamples& samples,
-                      const std::optional<HeightRange>& range) {
-    const std::optional<HeightRange> own = range ? range : SampleRange(samples);
+SampleScale RealSampleScale(const std::string& path, const std::optional<HeightRange>& own) {
     if (!own) return {};
     const double span = own->High - own->Low;
     if (!std::isfinite(span)) {
@@ -46,6 +43,8 @@ RealMapping MappingOf(const std::string& path, const RasterSamples& samples,
     }
     return {own->Low, span};
 }
+
+namespace {
 
 // Top row y of the samples is buffer row BufferRow(y) and plane row PlaneRowOfDeviceRow(Rows, y).
 void FillWhole(const RasterSamples& s, Picture& picture) {
@@ -74,17 +73,18 @@ void FillWhole(const RasterSamples& s, Picture& picture) {
     }
 }
 
-void FillReal(const RasterSamples& s, const RealMapping& mapping, Picture& picture) {
-    HeightPlane plane{s.Width, s.Rows, std::vector<double>(s.Real.size()), {}};
+void FillReal(const RasterSamples& s, const SampleScale& scale, Picture& picture) {
+    HeightPlane plane = RealSamplePlane(s);
     for (std::int32_t y = 0; y < s.Rows; ++y) {
-        std::uint8_t* out = picture.Pixels.RowTable(picture.Pixels.BufferRow(y));
         const double* in = s.Real.data() + static_cast<std::size_t>(y) * s.Width;
-        double* heights = &plane.Heights[plane.IndexOf(PlaneRowOfDeviceRow(s.Rows, y), 0)];
-        for (std::int32_t x = 0; x < s.Width; ++x, out += 3) {
-            heights[x] = mapping.Height(in[x]);
-            out[0] = out[1] = out[2] = static_cast<std::uint8_t>(std::lround(heights[x]));
+        const std::size_t start = plane.IndexOf(PlaneRowOfDeviceRow(s.Rows, y), 0);
+        if (plane.ScaledSamples()) {
+            std::copy_n(in, s.Width, plane.Samples.begin() + static_cast<std::ptrdiff_t>(start));
+        } else {
+            std::copy_n(in, s.Width, plane.Heights.begin() + static_cast<std::ptrdiff_t>(start));
         }
     }
+    ScaleRealHeights(scale, 0, s.Rows, plane, picture.Pixels);
     picture.FineHeights = std::move(plane);
 }
 
@@ -99,17 +99,73 @@ void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t 
     }
 }
 
+bool SinglesHoldSamples(const RasterSamples& samples) {
+    return samples.Kind == SampleKind::Real &&
+           (samples.SampleType == "Float32" || samples.SampleType == "Int16" || samples.SampleType == "Int8");
+}
+
+HeightPlane RealSamplePlane(const RasterSamples& layout) {
+    HeightPlane plane{layout.Width, layout.Rows, {}, {}};
+    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Rows;
+    if (SinglesHoldSamples(layout)) {
+        plane.Samples.resize(count);
+    } else {
+        plane.Heights.resize(count);
+    }
+    return plane;
+}
+
+namespace {
+
+// Top row y of the plane's pixels, grey at the nearest level of its heights:
+// plane row PlaneRowOfDeviceRow(Rows, y), buffer row BufferRow(y).
+void PutNearestLevels(const HeightPlane& plane, std::int32_t y, TDibBuffer& pixels) {
+    std::uint8_t* out = pixels.RowTable(pixels.BufferRow(y));
+    const std::size_t start = plane.IndexOf(PlaneRowOfDeviceRow(plane.Rows, y), 0);
+    for (std::int32_t x = 0; x < plane.Width; ++x, out += 3) {
+        out[0] = out[1] = out[2] = NearestLevel(plane.Height(start + x));
+    }
+}
+
+}  // namespace
+
+void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t count, HeightPlane& plane,
+                      TDibBuffer& pixels) {
+    if (plane.ScaledSamples()) plane.Scale = scale;
+    for (std::int32_t y = first; y < first + count; ++y) {
+        if (!plane.ScaledSamples()) {
+            double* heights = &plane.Heights[plane.IndexOf(PlaneRowOfDeviceRow(plane.Rows, y), 0)];
+            for (std::int32_t x = 0; x < plane.Width; ++x) heights[x] = scale.Height(heights[x]);
+        }
+        PutNearestLevels(plane, y, pixels);
+    }
+}
+
+TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& options) {
+    TDibBuffer pixels;
+    pixels.Allocate(plane.Width, plane.Rows, 24);
+    RunOptions quiet = options;
+    quiet.Progress = nullptr;
+    ParallelRows(plane.Rows, quiet, SynthesisStage::Blend,
+                 [&](std::int32_t y) { PutNearestLevels(plane, y, pixels); });
+    return pixels;
+}
+
+// A plain loop over the samples, free of branches on the data, which the
+// compiler turns into vector code.
 std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
-    std::optional<HeightRange> range;
-    const auto widen = [&range](double v) {
-        if (!HasData(v)) return;
-        if (!range) range = HeightRange{v, v};
-        range->Low = std::min(range->Low, v);
-        range->High = std::max(range->High, v);
-    };
-    for (const double v : samples.Real) widen(v);
-    for (const std::uint16_t v : samples.Whole) widen(v);
-    return range;
+    double low = std::numeric_limits<double>::infinity(), high = -low;
+    for (const double v : samples.Real) {
+        const bool data = HasData(v);
+        low = data && v < low ? v : low;
+        high = data && v > high ? v : high;
+    }
+    for (const std::uint16_t v : samples.Whole) {
+        low = std::min<double>(low, v);
+        high = std::max<double>(high, v);
+    }
+    if (low > high) return std::nullopt;
+    return HeightRange{low, high};
 }
 
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
@@ -118,9 +174,9 @@ Picture MakePicture(const std::string& path, const RasterSamples& samples,
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
     picture.Geo = samples.Geo;
     if (samples.Kind == SampleKind::Real) {
-        const RealMapping mapping = MappingOf(path, samples, range);
-        FillReal(samples, mapping, picture);
-        picture.Levels = {mapping.Low, mapping.Low + mapping.Span};
+        const SampleScale scale = RealSampleScale(path, range ? range : SampleRange(samples));
+        FillReal(samples, scale, picture);
+        picture.Levels = {scale.Low, scale.Low + scale.Span};
         picture.RealSamples = true;
     } else {
         FillWhole(samples, picture);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/Picture.h"
+#include "raster/Progress.h"
 
 namespace orvalis {
 
@@ -41,6 +42,29 @@ void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t 
 // The lowest and highest real sample with data (NaN and infinities have
 // none); none when no sample has data.
 std::optional<HeightRange> SampleRange(const RasterSamples& samples);
+
+// True when every sample of the layout's type is exactly a float (32-bit
+// floating point, integers of up to 16 bits): such real samples are kept as
+// floats with the scale that makes them heights.
+bool SinglesHoldSamples(const RasterSamples& layout);
+
+// The scale of real samples whose heights span `range` (none: all 0).
+// Raises Error naming the file when the range is wider than a double can hold.
+SampleScale RealSampleScale(const std::string& path, const std::optional<HeightRange>& range);
+
+// The fine heights of real samples of the layout's size, all zero: scaled
+// samples where floats hold them, else heights.
+HeightPlane RealSamplePlane(const RasterSamples& layout);
+
+// Rows first .. first + count - 1 (counted from the top) of a plane filled
+// with real samples as the file has them: from now on scaled by `scale`
+// (kept samples take the scale, heights are replaced by theirs), and the
+// pixels of those rows grey at the nearest level.
+void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t count, HeightPlane& plane,
+                      TDibBuffer& pixels);
+
+// The pixels that reading made of the real heights of a plane, once more.
+TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& options = {});
 
 // A 24-bit bottom-up picture of the samples of the file at path (grey for
 // one channel), with fine heights for everything but bytes. Real samples

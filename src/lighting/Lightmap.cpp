@@ -134,18 +134,10 @@ struct Lighting {
     bool CastShadows;
 };
 
-void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals,
-              TDibBuffer& target) {
-    const std::int32_t targetRow = BufferRowOfPlaneRow(target, row);
-    // A lightmap of 24 bits (every generated one) takes its bytes straight.
-    std::uint8_t* const bytes = target.BitsPerPixel() == 24 ? target.RowTable(targetRow) : nullptr;
+// The grey value of every pixel of plane row `row`, into grey[0 .. Width - 1].
+void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals, std::uint8_t* grey) {
     const auto shade = [&](std::int32_t column, bool blocked) {
-        const std::uint8_t v = blocked ? l.Shadowed : lit.Of(normals[column]);
-        if (bytes != nullptr) {
-            std::fill_n(bytes + 3 * static_cast<std::size_t>(column), 3, v);
-        } else {
-            target.WritePixel(targetRow, column, PixelColour{v, v, v});
-        }
+        grey[column] = blocked ? l.Shadowed : lit.Of(normals[column]);
     };
     constexpr std::int32_t lanes = ShadowRays::kLanes;
     std::int32_t column = 0;
@@ -160,6 +152,21 @@ void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalE
     for (; column < l.Plane.Width; ++column) {
         const Vector3 point{static_cast<float>(column), l.Heights.At(row, column), static_cast<float>(row)};
         shade(column, l.CastShadows && l.Shadows.Blocked(point));
+    }
+}
+
+// Plane row `row` of the target gets the grey values, each as red, green and blue.
+void PutGreyRow(const std::uint8_t* grey, std::int32_t row, TDibBuffer& target) {
+    const std::int32_t targetRow = BufferRowOfPlaneRow(target, row);
+    if (target.BitsPerPixel() == 24) {  // every generated lightmap: its bytes straight
+        std::uint8_t* bytes = target.RowTable(targetRow);
+        for (std::int32_t column = 0; column < target.Width(); ++column, bytes += 3) {
+            bytes[0] = bytes[1] = bytes[2] = grey[column];
+        }
+        return;
+    }
+    for (std::int32_t column = 0; column < target.Width(); ++column) {
+        target.WritePixel(targetRow, column, PixelColour{grey[column], grey[column], grey[column]});
     }
 }
 
@@ -186,8 +193,10 @@ void ShadeLightmap(const HeightPlane& plane, const TNormalMap& normals, const Ve
     ParallelRowBands(plane.Rows, options, SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
                          LitValues lit(lighting.Light);
+                         std::vector<std::uint8_t> grey(static_cast<std::size_t>(plane.Width));
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             ShadeRow(lighting, lit, row, &normals[plane.IndexOf(row, 0)], target);
+                             ShadeRow(lighting, lit, row, &normals[plane.IndexOf(row, 0)], grey.data());
+                             PutGreyRow(grey.data(), row, target);
                              tally.RowDone();
                          }
                      });
@@ -195,11 +204,11 @@ void ShadeLightmap(const HeightPlane& plane, const TNormalMap& normals, const Ve
 
 namespace {
 
-// Normals and shading row by row, so that no whole normal map is kept.
-// Each row counts twice, as a normal-map row and as a shaded row.
-void LightRows(const HeightPlane& plane, const LightSettings& light, TDibBuffer& target,
-               const RunOptions& options) {
-    CheckLightmapSize(plane, target);
+// Normals and shading row by row, so that no whole normal map is kept: a
+// grey byte a pixel, plane row after plane row. Each row counts twice, as a
+// normal-map row and as a shaded row.
+std::vector<std::uint8_t> LightRows(const HeightPlane& plane, const LightSettings& light, const RunOptions& options) {
+    std::vector<std::uint8_t> grey(static_cast<std::size_t>(plane.Width) * plane.Rows);
     const Lighting lighting(plane, LightVector(light), kHeightScale, kAmbient, kDiffuse, true, options);
     ParallelRowBands(plane.Rows, ProgressPart(options, 2), SynthesisStage::Lightmap,
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
@@ -208,10 +217,11 @@ void LightRows(const HeightPlane& plane, const LightSettings& light, TDibBuffer&
                          std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(plane.Width));
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
                              normals.Row(row, rowNormals.data());
-                             ShadeRow(lighting, lit, row, rowNormals.data(), target);
+                             ShadeRow(lighting, lit, row, rowNormals.data(), &grey[plane.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });
+    return grey;
 }
 
 }  // namespace
@@ -231,12 +241,36 @@ TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& lig
     return shaded;
 }
 
-TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light, const RunOptions& options) {
-    const HeightPlane plane = HeightsOf(std::move(heightmap));
+std::vector<std::uint8_t> LightGreyLevels(const HeightPlane& plane, const LightSettings& light,
+                                          const RunOptions& options) {
+    return LightRows(plane, light, options);
+}
+
+TDibBuffer GreyLightmap(std::vector<std::uint8_t> grey, std::int32_t width, std::int32_t rows,
+                        const RunOptions& options) {
     TDibBuffer shaded;
-    shaded.Allocate(plane.Width, plane.Rows, 24);
-    LightRows(plane, light, shaded, options);
+    shaded.Allocate(width, rows, 24);
+    RunOptions quiet = options;
+    quiet.Progress = nullptr;
+    ParallelRows(rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
+        PutGreyRow(&grey[static_cast<std::size_t>(row) * width], row, shaded);
+    });
     return shaded;
+}
+
+// The lightmap holds one byte a pixel while the heights and the shadows'
+// tables take their memory, and three only once they are gone.
+TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light, const RunOptions& options) {
+    std::vector<std::uint8_t> grey;
+    std::int32_t width = 0, rows = 0;
+    {
+        const HeightPlane plane = HeightsOf(std::move(heightmap));
+        heightmap.Pixels = TDibBuffer();  // the lighting needs only the heights
+        width = plane.Width;
+        rows = plane.Rows;
+        grey = LightRows(plane, light, options);
+    }
+    return GreyLightmap(std::move(grey), width, rows, options);
 }
 
 }  // namespace orvalis

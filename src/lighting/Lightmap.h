@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "math/VectorTypes.h"
 #include "raster/DibBuffer.h"
@@ -44,6 +45,13 @@ TerrainLighting PrepareTerrainLighting(Picture heightmap, const RunOptions& opti
 
 // The lightmap of a generation for this light: 24-bit grey, the heightmap's size.
 TDibBuffer ShadeTerrain(const TerrainLighting& terrain, const LightSettings& light,
+                        const RunOptions& options = {});
+
+// What LightHeightmap makes, a grey byte a pixel, plane row after plane row.
+std::vector<std::uint8_t> LightGreyLevels(const HeightPlane& plane, const LightSettings& light,
+                                          const RunOptions& options = {});
+// The 24-bit lightmap of such grey bytes, which it frees.
+TDibBuffer GreyLightmap(std::vector<std::uint8_t> grey, std::int32_t width, std::int32_t rows,
                         const RunOptions& options = {});
 
 // Lights the heightmap row by row, without a whole normal map: 24-bit grey,

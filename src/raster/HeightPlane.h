@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "raster/DibBuffer.h"
+#include "raster/SampleScale.h"
 
 namespace orvalis {
 
@@ -24,8 +25,15 @@ struct HeightPlane {
     // bytes a pixel, not eight). The lighting works from the sum itself,
     // exactly and through tables of its 766 values.
     std::vector<std::uint16_t> ByteSums;
+    // Instead of Heights for samples that a float holds exactly (32-bit
+    // floating point, integers of up to 16 bits): the samples as the file
+    // has them and the scale that makes them heights. Half the memory of
+    // Heights, and every height the very same double.
+    std::vector<float> Samples{};
+    SampleScale Scale{};
 
     bool ThirdsOfByteSums() const { return !ByteSums.empty(); }
+    bool ScaledSamples() const { return !Samples.empty(); }
 
     std::size_t IndexOf(std::int32_t row, std::int32_t column) const {
         return static_cast<std::size_t>(row) * Width + column;
@@ -36,12 +44,15 @@ struct HeightPlane {
     // the splat map take a pixel's height.
     int WholeLevel(std::size_t index) const { return ByteSums[index] / 3; }
     // The height: for 8-bit pixels the double nearest (r + g + b) / 3.
-    double Height(std::size_t index) const { return ThirdsOfByteSums() ? ByteSums[index] / 3.0 : Heights[index]; }
+    double Height(std::size_t index) const {
+        if (ThirdsOfByteSums()) return ByteSums[index] / 3.0;
+        return ScaledSamples() ? Scale.Height(Samples[index]) : Heights[index];
+    }
     double At(std::int32_t row, std::int32_t column) const { return Height(IndexOf(row, column)); }
     // The height as the lighting formulas take it: for 8-bit pixels the
     // quotient (r + g + b) / 3 at extended precision, else the height itself.
     long double ExtendedHeight(std::size_t index) const {
-        return ThirdsOfByteSums() ? ByteSum(index) / 3.0L : static_cast<long double>(Heights[index]);
+        return ThirdsOfByteSums() ? ByteSum(index) / 3.0L : static_cast<long double>(Height(index));
     }
 };
 

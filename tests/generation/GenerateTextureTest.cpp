@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 
 #include "common/ErrorMessage.h"
 #include "common/FileSizeLimit.h"
+#include "common/GdalFiles.h"
 #include "common/Files.h"
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
@@ -236,6 +238,37 @@ TEST_F(GenerateTextureTest, LightmapOfAnotherShapeIsStretchedAndKeepsItsSize) {
     lit.ReadBmpFile(PathOf("texture.bmp"));
     ExpectLitIsUnlitTimesLightmap(unlit, lit);
     EXPECT_EQ(Fnv1a(ReadBytes(PathOf("texture.bmp"))), 711533742u);
+}
+
+// Float heights are lit before the blend when nobody waits for the unlit
+// texture, and after it otherwise: both write the same files, under every light.
+TEST_F(GenerateTextureTest, FloatHeightsWriteTheSameFilesLitBeforeOrAfterTheBlend) {
+    test::GdalPicture dem{41, 29, 1, GDT_Float32};
+    for (int y = 0; y < 29; ++y) {
+        for (int x = 0; x < 41; ++x) {
+            const bool hole = y == 7 && x < 9;
+            dem.Samples.push_back(hole ? -9999 : 100 + 35 * std::sin(x * 0.7) * std::cos(y * 0.45) + 0.37 * x * y);
+        }
+    }
+    dem.HasNoData = true;
+    dem.NoData = -9999;
+    test::WriteWithGdal(PathOf("dem.tif"), "GTiff", dem);
+    settings_.HeightmapFile = PathOf("dem.tif");
+    settings_.TextureSize = 50;
+    for (const LightSettings light : {LightSettings{90, 50}, LightSettings{315, 5}, LightSettings{181, 1},
+                                      LightSettings{45, 400}}) {
+        SCOPED_TRACE("light " + std::to_string(light.LightDir) + " / " + std::to_string(light.SunPos));
+        settings_.Light = light;
+        settings_.BlendDone = {};
+        Generate("first.bmp");
+        const std::string lightmap = ReadBytes(PathOf(kLightmapFileName));
+        KeepUnlit();
+        Generate("after.bmp");
+        EXPECT_EQ(ReadBytes(PathOf("first.bmp")), ReadBytes(PathOf("after.bmp")));
+        EXPECT_EQ(ReadBytes(PathOf(kLightmapFileName)), lightmap);
+        fs::remove(PathOf("first.bmp"));
+        fs::remove(PathOf("after.bmp"));
+    }
 }
 
 TEST_F(GenerateTextureTest, OneAndTwoThreadsWriteTheSameFiles) {

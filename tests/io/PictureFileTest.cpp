@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -150,26 +151,68 @@ TEST_F(PictureFileTest, WholeNumberHeightsReadAsTheirBmp) {
     }
 }
 
-// Finer data keeps its heights; the pixels show the nearest 8-bit level.
+// Finer data keeps its heights; the pixels show the nearest 8-bit level,
+// halves rounded up as std::lround rounds them. Samples that a float holds
+// exactly are kept as they are, with the scale that makes their heights.
 TEST_F(PictureFileTest, FineHeightsAreScaledOntoTheEightBitRange) {
     struct Case {
         GDALDataType Type;
-        std::vector<double> Samples, Heights;
+        std::vector<double> Samples, Heights;  // no Heights: not checked
         std::vector<int> Levels;
+        bool KeptAsSamples;
     };
+    const double justBelowHalf = std::nextafter(0.5, 0.0);
     const Case cases[] = {
-        {GDT_UInt16, {0, 1, 128, 129, 65535}, {0, 1 / 257.0, 128 / 257.0, 129 / 257.0, 255}, {0, 0, 0, 1, 255}},
-        {GDT_Float32, {-5, 0, 5, std::nan(""), 2.5}, {0, 127.5, 255, 0, 191.25}, {0, 128, 255, 0, 191}},
+        {GDT_UInt16, {0, 1, 128, 129, 65535}, {0, 1 / 257.0, 128 / 257.0, 129 / 257.0, 255}, {0, 0, 0, 1, 255}, false},
+        {GDT_Float32, {-5, 0, 5, std::nan(""), 2.5}, {0, 127.5, 255, 0, 191.25}, {0, 128, 255, 0, 191}, true},
         // Infinities have no height, like cells without data.
-        {GDT_Float32, {-5, kInfinity, 5, -kInfinity, 0}, {0, 0, 255, 0, 127.5}, {0, 0, 255, 0, 128}},
+        {GDT_Float32, {-5, kInfinity, 5, -kInfinity, 0}, {0, 0, 255, 0, 127.5}, {0, 0, 255, 0, 128}, true},
+        {GDT_Int16, {0, 255, 2, 3, 254}, {0, 255, 2, 3, 254}, {0, 255, 2, 3, 254}, true},
+        {GDT_Float32, {0, 255, 2.5, 3.5, 0.5}, {0, 255, 2.5, 3.5, 0.5}, {0, 255, 3, 4, 1}, true},
+        {GDT_Float64, {0, 255, justBelowHalf, 254.5, 1.5}, {}, {0, 255, 0, 255, 2}, false},
+        {GDT_Int32, {0, 255, 2, 3, 254}, {0, 255, 2, 3, 254}, {0, 255, 2, 3, 254}, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(GDALGetDataTypeName(c.Type));
         test::WriteWithGdal(PathOf("fine.tif"), "GTiff", {5, 1, 1, c.Type, c.Samples});
         const Picture picture = ReadPictureFile(PathOf("fine.tif"));
         ASSERT_TRUE(picture.FineHeights);
+        EXPECT_EQ(picture.FineHeights->ScaledSamples(), c.KeptAsSamples);
         for (int x = 0; x < 5; ++x) {
-            EXPECT_EQ(picture.FineHeights->At(0, x), c.Heights[x]) << x;
+            const double height = picture.FineHeights->At(0, x);
+            if (!c.Heights.empty()) {
+                EXPECT_EQ(height, c.Heights[x]) << x;
+            }
             EXPECT_EQ(picture.Pixels.ReadPixel(0, x).Red, c.Levels[x]) << x;
+            EXPECT_EQ(picture.Pixels.ReadPixel(0, x).Red, std::lround(height)) << x;
+        }
+    }
+}
+
+// The range of the samples with data: NaN and infinities have none.
+TEST(SampleRangeTest, SpansTheSamplesWithData) {
+    struct Case {
+        std::vector<double> Real;
+        std::vector<std::uint16_t> Whole;
+        std::optional<HeightRange> Expected;
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {{3, nan, -2, kInfinity, 7.5, -kInfinity}, {}, HeightRange{-2, 7.5}},
+        {{nan, kInfinity, -kInfinity}, {}, std::nullopt},
+        {{}, {}, std::nullopt},
+        {{}, {5, 65535, 0, 7}, HeightRange{0, 65535}},
+        {{-1e308, 1e308, 4}, {}, HeightRange{-1e308, 1e308}},
+    };
+    for (const Case& c : cases) {
+        RasterSamples samples;
+        samples.Real = c.Real;
+        samples.Whole = c.Whole;
+        const std::optional<HeightRange> range = SampleRange(samples);
+        ASSERT_EQ(range.has_value(), c.Expected.has_value()) << c.Real.size() << " reals, " << c.Whole.size() << " words";
+        if (range) {
+            EXPECT_EQ(range->Low, c.Expected->Low);
+            EXPECT_EQ(range->High, c.Expected->High);
         }
     }
 }
