@@ -42,14 +42,24 @@ orvalis_build() {
 }
 
 # Starts a virtual X display when there is none, for the window and GL tests.
+# Xvfb picks a free display itself and writes its number once it listens, so
+# two runs on one machine never share (and then lose) one display.
 orvalis_ensure_display() {
   [ -n "${DISPLAY:-}" ] && return 0
-  local n=99
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   ORVALIS_XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  for _ in $(seq 300); do
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+      rm -f "$number_file"
+      return 0
+    fi
+    kill -0 "$ORVALIS_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$number_file"
   echo "Xvfb did not start" >&2
   return 1
 }
