@@ -1,27 +1,18 @@
 #include "app/ExportSettings.h"
 
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <functional>
 
 #include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "io/PictureFile.h"
+#include "math/NumberText.h"
 
 namespace orvalis {
 
 namespace {
 
 [[noreturn]] void Fail(const std::string& problem) { throw Error(problem); }
-
-std::optional<double> Decimal(const std::string& text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
 
 void CheckWithin(const char* name, double value, double lowest, double highest) {
     if (!(value >= lowest && value <= highest)) {
@@ -73,7 +64,7 @@ bool ParseOnOff(const std::string& name, const std::string& value) {
 }
 
 double ParseNumber(const std::string& name, const std::string& value) {
-    const std::optional<double> number = Decimal(value);
+    const std::optional<double> number = NumberFromText(value);
     if (!number) Fail(name + " wants a number, not '" + DisplayPath(value) + "'");
     return *number;
 }
@@ -168,9 +159,9 @@ const std::vector<ValueCodec>& Codecs() {
                        }});
         all.push_back({"bands",
                        [](const ExportSettings& s) { return s.Bands ? BandHeightsText(*s.Bands) : std::string(); },
-                       [](ExportSettings& s, const std::string&, const std::string& v) {
+                       [](ExportSettings& s, const std::string& n, const std::string& v) {
                            if (v.empty()) s.Bands.reset();
-                           else s.Bands = ParseBandHeights(v);
+                           else s.Bands = ParseBandHeights(v, n);
                        }});
         all.push_back({"resample", [](const ExportSettings& s) { return TextOf(kResamplings, s.Resample); },
                        [](ExportSettings& s, const std::string& n, const std::string& v) {
@@ -190,8 +181,7 @@ const std::vector<ValueCodec>& Codecs() {
 
 }  // namespace
 
-// Numbers are written to the shortest text that reads back the same, so
-// equal texts are equal values.
+// Numbers are written as NumberText does, so equal texts are equal values.
 bool ExportSettings::operator==(const ExportSettings& other) const {
     return ExportSettingsValues(*this) == ExportSettingsValues(other);
 }
@@ -267,31 +257,6 @@ std::string BandHeightsText(const BandHeights& bands) {
         text += NumberText(height);
     }
     return text;
-}
-
-BandHeights ParseBandHeights(const std::string& text) {
-    BandHeights bands{};
-    std::size_t start = 0;
-    for (int i = 0; i < kTileCount; ++i) {
-        const std::size_t comma = text.find(',', start);
-        const bool last = i == kTileCount - 1;
-        const std::optional<double> height =
-            last == (comma == std::string::npos)
-                ? Decimal(text.substr(start, last ? std::string::npos : comma - start))
-                : std::nullopt;
-        if (!height) {
-            Fail("bands want five heights separated by commas, highest band first, not '" + DisplayPath(text) + "'");
-        }
-        bands[i] = *height;
-        start = comma + 1;
-    }
-    CheckBandHeights(bands);
-    return bands;
-}
-
-std::string NumberText(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 }  // namespace orvalis

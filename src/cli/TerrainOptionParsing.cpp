@@ -1,11 +1,12 @@
 #include "cli/TerrainOptionParsing.h"
 
-#include <charconv>
-#include <cmath>
-#include <string_view>
+#include <optional>
 
+#include "blending/BandHeights.h"
 #include "cli/Commands.h"
 #include "files/DisplayPath.h"
+#include "files/Error.h"
+#include "math/NumberText.h"
 
 namespace orvalis::cli {
 
@@ -17,26 +18,13 @@ constexpr double kLargestNumber = 1e12;
     throw UsageError("generate: " + problem + " (see orvalis-cli generate --help)");
 }
 
-std::optional<double> Decimal(std::string_view text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-std::string Shortest(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 // A decimal number within [lowest, highest]; above 0 when `positive`.
 double ParseDecimal(const std::string& option, const std::string& text, double lowest, double highest,
                     bool positive = false) {
-    const std::optional<double> value = Decimal(text);
+    const std::optional<double> value = NumberFromText(text);
     if (!value || *value < lowest || *value > highest || (positive && !(*value > 0))) {
-        FailUsage(option + " wants a number " + (positive ? "above " : "from ") + Shortest(lowest) + " to " +
-                  Shortest(highest) + ", not '" + DisplayPath(text) + "'");
+        FailUsage(option + " wants a number " + (positive ? "above " : "from ") + NumberText(lowest) + " to " +
+                  NumberText(highest) + ", not '" + DisplayPath(text) + "'");
     }
     return *value;
 }
@@ -52,29 +40,11 @@ void ParseCellSize(const std::string& text, TerrainOptions& options) {
 }
 
 BandHeights ParseBands(const std::string& text) {
-    BandHeights bands{};
-    std::size_t start = 0;
-    for (int i = 0; i < kTileCount; ++i) {
-        const std::size_t comma = text.find(',', start);
-        const bool last = i == kTileCount - 1;
-        const std::optional<double> height =
-            last == (comma == std::string::npos)
-                ? Decimal(std::string_view(text).substr(start, last ? std::string::npos : comma - start))
-                : std::nullopt;
-        if (!height) {
-            FailUsage("--bands wants five heights separated by commas, highest band first, not '" +
-                      DisplayPath(text) + "'");
-        }
-        bands[i] = *height;
-        start = comma + 1;
+    try {
+        return ParseBandHeights(text, "--bands");
+    } catch (const Error& error) {
+        FailUsage(error.what());
     }
-    for (int i = 1; i < kTileCount; ++i) {
-        if (!(bands[i] < bands[i - 1])) {
-            FailUsage("--bands wants each height below the one before it (H256 > H192 > H128 > H64 > H0), not '" +
-                      DisplayPath(text) + "'");
-        }
-    }
-    return bands;
 }
 
 Resampling ParseResampling(const std::string& text) {

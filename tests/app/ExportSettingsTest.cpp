@@ -66,7 +66,8 @@ TEST_F(ExportFileTest, AFaultyFileIsNamedWithItsLine) {
         {{"format = png", "format = bmp"}, "bad.export: line 2: sets 'format' a second time"},
         {{"just words"}, "bad.export: line 1: wants 'name = value'"},
         {{"height-range = 5:1"}, "bad.export: line 1: height-range:"},
-        {{"bands = 1,2,3,4,5"}, "bad.export: line 1: band heights must fall from the first (band 256)"},
+        {{"bands = 1,2,3,4,5"}, "bad.export: line 1: bands wants each height below the one before it (H256 > H192"},
+        {{"bands = 5,4,3,2"}, "bad.export: line 1: bands wants five heights separated by commas"},
         {{"world-file = on"}, "bad.export: A world file goes with PNG outputs"},
     };
     for (const Case& c : cases) {
