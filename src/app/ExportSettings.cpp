@@ -14,10 +14,10 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& problem) { throw Error(problem); }
 
-void CheckWithin(const char* name, double value, double lowest, double highest) {
-    if (!(value >= lowest && value <= highest)) {
-        Fail(std::string(name) + " must lie from " + NumberText(lowest) + " to " + NumberText(highest) +
-             ", not " + NumberText(value));
+void CheckWithin(const char* name, double value, const NumberLimits& limits) {
+    if (!limits.Hold(value)) {
+        Fail(std::string(name) + " must lie " + (limits.AboveLowest ? "above " : "from ") + NumberText(limits.Lowest) +
+             " to " + NumberText(limits.Highest) + ", not " + NumberText(value));
     }
 }
 
@@ -218,13 +218,11 @@ void CheckExportSettings(const ExportSettings& settings) {
     }
     if (settings.Bands) CheckBandHeights(*settings.Bands);
     if (settings.RealScale) {
-        CheckWithin("The sun's azimuth", settings.SunAzimuth, 0, 360);
-        CheckWithin("The sun's elevation", settings.SunElevation, 0, 90);
-        CheckWithin("The sun's size", settings.SunSize, 0, 10);
-        CheckWithin("The ambient light", settings.Ambient, 0, 1);
-        if (!(settings.ZFactor > 0 && settings.ZFactor <= 1e12)) {
-            Fail("The z-factor must lie above 0, not " + NumberText(settings.ZFactor));
-        }
+        CheckWithin("The sun's azimuth", settings.SunAzimuth, kSunAzimuthLimits);
+        CheckWithin("The sun's elevation", settings.SunElevation, kSunElevationLimits);
+        CheckWithin("The sun's size", settings.SunSize, kSunSizeLimits);
+        CheckWithin("The ambient light", settings.Ambient, kAmbientLimits);
+        CheckWithin("The z-factor", settings.ZFactor, kScaleLimits);
     }
     if (settings.WorldFile && settings.Format != ExportFormat::Png) {
         Fail("A world file goes with PNG outputs; GeoTIFF holds its place itself");

@@ -12,19 +12,17 @@ namespace orvalis::cli {
 
 namespace {
 
-constexpr double kLargestNumber = 1e12;
-
 [[noreturn]] void FailUsage(const std::string& problem) {
     throw UsageError("generate: " + problem + " (see orvalis-cli generate --help)");
 }
 
-// A decimal number within [lowest, highest]; above 0 when `positive`.
-double ParseDecimal(const std::string& option, const std::string& text, double lowest, double highest,
-                    bool positive = false) {
+// A decimal number within `limits`.
+double ParseDecimal(const std::string& option, const std::string& text, const NumberLimits& limits) {
     const std::optional<double> value = NumberFromText(text);
-    if (!value || *value < lowest || *value > highest || (positive && !(*value > 0))) {
-        FailUsage(option + " wants a number " + (positive ? "above " : "from ") + NumberText(lowest) + " to " +
-                  NumberText(highest) + ", not '" + DisplayPath(text) + "'");
+    if (!value || !limits.Hold(*value)) {
+        FailUsage(option + " wants a number " + (limits.AboveLowest ? "above " : "from ") +
+                  NumberText(limits.Lowest) + " to " + NumberText(limits.Highest) + ", not '" + DisplayPath(text) +
+                  "'");
     }
     return *value;
 }
@@ -33,10 +31,9 @@ double ParseDecimal(const std::string& option, const std::string& text, double l
 void ParseCellSize(const std::string& text, TerrainOptions& options) {
     const std::size_t colon = text.find(':');
     const std::string x = text.substr(0, colon);
-    options.CellX = ParseDecimal("--cell-size", x, 0, kLargestNumber, true);
-    options.CellY = colon == std::string::npos
-                        ? *options.CellX
-                        : ParseDecimal("--cell-size", text.substr(colon + 1), 0, kLargestNumber, true);
+    options.CellX = ParseDecimal("--cell-size", x, kScaleLimits);
+    options.CellY = colon == std::string::npos ? *options.CellX
+                                               : ParseDecimal("--cell-size", text.substr(colon + 1), kScaleLimits);
 }
 
 BandHeights ParseBands(const std::string& text) {
@@ -57,16 +54,14 @@ Resampling ParseResampling(const std::string& text) {
 
 bool ParseTerrainOption(const std::string& option, const std::function<const std::string&()>& value,
                         GenerationRequest& request) {
-    const auto decimal = [&](double lowest, double highest, bool positive = false) {
-        return ParseDecimal(option, value(), lowest, highest, positive);
-    };
+    const auto decimal = [&](const NumberLimits& limits) { return ParseDecimal(option, value(), limits); };
     TerrainOptions& options = request.Terrain;
-    if (option == "--sun-azimuth") options.SunAzimuth = decimal(0, 360);
-    else if (option == "--sun-elevation") options.SunElevation = decimal(0, 90);
-    else if (option == "--z-factor") options.ZFactor = decimal(0, kLargestNumber, true);
+    if (option == "--sun-azimuth") options.SunAzimuth = decimal(kSunAzimuthLimits);
+    else if (option == "--sun-elevation") options.SunElevation = decimal(kSunElevationLimits);
+    else if (option == "--z-factor") options.ZFactor = decimal(kScaleLimits);
     else if (option == "--cell-size") ParseCellSize(value(), options);
-    else if (option == "--ambient") options.Ambient = decimal(0, 1);
-    else if (option == "--sun-size") options.SunSize = decimal(0, 10);
+    else if (option == "--ambient") options.Ambient = decimal(kAmbientLimits);
+    else if (option == "--sun-size") options.SunSize = decimal(kSunSizeLimits);
     else if (option == "--sky-light") options.SkyLight = true;
     else if (option == "--shadow-map") request.ShadowMap = value();
     else if (option == "--resample") options.Resample = ParseResampling(value());

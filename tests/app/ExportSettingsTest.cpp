@@ -24,6 +24,8 @@ TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
          [](ExportSettings& s) { s.RealScale = true, s.SunElevation = 91; }},
         {"The ambient light must lie from 0 to 1", [](ExportSettings& s) { s.RealScale = true, s.Ambient = -0.5; }},
         {"The z-factor must lie above 0", [](ExportSettings& s) { s.RealScale = true, s.ZFactor = 0; }},
+        {"The z-factor must lie above 0 to 1e+12, not 2e+12",
+         [](ExportSettings& s) { s.RealScale = true, s.ZFactor = 2e12; }},
         {"The height range's low end must lie below", [](ExportSettings& s) { s.Range = HeightRange{3, 3}; }},
         {"the splat map's second file and the normal map are both 'a_1.png'",
          [](ExportSettings& s) { s.SplatMap = {true, "a.png"}, s.NormalMap = {true, "./a_1.png"}; }},

@@ -101,8 +101,9 @@ TEST_F(GenerationRequestTest, CommandLineAndWindowWriteTheSameFiles) {
          "--sun-azimuth 300 --sun-elevation 12 --sky-light --z-factor 2 --bands 300,200,100,0,-20 "
          "--format png --world-file --shadow-map @/shadow.png --splat-map @/s.png",
          [](GenerationRequest& r, auto& in) {
-             r.Terrain = {.SunAzimuth = 300, .SunElevation = 12, .ZFactor = 2, .SkyLight = true,
-                          .Bands = BandHeights{300, 200, 100, 0, -20}};
+             TerrainOptions& t = r.Terrain;
+             t.SunAzimuth = 300, t.SunElevation = 12, t.SkyLight = true, t.ZFactor = 2;
+             t.Bands = BandHeights{300, 200, 100, 0, -20};
              r.Format = OutputFormat::Png;
              r.WorldFile = true;
              r.ShadowMap = in("shadow.png");
@@ -112,8 +113,9 @@ TEST_F(GenerationRequestTest, CommandLineAndWindowWriteTheSameFiles) {
          "--sun-azimuth 10 --sun-elevation 30 --cell-size 90 --ambient 0.2 --sun-size 2 "
          "--resample classic --height-range -20:380 --format tif --shadow-map @/shadow.png",
          [](GenerationRequest& r, auto& in) {
-             r.Terrain = {.SunAzimuth = 10, .SunElevation = 30, .CellX = 90, .CellY = 90, .Ambient = 0.2,
-                          .SunSize = 2, .Resample = Resampling::Classic};
+             TerrainOptions& t = r.Terrain;
+             t.SunAzimuth = 10, t.SunElevation = 30, t.CellX = t.CellY = 90, t.Ambient = 0.2, t.SunSize = 2;
+             t.Resample = Resampling::Classic;
              r.Settings.Read.Range = HeightRange{-20, 380};
              r.Format = OutputFormat::Tiff;
              r.ShadowMap = in("shadow.png");
