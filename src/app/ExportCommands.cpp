@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "app/RememberedExport.h"
 #include "files/Error.h"
+#include "math/NumberText.h"
 
 namespace orvalis {
 

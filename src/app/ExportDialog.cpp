@@ -191,7 +191,7 @@ ExportSettings ExportDialog::Settings() const {
         settings.Range = ParseField("Height range", range, ParseHeightRange);
     }
     if (const std::string bands = TextOf(Bands); !bands.empty()) {
-        settings.Bands = ParseField("Bands", bands, ParseBandHeights);
+        settings.Bands = ParseBandHeights(bands, "Bands");
     }
     if (Resample->currentIndex() > 0) {
         settings.Resample = Resample->currentIndex() == 1 ? Resampling::Classic : Resampling::Smooth;

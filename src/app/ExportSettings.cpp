@@ -1,13 +1,12 @@
 #include "app/ExportSettings.h"
 
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <functional>
 
 #include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "io/PictureFile.h"
+#include "math/NumberText.h"
 
 namespace orvalis {
 
@@ -15,18 +14,10 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& problem) { throw Error(problem); }
 
-std::optional<double> Decimal(const std::string& text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-void CheckWithin(const char* name, double value, double lowest, double highest) {
-    if (!(value >= lowest && value <= highest)) {
-        Fail(std::string(name) + " must lie from " + NumberText(lowest) + " to " + NumberText(highest) +
-             ", not " + NumberText(value));
+void CheckWithin(const char* name, double value, const NumberLimits& limits) {
+    if (!limits.Hold(value)) {
+        Fail(std::string(name) + " must lie " + (limits.AboveLowest ? "above " : "from ") + NumberText(limits.Lowest) +
+             " to " + NumberText(limits.Highest) + ", not " + NumberText(value));
     }
 }
 
@@ -73,7 +64,7 @@ bool ParseOnOff(const std::string& name, const std::string& value) {
 }
 
 double ParseNumber(const std::string& name, const std::string& value) {
-    const std::optional<double> number = Decimal(value);
+    const std::optional<double> number = NumberFromText(value);
     if (!number) Fail(name + " wants a number, not '" + DisplayPath(value) + "'");
     return *number;
 }
@@ -168,9 +159,9 @@ const std::vector<ValueCodec>& Codecs() {
                        }});
         all.push_back({"bands",
                        [](const ExportSettings& s) { return s.Bands ? BandHeightsText(*s.Bands) : std::string(); },
-                       [](ExportSettings& s, const std::string&, const std::string& v) {
+                       [](ExportSettings& s, const std::string& n, const std::string& v) {
                            if (v.empty()) s.Bands.reset();
-                           else s.Bands = ParseBandHeights(v);
+                           else s.Bands = ParseBandHeights(v, n);
                        }});
         all.push_back({"resample", [](const ExportSettings& s) { return TextOf(kResamplings, s.Resample); },
                        [](ExportSettings& s, const std::string& n, const std::string& v) {
@@ -190,8 +181,7 @@ const std::vector<ValueCodec>& Codecs() {
 
 }  // namespace
 
-// Numbers are written to the shortest text that reads back the same, so
-// equal texts are equal values.
+// Numbers are written as NumberText does, so equal texts are equal values.
 bool ExportSettings::operator==(const ExportSettings& other) const {
     return ExportSettingsValues(*this) == ExportSettingsValues(other);
 }
@@ -228,13 +218,11 @@ void CheckExportSettings(const ExportSettings& settings) {
     }
     if (settings.Bands) CheckBandHeights(*settings.Bands);
     if (settings.RealScale) {
-        CheckWithin("The sun's azimuth", settings.SunAzimuth, 0, 360);
-        CheckWithin("The sun's elevation", settings.SunElevation, 0, 90);
-        CheckWithin("The sun's size", settings.SunSize, 0, 10);
-        CheckWithin("The ambient light", settings.Ambient, 0, 1);
-        if (!(settings.ZFactor > 0 && settings.ZFactor <= 1e12)) {
-            Fail("The z-factor must lie above 0, not " + NumberText(settings.ZFactor));
-        }
+        CheckWithin("The sun's azimuth", settings.SunAzimuth, kSunAzimuthLimits);
+        CheckWithin("The sun's elevation", settings.SunElevation, kSunElevationLimits);
+        CheckWithin("The sun's size", settings.SunSize, kSunSizeLimits);
+        CheckWithin("The ambient light", settings.Ambient, kAmbientLimits);
+        CheckWithin("The z-factor", settings.ZFactor, kScaleLimits);
     }
     if (settings.WorldFile && settings.Format != ExportFormat::Png) {
         Fail("A world file goes with PNG outputs; GeoTIFF holds its place itself");
@@ -267,31 +255,6 @@ std::string BandHeightsText(const BandHeights& bands) {
         text += NumberText(height);
     }
     return text;
-}
-
-BandHeights ParseBandHeights(const std::string& text) {
-    BandHeights bands{};
-    std::size_t start = 0;
-    for (int i = 0; i < kTileCount; ++i) {
-        const std::size_t comma = text.find(',', start);
-        const bool last = i == kTileCount - 1;
-        const std::optional<double> height =
-            last == (comma == std::string::npos)
-                ? Decimal(text.substr(start, last ? std::string::npos : comma - start))
-                : std::nullopt;
-        if (!height) {
-            Fail("bands want five heights separated by commas, highest band first, not '" + DisplayPath(text) + "'");
-        }
-        bands[i] = *height;
-        start = comma + 1;
-    }
-    CheckBandHeights(bands);
-    return bands;
-}
-
-std::string NumberText(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 }  // namespace orvalis

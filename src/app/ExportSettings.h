@@ -70,12 +70,9 @@ ExportValues ExportSettingsValues(const ExportSettings& settings);
 // Sets one named value; raises Error naming the setting and the value.
 void SetExportValue(ExportSettings& settings, const std::string& name, const std::string& value);
 
-// "LOW:HIGH" and "H256,H192,H128,H64,H0" as the dialog and the file show them.
+// "LOW:HIGH" and "H256,H192,H128,H64,H0" as the dialog and the file show
+// them; ParseHeightRange and ParseBandHeights read them back.
 std::string HeightRangeText(const HeightRange& range);
 std::string BandHeightsText(const BandHeights& bands);
-// Raise Error saying what is wrong with the text.
-BandHeights ParseBandHeights(const std::string& text);
-// The shortest text that reads back as the same number.
-std::string NumberText(double value);
 
 }  // namespace orvalis

@@ -1,11 +1,26 @@
 #include "blending/BandHeights.h"
 
 #include <cmath>
-#include <string>
+#include <optional>
+#include <string_view>
 
+#include "files/DisplayPath.h"
 #include "files/Error.h"
+#include "math/NumberText.h"
 
 namespace orvalis {
+
+namespace {
+
+// The first height that does not lie below the one before it; 0 for none.
+int FirstOutOfOrder(const BandHeights& bands) {
+    for (int i = 1; i < kTileCount; ++i) {
+        if (!(bands[i] < bands[i - 1])) return i;
+    }
+    return 0;
+}
+
+}  // namespace
 
 BandHeights DefaultBandHeights(const LevelScale& scale) {
     BandHeights bands;
@@ -14,13 +29,37 @@ BandHeights DefaultBandHeights(const LevelScale& scale) {
 }
 
 void CheckBandHeights(const BandHeights& bands) {
-    for (int i = 0; i < kTileCount; ++i) {
-        if (!std::isfinite(bands[i])) throw Error("band heights must be numbers, not " + std::to_string(bands[i]));
-        if (i > 0 && !(bands[i] < bands[i - 1])) {
-            throw Error("band heights must fall from the first (band 256) to the last (band 0): " +
-                        std::to_string(bands[i]) + " does not lie below " + std::to_string(bands[i - 1]));
-        }
+    for (const double height : bands) {
+        if (!std::isfinite(height)) throw Error("band heights must be numbers, not " + std::to_string(height));
     }
+    if (const int i = FirstOutOfOrder(bands)) {
+        throw Error("band heights must fall from the first (band 256) to the last (band 0): " +
+                    std::to_string(bands[i]) + " does not lie below " + std::to_string(bands[i - 1]));
+    }
+}
+
+BandHeights ParseBandHeights(const std::string& text, const std::string& name) {
+    BandHeights bands{};
+    std::size_t start = 0;
+    for (int i = 0; i < kTileCount; ++i) {
+        const std::size_t comma = text.find(',', start);
+        const bool last = i == kTileCount - 1;
+        const std::optional<double> height =
+            last == (comma == std::string::npos)
+                ? NumberFromText(std::string_view(text).substr(start, last ? std::string::npos : comma - start))
+                : std::nullopt;
+        if (!height) {
+            throw Error(name + " wants five heights separated by commas, highest band first, not '" +
+                        DisplayPath(text) + "'");
+        }
+        bands[i] = *height;
+        start = comma + 1;
+    }
+    if (FirstOutOfOrder(bands) != 0) {
+        throw Error(name + " wants each height below the one before it (H256 > H192 > H128 > H64 > H0), not '" +
+                    DisplayPath(text) + "'");
+    }
+    return bands;
 }
 
 double BandLevel(const BandHeights& bands, double height) {

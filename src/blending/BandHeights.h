@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "raster/LevelScale.h"
 #include "blending/BandBlend.h"
@@ -16,6 +17,10 @@ BandHeights DefaultBandHeights(const LevelScale& scale);
 
 // Raises Error unless every height is finite and each lies below the one before.
 void CheckBandHeights(const BandHeights& bands);
+
+// The heights from "H256,H192,H128,H64,H0", highest first. Raises Error
+// saying what `name` (the option or field of the text) wants instead.
+BandHeights ParseBandHeights(const std::string& text, const std::string& name);
 
 // The band level of a height, 0 .. 256: the centres' levels at the bands'
 // heights, linear between neighbouring centres, held at the outer ones.

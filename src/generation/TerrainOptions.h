@@ -25,6 +25,23 @@ struct TerrainOptions {
     bool RealScale() const { return SunAzimuth.has_value(); }
 };
 
+// The numbers real-scale lighting takes: from Lowest to Highest, and above
+// Lowest, not at it, when AboveLowest. The command line and the window check
+// against the same limits.
+struct NumberLimits {
+    double Lowest;
+    double Highest;
+    bool AboveLowest = false;
+
+    bool Hold(double value) const { return (AboveLowest ? value > Lowest : value >= Lowest) && value <= Highest; }
+};
+inline constexpr NumberLimits kSunAzimuthLimits{0, 360};
+inline constexpr NumberLimits kSunElevationLimits{0, 90};
+inline constexpr NumberLimits kAmbientLimits{0, 1};
+inline constexpr NumberLimits kSunSizeLimits{0, 10};
+// The z-factor and a cell's sides: any positive number short of the absurd.
+inline constexpr NumberLimits kScaleLimits{0, 1e12, true};
+
 // The sampling the options ask for; cells of 1 height unit unless given.
 TerrainSampling SamplingOf(const TerrainOptions& options);
 

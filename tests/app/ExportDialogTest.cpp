@@ -43,7 +43,7 @@ TEST_F(ExportDialogTest, OkRefusesSettingsThatCannotBeUsed) {
         const char* Expected;
     };
     const Case cases[] = {
-        {[](ExportDialog& d) { d.Bands->setText("1,2,3,4,5"); }, "Bands: band heights must fall"},
+        {[](ExportDialog& d) { d.Bands->setText("1,2,3,4,5"); }, "Bands wants each height below the one before it"},
         {[](ExportDialog& d) { d.HeightRange->setText("10"); }, "Height range: "},
         {[](ExportDialog& d) { d.ShadowMap->setChecked(true); }, "A shadow map needs real-scale lighting"},
     };

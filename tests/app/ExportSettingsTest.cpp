@@ -24,6 +24,8 @@ TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
          [](ExportSettings& s) { s.RealScale = true, s.SunElevation = 91; }},
         {"The ambient light must lie from 0 to 1", [](ExportSettings& s) { s.RealScale = true, s.Ambient = -0.5; }},
         {"The z-factor must lie above 0", [](ExportSettings& s) { s.RealScale = true, s.ZFactor = 0; }},
+        {"The z-factor must lie above 0 to 1e+12, not 2e+12",
+         [](ExportSettings& s) { s.RealScale = true, s.ZFactor = 2e12; }},
         {"The height range's low end must lie below", [](ExportSettings& s) { s.Range = HeightRange{3, 3}; }},
         {"the splat map's second file and the normal map are both 'a_1.png'",
          [](ExportSettings& s) { s.SplatMap = {true, "a.png"}, s.NormalMap = {true, "./a_1.png"}; }},
@@ -66,7 +68,8 @@ TEST_F(ExportFileTest, AFaultyFileIsNamedWithItsLine) {
         {{"format = png", "format = bmp"}, "bad.export: line 2: sets 'format' a second time"},
         {{"just words"}, "bad.export: line 1: wants 'name = value'"},
         {{"height-range = 5:1"}, "bad.export: line 1: height-range:"},
-        {{"bands = 1,2,3,4,5"}, "bad.export: line 1: band heights must fall from the first (band 256)"},
+        {{"bands = 1,2,3,4,5"}, "bad.export: line 1: bands wants each height below the one before it (H256 > H192"},
+        {{"bands = 5,4,3,2"}, "bad.export: line 1: bands wants five heights separated by commas"},
         {{"world-file = on"}, "bad.export: A world file goes with PNG outputs"},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,4 @@
 #include <array>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -23,9 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A hill of Int16 metres, 30 x 20 cells of 3 arc-seconds in WGS 84.
-const std::vector<double> kArcSeconds = {-84.4, 3 / 3600.0, 0, 36.6, 0, -3 / 3600.0};
-
 // The same run asked for by orvalis-cli's words and by a request filled in
 // as the window fills it, each writing into a folder of its own.
 class GenerationRequestTest : public test::ScratchFolderTest {
@@ -36,15 +32,8 @@ protected:
             tiles_.Pictures[i].WriteBmpFile(PathOf("t" + std::to_string(i) + ".bmp"));
         }
         test::RuggedTerrain(24, 24).WriteBmpFile(PathOf("rugged.bmp"));
-        test::GdalPicture hill{30, 20, 1, GDT_Int16};
-        hill.GeoTransform = kArcSeconds;
-        for (int y = 0; y < hill.Rows; ++y) {
-            for (int x = 0; x < hill.Width; ++x) {
-                const double d = std::hypot(x - 15.0, y - 10.0) / 7.0;
-                hill.Samples.push_back(std::round(400 * std::exp(-d * d)) - 20);
-            }
-        }
-        test::WriteWithGdal(PathOf("hill.tif"), "GTiff", hill);
+        // 30 x 20 cells of 3 arc-seconds in WGS 84.
+        test::WriteWithGdal(PathOf("hill.tif"), "GTiff", test::Hill(30, 20, test::kArcSecondCells));
     }
 
     test::ProgramResult Generate(const std::string& arguments) const {
@@ -77,72 +66,56 @@ TEST_F(GenerationRequestTest, CommandLineAndWindowWriteTheSameFiles) {
     struct Case {
         const char* Name;
         const char* Heightmap;
+        int Size;           // --size, the request's TextureSize
         const char* Words;  // "@" stands for the run's folder
         Fill Request;
     };
     const Case cases[] = {
-        {"classic", "rugged.bmp", "--size 64 --light-dir 120 --sun-pos 70",
+        {"classic", "rugged.bmp", 64, "--light-dir 120 --sun-pos 70",
+         [](GenerationRequest& r, auto&) { r.Settings.Light = {120, 70}; }},
+        {"unlit", "rugged.bmp", 32, "--no-lighting",
+         [](GenerationRequest& r, auto&) { r.Settings.UseLighting = false; }},
+        {"png", "rugged.bmp", 40, "--format png --png-compression best",
          [](GenerationRequest& r, auto&) {
-             r.Settings.TextureSize = 64;
-             r.Settings.Light = {120, 70};
-         }},
-        {"unlit", "rugged.bmp", "--size 32 --no-lighting",
-         [](GenerationRequest& r, auto&) {
-             r.Settings.TextureSize = 32;
-             r.Settings.UseLighting = false;
-         }},
-        {"png", "rugged.bmp", "--size 40 --format png --png-compression best",
-         [](GenerationRequest& r, auto&) {
-             r.Settings.TextureSize = 40;
              r.Format = OutputFormat::Png;
              r.Compression = PngCompression::Best;
          }},
-        {"splat and normal maps", "rugged.bmp", "--size 48 --splat-map @/s.png --normal-map @/n.png",
+        {"splat and normal maps", "rugged.bmp", 48, "--splat-map @/s.png --normal-map @/n.png",
          [](GenerationRequest& r, auto& in) {
-             r.Settings.TextureSize = 48;
              r.SplatMap = in("s.png");
              r.NormalMap = in("n.png");
          }},
-        {"smooth splat map", "rugged.bmp", "--size 72 --resample smooth --splat-map @/s.png --no-lighting",
+        {"smooth splat map", "rugged.bmp", 72, "--resample smooth --splat-map @/s.png --no-lighting",
          [](GenerationRequest& r, auto& in) {
-             r.Settings.TextureSize = 72;
              r.Settings.UseLighting = false;
              r.Terrain.Resample = Resampling::Smooth;
              r.SplatMap = in("s.png");
          }},
-        {"geotiff", "hill.tif", "--size 60 --format tif --splat-map @/s.png --normal-map @/n.png",
+        {"geotiff", "hill.tif", 60, "--format tif --splat-map @/s.png --normal-map @/n.png",
          [](GenerationRequest& r, auto& in) {
-             r.Settings.TextureSize = 60;
              r.Format = OutputFormat::Tiff;
              r.SplatMap = in("s.png");
              r.NormalMap = in("n.png");
          }},
-        {"real scale", "hill.tif",
-         "--size 50 --sun-azimuth 300 --sun-elevation 12 --sky-light --z-factor 2 --bands 300,200,100,0,-20 "
+        {"real scale", "hill.tif", 50,
+         "--sun-azimuth 300 --sun-elevation 12 --sky-light --z-factor 2 --bands 300,200,100,0,-20 "
          "--format png --world-file --shadow-map @/shadow.png --splat-map @/s.png",
          [](GenerationRequest& r, auto& in) {
-             r.Settings.TextureSize = 50;
-             r.Terrain.SunAzimuth = 300;
-             r.Terrain.SunElevation = 12;
-             r.Terrain.SkyLight = true;
-             r.Terrain.ZFactor = 2;
-             r.Terrain.Bands = BandHeights{300, 200, 100, 0, -20};
+             TerrainOptions& t = r.Terrain;
+             t.SunAzimuth = 300, t.SunElevation = 12, t.SkyLight = true, t.ZFactor = 2;
+             t.Bands = BandHeights{300, 200, 100, 0, -20};
              r.Format = OutputFormat::Png;
              r.WorldFile = true;
              r.ShadowMap = in("shadow.png");
              r.SplatMap = in("s.png");
          }},
-        {"real scale geotiff", "hill.tif",
-         "--size 45 --sun-azimuth 10 --sun-elevation 30 --cell-size 90 --ambient 0.2 --sun-size 2 "
+        {"real scale geotiff", "hill.tif", 45,
+         "--sun-azimuth 10 --sun-elevation 30 --cell-size 90 --ambient 0.2 --sun-size 2 "
          "--resample classic --height-range -20:380 --format tif --shadow-map @/shadow.png",
          [](GenerationRequest& r, auto& in) {
-             r.Settings.TextureSize = 45;
-             r.Terrain.SunAzimuth = 10;
-             r.Terrain.SunElevation = 30;
-             r.Terrain.CellX = r.Terrain.CellY = 90;
-             r.Terrain.Ambient = 0.2;
-             r.Terrain.SunSize = 2;
-             r.Terrain.Resample = Resampling::Classic;
+             TerrainOptions& t = r.Terrain;
+             t.SunAzimuth = 10, t.SunElevation = 30, t.CellX = t.CellY = 90, t.Ambient = 0.2, t.SunSize = 2;
+             t.Resample = Resampling::Classic;
              r.Settings.Read.Range = HeightRange{-20, 380};
              r.Format = OutputFormat::Tiff;
              r.ShadowMap = in("shadow.png");
@@ -154,13 +127,14 @@ TEST_F(GenerationRequestTest, CommandLineAndWindowWriteTheSameFiles) {
         const std::string cli = "cli " + name, window = "window " + name;
         fs::create_directory(folder_ / cli);
         fs::create_directory(folder_ / window);
-        std::string words = c.Words;
+        std::string words = "--size " + std::to_string(c.Size) + " " + c.Words;
         for (std::size_t at; (at = words.find('@')) != std::string::npos;) words.replace(at, 1, "'" + cli + "'");
         const test::ProgramResult run =
             Generate("--heightmap " + std::string(c.Heightmap) + " --output-dir '" + cli + "' " + words);
         ASSERT_EQ(run.ExitCode, 0) << run.Err;
 
         GenerationRequest request = WindowRequest(c.Heightmap, window);
+        request.Settings.TextureSize = c.Size;
         c.Request(request, [&](const char* file) { return PathOf(window + "/" + file); });
         RunGeneration(request);
 
@@ -194,10 +168,10 @@ TEST_F(GenerationRequestTest, GeoTiffSplatAndNormalMapsKeepTheExtent) {
         EXPECT_EQ(map.Rows, c.Rows);
         EXPECT_EQ(map.Bands, c.Bands);
         const std::vector<double>& t = map.GeoTransform;
-        EXPECT_NEAR(t[0], kArcSeconds[0], 1e-9);
-        EXPECT_NEAR(t[3], kArcSeconds[3], 1e-9);
-        EXPECT_NEAR(t[0] + c.Width * t[1], kArcSeconds[0] + 30 * kArcSeconds[1], 1e-9);
-        EXPECT_NEAR(t[3] + c.Rows * t[5], kArcSeconds[3] + 20 * kArcSeconds[5], 1e-9);
+        EXPECT_NEAR(t[0], test::kArcSecondCells[0], 1e-9);
+        EXPECT_NEAR(t[3], test::kArcSecondCells[3], 1e-9);
+        EXPECT_NEAR(t[0] + c.Width * t[1], test::kArcSecondCells[0] + 30 * test::kArcSecondCells[1], 1e-9);
+        EXPECT_NEAR(t[3] + c.Rows * t[5], test::kArcSecondCells[3] + 20 * test::kArcSecondCells[5], 1e-9);
     }
     EXPECT_FALSE(fs::exists(folder_ / "s.png"));
 }

@@ -37,18 +37,13 @@ protected:
                               folder_);
     }
 
-    // A hill of Int16 metres on a grid of width x rows, its top 400 m up;
-    // placed by `transform` (GDAL's six numbers) in WGS 84 when one is given.
     void WriteHill(const std::string& name, int width, int rows, std::vector<double> transform = {}) const {
-        test::GdalPicture hill{width, rows, 1, GDT_Int16};
-        hill.GeoTransform = std::move(transform);
-        for (int y = 0; y < rows; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const double d = std::hypot(x - width / 2.0, y - rows / 2.0) / (rows / 3.0);
-                hill.Samples.push_back(std::round(400 * std::exp(-d * d)) - 20);
-            }
-        }
-        test::WriteWithGdal(PathOf(name), "GTiff", hill);
+        test::WriteWithGdal(PathOf(name), "GTiff", test::Hill(width, rows, std::move(transform)));
+    }
+
+    // Lights the test's dem.tif from the north-west by a low sun.
+    test::ProgramResult LightDem(const std::string& arguments) const {
+        return Generate("--heightmap dem.tif --sun-azimuth 300 --sun-elevation 12 --quiet " + arguments);
     }
 
     bool Exists(const std::string& name) const { return fs::exists(folder_ / name); }
@@ -162,16 +157,12 @@ TEST_F(RealScaleCommandTest, SmoothResamplingLeavesNoBlocks) {
     EXPECT_LE(largestStep("smooth"), 2);
 }
 
-// 3 arc-second cells at 36.6 degrees north, as SRTM gives them.
-const std::vector<double> kArcSeconds = {-84.4, 3 / 3600.0, 0, 36.6, 0, -3 / 3600.0};
-
 // A GeoTIFF texture of a georeferenced DEM has the DEM's system and extent,
 // at its own size; so have its lightmap and shadow map.
 TEST_F(RealScaleCommandTest, GeoTiffOutputsKeepTheSystemAndTheExtent) {
-    WriteHill("dem.tif", 60, 40, kArcSeconds);
-    const test::ProgramResult result = Generate(
-        "--heightmap dem.tif --size 150 --sun-azimuth 300 --sun-elevation 12 --format tif --output tex.tif "
-        "--shadow-map shadow.tif --quiet");
+    WriteHill("dem.tif", 60, 40, test::kArcSecondCells);
+    const test::ProgramResult result =
+        LightDem("--size 150 --format tif --output tex.tif --shadow-map shadow.tif");
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
     for (const std::string name : {"tex.tif", "tex_lm.tif", "shadow.tif"}) {
         const Picture picture = ReadPictureFile(PathOf(name));
@@ -191,12 +182,12 @@ TEST_F(RealScaleCommandTest, GeoTiffOutputsKeepTheSystemAndTheExtent) {
 // The cells of a geographic DEM are lit in metres: the same as giving the
 // metres at its centre latitude.
 TEST_F(RealScaleCommandTest, GeographicCellsAreLitInMetres) {
-    WriteHill("dem.tif", 60, 40, kArcSeconds);
-    const std::string light = "--heightmap dem.tif --size 120 --sun-azimuth 300 --sun-elevation 12 --quiet ";
+    WriteHill("dem.tif", 60, 40, test::kArcSecondCells);
     // 36.6 - 20 cells of 3": the centre's latitude, 36.58333.
-    const test::ProgramResult fromFile = Generate(light + "--output a.png --shadow-map a_shadow.png");
-    const test::ProgramResult given = Generate(light + "--cell-size 74.5792:92.4749 --output b.png --shadow-map b_shadow.png");
-    const test::ProgramResult unit = Generate(light + "--cell-size 1 --output c.png --shadow-map c_shadow.png");
+    const test::ProgramResult fromFile = LightDem("--size 120 --output a.png --shadow-map a_shadow.png");
+    const test::ProgramResult given =
+        LightDem("--size 120 --cell-size 74.5792:92.4749 --output b.png --shadow-map b_shadow.png");
+    const test::ProgramResult unit = LightDem("--size 120 --cell-size 1 --output c.png --shadow-map c_shadow.png");
     ASSERT_EQ(fromFile.ExitCode + given.ExitCode + unit.ExitCode, 0) << fromFile.Err << given.Err << unit.Err;
     const auto shadowed = [this](const std::string& name) {
         const TDibBuffer shadow = ReadPictureFile(PathOf(name)).Pixels;
@@ -211,10 +202,9 @@ TEST_F(RealScaleCommandTest, GeographicCellsAreLitInMetres) {
 }
 
 TEST_F(RealScaleCommandTest, WorldFilesLieBesidePngOutputs) {
-    WriteHill("dem.tif", 60, 40, kArcSeconds);
-    const test::ProgramResult result = Generate(
-        "--heightmap dem.tif --size 120 --sun-azimuth 300 --sun-elevation 12 --world-file --output tex.png "
-        "--shadow-map shadow.png --quiet");
+    WriteHill("dem.tif", 60, 40, test::kArcSecondCells);
+    const test::ProgramResult result =
+        LightDem("--size 120 --world-file --output tex.png --shadow-map shadow.png");
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
     const double pixel = 60 * 3 / 3600.0 / 120;
     const std::string expected = test::ReadBytes(PathOf("tex.pgw"));
@@ -238,7 +228,7 @@ TEST_F(RealScaleCommandTest, WorldFilesLieBesidePngOutputs) {
 }
 
 TEST_F(RealScaleCommandTest, InfoShowsTheSystemTheCellsAndNoData) {
-    WriteHill("dem.tif", 60, 40, kArcSeconds);
+    WriteHill("dem.tif", 60, 40, test::kArcSecondCells);
     const test::ProgramResult info =
         test::RunShell(std::string(ORVALIS_BIN_DIR) + "/orvalis-cli info " + PathOf("dem.tif"), folder_);
     ASSERT_EQ(info.ExitCode, 0) << info.Err;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <cpl_vsi.h>
@@ -109,6 +111,23 @@ inline void WriteGifOfFrames(const std::string& path, int side, int frames) {
     bytes.erase(screen);
     for (int i = 0; i < frames; ++i) bytes += frame;
     WriteBytes(path, bytes + ";");
+}
+
+// 3 arc-second cells at 36.6 degrees north, as SRTM gives them.
+inline const std::vector<double> kArcSecondCells = {-84.4, 3 / 3600.0, 0, 36.6, 0, -3 / 3600.0};
+
+// A round hill of Int16 metres on a grid of width x rows, from -20 m to
+// 380 m; placed by `transform` (GDAL's six numbers) in WGS 84 when one is given.
+inline GdalPicture Hill(int width, int rows, std::vector<double> transform = {}) {
+    GdalPicture hill{width, rows, 1, GDT_Int16};
+    hill.GeoTransform = std::move(transform);
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double d = std::hypot(x - width / 2.0, y - rows / 2.0) / (rows / 3.0);
+            hill.Samples.push_back(std::round(400 * std::exp(-d * d)) - 20);
+        }
+    }
+    return hill;
 }
 
 }  // namespace orvalis::test
