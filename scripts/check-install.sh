@@ -43,7 +43,13 @@ fi
    XDG_CONFIG_HOME="$home/config" QT_QPA_PLATFORM=offscreen \
    sh -c 'echo $$ > pid; exec "$1"' sh "$prefix/bin/orvalis" >/dev/null 2>&1 &)
 seeded=$home/data/orvalis
-for _ in $(seq 100); do [ -f "$seeded/sample/terrain.bmp" ] && break; sleep 0.1; done
+# The window copies the sample into the user's folder as it starts: wait for
+# the files themselves (each appears whole, under its name, once copied),
+# however long a loaded machine takes.
+for _ in $(seq 3000); do
+  [ -f "$seeded/default.txt" ] && [ -f "$seeded/sample/terrain.bmp" ] && break
+  sleep 0.1
+done
 kill "$(cat "$home/pid")"
 cmp "$seeded/default.txt" "$share/orvalis/default.txt"
 cmp "$seeded/sample/terrain.bmp" "$share/orvalis/sample/terrain.bmp"

@@ -17,14 +17,19 @@ bool IsInstalledTree(const QString& installedData) {
 }
 
 // Copies every file of source that target lacks; what the user already has
-// (an edited "default.txt", say) stays as it is.
+// (an edited "default.txt", say) stays as it is. Each copy is made under a
+// temporary name and renamed when whole, so a start that is killed while
+// copying never leaves a cut-short file that later starts would keep.
 void CopyMissingFiles(const QString& source, const QString& target) {
     QDirIterator files(source, QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString from = files.next();
         const QString to = QDir(target).filePath(QDir(source).relativeFilePath(from));
         if (QFileInfo::exists(to)) continue;
-        if (!QDir().mkpath(QFileInfo(to).path()) || !QFile::copy(from, to)) {
+        const QString partial = to + QStringLiteral(".part");
+        QFile::remove(partial);  // left by a start that was killed
+        if (!QDir().mkpath(QFileInfo(to).path()) || !QFile::copy(from, partial) || !QFile::rename(partial, to)) {
+            QFile::remove(partial);
             throw Error(to.toStdString(), "cannot be copied from " + DisplayPath(from.toStdString()));
         }
     }

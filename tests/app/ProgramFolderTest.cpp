@@ -56,10 +56,14 @@ TEST_F(ProgramFolderTest, SeedingKeepsWhatTheUserChangedAndAddsWhatIsMissing) {
     MakeInstalledTree();
     ASSERT_TRUE(QDir().mkpath(RootFolder("home")));
     WriteLines("home/default.txt", {"mine.bmp"});
+    // What a start killed while copying left: a part under a temporary name.
+    ASSERT_TRUE(QDir().mkpath(RootFolder("home/sample")));
+    WriteLines("home/sample/a.bmp.part", {"pic"});
     ChooseProgramFolder(RootFolder("prefix/bin"), RootFolder("prefix/share/orvalis"),
                         RootFolder("home"));
     EXPECT_EQ(ReadBytes(Root("home/default.txt")), "mine.bmp\r\n");
-    EXPECT_TRUE(FileExists(Root("home/sample/a.bmp")));
+    EXPECT_EQ(ReadBytes(Root("home/sample/a.bmp")), "picture\r\n");
+    EXPECT_FALSE(FileExists(Root("home/sample/a.bmp.part")));
 
     // A user folder that cannot be made is named in the error.
     WriteLines("blocked", {"a file, not a folder"});
