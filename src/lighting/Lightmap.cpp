@@ -134,8 +134,16 @@ struct Lighting {
     bool CastShadows;
 };
 
-// The grey value of every pixel of plane row `row`, into grey[0 .. Width - 1].
-void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals, std::uint8_t* grey) {
+// Where plane row `row`'s shadow rays start, into heights[0 .. Width - 1].
+void RayHeights(const Lighting& l, std::int32_t row, std::vector<float>& heights) {
+    heights.resize(static_cast<std::size_t>(l.Plane.Width));
+    if (l.CastShadows) l.Heights.Row(row, heights.data());
+}
+
+// The grey value of every pixel of plane row `row`, into grey[0 .. Width - 1];
+// heights holds the row's RayHeights.
+void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const float* heights, const NormalEntry* normals,
+              std::uint8_t* grey) {
     const auto shade = [&](std::int32_t column, bool blocked) {
         grey[column] = blocked ? l.Shadowed : lit.Of(normals[column]);
     };
@@ -143,14 +151,12 @@ void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalE
     std::int32_t column = 0;
     if (l.CastShadows && l.Shadows.LanesAvailable()) {
         for (; column + lanes <= l.Plane.Width; column += lanes) {
-            float heights[lanes];
-            for (std::int32_t j = 0; j < lanes; ++j) heights[j] = l.Heights.At(row, column + j);
-            const unsigned blocked = l.Shadows.BlockedLanes(row, column, heights);
+            const unsigned blocked = l.Shadows.BlockedLanes(row, column, heights + column);
             for (std::int32_t j = 0; j < lanes; ++j) shade(column + j, blocked >> j & 1);
         }
     }
     for (; column < l.Plane.Width; ++column) {
-        const Vector3 point{static_cast<float>(column), l.Heights.At(row, column), static_cast<float>(row)};
+        const Vector3 point{static_cast<float>(column), heights[column], static_cast<float>(row)};
         shade(column, l.CastShadows && l.Shadows.Blocked(point));
     }
 }
@@ -194,8 +200,10 @@ void ShadeLightmap(const HeightPlane& plane, const TNormalMap& normals, const Ve
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
                          LitValues lit(lighting.Light);
                          std::vector<std::uint8_t> grey(static_cast<std::size_t>(plane.Width));
+                         std::vector<float> heights;
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             ShadeRow(lighting, lit, row, &normals[plane.IndexOf(row, 0)], grey.data());
+                             RayHeights(lighting, row, heights);
+                             ShadeRow(lighting, lit, row, heights.data(), &normals[plane.IndexOf(row, 0)], grey.data());
                              PutGreyRow(grey.data(), row, target);
                              tally.RowDone();
                          }
@@ -215,9 +223,11 @@ std::vector<std::uint8_t> LightRows(const HeightPlane& plane, const LightSetting
                          NormalRows normals(plane, kHeightScale, firstRow);
                          LitValues lit(lighting.Light);
                          std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(plane.Width));
+                         std::vector<float> heights;
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
                              normals.Row(row, rowNormals.data());
-                             ShadeRow(lighting, lit, row, rowNormals.data(), &grey[plane.IndexOf(row, 0)]);
+                             RayHeights(lighting, row, heights);
+                             ShadeRow(lighting, lit, row, heights.data(), rowNormals.data(), &grey[plane.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });
