@@ -134,14 +134,22 @@ struct Lighting {
     bool CastShadows;
 };
 
-// Where plane row `row`'s shadow rays start, into heights[0 .. Width - 1].
-void RayHeights(const Lighting& l, std::int32_t row, std::vector<float>& heights) {
-    heights.resize(static_cast<std::size_t>(l.Plane.Width));
-    if (l.CastShadows) l.Heights.Row(row, heights.data());
-}
+// Where the shadow rays of plane row `row` start, one height a column.
+class RayHeights {
+public:
+    const float* Row(const Lighting& l, std::int32_t row) {
+        heights_.resize(static_cast<std::size_t>(l.Plane.Width));
+        if (l.CastShadows) l.Heights.Row(row, heights_.data(), uncertain_);
+        return heights_.data();
+    }
+
+private:
+    std::vector<float> heights_;
+    std::vector<std::int32_t> uncertain_;
+};
 
 // The grey value of every pixel of plane row `row`, into grey[0 .. Width - 1];
-// heights holds the row's RayHeights.
+// heights holds where the row's shadow rays start.
 void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const float* heights, const NormalEntry* normals,
               std::uint8_t* grey) {
     const auto shade = [&](std::int32_t column, bool blocked) {
@@ -200,10 +208,10 @@ void ShadeLightmap(const HeightPlane& plane, const TNormalMap& normals, const Ve
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
                          LitValues lit(lighting.Light);
                          std::vector<std::uint8_t> grey(static_cast<std::size_t>(plane.Width));
-                         std::vector<float> heights;
+                         RayHeights heights;
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             RayHeights(lighting, row, heights);
-                             ShadeRow(lighting, lit, row, heights.data(), &normals[plane.IndexOf(row, 0)], grey.data());
+                             ShadeRow(lighting, lit, row, heights.Row(lighting, row), &normals[plane.IndexOf(row, 0)],
+                                      grey.data());
                              PutGreyRow(grey.data(), row, target);
                              tally.RowDone();
                          }
@@ -223,11 +231,11 @@ std::vector<std::uint8_t> LightRows(const HeightPlane& plane, const LightSetting
                          NormalRows normals(plane, kHeightScale, firstRow);
                          LitValues lit(lighting.Light);
                          std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(plane.Width));
-                         std::vector<float> heights;
+                         RayHeights heights;
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
                              normals.Row(row, rowNormals.data());
-                             RayHeights(lighting, row, heights);
-                             ShadeRow(lighting, lit, row, heights.data(), rowNormals.data(), &grey[plane.IndexOf(row, 0)]);
+                             ShadeRow(lighting, lit, row, heights.Row(lighting, row), rowNormals.data(),
+                                      &grey[plane.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });

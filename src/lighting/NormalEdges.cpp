@@ -21,9 +21,10 @@ Vector3 Sample(std::int32_t column, float height, std::int32_t row) {
     return Vector3{static_cast<float>(column), height, static_cast<float>(row)};
 }
 
-void LoadHeights(const ScaledHeights& heights, std::int32_t row, std::vector<float>& out) {
+void LoadHeights(const ScaledHeights& heights, std::int32_t row, std::vector<float>& out,
+                 std::vector<std::int32_t>& uncertain) {
     out.resize(static_cast<std::size_t>(heights.Width()));
-    heights.Row(row, out.data());
+    heights.Row(row, out.data(), uncertain);
 }
 
 }  // namespace
@@ -43,7 +44,7 @@ const EdgeRow& EdgeRows::At(std::int32_t row) {
     e.Row = row;
     const std::int32_t width = heights_.Width();
     constexpr std::int32_t step = NormalSampleStep;
-    LoadHeights(heights_, row, e.Heights);
+    LoadHeights(heights_, row, e.Heights, uncertain_);
     differences_.Resize(width);  // every entry read below is written first
     // Only the edges that exist are normalised; the rest are zero. Clearing
     // just those keeps the slot's lines from being cleared whole every row.
@@ -62,7 +63,7 @@ const EdgeRow& EdgeRows::At(std::int32_t row) {
     if (row - step < 1) return e;
     // Rows made in turn find the row below still in its slot.
     const EdgeRow& kept = rows_[static_cast<std::size_t>(row - step) % rows_.size()];
-    if (kept.Row != row - step) LoadHeights(heights_, row - step, below_);
+    if (kept.Row != row - step) LoadHeights(heights_, row - step, below_, uncertain_);
     const std::vector<float>& below = kept.Row == row - step ? kept.Heights : below_;
     for (std::int32_t c = 0; c < width; ++c) {
         differences_.Set(c, Edge(Sample(c, below[c], row - step), Sample(c, e.Heights[c], row)));
