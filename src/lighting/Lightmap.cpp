@@ -134,8 +134,24 @@ struct Lighting {
     bool CastShadows;
 };
 
-// The grey value of every pixel of plane row `row`, into grey[0 .. Width - 1].
-void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalEntry* normals, std::uint8_t* grey) {
+// Where the shadow rays of plane row `row` start, one height a column.
+class RayHeights {
+public:
+    const float* Row(const Lighting& l, std::int32_t row) {
+        heights_.resize(static_cast<std::size_t>(l.Plane.Width));
+        if (l.CastShadows) l.Heights.Row(row, heights_.data(), uncertain_);
+        return heights_.data();
+    }
+
+private:
+    std::vector<float> heights_;
+    std::vector<std::int32_t> uncertain_;
+};
+
+// The grey value of every pixel of plane row `row`, into grey[0 .. Width - 1];
+// heights holds where the row's shadow rays start.
+void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const float* heights, const NormalEntry* normals,
+              std::uint8_t* grey) {
     const auto shade = [&](std::int32_t column, bool blocked) {
         grey[column] = blocked ? l.Shadowed : lit.Of(normals[column]);
     };
@@ -143,14 +159,12 @@ void ShadeRow(const Lighting& l, LitValues& lit, std::int32_t row, const NormalE
     std::int32_t column = 0;
     if (l.CastShadows && l.Shadows.LanesAvailable()) {
         for (; column + lanes <= l.Plane.Width; column += lanes) {
-            float heights[lanes];
-            for (std::int32_t j = 0; j < lanes; ++j) heights[j] = l.Heights.At(row, column + j);
-            const unsigned blocked = l.Shadows.BlockedLanes(row, column, heights);
+            const unsigned blocked = l.Shadows.BlockedLanes(row, column, heights + column);
             for (std::int32_t j = 0; j < lanes; ++j) shade(column + j, blocked >> j & 1);
         }
     }
     for (; column < l.Plane.Width; ++column) {
-        const Vector3 point{static_cast<float>(column), l.Heights.At(row, column), static_cast<float>(row)};
+        const Vector3 point{static_cast<float>(column), heights[column], static_cast<float>(row)};
         shade(column, l.CastShadows && l.Shadows.Blocked(point));
     }
 }
@@ -194,8 +208,10 @@ void ShadeLightmap(const HeightPlane& plane, const TNormalMap& normals, const Ve
                      [&](std::int32_t firstRow, std::int32_t endRow, RowTally& tally) {
                          LitValues lit(lighting.Light);
                          std::vector<std::uint8_t> grey(static_cast<std::size_t>(plane.Width));
+                         RayHeights heights;
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
-                             ShadeRow(lighting, lit, row, &normals[plane.IndexOf(row, 0)], grey.data());
+                             ShadeRow(lighting, lit, row, heights.Row(lighting, row), &normals[plane.IndexOf(row, 0)],
+                                      grey.data());
                              PutGreyRow(grey.data(), row, target);
                              tally.RowDone();
                          }
@@ -215,9 +231,11 @@ std::vector<std::uint8_t> LightRows(const HeightPlane& plane, const LightSetting
                          NormalRows normals(plane, kHeightScale, firstRow);
                          LitValues lit(lighting.Light);
                          std::vector<NormalEntry> rowNormals(static_cast<std::size_t>(plane.Width));
+                         RayHeights heights;
                          for (std::int32_t row = firstRow; row < endRow; ++row) {
                              normals.Row(row, rowNormals.data());
-                             ShadeRow(lighting, lit, row, rowNormals.data(), &grey[plane.IndexOf(row, 0)]);
+                             ShadeRow(lighting, lit, row, heights.Row(lighting, row), rowNormals.data(),
+                                      &grey[plane.IndexOf(row, 0)]);
                              tally.RowDone();
                          }
                      });

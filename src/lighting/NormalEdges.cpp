@@ -21,19 +21,21 @@ Vector3 Sample(std::int32_t column, float height, std::int32_t row) {
     return Vector3{static_cast<float>(column), height, static_cast<float>(row)};
 }
 
-void LoadHeights(const ScaledHeights& heights, std::int32_t row, std::vector<float>& out) {
+void LoadHeights(const ScaledHeights& heights, std::int32_t row, std::vector<float>& out,
+                 std::vector<std::int32_t>& uncertain) {
     out.resize(static_cast<std::size_t>(heights.Width()));
-    for (std::int32_t c = 0; c < heights.Width(); ++c) out[c] = heights.At(row, c);
+    heights.Row(row, out.data(), uncertain);
 }
 
 }  // namespace
 
-void EdgeLine::Reset(std::int32_t width) {
-    for (std::vector<float>* component : {&X, &Y, &Z}) component->assign(static_cast<std::size_t>(width), 0.0f);
-}
-
 void EdgeLine::Resize(std::int32_t width) {
     for (std::vector<float>* component : {&X, &Y, &Z}) component->resize(static_cast<std::size_t>(width));
+}
+
+void EdgeLine::ZeroFrom(std::int32_t from, std::int32_t width) {
+    Resize(width);
+    for (std::vector<float>* component : {&X, &Y, &Z}) std::fill(component->begin() + from, component->end(), 0.0f);
 }
 
 const EdgeRow& EdgeRows::At(std::int32_t row) {
@@ -42,11 +44,18 @@ const EdgeRow& EdgeRows::At(std::int32_t row) {
     e.Row = row;
     const std::int32_t width = heights_.Width();
     constexpr std::int32_t step = NormalSampleStep;
-    LoadHeights(heights_, row, e.Heights);
-    for (EdgeLine* line : {&e.Across, &e.Up, &e.Diagonal}) line->Reset(width);
+    LoadHeights(heights_, row, e.Heights, uncertain_);
     differences_.Resize(width);  // every entry read below is written first
-    // Only the edges that exist are normalised; the rest stay zero.
+    // Only the edges that exist are normalised; the rest are zero. Clearing
+    // just those keeps the slot's lines from being cleared whole every row.
     const std::int32_t withRight = std::max(width - step, 0);
+    for (EdgeLine* line : {&e.Across, &e.Diagonal}) line->ZeroFrom(withRight, width);
+    if (row - step < 1) {
+        e.Up.ZeroFrom(0, width);
+        e.Diagonal.ZeroFrom(0, width);
+    } else {
+        e.Up.Resize(width);
+    }
     for (std::int32_t c = 0; c + step < width; ++c) {
         differences_.Set(c, Edge(Sample(c, e.Heights[c], row), Sample(c + step, e.Heights[c + step], row)));
     }
@@ -54,7 +63,7 @@ const EdgeRow& EdgeRows::At(std::int32_t row) {
     if (row - step < 1) return e;
     // Rows made in turn find the row below still in its slot.
     const EdgeRow& kept = rows_[static_cast<std::size_t>(row - step) % rows_.size()];
-    if (kept.Row != row - step) LoadHeights(heights_, row - step, below_);
+    if (kept.Row != row - step) LoadHeights(heights_, row - step, below_, uncertain_);
     const std::vector<float>& below = kept.Row == row - step ? kept.Heights : below_;
     for (std::int32_t c = 0; c < width; ++c) {
         differences_.Set(c, Edge(Sample(c, below[c], row - step), Sample(c, e.Heights[c], row)));

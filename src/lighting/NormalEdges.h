@@ -15,10 +15,10 @@ namespace orvalis {
 struct EdgeLine {
     std::vector<float> X, Y, Z;
 
-    // width zero vectors.
-    void Reset(std::int32_t width);
     // width vectors, those that were there kept.
     void Resize(std::int32_t width);
+    // width vectors, those from `from` on zero and the ones before kept.
+    void ZeroFrom(std::int32_t from, std::int32_t width);
     void Set(std::int32_t c, const Vector3& v) { X[c] = v.x, Y[c] = v.y, Z[c] = v.z; }
     Vector3 At(std::int32_t c) const { return Vector3{X[c], Y[c], Z[c]}; }
     ConstComponentArrays Arrays() const { return {X.data(), Y.data(), Z.data()}; }

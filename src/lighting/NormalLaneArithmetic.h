@@ -9,8 +9,10 @@
 // lane width. Only the files compiled for one instruction set each include
 // it, so that all of it stays private to them. L supplies the lanes:
 // kCount, the types Doubles, Singles and Mask, and Load (singles widened),
-// LoadSingles, Splat, Narrow, Widen, Sqrt, KeepCertain, All, Bits, Store
-// and StoreEntries; the operators of Doubles and Singles are the IEEE ones.
+// LoadSingles, Splat, Narrow, Widen, Sqrt, Max and Min (the instructions:
+// the second operand where both are zero), Finite, KeepCertain, All, Bits,
+// Store and StoreEntries; the operators of Doubles and Singles are the IEEE
+// ones.
 namespace orvalis {
 namespace {
 
@@ -126,8 +128,25 @@ std::int32_t UnitVectorLanes(ConstComponentArrays vectors, ComponentArrays<float
 }
 
 template <typename L>
+std::int32_t SampleHeightLanes(const float* samples, const SampleHeightScale& s, std::int32_t first,
+                               std::int32_t end, float* out, std::int32_t* uncertain) {
+    using Doubles = typename L::Doubles;
+    return CoverInGroups<L>(first, end, uncertain, [&](std::int32_t c) {
+        const Doubles v = L::Load(samples + c);
+        typename L::Mask certain = L::Finite(v);
+        // std::clamp's comparisons: a height of -0 stays -0.
+        const Doubles height = L::Min(L::Splat(255.0), L::Max(L::Splat(0.0), (v - L::Splat(s.Low)) * L::Splat(255.0) /
+                                                                                   L::Splat(s.Span)));
+        const Doubles scaled = height * L::Splat(s.Factor) / L::Splat(s.Divisor);
+        certain = L::KeepCertain(certain, scaled);
+        L::Store(out + c, L::Narrow(scaled));
+        return L::Bits(certain);
+    });
+}
+
+template <typename L>
 constexpr NormalLaneKernel KernelOf() {
-    return {L::kCount, TriangleNormalLanes<L>, EntryLanes<L>, UnitVectorLanes<L>};
+    return {L::kCount, TriangleNormalLanes<L>, EntryLanes<L>, UnitVectorLanes<L>, SampleHeightLanes<L>};
 }
 
 }  // namespace

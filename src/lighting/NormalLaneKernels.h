@@ -17,6 +17,16 @@ struct EdgeOperand {
     bool Opposite = false;
 };
 
+// How the lighting takes a real sample v in doubles: SampleScale::Height,
+// clamp((v - Low) x 255 / Span, 0, 255) with Span > 0, then (that x Factor)
+// / Divisor, rounded to single.
+struct SampleHeightScale {
+    double Low = 0;
+    double Span = 1;
+    double Factor = 1;
+    double Divisor = 1;
+};
+
 // The normal map's double operations of the certified path in vector lanes:
 // the same IEEE operations in the same order, so the same doubles. Each
 // kernel covers first .. end, Lanes at a time (the last group ends at end
@@ -35,6 +45,10 @@ struct NormalLaneKernel {
     // units[i] = CertifiedNormalizedCopy(vectors[i]).
     std::int32_t (*UnitVectors)(ConstComponentArrays vectors, ComponentArrays<float> units, std::int32_t first,
                                 std::int32_t end, std::int32_t* uncertain);
+    // out[c] = samples[c] taken as `scale` says; a sample that is not finite
+    // is listed too.
+    std::int32_t (*SampleHeights)(const float* samples, const SampleHeightScale& scale, std::int32_t first,
+                                  std::int32_t end, float* out, std::int32_t* uncertain);
 };
 
 // Null where the compiler lacks the instructions; call only where the

@@ -4,6 +4,8 @@
 #if defined(__AVX2__)
 #include <immintrin.h>
 
+#include <cstdint>
+
 #include "lighting/NormalLaneArithmetic.h"
 #endif
 
@@ -26,6 +28,8 @@ struct Avx2Lanes {
     static Singles Narrow(Doubles v) { return _mm256_cvtpd_ps(v); }
     static Doubles Widen(Singles v) { return _mm256_cvtps_pd(v); }
     static Doubles Sqrt(Doubles v) { return _mm256_sqrt_pd(v); }
+    static Doubles Max(Doubles a, Doubles b) { return _mm256_max_pd(a, b); }
+    static Doubles Min(Doubles a, Doubles b) { return _mm256_min_pd(a, b); }
     static void Store(float* p, Singles v) { _mm_storeu_ps(p, v); }
     // Entries out[0 .. 3] from the lanes truncated toward zero, interleaved
     // x, y, z. Packing saturates, which changes no certain lane: those lie
@@ -44,6 +48,11 @@ struct Avx2Lanes {
 
     static Mask All() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }
     static unsigned Bits(Mask m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
+    // The lanes whose exponent is not all ones.
+    static Mask Finite(Doubles v) {
+        const __m256i magnitude = _mm256_and_si256(_mm256_castpd_si256(v), _mm256_set1_epi64x(INT64_MAX));
+        return _mm256_castsi256_pd(_mm256_cmpgt_epi64(_mm256_set1_epi64x(std::int64_t{0x7ff} << 52), magnitude));
+    }
 
     // certain, kept in the lanes where SingleIsCertain(v) holds: zero, or a
     // normal single result whose 29 bits below single precision lie more

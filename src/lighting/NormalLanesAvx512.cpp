@@ -28,6 +28,8 @@ struct Avx512Lanes {
     static Singles Narrow(Doubles v) { return _mm512_cvtpd_ps(v); }
     static Doubles Widen(Singles v) { return _mm512_cvtps_pd(v); }
     static Doubles Sqrt(Doubles v) { return _mm512_sqrt_pd(v); }
+    static Doubles Max(Doubles a, Doubles b) { return _mm512_max_pd(a, b); }
+    static Doubles Min(Doubles a, Doubles b) { return _mm512_min_pd(a, b); }
     static void Store(float* p, Singles v) { _mm256_storeu_ps(p, v); }
     // Entries out[0 .. 7] from the lanes truncated toward zero, their low
     // bytes interleaved x, y, z (a certain lane lies within -127 .. 127).
@@ -47,6 +49,11 @@ struct Avx512Lanes {
     }
 
     static Mask All() { return 0xff; }
+    // The lanes whose exponent is not all ones.
+    static Mask Finite(Doubles v) {
+        const __m512i magnitude = _mm512_and_si512(_mm512_castpd_si512(v), _mm512_set1_epi64(INT64_MAX));
+        return _mm512_cmplt_epu64_mask(magnitude, _mm512_set1_epi64(std::int64_t{0x7ff} << 52));
+    }
     static unsigned Bits(Mask m) { return m; }
 
     // certain, kept in the lanes where SingleIsCertain(v) holds: zero, or a

@@ -19,6 +19,9 @@ public:
         return bySum_.empty() ? Formula(plane_.ExtendedHeight(index)) : bySum_[plane_.ByteSum(index)];
     }
     float At(std::int32_t row, std::int32_t column) const { return At(plane_.IndexOf(row, column)); }
+    // out[c] = At(row, c) for the row's Width columns; uncertain is scratch
+    // space.
+    void Row(std::int32_t row, float* out, std::vector<std::int32_t>& uncertain) const;
     std::int32_t Width() const { return plane_.Width; }
     std::int32_t Rows() const { return plane_.Rows; }
 

@@ -74,7 +74,7 @@ NormalEntry PlainEntry(Vector3 sum) {
 EdgeLine EdgeLineOf(std::int32_t width, float x, float z, std::mt19937& random) {
     std::uniform_real_distribution<float> slope(-3, 3), wall(-60, 60);
     EdgeLine line;
-    line.Reset(width);
+    line.ZeroFrom(0, width);
     for (std::int32_t c = 0; c < width; ++c) {
         const int kind = c / 7 % 3;
         line.Set(c, Unit({x, kind == 0 ? 0.0f : kind == 1 ? slope(random) : wall(random), z}));
@@ -144,7 +144,7 @@ TEST(NormalLanes, TriangleNormalsAreThePlainOnes) {
         for (const auto* operands : {straight, reversed}) {
             const EdgeOperand &e1 = operands[0], &e2 = operands[1];
             EdgeLine normals;
-            normals.Reset(width);
+            normals.ZeroFrom(0, width);
             std::vector<std::int32_t> listed(end - first);
             listed.resize(kernel->TriangleNormals(e1, e2, first, end, normals.WritableArrays(), listed.data()));
             ExpectPlainRun(*kernel, first, end, width, listed, operands == straight ? nearTies : nearTiesReversed,
@@ -200,7 +200,7 @@ TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
     std::uniform_int_distribution<int> sum(0, 765);
     std::uniform_real_distribution<float> rise(-3, 3);
     EdgeLine vectors;
-    vectors.Reset(size);
+    vectors.ZeroFrom(0, size);
     for (std::int32_t i = 0; i < size; ++i) {
         const float dy =
             i % 7 == 0 ? 0.0f : static_cast<float>(sum(random) / 15.0L) - static_cast<float>(sum(random) / 15.0L);
@@ -213,7 +213,7 @@ TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
     test::ForEachKernelLevel([&](KernelLevel) {
         for (const std::int32_t count : {0, 3, 5, 17, size}) {
             EdgeLine units;
-            units.Reset(size);
+            units.ZeroFrom(0, size);
             NormalizeAll(vectors.Arrays(), units.WritableArrays(), count, uncertain);
             for (std::int32_t i = 0; i < size; ++i) {
                 const Vector3 want = i < count ? Unit(vectors.At(i)) : Vector3{};
@@ -224,7 +224,7 @@ TEST(NormalLanes, NormalizeAllGivesThePlainUnitVectors) {
     for (const NormalLaneKernel* kernel : KernelsToCompare()) {
         constexpr std::int32_t first = 2, end = size - 1;
         EdgeLine units;
-        units.Reset(size);
+        units.ZeroFrom(0, size);
         uncertain.resize(kernel->UnitVectors(vectors.Arrays(), units.WritableArrays(), first, end, uncertain.data()));
         ExpectPlainRun(*kernel, first, end, size, uncertain, {first, 9, end - 7, end - 3, tiny},
             [&](std::int32_t i) { return SameBits(units.At(i), Unit(vectors.At(i))); },
