@@ -42,6 +42,31 @@ float LeastOf(__m256 v, __m256 live) {
     return _mm256_cvtss_f32(m);
 }
 
+// Rays cross a row of the grid almost every step, and rows lie far apart in
+// memory: the cells and bounds a few steps on are asked for ahead, so that
+// they have arrived when the lanes get there. Only addresses are worked out
+// here; no answer depends on them.
+constexpr float kPrefetchSteps = 8;
+
+void PrefetchAhead(const ShadowLaneTables& t, __m256 x, __m256 z, unsigned liveLanes) {
+    const __m256i first = _mm256_set1_epi32(__builtin_ctz(liveLanes));
+    const float aheadX = _mm256_cvtss_f32(_mm256_permutevar8x32_ps(x, first)) + kPrefetchSteps * t.DirX;
+    const float aheadZ = _mm256_cvtss_f32(_mm256_permutevar8x32_ps(z, first)) + kPrefetchSteps * t.DirZ;
+    if (!(aheadX >= 0 && aheadZ >= 0 && aheadX < static_cast<float>(t.Columns - kShadowLanes) &&
+          aheadZ < static_cast<float>(t.Rows))) {
+        return;
+    }
+    const std::size_t cell = static_cast<std::size_t>(static_cast<std::int32_t>(aheadZ)) * t.Columns +
+                             static_cast<std::size_t>(static_cast<std::int32_t>(aheadX));
+    // The lanes span up to two cache lines of each table.
+    __builtin_prefetch(t.Cells + cell);
+    __builtin_prefetch(t.Cells + cell + kShadowLanes - 1);
+    if (t.Horizon != nullptr) {
+        __builtin_prefetch(t.Horizon + cell);
+        __builtin_prefetch(t.Horizon + cell + kShadowLanes - 1);
+    }
+}
+
 struct LaneCells {
     __m256 Height, Ahead;  // Ahead: the least of the bounds ahead
 };
@@ -115,6 +140,7 @@ unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t 
                                                           _mm256_cmp_ps(z, lastZ, _CMP_LT_OQ)));
         live = _mm256_and_ps(live, inside);
         if (_mm256_movemask_ps(live) == 0) return false;
+        PrefetchAhead(t, x, z, static_cast<unsigned>(_mm256_movemask_ps(live)));
         at = CellsOf(t, _mm256_cvttps_epi32(z), _mm256_cvttps_epi32(x), live);
         const __m256 above = _mm256_cmp_ps(y, at.Ahead, _CMP_GT_OQ);
         live = _mm256_andnot_ps(above, live);
