@@ -23,7 +23,10 @@ static_assert(kSumLanes == kShadowLanes);
 // Passing a region costs up to three repeated sums for every lane; fewer
 // steps are cheaper taken one by one, all lanes at once.
 constexpr std::int64_t kShortestLanePass = 8;
+// Near rough ground searches keep failing: after each that finds nothing
+// the lanes take twice as many steps before the next, up to a limit.
 constexpr int kStepsBetweenSearches = 3;
+constexpr int kMostStepsBetweenSearches = 12;
 
 // The live lanes of v after `steps` additions of step each.
 __m256 PassLanes(__m256 v, float step, std::int64_t steps, unsigned liveLanes) {
@@ -147,11 +150,12 @@ unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t 
         return _mm256_movemask_ps(live) != 0;
     };
     int level = 0;
+    int stepsBeforeSearch = kStepsBetweenSearches;
     for (;;) {
         // A few steps one by one, each of every lane: is its cell as high as
         // the ray? Near the ground a search for clear blocks after every
         // step would cost more than it saves.
-        for (int i = 0; i < kStepsBetweenSearches; ++i) {
+        for (int i = 0; i < stepsBeforeSearch; ++i) {
             if (!settle()) return blocked;
             const __m256 hit = _mm256_and_ps(live, _mm256_cmp_ps(y, at.Height, _CMP_LE_OQ));
             blocked |= static_cast<unsigned>(_mm256_movemask_ps(hit));
@@ -168,6 +172,10 @@ unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t 
         span.LeastZ = LeastOf(z, live);
         span.MostZ = -LeastOf(_mm256_sub_ps(_mm256_setzero_ps(), z), live);
         const std::int64_t steps = t.StepsWithinClearRegion(t.Rays, span, level);
+        stepsBeforeSearch = steps >= kShortestLanePass
+                                ? kStepsBetweenSearches
+                                : (stepsBeforeSearch * 2 < kMostStepsBetweenSearches ? stepsBeforeSearch * 2
+                                                                                    : kMostStepsBetweenSearches);
         if (steps >= kShortestLanePass) {
             // Every cell the live lanes meet in these steps lies below them
             // all, as they only climb.
