@@ -227,14 +227,17 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
     SweepCones(grid, acrossRows, major > 0, cone, fixed ? firstFixed : 0, climbPerLine, scaledAbove, unscaled, bounds_);
     // Off the axes the cones widen by a cell each way per line; the rays' own
     // band widens far less.
-    if (!fixed) {
-        std::array<std::uint8_t, 256> wholeAbove{};
-        for (int cell = 0; cell < 256; ++cell) {
-            wholeAbove[cell] = static_cast<std::uint8_t>(std::ceil(static_cast<double>(cell) * heightScale));
-        }
-        TightenByDoubling(grid, wholeAbove.data(), HorizonLines{acrossRows, major > 0, slope, drift, climbPerLine},
-                          bounds_.data());
+    if (fixed) return;
+    std::array<std::uint8_t, 256> cellAbove{}, cellBelow{};
+    for (int cell = 0; cell < 256; ++cell) {
+        cellAbove[cell] = static_cast<std::uint8_t>(std::ceil(static_cast<double>(cell) * heightScale));
+        cellBelow[cell] = static_cast<std::uint8_t>(std::floor(static_cast<double>(cell) * heightScale));
     }
+    // A height below 256 rounds up by less than 2^-16 a step.
+    const HorizonLines band{acrossRows, major > 0, slope, drift, climbPerLine, 1 / (along - slack),
+                            unitDirection.y + 0x1p-16};
+    TightenByDoubling(grid, cellAbove.data(), band, bounds_.data());
+    ShadowedByDoubling(grid, cellBelow.data(), band, shadowedBelow_);
 }
 
 }  // namespace orvalis

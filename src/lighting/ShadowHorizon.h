@@ -33,9 +33,17 @@ public:
         return bounds_[static_cast<std::size_t>(row) * columns_ + column];
     }
 
+    // For every cell, a height below which (and from 0 up) a ray at a step
+    // in this cell is surely blocked, here or further on; 0 claims nothing.
+    // Null for a light along an axis, whose bounds are already close.
+    const std::uint8_t* ShadowedBelow() const { return shadowedBelow_.empty() ? nullptr : shadowedBelow_.data(); }
+    std::uint8_t ShadowedBelow(std::int32_t row, std::int32_t column) const {
+        return shadowedBelow_[static_cast<std::size_t>(row) * columns_ + column];
+    }
+
 private:
     std::int32_t columns_ = 0;
-    std::vector<std::uint8_t> bounds_;
+    std::vector<std::uint8_t> bounds_, shadowedBelow_;
 };
 
 }  // namespace orvalis

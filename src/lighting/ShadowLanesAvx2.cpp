@@ -64,14 +64,17 @@ void PrefetchAhead(const ShadowLaneTables& t, __m256 x, __m256 z, unsigned liveL
     // The lanes span up to two cache lines of each table.
     __builtin_prefetch(t.Cells + cell);
     __builtin_prefetch(t.Cells + cell + kShadowLanes - 1);
-    if (t.Horizon != nullptr) {
-        __builtin_prefetch(t.Horizon + cell);
-        __builtin_prefetch(t.Horizon + cell + kShadowLanes - 1);
+    const std::uint8_t* const tables[] = {t.Horizon, t.ShadowedBelow};
+    for (const std::uint8_t* table : tables) {
+        if (table == nullptr) continue;
+        __builtin_prefetch(table + cell);
+        __builtin_prefetch(table + cell + kShadowLanes - 1);
     }
 }
 
 struct LaneCells {
     __m256 Height, Ahead;  // Ahead: the least of the bounds ahead
+    __m256 ShadowedBelow;  // 0 where nothing is claimed
 };
 
 // Lanes side by side usually sit in one row and in neighbouring columns:
@@ -106,9 +109,14 @@ LaneCells CellsOf(const ShadowLaneTables& t, __m256i row, __m256i column, __m256
             const auto* horizon = reinterpret_cast<const __m128i*>(t.Horizon + (cells - t.Cells));
             ahead = _mm256_min_ps(ahead, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(horizon))));
         }
-        return {height, ahead};
+        __m256 shadowed = _mm256_setzero_ps();
+        if (t.ShadowedBelow != nullptr) {
+            const auto below = reinterpret_cast<const __m128i*>(t.ShadowedBelow + (cells - t.Cells));
+            shadowed = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(below)));
+        }
+        return {height, ahead, shadowed};
     }
-    alignas(32) float height[kShadowLanes] = {}, ahead[kShadowLanes] = {};
+    alignas(32) float height[kShadowLanes] = {}, ahead[kShadowLanes] = {}, shadowed[kShadowLanes] = {};
     for (int j = 0; j < kShadowLanes; ++j) {
         if (!(liveLanes >> j & 1)) continue;
         const std::size_t cell = static_cast<std::size_t>(rows[j]) * t.Columns + columns[j];
@@ -116,8 +124,9 @@ LaneCells CellsOf(const ShadowLaneTables& t, __m256i row, __m256i column, __m256
         const float inColumn = t.AheadInColumns[columns[j]], inRow = t.AheadInRows[rows[j]];
         ahead[j] = inRow < inColumn ? inRow : inColumn;
         if (t.Horizon != nullptr && static_cast<float>(t.Horizon[cell]) < ahead[j]) ahead[j] = t.Horizon[cell];
+        if (t.ShadowedBelow != nullptr) shadowed[j] = t.ShadowedBelow[cell];
     }
-    return {_mm256_load_ps(height), _mm256_load_ps(ahead)};
+    return {_mm256_load_ps(height), _mm256_load_ps(ahead), _mm256_load_ps(shadowed)};
 }
 
 unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t firstColumn, const float* heights,
@@ -157,7 +166,11 @@ unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t 
         // step would cost more than it saves.
         for (int i = 0; i < stepsBeforeSearch; ++i) {
             if (!settle()) return blocked;
-            const __m256 hit = _mm256_and_ps(live, _mm256_cmp_ps(y, at.Height, _CMP_LE_OQ));
+            // Blocked here, or surely further on (from 0 up).
+            const __m256 surely = _mm256_and_ps(_mm256_cmp_ps(y, at.ShadowedBelow, _CMP_LT_OQ),
+                                                _mm256_cmp_ps(y, _mm256_setzero_ps(), _CMP_GE_OQ));
+            const __m256 hit =
+                _mm256_and_ps(live, _mm256_or_ps(_mm256_cmp_ps(y, at.Height, _CMP_LE_OQ), surely));
             blocked |= static_cast<unsigned>(_mm256_movemask_ps(hit));
             live = _mm256_andnot_ps(hit, live);
             if (_mm256_movemask_ps(live) == 0) return blocked;
