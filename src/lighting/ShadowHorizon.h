@@ -18,7 +18,10 @@ class HeightGrid;
 // on: the cells they may cross in this line of cells (row or column across
 // the light) and the next, and the bounds of the two or three cells of the
 // next line whose cones hold the rest. So one sweep against the light,
-// line after line, makes the whole table.
+// line after line, makes the whole table. Off the axes, where those cones
+// widen fast, each bound is the lower of that and one that follows the
+// rays' own band (HorizonDoubling.h), which also gives heights below which
+// rays are surely shadowed.
 class ShadowHorizon {
 public:
     ShadowHorizon() = default;
