@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "lighting/HorizonDoubling.h"
 #include "lighting/ShadowMarch.h"
 
 namespace orvalis {
@@ -130,6 +131,58 @@ constexpr std::int32_t kMargin = 4;
 // What a bound never needs to go below: a ray under 0 is never tested.
 constexpr float kFloor = -1;
 
+// The bounds of the cones, line after line against the light.
+// firstFixed: 0, or the first position whose rays keep it for good.
+void SweepCones(const HeightGrid& grid, bool acrossRows, bool towardHigherLines, const Cone& cone,
+                std::int32_t firstFixed, float climbPerLine, const std::array<float, 256>& scaledAbove, bool unscaled,
+                std::vector<std::uint8_t>& bounds) {
+    const std::int32_t columns = grid.Columns(), rows = grid.Rows();
+    const std::int32_t length = acrossRows ? columns : rows;
+    const bool fixed = firstFixed > 0;
+    Lines lines(grid, acrossRows, bounds);
+    const std::int32_t first = kMargin + cone.PadBefore;
+    const std::size_t size = static_cast<std::size_t>(cone.PadBefore) + length + cone.PadAfter + 2 * kMargin;
+    const std::size_t begin = kMargin, end = size - kMargin;  // the positions bounded
+    std::vector<std::uint8_t> cells(size, 0), nextCells(size, 0), highest(size);
+    std::vector<float> bound(size, kFloor), nextBound(size, kFloor);
+    // Against the light: the line rays reach last first.
+    for (std::int32_t swept = 0; swept < lines.Count(); ++swept) {
+        const std::int32_t line = towardHigherLines ? lines.Count() - 1 - swept : swept;
+        std::copy_n(lines.Cells(line), length, &cells[first]);
+        // This line's cells in reach.
+        std::fill(highest.begin(), highest.end(), 0);
+        for (std::int32_t d = cone.Low[0]; d <= cone.High[0]; ++d) {
+            for (std::size_t q = begin; q < end; ++q) highest[q] = std::max(highest[q], cells[q + d]);
+        }
+        // The next line's (none for the first line of the sweep).
+        for (std::int32_t d = cone.Low[1]; swept > 0 && d <= cone.High[1]; ++d) {
+            for (std::size_t q = begin; q < end; ++q) highest[q] = std::max(highest[q], nextCells[q + d]);
+        }
+        if (unscaled) {
+            for (std::size_t q = begin; q < end; ++q) bound[q] = highest[q];
+        } else {
+            for (std::size_t q = begin; q < end; ++q) bound[q] = scaledAbove[highest[q]];
+        }
+        // The lines after it, one line's climb lower.
+        for (std::int32_t d = 0; swept > 0 && d < cone.NextCount; ++d) {
+            for (std::size_t q = begin; q < end; ++q) {
+                bound[q] = std::max(bound[q], nextBound[q + cone.Next + d] - climbPerLine);
+            }
+        }
+        for (std::size_t q = begin; q < end; ++q) bound[q] = std::max(bound[q], kFloor);
+        std::uint8_t* out = lines.Bounds(line);
+        if (fixed) std::fill_n(&bound[first], firstFixed, 255.0f);
+        for (std::int32_t p = 0; p < length; ++p) {
+            // The whole number at or above it (no library call: this loop runs in vector lanes).
+            const float b = bound[first + p];
+            const auto whole = static_cast<std::int32_t>(b);
+            out[p] = static_cast<std::uint8_t>(std::clamp(whole + (static_cast<float>(whole) < b ? 1 : 0), 0, 255));
+        }
+        std::swap(cells, nextCells);
+        std::swap(bound, nextBound);
+    }
+}
+
 }  // namespace
 
 ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Vector3& unitDirection) {
@@ -171,49 +224,20 @@ ShadowHorizon::ShadowHorizon(const HeightGrid& grid, float heightScale, const Ve
 
     columns_ = columns;
     bounds_.assign(static_cast<std::size_t>(columns) * rows, 0);
-    Lines lines(grid, acrossRows, bounds_);
-    const std::int32_t first = kMargin + cone.PadBefore;
-    const std::size_t size = static_cast<std::size_t>(cone.PadBefore) + length + cone.PadAfter + 2 * kMargin;
-    const std::size_t begin = kMargin, end = size - kMargin;  // the positions bounded
-    std::vector<std::uint8_t> cells(size, 0), nextCells(size, 0), highest(size);
-    std::vector<float> bound(size, kFloor), nextBound(size, kFloor);
-    // Against the light: the line rays reach last first.
-    const bool towardHigherLines = major > 0;
-    for (std::int32_t swept = 0; swept < lines.Count(); ++swept) {
-        const std::int32_t line = towardHigherLines ? lines.Count() - 1 - swept : swept;
-        std::copy_n(lines.Cells(line), length, &cells[first]);
-        // This line's cells in reach.
-        std::fill(highest.begin(), highest.end(), 0);
-        for (std::int32_t d = cone.Low[0]; d <= cone.High[0]; ++d) {
-            for (std::size_t q = begin; q < end; ++q) highest[q] = std::max(highest[q], cells[q + d]);
-        }
-        // The next line's (none for the first line of the sweep).
-        for (std::int32_t d = cone.Low[1]; swept > 0 && d <= cone.High[1]; ++d) {
-            for (std::size_t q = begin; q < end; ++q) highest[q] = std::max(highest[q], nextCells[q + d]);
-        }
-        if (unscaled) {
-            for (std::size_t q = begin; q < end; ++q) bound[q] = highest[q];
-        } else {
-            for (std::size_t q = begin; q < end; ++q) bound[q] = scaledAbove[highest[q]];
-        }
-        // The lines after it, one line's climb lower.
-        for (std::int32_t d = 0; swept > 0 && d < cone.NextCount; ++d) {
-            for (std::size_t q = begin; q < end; ++q) {
-                bound[q] = std::max(bound[q], nextBound[q + cone.Next + d] - climbPerLine);
-            }
-        }
-        for (std::size_t q = begin; q < end; ++q) bound[q] = std::max(bound[q], kFloor);
-        std::uint8_t* out = lines.Bounds(line);
-        if (fixed) std::fill_n(&bound[first], firstFixed, 255.0f);
-        for (std::int32_t p = 0; p < length; ++p) {
-            // The whole number at or above it (no library call: this loop runs in vector lanes).
-            const float b = bound[first + p];
-            const auto whole = static_cast<std::int32_t>(b);
-            out[p] = static_cast<std::uint8_t>(std::clamp(whole + (static_cast<float>(whole) < b ? 1 : 0), 0, 255));
-        }
-        std::swap(cells, nextCells);
-        std::swap(bound, nextBound);
+    SweepCones(grid, acrossRows, major > 0, cone, fixed ? firstFixed : 0, climbPerLine, scaledAbove, unscaled, bounds_);
+    // Off the axes the cones widen by a cell each way per line; the rays' own
+    // band widens far less.
+    if (fixed) return;
+    std::array<std::uint8_t, 256> cellAbove{}, cellBelow{};
+    for (int cell = 0; cell < 256; ++cell) {
+        cellAbove[cell] = static_cast<std::uint8_t>(std::ceil(static_cast<double>(cell) * heightScale));
+        cellBelow[cell] = static_cast<std::uint8_t>(std::floor(static_cast<double>(cell) * heightScale));
     }
+    // A height below 256 rounds up by less than 2^-16 a step.
+    const HorizonLines band{acrossRows, major > 0, slope, drift, climbPerLine, 1 / (along - slack),
+                            unitDirection.y + 0x1p-16};
+    TightenByDoubling(grid, cellAbove.data(), band, bounds_.data());
+    ShadowedByDoubling(grid, cellBelow.data(), band, shadowedBelow_);
 }
 
 }  // namespace orvalis

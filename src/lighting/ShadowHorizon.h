@@ -18,7 +18,10 @@ class HeightGrid;
 // on: the cells they may cross in this line of cells (row or column across
 // the light) and the next, and the bounds of the two or three cells of the
 // next line whose cones hold the rest. So one sweep against the light,
-// line after line, makes the whole table.
+// line after line, makes the whole table. Off the axes, where those cones
+// widen fast, each bound is the lower of that and one that follows the
+// rays' own band (HorizonDoubling.h), which also gives heights below which
+// rays are surely shadowed.
 class ShadowHorizon {
 public:
     ShadowHorizon() = default;
@@ -33,9 +36,17 @@ public:
         return bounds_[static_cast<std::size_t>(row) * columns_ + column];
     }
 
+    // For every cell, a height below which (and from 0 up) a ray at a step
+    // in this cell is surely blocked, here or further on; 0 claims nothing.
+    // Null for a light along an axis, whose bounds are already close.
+    const std::uint8_t* ShadowedBelow() const { return shadowedBelow_.empty() ? nullptr : shadowedBelow_.data(); }
+    std::uint8_t ShadowedBelow(std::int32_t row, std::int32_t column) const {
+        return shadowedBelow_[static_cast<std::size_t>(row) * columns_ + column];
+    }
+
 private:
     std::int32_t columns_ = 0;
-    std::vector<std::uint8_t> bounds_;
+    std::vector<std::uint8_t> bounds_, shadowedBelow_;
 };
 
 }  // namespace orvalis

@@ -23,7 +23,8 @@ struct ShadowLaneTables {
     const float* AheadInColumns;
     const float* AheadInRows;
     const float* ScaledBelow;
-    const std::uint8_t* Horizon;  // nullptr: none
+    const std::uint8_t* Horizon;        // nullptr: none
+    const std::uint8_t* ShadowedBelow;  // nullptr: none
     bool ScaleInSingles;          // ScaledBelow[cell] is cell x Scale as a single product
     float Scale;
     float DirX, DirY, DirZ;

@@ -26,7 +26,7 @@ unsigned ShadowRays::BlockedLanes(std::int32_t row, std::int32_t firstColumn, co
     }
     const ShadowLaneTables tables{
         grid_.Cells(), grid_.Columns(), grid_.Rows(), columnsAhead_.data(), rowsAhead_.data(), scaled_.data(),
-        horizon_.Empty() ? nullptr : horizon_.Bounds(), scaleInSingles_, heightScale_, dir_.x, dir_.y, dir_.z, this,
+        horizon_.Empty() ? nullptr : horizon_.Bounds(), horizon_.ShadowedBelow(), scaleInSingles_, heightScale_, dir_.x, dir_.y, dir_.z, this,
         [](const void* rays, const ShadowLaneSpan& span, int& level) {
             return static_cast<const ShadowRays*>(rays)->StepsWithinClearRegion(span, level);
         }};

@@ -23,7 +23,10 @@ static_assert(kSumLanes == kShadowLanes);
 // Passing a region costs up to three repeated sums for every lane; fewer
 // steps are cheaper taken one by one, all lanes at once.
 constexpr std::int64_t kShortestLanePass = 8;
+// Near rough ground searches keep failing: after each that finds nothing
+// the lanes take twice as many steps before the next, up to a limit.
 constexpr int kStepsBetweenSearches = 3;
+constexpr int kMostStepsBetweenSearches = 12;
 
 // The live lanes of v after `steps` additions of step each.
 __m256 PassLanes(__m256 v, float step, std::int64_t steps, unsigned liveLanes) {
@@ -42,8 +45,36 @@ float LeastOf(__m256 v, __m256 live) {
     return _mm256_cvtss_f32(m);
 }
 
+// Rays cross a row of the grid almost every step, and rows lie far apart in
+// memory: the cells and bounds a few steps on are asked for ahead, so that
+// they have arrived when the lanes get there. Only addresses are worked out
+// here; no answer depends on them.
+constexpr float kPrefetchSteps = 8;
+
+void PrefetchAhead(const ShadowLaneTables& t, __m256 x, __m256 z, unsigned liveLanes) {
+    const __m256i first = _mm256_set1_epi32(__builtin_ctz(liveLanes));
+    const float aheadX = _mm256_cvtss_f32(_mm256_permutevar8x32_ps(x, first)) + kPrefetchSteps * t.DirX;
+    const float aheadZ = _mm256_cvtss_f32(_mm256_permutevar8x32_ps(z, first)) + kPrefetchSteps * t.DirZ;
+    if (!(aheadX >= 0 && aheadZ >= 0 && aheadX < static_cast<float>(t.Columns - kShadowLanes) &&
+          aheadZ < static_cast<float>(t.Rows))) {
+        return;
+    }
+    const std::size_t cell = static_cast<std::size_t>(static_cast<std::int32_t>(aheadZ)) * t.Columns +
+                             static_cast<std::size_t>(static_cast<std::int32_t>(aheadX));
+    // The lanes span up to two cache lines of each table.
+    __builtin_prefetch(t.Cells + cell);
+    __builtin_prefetch(t.Cells + cell + kShadowLanes - 1);
+    const std::uint8_t* const tables[] = {t.Horizon, t.ShadowedBelow};
+    for (const std::uint8_t* table : tables) {
+        if (table == nullptr) continue;
+        __builtin_prefetch(table + cell);
+        __builtin_prefetch(table + cell + kShadowLanes - 1);
+    }
+}
+
 struct LaneCells {
     __m256 Height, Ahead;  // Ahead: the least of the bounds ahead
+    __m256 ShadowedBelow;  // 0 where nothing is claimed
 };
 
 // Lanes side by side usually sit in one row and in neighbouring columns:
@@ -78,9 +109,14 @@ LaneCells CellsOf(const ShadowLaneTables& t, __m256i row, __m256i column, __m256
             const auto* horizon = reinterpret_cast<const __m128i*>(t.Horizon + (cells - t.Cells));
             ahead = _mm256_min_ps(ahead, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(horizon))));
         }
-        return {height, ahead};
+        __m256 shadowed = _mm256_setzero_ps();
+        if (t.ShadowedBelow != nullptr) {
+            const auto below = reinterpret_cast<const __m128i*>(t.ShadowedBelow + (cells - t.Cells));
+            shadowed = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(below)));
+        }
+        return {height, ahead, shadowed};
     }
-    alignas(32) float height[kShadowLanes] = {}, ahead[kShadowLanes] = {};
+    alignas(32) float height[kShadowLanes] = {}, ahead[kShadowLanes] = {}, shadowed[kShadowLanes] = {};
     for (int j = 0; j < kShadowLanes; ++j) {
         if (!(liveLanes >> j & 1)) continue;
         const std::size_t cell = static_cast<std::size_t>(rows[j]) * t.Columns + columns[j];
@@ -88,8 +124,9 @@ LaneCells CellsOf(const ShadowLaneTables& t, __m256i row, __m256i column, __m256
         const float inColumn = t.AheadInColumns[columns[j]], inRow = t.AheadInRows[rows[j]];
         ahead[j] = inRow < inColumn ? inRow : inColumn;
         if (t.Horizon != nullptr && static_cast<float>(t.Horizon[cell]) < ahead[j]) ahead[j] = t.Horizon[cell];
+        if (t.ShadowedBelow != nullptr) shadowed[j] = t.ShadowedBelow[cell];
     }
-    return {_mm256_load_ps(height), _mm256_load_ps(ahead)};
+    return {_mm256_load_ps(height), _mm256_load_ps(ahead), _mm256_load_ps(shadowed)};
 }
 
 unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t firstColumn, const float* heights,
@@ -115,19 +152,25 @@ unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t 
                                                           _mm256_cmp_ps(z, lastZ, _CMP_LT_OQ)));
         live = _mm256_and_ps(live, inside);
         if (_mm256_movemask_ps(live) == 0) return false;
+        PrefetchAhead(t, x, z, static_cast<unsigned>(_mm256_movemask_ps(live)));
         at = CellsOf(t, _mm256_cvttps_epi32(z), _mm256_cvttps_epi32(x), live);
         const __m256 above = _mm256_cmp_ps(y, at.Ahead, _CMP_GT_OQ);
         live = _mm256_andnot_ps(above, live);
         return _mm256_movemask_ps(live) != 0;
     };
     int level = 0;
+    int stepsBeforeSearch = kStepsBetweenSearches;
     for (;;) {
         // A few steps one by one, each of every lane: is its cell as high as
         // the ray? Near the ground a search for clear blocks after every
         // step would cost more than it saves.
-        for (int i = 0; i < kStepsBetweenSearches; ++i) {
+        for (int i = 0; i < stepsBeforeSearch; ++i) {
             if (!settle()) return blocked;
-            const __m256 hit = _mm256_and_ps(live, _mm256_cmp_ps(y, at.Height, _CMP_LE_OQ));
+            // Blocked here, or surely further on (from 0 up).
+            const __m256 surely = _mm256_and_ps(_mm256_cmp_ps(y, at.ShadowedBelow, _CMP_LT_OQ),
+                                                _mm256_cmp_ps(y, _mm256_setzero_ps(), _CMP_GE_OQ));
+            const __m256 hit =
+                _mm256_and_ps(live, _mm256_or_ps(_mm256_cmp_ps(y, at.Height, _CMP_LE_OQ), surely));
             blocked |= static_cast<unsigned>(_mm256_movemask_ps(hit));
             live = _mm256_andnot_ps(hit, live);
             if (_mm256_movemask_ps(live) == 0) return blocked;
@@ -142,6 +185,10 @@ unsigned BlockedLanes(const ShadowLaneTables& t, std::int32_t row, std::int32_t 
         span.LeastZ = LeastOf(z, live);
         span.MostZ = -LeastOf(_mm256_sub_ps(_mm256_setzero_ps(), z), live);
         const std::int64_t steps = t.StepsWithinClearRegion(t.Rays, span, level);
+        stepsBeforeSearch = steps >= kShortestLanePass
+                                ? kStepsBetweenSearches
+                                : (stepsBeforeSearch * 2 < kMostStepsBetweenSearches ? stepsBeforeSearch * 2
+                                                                                    : kMostStepsBetweenSearches);
         if (steps >= kShortestLanePass) {
             // Every cell the live lanes meet in these steps lies below them
             // all, as they only climb.

@@ -308,10 +308,14 @@ bool ShadowRays::Blocked(const Vector3& origin) const {
     Vector3 pos;
     AddVectors(origin, dir_, pos);
     int level = 0;
+    const std::uint8_t* shadowed = horizon_.ShadowedBelow();
     while (Inside(grid_, pos)) {
         const std::int32_t column = TruncToInt(pos.x), row = TruncToInt(pos.z);
         if (pos.y > std::min(columnsAhead_[column], rowsAhead_[row])) return false;
         if (!horizon_.Empty() && pos.y > horizon_.At(row, column)) return false;
+        if (shadowed != nullptr && pos.y >= 0 && pos.y < shadowed[static_cast<std::size_t>(row) * grid_.Columns() + column]) {
+            return true;
+        }
         // A cell inside a clear block is below the ray; only without one is
         // the cell itself read.
         const std::int64_t steps = StepsWithinClearBlock(ray, row, column, pos, level);
