@@ -71,7 +71,6 @@ const std::vector<float>& HorizonSweeps::SweepHeights(const SweepPlan& plan) {
 }
 
 void HorizonSweeps::PrepareSteps(const SweepPlan& plan) {
-    lineSums_.resize(grid_.Z.size(), 0.0f);
     steps_.resize(static_cast<std::size_t>(plan.Along));
     for (std::int32_t j = 0; j < plan.Along; ++j) {
         const std::int32_t along = plan.First + plan.Step * j;
@@ -104,15 +103,6 @@ std::pair<std::int32_t, std::int32_t> HorizonSweeps::StepsOnMap(const SweepPlan&
     const bool rising = side(plan.Along - 1) >= side(0);
     if (rising) return {firstWhere([](int s) { return s >= 0; }), firstWhere([](int s) { return s > 0; })};
     return {firstWhere([](int s) { return s <= 0; }), firstWhere([](int s) { return s < 0; })};
-}
-
-void HorizonSweeps::MoveInto(const SweepPlan& plan, std::vector<float>& sums) {
-    sums.resize(grid_.Z.size(), 0.0f);
-    VisitInTiles(grid_, [&](std::int32_t row, std::int32_t column) {
-        float& value = lineSums_[LayoutIndex(plan, row, column)];
-        sums[grid_.IndexOf(row, column)] += value;
-        value = 0;
-    });
 }
 
 }  // namespace orvalis

@@ -48,12 +48,13 @@ public:
 
     const GroundGrid& Grid() const { return grid_; }
 
-    // Adds measure(t) to `sums` (bottom row first, one entry a cell) for every
-    // cell, where t is the tangent of the horizon's elevation toward `azimuth`
-    // (-infinity where nothing rises toward it), taken at the two lines around
-    // the cell and weighted by their distance from it.
+    // Sets `values` (bottom row first, one entry a cell) to measure(t) for
+    // every cell, where t is the tangent of the horizon's elevation toward
+    // `azimuth` (-infinity where nothing rises toward it), taken at the two
+    // lines around the cell and weighted by their distance from it: the sum,
+    // in singles, of the two lines' weighted values.
     template <class Measure>
-    void Add(double azimuth, const Measure& measure, std::vector<float>& sums, const RunOptions& options);
+    void Set(double azimuth, const Measure& measure, std::vector<float>& values, const RunOptions& options);
 
 private:
     struct HullPoint {
@@ -79,25 +80,31 @@ private:
     // The steps [first, end) of a line that lie on the map: a cell or less
     // beyond the outer centres.
     std::pair<std::int32_t, std::int32_t> StepsOnMap(const SweepPlan& plan, std::int64_t line) const;
-    // Adds the lines' values to `sums` and clears them for the next sweep.
-    void MoveInto(const SweepPlan& plan, std::vector<float>& sums);
-    // Point j of a line: its horizon from the hull, its value into the sums.
+    // Where the lines' values go: the cells in the grid's own layout, reached
+    // by the strides of a step along a line and of one line across.
+    struct CellSums {
+        float* Cells;
+        std::size_t AlongStride;
+        std::size_t AcrossStride;
+    };
+    // Point j of a line: its horizon from the hull, its value into the cells.
+    // Each cell takes the values of just two lines, one of them 0 where a
+    // line passes through its centre, so their order leaves the sum as it is.
     template <class Measure>
     void SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
-                    const Measure& measure, std::vector<HullPoint>& hull);
+                    const Measure& measure, std::vector<HullPoint>& hull, const CellSums& sums);
     template <class Measure>
     void SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line, const Measure& measure,
-                   std::vector<HullPoint>& hull);
+                   std::vector<HullPoint>& hull, const CellSums& sums);
 
     const GroundGrid& grid_;
     std::vector<float> transposed_;  // made for the first sweep that reads rows along
-    std::vector<float> lineSums_;  // what the lines add, in the sweep's layout; 0 between sweeps
     std::vector<SweepStep> steps_;
 };
 
 template <class Measure>
 void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
-                               const Measure& measure, std::vector<HullPoint>& hull) {
+                               const Measure& measure, std::vector<HullPoint>& hull, const CellSums& sums) {
     const std::int32_t top = plan.Across - 1;
     const SweepStep& step = steps_[j];
     const std::int64_t below = line + step.Whole;
@@ -122,25 +129,28 @@ void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std:
     // The cell on the line or just above it takes 1 - Below of the value,
     // the cell below Below.
     const std::int64_t above = step.Fraction > 0 ? below + 1 : below;
-    float* sums = lineSums_.data() + step.Along;
-    if (above <= top) sums[static_cast<std::size_t>(above) * plan.Along] += (1 - step.Below) * value;
-    if (above >= 1) sums[static_cast<std::size_t>(above - 1) * plan.Along] += step.Below * value;
+    float* cells = sums.Cells + static_cast<std::size_t>(step.Along) * sums.AlongStride;
+    if (above <= top) cells[static_cast<std::size_t>(above) * sums.AcrossStride] += (1 - step.Below) * value;
+    if (above >= 1) cells[static_cast<std::size_t>(above - 1) * sums.AcrossStride] += step.Below * value;
 }
 
 template <class Measure>
 void HorizonSweeps::SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line,
-                              const Measure& measure, std::vector<HullPoint>& hull) {
+                              const Measure& measure, std::vector<HullPoint>& hull, const CellSums& sums) {
     hull.clear();
     const auto [first, end] = StepsOnMap(plan, line);
-    for (std::int32_t j = first; j < end; ++j) SweepPoint(plan, heights, line, j, measure, hull);
+    for (std::int32_t j = first; j < end; ++j) SweepPoint(plan, heights, line, j, measure, hull, sums);
 }
 
 template <class Measure>
-void HorizonSweeps::Add(double azimuth, const Measure& measure, std::vector<float>& sums,
+void HorizonSweeps::Set(double azimuth, const Measure& measure, std::vector<float>& values,
                         const RunOptions& options) {
     const SweepPlan plan = PlanSweep(grid_, azimuth);
     const std::vector<float>& heights = SweepHeights(plan);
     PrepareSteps(plan);
+    values.assign(grid_.Z.size(), 0.0f);
+    const std::size_t width = static_cast<std::size_t>(grid_.Width);
+    const CellSums sums{values.data(), plan.Transposed ? width : 1, plan.Transposed ? 1 : width};
     // Neighbouring lines add to the same cells, so bands of lines run in
     // two turns in which no two bands touch: every other band, then the rest.
     const std::int64_t bands = (plan.EndLine - plan.FirstLine + kLinesPerBand - 1) / kLinesPerBand;
@@ -155,13 +165,12 @@ void HorizonSweeps::Add(double azimuth, const Measure& measure, std::vector<floa
                                  const std::int64_t begin = plan.FirstLine + (2 * i + turn) * kLinesPerBand;
                                  const std::int64_t bandEnd = std::min(begin + kLinesPerBand, plan.EndLine);
                                  for (std::int64_t line = begin; line < bandEnd; ++line) {
-                                     SweepLine(plan, heights.data(), line, measure, hull);
+                                     SweepLine(plan, heights.data(), line, measure, hull, sums);
                                  }
                                  tally.RowDone();
                              }
                          });
     }
-    MoveInto(plan, sums);
 }
 
 }  // namespace orvalis

@@ -11,6 +11,7 @@
 #include "lighting/ClearSky.h"
 #include "lighting/HornSlope.h"
 #include "lighting/HorizonSweep.h"
+#include "lighting/LightingGrids.h"
 #include "lighting/SkyView.h"
 #include "lighting/SunVisibility.h"
 
@@ -52,39 +53,41 @@ void ShadeCells(const GroundGrid& grid, const RealScaleLight& light, const Clear
 }
 
 // The terrain's horizons change slowly over the ground: on grids of more
-// cells than this, the share of its open sky that the terrain leaves a cell
-// is taken at half the resolution and interpolated back, which quarters the
-// cost of the sweeps; each cell's own face still counts at the full
-// resolution.
-constexpr std::int64_t kFullSkyCells = std::int64_t{2048} * 2048;
-
-std::vector<float> SkyLightAtHalfResolution(const HeightPlane& heights, const GroundGrid& grid,
-                                            const TerrainScale& scale, const ClearSky& sky,
+// than kFullSkyCells cells, the share of its open sky that the terrain leaves
+// a cell is taken on the half-resolution grid and interpolated back, which
+// quarters the cost of the sweeps; each cell's own face still counts at the
+// full resolution.
+std::vector<float> SkyLightAtHalfResolution(const GroundGrid& half, const GroundGrid& grid, const ClearSky& sky,
                                             const RunOptions& options,
                                             const std::function<void(int directionsDone)>& directionDone) {
-    const std::int32_t width = (heights.Width + 1) / 2, rows = (heights.Rows + 1) / 2;
-    const TerrainScale coarse{scale.CellX * heights.Width / width, scale.CellY * heights.Rows / rows, scale.ZFactor};
-    const GroundGrid half = MakeGroundGrid(ResampleHeights(heights, width, rows, options), coarse);
-    HorizonSweeps sweeps(half);
-    const std::vector<float> light = SkyLightOnCells(sweeps, sky, options, directionDone);
-    HeightPlane seen{width, rows, std::vector<double>(light.size()), {}};
-    for (std::int32_t row = 0; row < rows; ++row) {
-        for (std::int32_t column = 0; column < width; ++column) {
-            const std::size_t i = half.IndexOf(row, column);
-            seen.Heights[i] = light[i] / std::max(1e-6, sky.OnOpenFace(HornSlope(half, row, column)));
+    HeightPlane seen{half.Width, half.Rows, std::vector<double>(half.Z.size()), {}};
+    {
+        HorizonSweeps sweeps(half);
+        const std::vector<float> light = SkyLightOnCells(sweeps, sky, options, directionDone);
+        for (std::int32_t row = 0; row < half.Rows; ++row) {
+            for (std::int32_t column = 0; column < half.Width; ++column) {
+                const std::size_t i = half.IndexOf(row, column);
+                seen.Heights[i] = light[i] / std::max(1e-6, sky.OnOpenFace(HornSlope(half, row, column)));
+            }
         }
     }
-    const HeightPlane share = ResampleHeights(seen, grid.Width, grid.Rows, options);
     std::vector<float> fine(grid.Z.size());
     RunOptions quiet = options;
     quiet.Progress = {};
-    ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
-        for (std::int32_t column = 0; column < grid.Width; ++column) {
-            const std::size_t i = grid.IndexOf(row, column);
-            fine[i] = static_cast<float>(std::clamp(share.Heights[i], 0.0, 1.0) *
-                                         sky.OnOpenFace(HornSlope(grid, row, column)));
-        }
-    });
+    constexpr std::int32_t kBandRows = 64;
+    ResampleHeightsInBands(
+        seen, grid.Width, grid.Rows, kBandRows,
+        [&](std::int32_t first, std::int32_t count, const double* share) {
+            ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
+                const std::int32_t row = first + k;
+                const double* line = share + static_cast<std::size_t>(k) * grid.Width;
+                for (std::int32_t column = 0; column < grid.Width; ++column) {
+                    fine[grid.IndexOf(row, column)] = static_cast<float>(
+                        std::clamp(line[column], 0.0, 1.0) * sky.OnOpenFace(HornSlope(grid, row, column)));
+                }
+            });
+        },
+        quiet);
     return fine;
 }
 
@@ -108,19 +111,24 @@ void CheckRealScaleLight(const RealScaleLight& light) {
 
 LitTerrain LightAtRealScale(const HeightPlane& heights, const RealScaleLight& light, const RunOptions& options) {
     CheckRealScaleLight(light);
-    const GroundGrid grid = MakeGroundGrid(heights, light.Scale);
-    HorizonSweeps sweeps(grid);
+    return LightAtRealScale(LightingGridsOf(heights, light, options), light, options);
+}
+
+LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& light, const RunOptions& options) {
+    CheckRealScaleLight(light);
+    const GroundGrid& grid = grids.Fine;
     const StepProgress progress(options, 2 + (light.SkyLight ? kSkyDirections : 0));
-    LitTerrain lit{grid.Width, grid.Rows, {}, SunVisibility(sweeps, light.Sun, options)};
-    progress.Done(1);
+    const auto directionDone = [&progress](int done) { progress.Done(1 + done); };
     const ClearSky sky(light.Sun);
+    LitTerrain lit{grid.Width, grid.Rows, {}, {}};
     std::vector<float> skyLight;
-    if (light.SkyLight) {
-        const auto directionDone = [&progress](int done) { progress.Done(1 + done); };
-        skyLight = static_cast<std::int64_t>(grid.Width) * grid.Rows <= kFullSkyCells
-                       ? SkyLightOnCells(sweeps, sky, options, directionDone)
-                       : SkyLightAtHalfResolution(heights, grid, light.Scale, sky, options, directionDone);
+    {
+        HorizonSweeps sweeps(grid);
+        lit.SunVisibility = SunVisibility(sweeps, light.Sun, options);
+        progress.Done(1);
+        if (light.SkyLight && !grids.Sky) skyLight = SkyLightOnCells(sweeps, sky, options, directionDone);
     }
+    if (light.SkyLight && grids.Sky) skyLight = SkyLightAtHalfResolution(*grids.Sky, grid, sky, options, directionDone);
     ShadeCells(grid, light, sky, skyLight, lit, options);
     progress.Done(2 + (light.SkyLight ? kSkyDirections : 0));
     return lit;
