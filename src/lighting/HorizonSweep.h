@@ -17,7 +17,7 @@ namespace orvalis {
 // The lines run parallel to the direction, one cell apart across it, and
 // advance one cell per step along the grid axis nearer to the direction:
 // columns ("along") for a direction nearer east or west, rows otherwise, in
-// which case the sweep reads the grid transposed. Line k passes across-index
+// which case the plan is transposed (rows along). Line k passes across-index
 // k + Shift x along-index; every cell lies between two neighbouring lines.
 struct SweepPlan {
     bool Transposed = false;
@@ -74,16 +74,15 @@ private:
     };
     static constexpr std::int64_t kLinesPerBand = 32;
 
-    // The heights in the plan's layout: rows of Along cells, one after the other.
-    const std::vector<float>& SweepHeights(const SweepPlan& plan);
     void PrepareSteps(const SweepPlan& plan);
     // The steps [first, end) of a line that lie on the map: a cell or less
     // beyond the outer centres.
     std::pair<std::int32_t, std::int32_t> StepsOnMap(const SweepPlan& plan, std::int64_t line) const;
-    // Where the lines' values go: the cells in the grid's own layout, reached
-    // by the strides of a step along a line and of one line across.
-    struct CellSums {
-        float* Cells;
+    // The heights and the lines' values, both in the grid's own layout,
+    // reached by the strides of a step along a line and of one line across.
+    struct Cells {
+        const float* Heights;
+        float* Sums;
         std::size_t AlongStride;
         std::size_t AcrossStride;
     };
@@ -91,26 +90,25 @@ private:
     // Each cell takes the values of just two lines, one of them 0 where a
     // line passes through its centre, so their order leaves the sum as it is.
     template <class Measure>
-    void SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
-                    const Measure& measure, std::vector<HullPoint>& hull, const CellSums& sums);
+    void SweepPoint(const SweepPlan& plan, const Cells& cells, std::int64_t line, std::int32_t j,
+                    const Measure& measure, std::vector<HullPoint>& hull);
     template <class Measure>
-    void SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line, const Measure& measure,
-                   std::vector<HullPoint>& hull, const CellSums& sums);
+    void SweepLine(const SweepPlan& plan, const Cells& cells, std::int64_t line, const Measure& measure,
+                   std::vector<HullPoint>& hull);
 
     const GroundGrid& grid_;
-    std::vector<float> transposed_;  // made for the first sweep that reads rows along
     std::vector<SweepStep> steps_;
 };
 
 template <class Measure>
-void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
-                               const Measure& measure, std::vector<HullPoint>& hull, const CellSums& sums) {
+void HorizonSweeps::SweepPoint(const SweepPlan& plan, const Cells& cells, std::int64_t line, std::int32_t j,
+                               const Measure& measure, std::vector<HullPoint>& hull) {
     const std::int32_t top = plan.Across - 1;
     const SweepStep& step = steps_[j];
     const std::int64_t below = line + step.Whole;
-    const float* column = heights + step.Along;
+    const float* column = cells.Heights + static_cast<std::size_t>(step.Along) * cells.AlongStride;
     const auto at = [&](std::int64_t r) {
-        return static_cast<double>(column[static_cast<std::size_t>(std::clamp<std::int64_t>(r, 0, top)) * plan.Along]);
+        return static_cast<double>(column[static_cast<std::size_t>(std::clamp<std::int64_t>(r, 0, top)) * cells.AcrossStride]);
     };
     const double z = CubicConvolution(at(below - 1), at(below), at(below + 1), at(below + 2), step.Fraction);
     const double position = j;
@@ -129,28 +127,27 @@ void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std:
     // The cell on the line or just above it takes 1 - Below of the value,
     // the cell below Below.
     const std::int64_t above = step.Fraction > 0 ? below + 1 : below;
-    float* cells = sums.Cells + static_cast<std::size_t>(step.Along) * sums.AlongStride;
-    if (above <= top) cells[static_cast<std::size_t>(above) * sums.AcrossStride] += (1 - step.Below) * value;
-    if (above >= 1) cells[static_cast<std::size_t>(above - 1) * sums.AcrossStride] += step.Below * value;
+    float* sums = cells.Sums + static_cast<std::size_t>(step.Along) * cells.AlongStride;
+    if (above <= top) sums[static_cast<std::size_t>(above) * cells.AcrossStride] += (1 - step.Below) * value;
+    if (above >= 1) sums[static_cast<std::size_t>(above - 1) * cells.AcrossStride] += step.Below * value;
 }
 
 template <class Measure>
-void HorizonSweeps::SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line,
-                              const Measure& measure, std::vector<HullPoint>& hull, const CellSums& sums) {
+void HorizonSweeps::SweepLine(const SweepPlan& plan, const Cells& cells, std::int64_t line,
+                              const Measure& measure, std::vector<HullPoint>& hull) {
     hull.clear();
     const auto [first, end] = StepsOnMap(plan, line);
-    for (std::int32_t j = first; j < end; ++j) SweepPoint(plan, heights, line, j, measure, hull, sums);
+    for (std::int32_t j = first; j < end; ++j) SweepPoint(plan, cells, line, j, measure, hull);
 }
 
 template <class Measure>
 void HorizonSweeps::Set(double azimuth, const Measure& measure, std::vector<float>& values,
                         const RunOptions& options) {
     const SweepPlan plan = PlanSweep(grid_, azimuth);
-    const std::vector<float>& heights = SweepHeights(plan);
     PrepareSteps(plan);
     values.assign(grid_.Z.size(), 0.0f);
     const std::size_t width = static_cast<std::size_t>(grid_.Width);
-    const CellSums sums{values.data(), plan.Transposed ? width : 1, plan.Transposed ? 1 : width};
+    const Cells cells{grid_.Z.data(), values.data(), plan.Transposed ? width : 1, plan.Transposed ? 1 : width};
     // Neighbouring lines add to the same cells, so bands of lines run in
     // two turns in which no two bands touch: every other band, then the rest.
     const std::int64_t bands = (plan.EndLine - plan.FirstLine + kLinesPerBand - 1) / kLinesPerBand;
@@ -165,7 +162,7 @@ void HorizonSweeps::Set(double azimuth, const Measure& measure, std::vector<floa
                                  const std::int64_t begin = plan.FirstLine + (2 * i + turn) * kLinesPerBand;
                                  const std::int64_t bandEnd = std::min(begin + kLinesPerBand, plan.EndLine);
                                  for (std::int64_t line = begin; line < bandEnd; ++line) {
-                                     SweepLine(plan, heights.data(), line, measure, hull, sums);
+                                     SweepLine(plan, cells, line, measure, hull);
                                  }
                                  tally.RowDone();
                              }
