@@ -1,8 +1,6 @@
 #include "generation/SampledTerrain.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -66,36 +64,6 @@ TextureShape LightingShape(const TextureShape& texture, std::int32_t mapWidth, s
     return static_cast<std::int64_t>(finer.Width) * finer.Rows <= kLargestLightingCells ? finer : texture;
 }
 
-// Values of a finer grid as the area means over the texture's pixels
-// (ResampleHeights), a band of rows at a time.
-std::vector<float> OnTexture(const std::vector<float>& values, const TextureShape& from, const TextureShape& to,
-                             const RunOptions& options) {
-    double lowest = std::numeric_limits<double>::infinity();
-    for (const float v : values) {
-        if (std::isfinite(v)) lowest = std::min(lowest, static_cast<double>(v));
-    }
-    const double hole = std::isfinite(lowest) ? lowest : 0.0;
-    std::vector<float> means(static_cast<std::size_t>(to.Width) * to.Rows);
-    StreamedResample stream(
-        from.Width, from.Rows, to.Width, to.Rows,
-        [&](std::int32_t first, std::int32_t count, const double* rows) {
-            std::copy_n(rows, static_cast<std::size_t>(count) * to.Width,
-                        means.begin() + static_cast<std::ptrdiff_t>(first) * to.Width);
-        },
-        options);
-    constexpr std::int32_t kBandRows = 64;
-    std::vector<double> band;
-    for (std::int32_t first = 0; first < from.Rows; first += kBandRows) {
-        const std::int32_t count = std::min(kBandRows, from.Rows - first);
-        const float* start = values.data() + static_cast<std::size_t>(first) * from.Width;
-        band.resize(static_cast<std::size_t>(count) * from.Width);
-        std::transform(start, start + band.size(), band.begin(),
-                       [hole](float v) { return std::isfinite(v) ? static_cast<double>(v) : hole; });
-        stream.Push(band.data(), count);
-    }
-    return means;
-}
-
 }  // namespace
 
 BandHeights SampledTerrain::Bands() const {
@@ -130,18 +98,15 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         real.Scale.CellX *= static_cast<double>(mapWidth) / grid.Width;
         real.Scale.CellY *= static_cast<double>(mapRows) / grid.Rows;
         const bool finer = grid.Width != shape_.Width || grid.Rows != shape_.Rows;
-        // The finer grid is made a band at a time; neither it nor the
+        // The finer grid is made a band at a time, and its light reaches
+        // the texture's size a band at a time; neither the grid nor the
         // heights it comes from outlive the lighting.
         const auto lightFiner = [&] {
             const LightingGrids grids =
                 ResampledLightingGrids(HeightsInDataUnits(heightmap_), grid.Width, grid.Rows, real, options);
-            return LightAtRealScale(grids, real, options);
+            return LightAtRealScale(grids, real, shape_.Width, shape_.Rows, options);
         };
-        LitTerrain lit = finer ? lightFiner() : LightAtRealScale(heights_, real, options);
-        if (finer) {
-            lit.Shade = OnTexture(lit.Shade, grid, shape_, options);
-            lit.SunVisibility = OnTexture(lit.SunVisibility, grid, shape_, options);
-        }
+        const LitTerrain lit = finer ? lightFiner() : LightAtRealScale(heights_, real, options);
         light.Lightmap = GreyPicture(shape_.Width, shape_.Rows, lit.Shade);
         light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility);
         return light;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "files/Error.h"
@@ -12,12 +13,16 @@
 #include "lighting/HornSlope.h"
 #include "lighting/HorizonSweep.h"
 #include "lighting/LightingGrids.h"
+#include "lighting/MeansOnTarget.h"
 #include "lighting/SkyView.h"
 #include "lighting/SunVisibility.h"
 
 namespace orvalis {
 
 namespace {
+
+// Rows of a fine plane in hand at once.
+constexpr std::int32_t kBandRows = 64;
 
 // Progress in steps of equal weight: the sun's sweep, each sky direction,
 // the shading.
@@ -33,33 +38,47 @@ private:
     int steps_;
 };
 
-void ShadeCells(const GroundGrid& grid, const RealScaleLight& light, const ClearSky& sky,
-                const std::vector<float>& skyLight, LitTerrain& lit, const RunOptions& options) {
-    const SunVector sun = TowardSun(light.Sun);
-    const double diffuse = 1 - light.Ambient;
-    const double most = sky.MostLight(light.Ambient, sun);
-    lit.Shade.resize(grid.Z.size());
-    RunOptions quiet = options;
-    quiet.Progress = {};
-    ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
+// What the shading of every cell takes.
+struct Shading {
+    const GroundGrid& Grid;
+    const RealScaleLight& Light;
+    const ClearSky& Sky;
+    SunVector Sun;
+    double Most;
+    const std::vector<float>& SunVisibility;
+};
+
+// Rows [first, first + count) of the shade into `shade`, with the sky's light
+// of those rows (null: the open sky).
+void ShadeRows(const Shading& shading, std::int32_t first, std::int32_t count, const float* skyLight,
+               float* shade, const RunOptions& quiet) {
+    const GroundGrid& grid = shading.Grid;
+    const double ambientShare = shading.Light.Ambient, diffuse = 1 - shading.Light.Ambient;
+    ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
+        const std::int32_t row = first + k;
+        const std::size_t band = static_cast<std::size_t>(k) * grid.Width;
         for (std::int32_t column = 0; column < grid.Width; ++column) {
             const std::size_t i = grid.IndexOf(row, column);
             const GroundSlope slope = HornSlope(grid, row, column);
-            const double ambient = light.Ambient * (skyLight.empty() ? sky.OnOpenFace(slope) : skyLight[i]);
-            const double direct = diffuse * SunFacing(slope, sun) * lit.SunVisibility[i];
-            lit.Shade[i] = static_cast<float>(LightWithinOne(ambient + direct, most));
+            const double ambient =
+                ambientShare * (skyLight ? skyLight[band + column] : shading.Sky.OnOpenFace(slope));
+            const double direct = diffuse * SunFacing(slope, shading.Sun) * shading.SunVisibility[i];
+            shade[band + column] = static_cast<float>(LightWithinOne(ambient + direct, shading.Most));
         }
     });
 }
+
+// Rows of the grid in bands, for whatever follows a band.
+using RowBands = std::function<void(std::int32_t first, std::int32_t count, const float* values)>;
 
 // The terrain's horizons change slowly over the ground: on grids of more
 // than kFullSkyCells cells, the share of its open sky that the terrain leaves
 // a cell is taken on the half-resolution grid and interpolated back, which
 // quarters the cost of the sweeps; each cell's own face still counts at the
-// full resolution.
-std::vector<float> SkyLightAtHalfResolution(const GroundGrid& half, const GroundGrid& grid, const ClearSky& sky,
-                                            const RunOptions& options,
-                                            const std::function<void(int directionsDone)>& directionDone) {
+// full resolution. The fine grid's sky light comes a band of rows at a time.
+void SkyLightAtHalfResolution(const GroundGrid& half, const GroundGrid& grid, const ClearSky& sky,
+                              const RunOptions& options,
+                              const std::function<void(int directionsDone)>& directionDone, const RowBands& rows) {
     HeightPlane seen{half.Width, half.Rows, std::vector<double>(half.Z.size()), {}};
     {
         HorizonSweeps sweeps(half);
@@ -71,24 +90,24 @@ std::vector<float> SkyLightAtHalfResolution(const GroundGrid& half, const Ground
             }
         }
     }
-    std::vector<float> fine(grid.Z.size());
     RunOptions quiet = options;
     quiet.Progress = {};
-    constexpr std::int32_t kBandRows = 64;
+    std::vector<float> fine;
     ResampleHeightsInBands(
         seen, grid.Width, grid.Rows, kBandRows,
         [&](std::int32_t first, std::int32_t count, const double* share) {
+            fine.resize(static_cast<std::size_t>(count) * grid.Width);
             ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
                 const std::int32_t row = first + k;
-                const double* line = share + static_cast<std::size_t>(k) * grid.Width;
+                const std::size_t band = static_cast<std::size_t>(k) * grid.Width;
                 for (std::int32_t column = 0; column < grid.Width; ++column) {
-                    fine[grid.IndexOf(row, column)] = static_cast<float>(
-                        std::clamp(line[column], 0.0, 1.0) * sky.OnOpenFace(HornSlope(grid, row, column)));
+                    fine[band + column] = static_cast<float>(std::clamp(share[band + column], 0.0, 1.0) *
+                                                             sky.OnOpenFace(HornSlope(grid, row, column)));
                 }
             });
+            rows(first, count, fine.data());
         },
         quiet);
-    return fine;
 }
 
 }  // namespace
@@ -115,21 +134,52 @@ LitTerrain LightAtRealScale(const HeightPlane& heights, const RealScaleLight& li
 }
 
 LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& light, const RunOptions& options) {
+    return LightAtRealScale(grids, light, grids.Fine.Width, grids.Fine.Rows, options);
+}
+
+LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& light, std::int32_t width,
+                            std::int32_t rows, const RunOptions& options) {
     CheckRealScaleLight(light);
     const GroundGrid& grid = grids.Fine;
     const StepProgress progress(options, 2 + (light.SkyLight ? kSkyDirections : 0));
     const auto directionDone = [&progress](int done) { progress.Done(1 + done); };
+    RunOptions quiet = options;
+    quiet.Progress = {};
     const ClearSky sky(light.Sun);
-    LitTerrain lit{grid.Width, grid.Rows, {}, {}};
-    std::vector<float> skyLight;
+    std::vector<float> visibility, skyLight;
     {
         HorizonSweeps sweeps(grid);
-        lit.SunVisibility = SunVisibility(sweeps, light.Sun, options);
+        visibility = SunVisibility(sweeps, light.Sun, options);
         progress.Done(1);
         if (light.SkyLight && !grids.Sky) skyLight = SkyLightOnCells(sweeps, sky, options, directionDone);
     }
-    if (light.SkyLight && grids.Sky) skyLight = SkyLightAtHalfResolution(*grids.Sky, grid, sky, options, directionDone);
-    ShadeCells(grid, light, sky, skyLight, lit, options);
+    const SunVector sun = TowardSun(light.Sun);
+    const Shading shading{grid, light, sky, sun, sky.MostLight(light.Ambient, sun), visibility};
+    // Heights all finite give finite shades, which go to the target a band
+    // at a time; otherwise the whole plane goes, as MeansOf takes it.
+    const bool finite = std::all_of(grid.Z.begin(), grid.Z.end(), [](float z) { return std::isfinite(z); });
+    std::optional<MeansOnTarget> means;
+    if (finite) means.emplace(grid.Width, grid.Rows, width, rows, quiet);
+    std::vector<float> wholeShade(finite ? 0 : grid.Z.size()), band;
+    const RowBands shadeRows = [&](std::int32_t first, std::int32_t count, const float* skyRows) {
+        if (!finite) {
+            ShadeRows(shading, first, count, skyRows, &wholeShade[grid.IndexOf(first, 0)], quiet);
+            return;
+        }
+        band.resize(static_cast<std::size_t>(count) * grid.Width);
+        ShadeRows(shading, first, count, skyRows, band.data(), quiet);
+        means->Push(band.data(), count);
+    };
+    if (light.SkyLight && grids.Sky) {
+        SkyLightAtHalfResolution(*grids.Sky, grid, sky, options, directionDone, shadeRows);
+    } else {
+        for (std::int32_t first = 0; first < grid.Rows; first += kBandRows) {
+            const std::int32_t count = std::min(kBandRows, grid.Rows - first);
+            shadeRows(first, count, skyLight.empty() ? nullptr : &skyLight[grid.IndexOf(first, 0)]);
+        }
+    }
+    LitTerrain lit{width, rows, finite ? means->Take() : MeansOf(wholeShade, grid.Width, grid.Rows, width, rows, quiet),
+                   MeansOf(visibility, grid.Width, grid.Rows, width, rows, quiet)};
     progress.Done(2 + (light.SkyLight ? kSkyDirections : 0));
     return lit;
 }
