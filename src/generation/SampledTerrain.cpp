@@ -33,7 +33,17 @@ SampledTerrain::SampledTerrain(Picture heightmap, const TerrainSampling& samplin
 // The classic stretch samples whole grey levels, which then stand for their heights.
 HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
     if (sampling_.Resample == Resampling::Smooth) {
-        return ResampleHeights(HeightsInDataUnits(heightmap_), shape_.Width, shape_.Rows, options);
+        // ResampleHeights's values, a band of rows at a time, without its
+        // whole planes between the passes.
+        HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
+        constexpr std::int32_t kBandRows = 64;
+        ResampleHeightsInBands(
+            HeightsInDataUnits(heightmap_), shape_.Width, shape_.Rows, kBandRows,
+            [&heights](std::int32_t first, std::int32_t count, const double* values) {
+                std::copy_n(values, static_cast<std::size_t>(count) * heights.Width, &heights.Heights[heights.IndexOf(first, 0)]);
+            },
+            options);
+        return heights;
     }
     const StretchedHeights stretched(heightmap_.Pixels, shape_.Width, shape_.Rows);
     HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
@@ -88,6 +98,17 @@ void SampledTerrain::ForEachSplatRow(const SplatRow& row) const {
     }
 }
 
+// The light takes the heightmap over, as the classic one does: its fine
+// heights turn into the data's units where they lie rather than in a copy.
+HeightPlane SampledTerrain::TakeHeightsInDataUnits() {
+    if (!heightmap_.FineHeights || heightmap_.FineHeights->ThirdsOfByteSums()) return HeightsInDataUnits(heightmap_);
+    HeightPlane heights = std::move(*heightmap_.FineHeights);
+    heightmap_.FineHeights.reset();
+    heightmap_.Pixels = TDibBuffer();
+    for (std::size_t i = 0; i < heights.Heights.size(); ++i) heights.Heights[i] = heightmap_.Levels.HeightOf(heights.Height(i));
+    return heights;
+}
+
 SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOptions& options) {
     SampledLight light;
     if (sampling_.RealScale) {
@@ -103,10 +124,11 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         // heights it comes from outlive the lighting.
         const auto lightFiner = [&] {
             const LightingGrids grids =
-                ResampledLightingGrids(HeightsInDataUnits(heightmap_), grid.Width, grid.Rows, real, options);
+                ResampledLightingGrids(TakeHeightsInDataUnits(), grid.Width, grid.Rows, real, options);
             return LightAtRealScale(grids, real, shape_.Width, shape_.Rows, options);
         };
         const LitTerrain lit = finer ? lightFiner() : LightAtRealScale(heights_, real, options);
+        heightmap_.Pixels = TDibBuffer();
         light.Lightmap = GreyPicture(shape_.Width, shape_.Rows, lit.Shade);
         light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility);
         return light;
