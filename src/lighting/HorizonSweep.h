@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -92,9 +93,12 @@ private:
     template <class Measure>
     void SweepPoint(const SweepPlan& plan, const Cells& cells, std::int64_t line, std::int32_t j,
                     const Measure& measure, std::vector<HullPoint>& hull);
+    // The lines [begin, end) side by side, a step of each in turn, so that
+    // one step of them all reads and writes neighbouring cells; each line
+    // keeps its own hull, so every point is what the line alone gives it.
     template <class Measure>
-    void SweepLine(const SweepPlan& plan, const Cells& cells, std::int64_t line, const Measure& measure,
-                   std::vector<HullPoint>& hull);
+    void SweepBand(const SweepPlan& plan, const Cells& cells, std::int64_t begin, std::int64_t end,
+                   const Measure& measure, std::vector<std::vector<HullPoint>>& hulls);
 
     const GroundGrid& grid_;
     std::vector<SweepStep> steps_;
@@ -133,11 +137,26 @@ void HorizonSweeps::SweepPoint(const SweepPlan& plan, const Cells& cells, std::i
 }
 
 template <class Measure>
-void HorizonSweeps::SweepLine(const SweepPlan& plan, const Cells& cells, std::int64_t line,
-                              const Measure& measure, std::vector<HullPoint>& hull) {
-    hull.clear();
-    const auto [first, end] = StepsOnMap(plan, line);
-    for (std::int32_t j = first; j < end; ++j) SweepPoint(plan, cells, line, j, measure, hull);
+void HorizonSweeps::SweepBand(const SweepPlan& plan, const Cells& cells, std::int64_t begin, std::int64_t end,
+                              const Measure& measure, std::vector<std::vector<HullPoint>>& hulls) {
+    const auto count = static_cast<std::size_t>(end - begin);
+    std::array<std::pair<std::int32_t, std::int32_t>, kLinesPerBand> onMap;
+    std::int32_t first = plan.Along, last = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        hulls[k].clear();
+        onMap[k] = StepsOnMap(plan, begin + static_cast<std::int64_t>(k));
+        if (onMap[k].first < onMap[k].second) {
+            first = std::min(first, onMap[k].first);
+            last = std::max(last, onMap[k].second);
+        }
+    }
+    for (std::int32_t j = first; j < last; ++j) {
+        for (std::size_t k = 0; k < count; ++k) {
+            if (j >= onMap[k].first && j < onMap[k].second) {
+                SweepPoint(plan, cells, begin + static_cast<std::int64_t>(k), j, measure, hulls[k]);
+            }
+        }
+    }
 }
 
 template <class Measure>
@@ -157,13 +176,11 @@ void HorizonSweeps::Set(double azimuth, const Measure& measure, std::vector<floa
         const auto count = static_cast<std::int32_t>((bands - turn + 1) / 2);
         ParallelRowBands(count, quiet, SynthesisStage::Lightmap,
                          [&](std::int32_t first, std::int32_t end, RowTally& tally) {
-                             std::vector<HullPoint> hull;
+                             std::vector<std::vector<HullPoint>> hulls(kLinesPerBand);
                              for (std::int32_t i = first; i < end; ++i) {
                                  const std::int64_t begin = plan.FirstLine + (2 * i + turn) * kLinesPerBand;
                                  const std::int64_t bandEnd = std::min(begin + kLinesPerBand, plan.EndLine);
-                                 for (std::int64_t line = begin; line < bandEnd; ++line) {
-                                     SweepLine(plan, cells, line, measure, hull);
-                                 }
+                                 SweepBand(plan, cells, begin, bandEnd, measure, hulls);
                                  tally.RowDone();
                              }
                          });
