@@ -79,35 +79,51 @@ using RowBands = std::function<void(std::int32_t first, std::int32_t count, cons
 void SkyLightAtHalfResolution(const GroundGrid& half, const GroundGrid& grid, const ClearSky& sky,
                               const RunOptions& options,
                               const std::function<void(int directionsDone)>& directionDone, const RowBands& rows) {
-    HeightPlane seen{half.Width, half.Rows, std::vector<double>(half.Z.size()), {}};
-    {
+    const std::vector<float> light = [&] {
         HorizonSweeps sweeps(half);
-        const std::vector<float> light = SkyLightOnCells(sweeps, sky, options, directionDone);
-        for (std::int32_t row = 0; row < half.Rows; ++row) {
-            for (std::int32_t column = 0; column < half.Width; ++column) {
-                const std::size_t i = half.IndexOf(row, column);
-                seen.Heights[i] = light[i] / std::max(1e-6, sky.OnOpenFace(HornSlope(half, row, column)));
-            }
-        }
-    }
+        return SkyLightOnCells(sweeps, sky, options, directionDone);
+    }();
+    // The share of its open sky each half-grid cell sees.
+    const auto seenAt = [&](std::int32_t row, std::int32_t column) {
+        return light[half.IndexOf(row, column)] / std::max(1e-6, sky.OnOpenFace(HornSlope(half, row, column)));
+    };
     RunOptions quiet = options;
     quiet.Progress = {};
     std::vector<float> fine;
-    ResampleHeightsInBands(
-        seen, grid.Width, grid.Rows, kBandRows,
-        [&](std::int32_t first, std::int32_t count, const double* share) {
-            fine.resize(static_cast<std::size_t>(count) * grid.Width);
-            ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
-                const std::int32_t row = first + k;
-                const std::size_t band = static_cast<std::size_t>(k) * grid.Width;
-                for (std::int32_t column = 0; column < grid.Width; ++column) {
-                    fine[band + column] = static_cast<float>(std::clamp(share[band + column], 0.0, 1.0) *
-                                                             sky.OnOpenFace(HornSlope(grid, row, column)));
-                }
-            });
-            rows(first, count, fine.data());
-        },
-        quiet);
+    const StreamedResample::TargetRows fineRows = [&](std::int32_t first, std::int32_t count, const double* share) {
+        fine.resize(static_cast<std::size_t>(count) * grid.Width);
+        ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
+            const std::int32_t row = first + k;
+            const std::size_t band = static_cast<std::size_t>(k) * grid.Width;
+            for (std::int32_t column = 0; column < grid.Width; ++column) {
+                fine[band + column] = static_cast<float>(std::clamp(share[band + column], 0.0, 1.0) *
+                                                         sky.OnOpenFace(HornSlope(grid, row, column)));
+            }
+        });
+        rows(first, count, fine.data());
+    };
+    // Finite heights give finite shares, which go a band at a time; others
+    // need the whole plane for the value that stands in for them.
+    if (!std::all_of(half.Z.begin(), half.Z.end(), [](float z) { return std::isfinite(z); })) {
+        HeightPlane seen{half.Width, half.Rows, std::vector<double>(half.Z.size()), {}};
+        for (std::int32_t row = 0; row < half.Rows; ++row) {
+            for (std::int32_t column = 0; column < half.Width; ++column) seen.Heights[half.IndexOf(row, column)] = seenAt(row, column);
+        }
+        ResampleHeightsInBands(seen, grid.Width, grid.Rows, kBandRows, fineRows, quiet);
+        return;
+    }
+    StreamedResample stream(half.Width, half.Rows, grid.Width, grid.Rows, fineRows, quiet);
+    std::vector<double> band;
+    for (std::int32_t first = 0; first < half.Rows; first += kBandRows) {
+        const std::int32_t count = std::min(kBandRows, half.Rows - first);
+        band.resize(static_cast<std::size_t>(count) * half.Width);
+        ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
+            for (std::int32_t column = 0; column < half.Width; ++column) {
+                band[static_cast<std::size_t>(k) * half.Width + column] = seenAt(first + k, column);
+            }
+        });
+        stream.Push(band.data(), count);
+    }
 }
 
 }  // namespace
@@ -158,14 +174,16 @@ LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& li
     // Heights all finite give finite shades, which go to the target a band
     // at a time; otherwise the whole plane goes, as MeansOf takes it.
     const bool finite = std::all_of(grid.Z.begin(), grid.Z.end(), [](float z) { return std::isfinite(z); });
+    // Made once the sky's light is in, which needs room of its own first.
     std::optional<MeansOnTarget> means;
-    if (finite) means.emplace(grid.Width, grid.Rows, width, rows, quiet);
-    std::vector<float> wholeShade(finite ? 0 : grid.Z.size()), band;
+    std::vector<float> wholeShade, band;
     const RowBands shadeRows = [&](std::int32_t first, std::int32_t count, const float* skyRows) {
         if (!finite) {
+            wholeShade.resize(grid.Z.size());
             ShadeRows(shading, first, count, skyRows, &wholeShade[grid.IndexOf(first, 0)], quiet);
             return;
         }
+        if (!means) means.emplace(grid.Width, grid.Rows, width, rows, quiet);
         band.resize(static_cast<std::size_t>(count) * grid.Width);
         ShadeRows(shading, first, count, skyRows, band.data(), quiet);
         means->Push(band.data(), count);
@@ -178,7 +196,7 @@ LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& li
             shadeRows(first, count, skyLight.empty() ? nullptr : &skyLight[grid.IndexOf(first, 0)]);
         }
     }
-    LitTerrain lit{width, rows, finite ? means->Take() : MeansOf(wholeShade, grid.Width, grid.Rows, width, rows, quiet),
+    LitTerrain lit{width, rows, means ? means->Take() : MeansOf(wholeShade, grid.Width, grid.Rows, width, rows, quiet),
                    MeansOf(visibility, grid.Width, grid.Rows, width, rows, quiet)};
     progress.Done(2 + (light.SkyLight ? kSkyDirections : 0));
     return lit;
