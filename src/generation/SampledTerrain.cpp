@@ -36,7 +36,7 @@ HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
         // ResampleHeights's values, a band of rows at a time, without its
         // whole planes between the passes.
         HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
-        constexpr std::int32_t kBandRows = 64;
+        constexpr std::int32_t kBandRows = 128;
         ResampleHeightsInBands(
             HeightsInDataUnits(heightmap_), shape_.Width, shape_.Rows, kBandRows,
             [&heights](std::int32_t first, std::int32_t count, const double* values) {

@@ -12,7 +12,7 @@ namespace orvalis {
 namespace {
 
 // Rows of the resampled plane in hand at once.
-constexpr std::int32_t kBandRows = 64;
+constexpr std::int32_t kBandRows = 128;
 
 bool SkyAtHalfResolution(const RealScaleLight& light, std::int32_t width, std::int32_t rows) {
     return light.SkyLight && static_cast<std::int64_t>(width) * rows > kFullSkyCells;

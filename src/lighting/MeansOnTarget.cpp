@@ -8,7 +8,7 @@ namespace orvalis {
 
 namespace {
 
-constexpr std::int32_t kBandRows = 64;
+constexpr std::int32_t kBandRows = 128;
 
 }  // namespace
 

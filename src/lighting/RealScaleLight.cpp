@@ -22,7 +22,7 @@ namespace orvalis {
 namespace {
 
 // Rows of a fine plane in hand at once.
-constexpr std::int32_t kBandRows = 64;
+constexpr std::int32_t kBandRows = 128;
 
 // Progress in steps of equal weight: the sun's sweep, each sky direction,
 // the shading.
