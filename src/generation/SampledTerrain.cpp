@@ -9,6 +9,7 @@
 #include "blending/SettingsCheck.h"
 #include "blending/StretchedHeights.h"
 #include "lighting/GroundCells.h"
+#include "lighting/LightingGrids.h"
 #include "lighting/RealScaleLight.h"
 
 namespace orvalis {
@@ -32,7 +33,17 @@ SampledTerrain::SampledTerrain(Picture heightmap, const TerrainSampling& samplin
 // The classic stretch samples whole grey levels, which then stand for their heights.
 HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
     if (sampling_.Resample == Resampling::Smooth) {
-        return ResampleHeights(HeightsInDataUnits(heightmap_), shape_.Width, shape_.Rows, options);
+        // ResampleHeights's values, a band of rows at a time, without its
+        // whole planes between the passes.
+        HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
+        constexpr std::int32_t kBandRows = 128;
+        ResampleHeightsInBands(
+            HeightsInDataUnits(heightmap_), shape_.Width, shape_.Rows, kBandRows,
+            [&heights](std::int32_t first, std::int32_t count, const double* values) {
+                std::copy_n(values, static_cast<std::size_t>(count) * heights.Width, &heights.Heights[heights.IndexOf(first, 0)]);
+            },
+            options);
+        return heights;
     }
     const StretchedHeights stretched(heightmap_.Pixels, shape_.Width, shape_.Rows);
     HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
@@ -63,14 +74,6 @@ TextureShape LightingShape(const TextureShape& texture, std::int32_t mapWidth, s
     return static_cast<std::int64_t>(finer.Width) * finer.Rows <= kLargestLightingCells ? finer : texture;
 }
 
-// Values of a finer grid as the area means over the texture's pixels.
-std::vector<float> OnTexture(const std::vector<float>& values, const TextureShape& from, const TextureShape& to,
-                             const RunOptions& options) {
-    const HeightPlane plane{from.Width, from.Rows, std::vector<double>(values.begin(), values.end()), {}};
-    const HeightPlane means = ResampleHeights(plane, to.Width, to.Rows, options);
-    return std::vector<float>(means.Heights.begin(), means.Heights.end());
-}
-
 }  // namespace
 
 BandHeights SampledTerrain::Bands() const {
@@ -95,6 +98,17 @@ void SampledTerrain::ForEachSplatRow(const SplatRow& row) const {
     }
 }
 
+// The light takes the heightmap over, as the classic one does: its fine
+// heights turn into the data's units where they lie rather than in a copy.
+HeightPlane SampledTerrain::TakeHeightsInDataUnits() {
+    if (!heightmap_.FineHeights || heightmap_.FineHeights->ThirdsOfByteSums()) return HeightsInDataUnits(heightmap_);
+    HeightPlane heights = std::move(*heightmap_.FineHeights);
+    heightmap_.FineHeights.reset();
+    heightmap_.Pixels = TDibBuffer();
+    for (std::size_t i = 0; i < heights.Heights.size(); ++i) heights.Heights[i] = heightmap_.Levels.HeightOf(heights.Height(i));
+    return heights;
+}
+
 SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOptions& options) {
     SampledLight light;
     if (sampling_.RealScale) {
@@ -105,13 +119,16 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         real.Scale.CellX *= static_cast<double>(mapWidth) / grid.Width;
         real.Scale.CellY *= static_cast<double>(mapRows) / grid.Rows;
         const bool finer = grid.Width != shape_.Width || grid.Rows != shape_.Rows;
-        LitTerrain lit = LightAtRealScale(
-            finer ? ResampleHeights(HeightsInDataUnits(heightmap_), grid.Width, grid.Rows, options) : heights_, real,
-            options);
-        if (finer) {
-            lit.Shade = OnTexture(lit.Shade, grid, shape_, options);
-            lit.SunVisibility = OnTexture(lit.SunVisibility, grid, shape_, options);
-        }
+        // The finer grid is made a band at a time, and its light reaches
+        // the texture's size a band at a time; neither the grid nor the
+        // heights it comes from outlive the lighting.
+        const auto lightFiner = [&] {
+            const LightingGrids grids =
+                ResampledLightingGrids(TakeHeightsInDataUnits(), grid.Width, grid.Rows, real, options);
+            return LightAtRealScale(grids, real, shape_.Width, shape_.Rows, options);
+        };
+        const LitTerrain lit = finer ? lightFiner() : LightAtRealScale(heights_, real, options);
+        heightmap_.Pixels = TDibBuffer();
         light.Lightmap = GreyPicture(shape_.Width, shape_.Rows, lit.Shade);
         light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility);
         return light;

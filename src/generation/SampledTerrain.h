@@ -42,11 +42,13 @@ public:
     // time, top row first.
     void ForEachSplatRow(const SplatRow& row) const;
     // The real-scale light when the sampling has one, else the classic light.
+    // Either takes the heightmap's pixels and heights over: call it once.
     SampledLight Light(const LightSettings& classic, const RunOptions& options);
 
 private:
     BandHeights Bands() const;
     HeightPlane SampledHeights(const RunOptions& options) const;
+    HeightPlane TakeHeightsInDataUnits();
 
     Picture heightmap_;
     TerrainSampling sampling_;

@@ -15,26 +15,6 @@ double SnappedShift(double shift) {
     return shift;
 }
 
-// Visits every cell in tiles, so that a grid and its transpose are both
-// read and written a cache line at a time.
-template <class Visit>
-void VisitInTiles(const GroundGrid& grid, Visit visit) {
-    constexpr std::int32_t kTile = 32;
-    for (std::int32_t column0 = 0; column0 < grid.Width; column0 += kTile) {
-        for (std::int32_t row0 = 0; row0 < grid.Rows; row0 += kTile) {
-            for (std::int32_t column = column0; column < std::min(column0 + kTile, grid.Width); ++column) {
-                for (std::int32_t row = row0; row < std::min(row0 + kTile, grid.Rows); ++row) visit(row, column);
-            }
-        }
-    }
-}
-
-// Where cell (row, column) lies in a sweep's layout.
-std::size_t LayoutIndex(const SweepPlan& plan, std::int32_t row, std::int32_t column) {
-    return plan.Transposed ? static_cast<std::size_t>(column) * plan.Along + row
-                           : static_cast<std::size_t>(row) * plan.Along + column;
-}
-
 }  // namespace
 
 SweepPlan PlanSweep(const GroundGrid& grid, double azimuth) {
@@ -59,19 +39,7 @@ SweepPlan PlanSweep(const GroundGrid& grid, double azimuth) {
     return plan;
 }
 
-const std::vector<float>& HorizonSweeps::SweepHeights(const SweepPlan& plan) {
-    if (!plan.Transposed) return grid_.Z;
-    if (transposed_.empty()) {
-        transposed_.resize(grid_.Z.size());
-        VisitInTiles(grid_, [&](std::int32_t row, std::int32_t column) {
-            transposed_[LayoutIndex(plan, row, column)] = grid_.At(row, column);
-        });
-    }
-    return transposed_;
-}
-
 void HorizonSweeps::PrepareSteps(const SweepPlan& plan) {
-    lineSums_.resize(grid_.Z.size(), 0.0f);
     steps_.resize(static_cast<std::size_t>(plan.Along));
     for (std::int32_t j = 0; j < plan.Along; ++j) {
         const std::int32_t along = plan.First + plan.Step * j;
@@ -104,15 +72,6 @@ std::pair<std::int32_t, std::int32_t> HorizonSweeps::StepsOnMap(const SweepPlan&
     const bool rising = side(plan.Along - 1) >= side(0);
     if (rising) return {firstWhere([](int s) { return s >= 0; }), firstWhere([](int s) { return s > 0; })};
     return {firstWhere([](int s) { return s <= 0; }), firstWhere([](int s) { return s < 0; })};
-}
-
-void HorizonSweeps::MoveInto(const SweepPlan& plan, std::vector<float>& sums) {
-    sums.resize(grid_.Z.size(), 0.0f);
-    VisitInTiles(grid_, [&](std::int32_t row, std::int32_t column) {
-        float& value = lineSums_[LayoutIndex(plan, row, column)];
-        sums[grid_.IndexOf(row, column)] += value;
-        value = 0;
-    });
 }
 
 }  // namespace orvalis

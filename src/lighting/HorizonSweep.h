@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -17,7 +18,7 @@ namespace orvalis {
 // The lines run parallel to the direction, one cell apart across it, and
 // advance one cell per step along the grid axis nearer to the direction:
 // columns ("along") for a direction nearer east or west, rows otherwise, in
-// which case the sweep reads the grid transposed. Line k passes across-index
+// which case the plan is transposed (rows along). Line k passes across-index
 // k + Shift x along-index; every cell lies between two neighbouring lines.
 struct SweepPlan {
     bool Transposed = false;
@@ -48,12 +49,13 @@ public:
 
     const GroundGrid& Grid() const { return grid_; }
 
-    // Adds measure(t) to `sums` (bottom row first, one entry a cell) for every
-    // cell, where t is the tangent of the horizon's elevation toward `azimuth`
-    // (-infinity where nothing rises toward it), taken at the two lines around
-    // the cell and weighted by their distance from it.
+    // Sets `values` (bottom row first, one entry a cell) to measure(t) for
+    // every cell, where t is the tangent of the horizon's elevation toward
+    // `azimuth` (-infinity where nothing rises toward it), taken at the two
+    // lines around the cell and weighted by their distance from it: the sum,
+    // in singles, of the two lines' weighted values.
     template <class Measure>
-    void Add(double azimuth, const Measure& measure, std::vector<float>& sums, const RunOptions& options);
+    void Set(double azimuth, const Measure& measure, std::vector<float>& values, const RunOptions& options);
 
 private:
     struct HullPoint {
@@ -73,37 +75,44 @@ private:
     };
     static constexpr std::int64_t kLinesPerBand = 32;
 
-    // The heights in the plan's layout: rows of Along cells, one after the other.
-    const std::vector<float>& SweepHeights(const SweepPlan& plan);
     void PrepareSteps(const SweepPlan& plan);
     // The steps [first, end) of a line that lie on the map: a cell or less
     // beyond the outer centres.
     std::pair<std::int32_t, std::int32_t> StepsOnMap(const SweepPlan& plan, std::int64_t line) const;
-    // Adds the lines' values to `sums` and clears them for the next sweep.
-    void MoveInto(const SweepPlan& plan, std::vector<float>& sums);
-    // Point j of a line: its horizon from the hull, its value into the sums.
+    // The heights and the lines' values, both in the grid's own layout,
+    // reached by the strides of a step along a line and of one line across.
+    struct Cells {
+        const float* Heights;
+        float* Sums;
+        std::size_t AlongStride;
+        std::size_t AcrossStride;
+    };
+    // Point j of a line: its horizon from the hull, its value into the cells.
+    // Each cell takes the values of just two lines, one of them 0 where a
+    // line passes through its centre, so their order leaves the sum as it is.
     template <class Measure>
-    void SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
+    void SweepPoint(const SweepPlan& plan, const Cells& cells, std::int64_t line, std::int32_t j,
                     const Measure& measure, std::vector<HullPoint>& hull);
+    // The lines [begin, end) side by side, a step of each in turn, so that
+    // one step of them all reads and writes neighbouring cells; each line
+    // keeps its own hull, so every point is what the line alone gives it.
     template <class Measure>
-    void SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line, const Measure& measure,
-                   std::vector<HullPoint>& hull);
+    void SweepBand(const SweepPlan& plan, const Cells& cells, std::int64_t begin, std::int64_t end,
+                   const Measure& measure, std::vector<std::vector<HullPoint>>& hulls);
 
     const GroundGrid& grid_;
-    std::vector<float> transposed_;  // made for the first sweep that reads rows along
-    std::vector<float> lineSums_;  // what the lines add, in the sweep's layout; 0 between sweeps
     std::vector<SweepStep> steps_;
 };
 
 template <class Measure>
-void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std::int64_t line, std::int32_t j,
+void HorizonSweeps::SweepPoint(const SweepPlan& plan, const Cells& cells, std::int64_t line, std::int32_t j,
                                const Measure& measure, std::vector<HullPoint>& hull) {
     const std::int32_t top = plan.Across - 1;
     const SweepStep& step = steps_[j];
     const std::int64_t below = line + step.Whole;
-    const float* column = heights + step.Along;
+    const float* column = cells.Heights + static_cast<std::size_t>(step.Along) * cells.AlongStride;
     const auto at = [&](std::int64_t r) {
-        return static_cast<double>(column[static_cast<std::size_t>(std::clamp<std::int64_t>(r, 0, top)) * plan.Along]);
+        return static_cast<double>(column[static_cast<std::size_t>(std::clamp<std::int64_t>(r, 0, top)) * cells.AcrossStride]);
     };
     const double z = CubicConvolution(at(below - 1), at(below), at(below + 1), at(below + 2), step.Fraction);
     const double position = j;
@@ -122,25 +131,42 @@ void HorizonSweeps::SweepPoint(const SweepPlan& plan, const float* heights, std:
     // The cell on the line or just above it takes 1 - Below of the value,
     // the cell below Below.
     const std::int64_t above = step.Fraction > 0 ? below + 1 : below;
-    float* sums = lineSums_.data() + step.Along;
-    if (above <= top) sums[static_cast<std::size_t>(above) * plan.Along] += (1 - step.Below) * value;
-    if (above >= 1) sums[static_cast<std::size_t>(above - 1) * plan.Along] += step.Below * value;
+    float* sums = cells.Sums + static_cast<std::size_t>(step.Along) * cells.AlongStride;
+    if (above <= top) sums[static_cast<std::size_t>(above) * cells.AcrossStride] += (1 - step.Below) * value;
+    if (above >= 1) sums[static_cast<std::size_t>(above - 1) * cells.AcrossStride] += step.Below * value;
 }
 
 template <class Measure>
-void HorizonSweeps::SweepLine(const SweepPlan& plan, const float* heights, std::int64_t line,
-                              const Measure& measure, std::vector<HullPoint>& hull) {
-    hull.clear();
-    const auto [first, end] = StepsOnMap(plan, line);
-    for (std::int32_t j = first; j < end; ++j) SweepPoint(plan, heights, line, j, measure, hull);
+void HorizonSweeps::SweepBand(const SweepPlan& plan, const Cells& cells, std::int64_t begin, std::int64_t end,
+                              const Measure& measure, std::vector<std::vector<HullPoint>>& hulls) {
+    const auto count = static_cast<std::size_t>(end - begin);
+    std::array<std::pair<std::int32_t, std::int32_t>, kLinesPerBand> onMap;
+    std::int32_t first = plan.Along, last = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        hulls[k].clear();
+        onMap[k] = StepsOnMap(plan, begin + static_cast<std::int64_t>(k));
+        if (onMap[k].first < onMap[k].second) {
+            first = std::min(first, onMap[k].first);
+            last = std::max(last, onMap[k].second);
+        }
+    }
+    for (std::int32_t j = first; j < last; ++j) {
+        for (std::size_t k = 0; k < count; ++k) {
+            if (j >= onMap[k].first && j < onMap[k].second) {
+                SweepPoint(plan, cells, begin + static_cast<std::int64_t>(k), j, measure, hulls[k]);
+            }
+        }
+    }
 }
 
 template <class Measure>
-void HorizonSweeps::Add(double azimuth, const Measure& measure, std::vector<float>& sums,
+void HorizonSweeps::Set(double azimuth, const Measure& measure, std::vector<float>& values,
                         const RunOptions& options) {
     const SweepPlan plan = PlanSweep(grid_, azimuth);
-    const std::vector<float>& heights = SweepHeights(plan);
     PrepareSteps(plan);
+    values.assign(grid_.Z.size(), 0.0f);
+    const std::size_t width = static_cast<std::size_t>(grid_.Width);
+    const Cells cells{grid_.Z.data(), values.data(), plan.Transposed ? width : 1, plan.Transposed ? 1 : width};
     // Neighbouring lines add to the same cells, so bands of lines run in
     // two turns in which no two bands touch: every other band, then the rest.
     const std::int64_t bands = (plan.EndLine - plan.FirstLine + kLinesPerBand - 1) / kLinesPerBand;
@@ -150,18 +176,15 @@ void HorizonSweeps::Add(double azimuth, const Measure& measure, std::vector<floa
         const auto count = static_cast<std::int32_t>((bands - turn + 1) / 2);
         ParallelRowBands(count, quiet, SynthesisStage::Lightmap,
                          [&](std::int32_t first, std::int32_t end, RowTally& tally) {
-                             std::vector<HullPoint> hull;
+                             std::vector<std::vector<HullPoint>> hulls(kLinesPerBand);
                              for (std::int32_t i = first; i < end; ++i) {
                                  const std::int64_t begin = plan.FirstLine + (2 * i + turn) * kLinesPerBand;
                                  const std::int64_t bandEnd = std::min(begin + kLinesPerBand, plan.EndLine);
-                                 for (std::int64_t line = begin; line < bandEnd; ++line) {
-                                     SweepLine(plan, heights.data(), line, measure, hull);
-                                 }
+                                 SweepBand(plan, cells, begin, bandEnd, measure, hulls);
                                  tally.RowDone();
                              }
                          });
     }
-    MoveInto(plan, sums);
 }
 
 }  // namespace orvalis

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "files/Error.h"
@@ -11,12 +12,17 @@
 #include "lighting/ClearSky.h"
 #include "lighting/HornSlope.h"
 #include "lighting/HorizonSweep.h"
+#include "lighting/LightingGrids.h"
+#include "lighting/MeansOnTarget.h"
 #include "lighting/SkyView.h"
 #include "lighting/SunVisibility.h"
 
 namespace orvalis {
 
 namespace {
+
+// Rows of a fine plane in hand at once.
+constexpr std::int32_t kBandRows = 128;
 
 // Progress in steps of equal weight: the sun's sweep, each sky direction,
 // the shading.
@@ -32,60 +38,92 @@ private:
     int steps_;
 };
 
-void ShadeCells(const GroundGrid& grid, const RealScaleLight& light, const ClearSky& sky,
-                const std::vector<float>& skyLight, LitTerrain& lit, const RunOptions& options) {
-    const SunVector sun = TowardSun(light.Sun);
-    const double diffuse = 1 - light.Ambient;
-    const double most = sky.MostLight(light.Ambient, sun);
-    lit.Shade.resize(grid.Z.size());
-    RunOptions quiet = options;
-    quiet.Progress = {};
-    ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
+// What the shading of every cell takes.
+struct Shading {
+    const GroundGrid& Grid;
+    const RealScaleLight& Light;
+    const ClearSky& Sky;
+    SunVector Sun;
+    double Most;
+    const std::vector<float>& SunVisibility;
+};
+
+// Rows [first, first + count) of the shade into `shade`, with the sky's light
+// of those rows (null: the open sky).
+void ShadeRows(const Shading& shading, std::int32_t first, std::int32_t count, const float* skyLight,
+               float* shade, const RunOptions& quiet) {
+    const GroundGrid& grid = shading.Grid;
+    const double ambientShare = shading.Light.Ambient, diffuse = 1 - shading.Light.Ambient;
+    ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
+        const std::int32_t row = first + k;
+        const std::size_t band = static_cast<std::size_t>(k) * grid.Width;
         for (std::int32_t column = 0; column < grid.Width; ++column) {
             const std::size_t i = grid.IndexOf(row, column);
             const GroundSlope slope = HornSlope(grid, row, column);
-            const double ambient = light.Ambient * (skyLight.empty() ? sky.OnOpenFace(slope) : skyLight[i]);
-            const double direct = diffuse * SunFacing(slope, sun) * lit.SunVisibility[i];
-            lit.Shade[i] = static_cast<float>(LightWithinOne(ambient + direct, most));
+            const double ambient =
+                ambientShare * (skyLight ? skyLight[band + column] : shading.Sky.OnOpenFace(slope));
+            const double direct = diffuse * SunFacing(slope, shading.Sun) * shading.SunVisibility[i];
+            shade[band + column] = static_cast<float>(LightWithinOne(ambient + direct, shading.Most));
         }
     });
 }
 
-// The terrain's horizons change slowly over the ground: on grids of more
-// cells than this, the share of its open sky that the terrain leaves a cell
-// is taken at half the resolution and interpolated back, which quarters the
-// cost of the sweeps; each cell's own face still counts at the full
-// resolution.
-constexpr std::int64_t kFullSkyCells = std::int64_t{2048} * 2048;
+// Rows of the grid in bands, for whatever follows a band.
+using RowBands = std::function<void(std::int32_t first, std::int32_t count, const float* values)>;
 
-std::vector<float> SkyLightAtHalfResolution(const HeightPlane& heights, const GroundGrid& grid,
-                                            const TerrainScale& scale, const ClearSky& sky,
-                                            const RunOptions& options,
-                                            const std::function<void(int directionsDone)>& directionDone) {
-    const std::int32_t width = (heights.Width + 1) / 2, rows = (heights.Rows + 1) / 2;
-    const TerrainScale coarse{scale.CellX * heights.Width / width, scale.CellY * heights.Rows / rows, scale.ZFactor};
-    const GroundGrid half = MakeGroundGrid(ResampleHeights(heights, width, rows, options), coarse);
-    HorizonSweeps sweeps(half);
-    const std::vector<float> light = SkyLightOnCells(sweeps, sky, options, directionDone);
-    HeightPlane seen{width, rows, std::vector<double>(light.size()), {}};
-    for (std::int32_t row = 0; row < rows; ++row) {
-        for (std::int32_t column = 0; column < width; ++column) {
-            const std::size_t i = half.IndexOf(row, column);
-            seen.Heights[i] = light[i] / std::max(1e-6, sky.OnOpenFace(HornSlope(half, row, column)));
-        }
-    }
-    const HeightPlane share = ResampleHeights(seen, grid.Width, grid.Rows, options);
-    std::vector<float> fine(grid.Z.size());
+// The terrain's horizons change slowly over the ground: on grids of more
+// than kFullSkyCells cells, the share of its open sky that the terrain leaves
+// a cell is taken on the half-resolution grid and interpolated back, which
+// quarters the cost of the sweeps; each cell's own face still counts at the
+// full resolution. The fine grid's sky light comes a band of rows at a time.
+void SkyLightAtHalfResolution(const GroundGrid& half, const GroundGrid& grid, const ClearSky& sky,
+                              const RunOptions& options,
+                              const std::function<void(int directionsDone)>& directionDone, const RowBands& rows) {
+    const std::vector<float> light = [&] {
+        HorizonSweeps sweeps(half);
+        return SkyLightOnCells(sweeps, sky, options, directionDone);
+    }();
+    // The share of its open sky each half-grid cell sees.
+    const auto seenAt = [&](std::int32_t row, std::int32_t column) {
+        return light[half.IndexOf(row, column)] / std::max(1e-6, sky.OnOpenFace(HornSlope(half, row, column)));
+    };
     RunOptions quiet = options;
     quiet.Progress = {};
-    ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
-        for (std::int32_t column = 0; column < grid.Width; ++column) {
-            const std::size_t i = grid.IndexOf(row, column);
-            fine[i] = static_cast<float>(std::clamp(share.Heights[i], 0.0, 1.0) *
-                                         sky.OnOpenFace(HornSlope(grid, row, column)));
+    std::vector<float> fine;
+    const StreamedResample::TargetRows fineRows = [&](std::int32_t first, std::int32_t count, const double* share) {
+        fine.resize(static_cast<std::size_t>(count) * grid.Width);
+        ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
+            const std::int32_t row = first + k;
+            const std::size_t band = static_cast<std::size_t>(k) * grid.Width;
+            for (std::int32_t column = 0; column < grid.Width; ++column) {
+                fine[band + column] = static_cast<float>(std::clamp(share[band + column], 0.0, 1.0) *
+                                                         sky.OnOpenFace(HornSlope(grid, row, column)));
+            }
+        });
+        rows(first, count, fine.data());
+    };
+    // Finite heights give finite shares, which go a band at a time; others
+    // need the whole plane for the value that stands in for them.
+    if (!std::all_of(half.Z.begin(), half.Z.end(), [](float z) { return std::isfinite(z); })) {
+        HeightPlane seen{half.Width, half.Rows, std::vector<double>(half.Z.size()), {}};
+        for (std::int32_t row = 0; row < half.Rows; ++row) {
+            for (std::int32_t column = 0; column < half.Width; ++column) seen.Heights[half.IndexOf(row, column)] = seenAt(row, column);
         }
-    });
-    return fine;
+        ResampleHeightsInBands(seen, grid.Width, grid.Rows, kBandRows, fineRows, quiet);
+        return;
+    }
+    StreamedResample stream(half.Width, half.Rows, grid.Width, grid.Rows, fineRows, quiet);
+    std::vector<double> band;
+    for (std::int32_t first = 0; first < half.Rows; first += kBandRows) {
+        const std::int32_t count = std::min(kBandRows, half.Rows - first);
+        band.resize(static_cast<std::size_t>(count) * half.Width);
+        ParallelRows(count, quiet, SynthesisStage::Lightmap, [&](std::int32_t k) {
+            for (std::int32_t column = 0; column < half.Width; ++column) {
+                band[static_cast<std::size_t>(k) * half.Width + column] = seenAt(first + k, column);
+            }
+        });
+        stream.Push(band.data(), count);
+    }
 }
 
 }  // namespace
@@ -108,20 +146,58 @@ void CheckRealScaleLight(const RealScaleLight& light) {
 
 LitTerrain LightAtRealScale(const HeightPlane& heights, const RealScaleLight& light, const RunOptions& options) {
     CheckRealScaleLight(light);
-    const GroundGrid grid = MakeGroundGrid(heights, light.Scale);
-    HorizonSweeps sweeps(grid);
+    return LightAtRealScale(LightingGridsOf(heights, light, options), light, options);
+}
+
+LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& light, const RunOptions& options) {
+    return LightAtRealScale(grids, light, grids.Fine.Width, grids.Fine.Rows, options);
+}
+
+LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& light, std::int32_t width,
+                            std::int32_t rows, const RunOptions& options) {
+    CheckRealScaleLight(light);
+    const GroundGrid& grid = grids.Fine;
     const StepProgress progress(options, 2 + (light.SkyLight ? kSkyDirections : 0));
-    LitTerrain lit{grid.Width, grid.Rows, {}, SunVisibility(sweeps, light.Sun, options)};
-    progress.Done(1);
+    const auto directionDone = [&progress](int done) { progress.Done(1 + done); };
+    RunOptions quiet = options;
+    quiet.Progress = {};
     const ClearSky sky(light.Sun);
-    std::vector<float> skyLight;
-    if (light.SkyLight) {
-        const auto directionDone = [&progress](int done) { progress.Done(1 + done); };
-        skyLight = static_cast<std::int64_t>(grid.Width) * grid.Rows <= kFullSkyCells
-                       ? SkyLightOnCells(sweeps, sky, options, directionDone)
-                       : SkyLightAtHalfResolution(heights, grid, light.Scale, sky, options, directionDone);
+    std::vector<float> visibility, skyLight;
+    {
+        HorizonSweeps sweeps(grid);
+        visibility = SunVisibility(sweeps, light.Sun, options);
+        progress.Done(1);
+        if (light.SkyLight && !grids.Sky) skyLight = SkyLightOnCells(sweeps, sky, options, directionDone);
     }
-    ShadeCells(grid, light, sky, skyLight, lit, options);
+    const SunVector sun = TowardSun(light.Sun);
+    const Shading shading{grid, light, sky, sun, sky.MostLight(light.Ambient, sun), visibility};
+    // Heights all finite give finite shades, which go to the target a band
+    // at a time; otherwise the whole plane goes, as MeansOf takes it.
+    const bool finite = std::all_of(grid.Z.begin(), grid.Z.end(), [](float z) { return std::isfinite(z); });
+    // Made once the sky's light is in, which needs room of its own first.
+    std::optional<MeansOnTarget> means;
+    std::vector<float> wholeShade, band;
+    const RowBands shadeRows = [&](std::int32_t first, std::int32_t count, const float* skyRows) {
+        if (!finite) {
+            wholeShade.resize(grid.Z.size());
+            ShadeRows(shading, first, count, skyRows, &wholeShade[grid.IndexOf(first, 0)], quiet);
+            return;
+        }
+        if (!means) means.emplace(grid.Width, grid.Rows, width, rows, quiet);
+        band.resize(static_cast<std::size_t>(count) * grid.Width);
+        ShadeRows(shading, first, count, skyRows, band.data(), quiet);
+        means->Push(band.data(), count);
+    };
+    if (light.SkyLight && grids.Sky) {
+        SkyLightAtHalfResolution(*grids.Sky, grid, sky, options, directionDone, shadeRows);
+    } else {
+        for (std::int32_t first = 0; first < grid.Rows; first += kBandRows) {
+            const std::int32_t count = std::min(kBandRows, grid.Rows - first);
+            shadeRows(first, count, skyLight.empty() ? nullptr : &skyLight[grid.IndexOf(first, 0)]);
+        }
+    }
+    LitTerrain lit{width, rows, means ? means->Take() : MeansOf(wholeShade, grid.Width, grid.Rows, width, rows, quiet),
+                   MeansOf(visibility, grid.Width, grid.Rows, width, rows, quiet)};
     progress.Done(2 + (light.SkyLight ? kSkyDirections : 0));
     return lit;
 }

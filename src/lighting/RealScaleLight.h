@@ -53,6 +53,13 @@ double LightWithinOne(double light, double most);
 
 LitTerrain LightAtRealScale(const HeightPlane& heights, const RealScaleLight& light,
                             const RunOptions& options = {});
+// The same from the grids made for it (LightingGrids.h).
+struct LightingGrids;
+LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& light, const RunOptions& options = {});
+// The same given as the area means over width x rows cells (ResampleHeights),
+// made a band of rows at a time without the whole shade of the grid.
+LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& light, std::int32_t width,
+                            std::int32_t rows, const RunOptions& options = {});
 
 // A plane of values 0 .. 1 (bottom row first) as a 24-bit grey picture of
 // the same size, each value x 255 rounded to the nearest byte.

@@ -17,8 +17,7 @@ std::vector<float> SkyLightOnCells(HorizonSweeps& sweeps, const ClearSky& sky, c
     for (int direction = 0; direction < kSkyDirections; ++direction) {
         // Each cell's horizon toward the direction: the tangents of its two
         // sweep lines, weighted, with a horizon below level taken as level.
-        horizons.assign(grid.Z.size(), 0.0f);
-        sweeps.Add(
+        sweeps.Set(
             360.0 * direction / kSkyDirections,
             [](double tangent) { return tangent > 0 ? static_cast<float>(tangent) : 0.0f; }, horizons, quiet);
         ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {

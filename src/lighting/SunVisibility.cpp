@@ -33,7 +33,7 @@ float SunDiscShare::operator()(double tangent) const {
 
 std::vector<float> SunVisibility(HorizonSweeps& sweeps, const SunPosition& sun, const RunOptions& options) {
     std::vector<float> visibility;
-    sweeps.Add(sun.Azimuth, SunDiscShare(sun), visibility, options);
+    sweeps.Set(sun.Azimuth, SunDiscShare(sun), visibility, options);
     return visibility;
 }
 

@@ -114,4 +114,108 @@ HeightPlane ResampleHeights(const HeightPlane& source, std::int32_t width, std::
     return HeightPlane{width, rows, std::move(plane.Values), {}};
 }
 
+namespace {
+
+// One row across the columns, as AcrossColumns takes it.
+void ColumnsOfRow(const AxisTaps& axis, const double* source, double* target, std::int32_t width) {
+    for (std::int32_t i = 0; i < width; ++i) {
+        double sum = 0;
+        for (std::size_t t = axis.Starts[i]; t < axis.Starts[i + 1]; ++t) sum += axis.Taps[t].Weight * source[axis.Taps[t].Source];
+        target[i] = sum;
+    }
+}
+
+}  // namespace
+
+struct StreamedResample::Axes {
+    AxisTaps Columns;
+    AxisTaps Rows;
+};
+
+StreamedResample::StreamedResample(std::int32_t fromWidth, std::int32_t fromRows, std::int32_t width,
+                                   std::int32_t rows, TargetRows out, const RunOptions& options)
+    : axes_(std::make_unique<Axes>(Axes{TapsOf(fromWidth, width), TapsOf(fromRows, rows)})),
+      fromWidth_(fromWidth),
+      width_(width),
+      rows_(rows),
+      // The same order of the passes as ResampleHeights.
+      columnsFirst_(static_cast<std::int64_t>(width) * fromRows <= static_cast<std::int64_t>(fromWidth) * rows),
+      out_(std::move(out)),
+      options_(options) {
+    options_.Progress = {};
+}
+
+StreamedResample::~StreamedResample() = default;
+
+void StreamedResample::Push(const double* sourceRows, std::int32_t count) {
+    const std::int32_t first = nextSource_, end = first + count;
+    const AxisTaps& axis = axes_->Rows;
+    const double* in = sourceRows;
+    std::int32_t inWidth = fromWidth_;
+    if (columnsFirst_) {
+        across_.resize(static_cast<std::size_t>(count) * width_);
+        ParallelRows(count, options_, SynthesisStage::Blend, [&](std::int32_t row) {
+            ColumnsOfRow(axes_->Columns, sourceRows + static_cast<std::size_t>(row) * fromWidth_,
+                         &across_[static_cast<std::size_t>(row) * width_], width_);
+        });
+        in = across_.data();
+        inWidth = width_;
+    }
+    // A target row's weights run over its source rows in rising order, and
+    // the first of them rises from row to row: the rows that take from this
+    // band are the pending ones and those that start in it.
+    std::int32_t reached = firstPending_ + static_cast<std::int32_t>(pending_.size());
+    while (reached < rows_ && axis.Taps[axis.Starts[reached]].Source < end) {
+        pending_.emplace_back(static_cast<std::size_t>(inWidth), 0.0);
+        ++reached;
+    }
+    ParallelRows(static_cast<std::int32_t>(pending_.size()), options_, SynthesisStage::Blend, [&](std::int32_t k) {
+        const std::int32_t row = firstPending_ + k;
+        double* target = pending_[static_cast<std::size_t>(k)].data();
+        for (std::size_t t = axis.Starts[row]; t < axis.Starts[row + 1]; ++t) {
+            const std::int32_t source = axis.Taps[t].Source;
+            if (source < first || source >= end) continue;
+            const double* line = in + static_cast<std::size_t>(source - first) * inWidth;
+            for (std::int32_t column = 0; column < inWidth; ++column) target[column] += axis.Taps[t].Weight * line[column];
+        }
+    });
+    nextSource_ = end;
+    std::int32_t done = 0;
+    while (done < static_cast<std::int32_t>(pending_.size()) &&
+           axis.Taps[axis.Starts[firstPending_ + done + 1] - 1].Source < end) {
+        ++done;
+    }
+    if (done == 0) return;
+    finished_.resize(static_cast<std::size_t>(done) * width_);
+    ParallelRows(done, options_, SynthesisStage::Blend, [&](std::int32_t k) {
+        const std::vector<double>& sum = pending_[static_cast<std::size_t>(k)];
+        double* target = &finished_[static_cast<std::size_t>(k) * width_];
+        if (columnsFirst_) std::copy(sum.begin(), sum.end(), target);
+        else ColumnsOfRow(axes_->Columns, sum.data(), target, width_);
+    });
+    out_(firstPending_, done, finished_.data());
+    pending_.erase(pending_.begin(), pending_.begin() + done);
+    firstPending_ += done;
+}
+
+void ResampleHeightsInBands(const HeightPlane& source, std::int32_t width, std::int32_t rows,
+                            std::int32_t bandRows, const StreamedResample::TargetRows& out,
+                            const RunOptions& options) {
+    const double hole = LowestHeightWithData(source);
+    StreamedResample stream(source.Width, source.Rows, width, rows, out, options);
+    const auto perBand = static_cast<std::int32_t>(
+        std::max<std::int64_t>(1, static_cast<std::int64_t>(bandRows) * source.Rows / std::max(1, rows)));
+    std::vector<double> band;
+    for (std::int32_t first = 0; first < source.Rows; first += perBand) {
+        const std::int32_t count = std::min(perBand, source.Rows - first);
+        band.resize(static_cast<std::size_t>(count) * source.Width);
+        const std::size_t start = source.IndexOf(first, 0);
+        for (std::size_t i = 0; i < band.size(); ++i) {
+            const double h = source.Height(start + i);
+            band[i] = std::isfinite(h) ? h : hole;
+        }
+        stream.Push(band.data(), count);
+    }
+}
+
 }  // namespace orvalis

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "raster/HeightPlane.h"
 #include "raster/Progress.h"
@@ -23,5 +27,44 @@ HeightPlane ResampleHeights(const HeightPlane& source, std::int32_t width, std::
 inline double CubicConvolution(double p0, double p1, double p2, double p3, double t) {
     return p1 + 0.5 * t * (p2 - p0 + t * (2 * p0 - 5 * p1 + 4 * p2 - p3 + t * (3 * (p1 - p2) + p3 - p0)));
 }
+
+// ResampleHeights a band of rows at a time, for planes too large to hold
+// twice: source rows come in bottom first, and each target row leaves as
+// soon as the source rows it takes from are in, with the very value
+// ResampleHeights gives it (the same weights, added in the same order).
+// The source rows must hold data: cells without it take their replacement
+// before they come in (ResampleHeightsInBands does that).
+class StreamedResample {
+public:
+    // Receives `count` finished target rows from `firstRow` on, `width` values each.
+    using TargetRows = std::function<void(std::int32_t firstRow, std::int32_t count, const double* values)>;
+
+    StreamedResample(std::int32_t fromWidth, std::int32_t fromRows, std::int32_t width, std::int32_t rows,
+                     TargetRows out, const RunOptions& options = {});
+    ~StreamedResample();
+    StreamedResample(const StreamedResample&) = delete;
+    StreamedResample& operator=(const StreamedResample&) = delete;
+
+    // The next `count` source rows, fromWidth heights each.
+    void Push(const double* sourceRows, std::int32_t count);
+
+private:
+    struct Axes;
+    std::unique_ptr<Axes> axes_;
+    std::int32_t fromWidth_, width_, rows_;
+    bool columnsFirst_;
+    TargetRows out_;
+    RunOptions options_;
+    std::int32_t nextSource_ = 0;
+    std::int32_t firstPending_ = 0;           // the first target row not yet sent
+    std::deque<std::vector<double>> pending_;  // its sum and those of the rows after it
+    std::vector<double> across_, finished_;
+};
+
+// ResampleHeights's values, `bandRows` target rows or so at a time, without a
+// whole plane of them.
+void ResampleHeightsInBands(const HeightPlane& source, std::int32_t width, std::int32_t rows,
+                            std::int32_t bandRows, const StreamedResample::TargetRows& out,
+                            const RunOptions& options = {});
 
 }  // namespace orvalis

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 #include <cstdint>
 
 #include "common/RealHeights.h"
@@ -132,6 +134,42 @@ TEST(ResampleHeights, EveryThreadCountGivesTheSameHeights) {
         for (const int threads : {2, 5}) {
             EXPECT_EQ(ResampleHeights(source, c.ToWidth, c.ToRows, RunOptions{threads, {}}).Heights, one.Heights);
         }
+    }
+}
+
+// Streamed a band at a time, in bands of any size and with either pass
+// first, the resampling gives ResampleHeights's values exactly, cells
+// without data included, each target row once and in order.
+TEST(ResampleHeightsInBands, GivesTheWholePlanesValues) {
+    struct BandCase {
+        SizeCase Size;
+        std::int32_t BandRows;
+    };
+    const BandCase cases[] = {
+        {{40, 30, 80, 60}, 1},  {{40, 30, 80, 60}, 7},   {{40, 30, 97, 31}, 64}, {{120, 90, 40, 30}, 5},
+        {{120, 90, 61, 45}, 3}, {{40, 90, 120, 30}, 4},  {{90, 40, 30, 120}, 9}, {{50, 50, 50, 50}, 16},
+        {{1, 1, 5, 3}, 1},      {{7, 200, 7, 13}, 2},
+    };
+    for (const BandCase& c : cases) {
+        const SizeCase& size = c.Size;
+        const HeightPlane source = RealHeightPlane(size.FromWidth, size.FromRows, [](std::int32_t row, std::int32_t column) {
+            return (row * 7 + column * 3) % 23 == 5 ? NAN : std::sin(column * 0.7) * 40 + std::cos(row * 0.45) * 25;
+        });
+        const HeightPlane whole = ResampleHeights(source, size.ToWidth, size.ToRows);
+        std::vector<double> banded(whole.Heights.size(), -1);
+        std::int32_t nextRow = 0;
+        ResampleHeightsInBands(
+            source, size.ToWidth, size.ToRows, c.BandRows,
+            [&](std::int32_t first, std::int32_t count, const double* values) {
+                ASSERT_EQ(first, nextRow);
+                ASSERT_GT(count, 0);
+                std::copy_n(values, static_cast<std::size_t>(count) * size.ToWidth, &banded[whole.IndexOf(first, 0)]);
+                nextRow += count;
+            },
+            RunOptions{3, {}});
+        EXPECT_EQ(nextRow, size.ToRows);
+        EXPECT_EQ(banded, whole.Heights) << size.FromWidth << " x " << size.FromRows << " -> " << size.ToWidth
+                                         << " x " << size.ToRows << " in bands of " << c.BandRows;
     }
 }
 
