@@ -271,6 +271,41 @@ TEST_F(GenerateTextureTest, FloatHeightsWriteTheSameFilesLitBeforeOrAfterTheBlen
     }
 }
 
+// Float32 heights are kept as their samples and a scale, Float64 ones as
+// doubles: the same heights in either type write the same files, lit by the
+// classic light and at the real scale (whose finer grid takes the heights over).
+TEST_F(GenerateTextureTest, FloatAndDoubleFilesOfTheSameHeightsWriteTheSameFiles) {
+    for (const GDALDataType type : {GDT_Float32, GDT_Float64}) {
+        test::GdalPicture dem{23, 17, 1, type};
+        for (int y = 0; y < 17; ++y) {
+            for (int x = 0; x < 23; ++x) dem.Samples.push_back(static_cast<float>(300 + 40 * std::sin(x * 0.5) * std::cos(y * 0.6)));
+        }
+        test::WriteWithGdal(PathOf(type == GDT_Float32 ? "single.tif" : "double.tif"), "GTiff", dem);
+    }
+    RealScaleLight real;
+    real.Sun = SunPosition{300, 12, 0.53};
+    real.SkyLight = true;
+    for (const bool realScale : {false, true}) {
+        SCOPED_TRACE(realScale ? "real scale" : "classic");
+        settings_.TextureSize = 40;
+        settings_.Sampling = {};
+        if (realScale) {
+            settings_.Sampling.Resample = Resampling::Smooth;
+            settings_.Sampling.RealScale = real;
+        }
+        std::string lightmaps[2];
+        for (int i = 0; i < 2; ++i) {
+            settings_.HeightmapFile = PathOf(i == 0 ? "single.tif" : "double.tif");
+            Generate(i == 0 ? "single.bmp" : "double.bmp");
+            lightmaps[i] = ReadBytes(PathOf(kLightmapFileName));
+        }
+        EXPECT_EQ(ReadBytes(PathOf("single.bmp")), ReadBytes(PathOf("double.bmp")));
+        EXPECT_EQ(lightmaps[0], lightmaps[1]);
+        fs::remove(PathOf("single.bmp"));
+        fs::remove(PathOf("double.bmp"));
+    }
+}
+
 TEST_F(GenerateTextureTest, OneAndTwoThreadsWriteTheSameFiles) {
     settings_.TextureSize = 37;
     settings_.Run.Threads = 1;
