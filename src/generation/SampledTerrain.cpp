@@ -105,17 +105,11 @@ HeightPlane SampledTerrain::TakeHeightsInDataUnits() {
     HeightPlane heights = std::move(*heightmap_.FineHeights);
     heightmap_.FineHeights.reset();
     heightmap_.Pixels = TDibBuffer();
-    if (heights.ScaledSamples()) {
-        // Float samples keep their heights as samples and a scale: the data's
-        // units need a double a cell, and the samples go once converted.
-        heights.Heights.resize(heights.Samples.size());
-        for (std::size_t i = 0; i < heights.Samples.size(); ++i) {
-            heights.Heights[i] = heightmap_.Levels.HeightOf(heights.Scale.Height(heights.Samples[i]));
-        }
-        heights.Samples = std::vector<float>();
-        return heights;
-    }
+    // Float samples hold their heights as samples and a scale: the data's
+    // units need a double a cell, and the samples go once converted.
+    if (heights.ScaledSamples()) heights.Heights.resize(heights.Samples.size());
     for (std::size_t i = 0; i < heights.Heights.size(); ++i) heights.Heights[i] = heightmap_.Levels.HeightOf(heights.Height(i));
+    heights.Samples = std::vector<float>();
     return heights;
 }
 
