@@ -142,7 +142,7 @@ void RunStages(const fs::path& folder, const Configuration& c) {
         shadingCpu = clock.LastCpuLap();
         lightmap.WriteBmpFile((folder / orvalis::kLightmapFileName).string());
         writes += clock.Lap();
-        orvalis::ApplyLightmap(texture, lightmap);
+        orvalis::ApplyLightmap(texture, lightmap, run);
         multiply = clock.Lap();
     }
     texture.WriteBmpFile(texturePath);
@@ -192,7 +192,7 @@ void RunRelight(const fs::path& folder, const Configuration& c) {
         shading.push_back(clock.Lap());
         TDibBuffer relit;
         relit.CopyFromBitmap(unlit);
-        orvalis::ApplyLightmap(relit, lightmap);
+        orvalis::ApplyLightmap(relit, lightmap, run);
         whole.push_back(shading.back() + clock.Lap());
     }
     std::sort(shading.begin(), shading.end());

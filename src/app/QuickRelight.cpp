@@ -64,7 +64,7 @@ QImage QuickRelight(const QuickRelightSource& source, const LightSettings& light
                     const RunOptions& options) {
     TDibBuffer lit;
     lit.CopyFromBitmap(source.Unlit);
-    ApplyLightmap(lit, ShadeReducedTerrain(source.Terrain, light, options));
+    ApplyLightmap(lit, ShadeReducedTerrain(source.Terrain, light, options), options);
     return DibToImage(lit);
 }
 

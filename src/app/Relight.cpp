@@ -53,7 +53,7 @@ std::shared_ptr<const RelitTexture> TRelight::LightAgain(
         auto relit = std::make_shared<RelitTexture>();
         relit->Light = *job.Light;
         relit->Texture.CopyFromBitmap(source.Unlit);
-        ApplyLightmap(relit->Texture, ShadeTerrain(*source.Terrain, *job.Light, run));
+        ApplyLightmap(relit->Texture, ShadeTerrain(*source.Terrain, *job.Light, run), run);
         ThrowIfCancelled(run.Cancel);
         relit->Picture = DibToImage(relit->Texture);
         return relit;

@@ -1,11 +1,13 @@
 #include "generation/GenerateTexture.h"
 
 #include <algorithm>
+#include <future>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "raster/DibBlend.h"
+#include "raster/ParallelRows.h"
 #include "files/Error.h"
 #include "blending/SettingsCheck.h"
 #include "io/RasterSamples.h"
@@ -32,9 +34,9 @@ void CheckSettings(const GenerateSettings& settings) {
 // texture's size it is only needed a band of rows at a time: each band is
 // the stretch drawn shifted up by the band's first row, so it holds exactly
 // those rows of the whole stretched picture.
-void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap) {
+void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap, const RunOptions& options) {
     if (lightmap.Width() == texture.Width() && lightmap.Height() == texture.Height()) {
-        MultiplyBuffers(texture, texture, lightmap);
+        MultiplyBuffers(texture, texture, lightmap, options);
         return;
     }
     if (texture.BitsPerPixel() != 24) throw Error("the texture is not a 24-bit picture");
@@ -59,6 +61,25 @@ void WritePicture(const GenerateSettings& settings, const TDibBuffer& picture,
                   const std::string& path) {
     if (settings.Encode) settings.Encode(picture, path, settings.Run.Cancel);
     else picture.WriteBmpFile(path, settings.Run.Cancel);
+}
+
+// Multiplies the light in and writes the lightmap and the lit texture to
+// their staging files. A BMP lightmap is written on a thread of its own while
+// the texture is lit and written: both only read it. Encoders may use every
+// core themselves, and write one file after the other.
+void LightAndWrite(const GenerateSettings& settings, TDibBuffer& texture, const TDibBuffer& light,
+                   const TDibBuffer& lightmap, ResultFile& textureFile, ResultFile& lightmapFile) {
+    const CancelFlag* const cancel = settings.Run.Cancel;
+    const bool alongside = !settings.Encode && ThreadCount(settings.Run.Threads) > 1;
+    std::future<void> lightmapWritten =
+        std::async(alongside ? std::launch::async : std::launch::deferred,
+                   [&] { WritePicture(settings, lightmap, lightmapFile.StagingPath()); });
+    if (!alongside) lightmapWritten.get();
+    ThrowIfCancelled(cancel);
+    ApplyLightmap(texture, light, settings.Run);
+    WritePicture(settings, texture, textureFile.StagingPath());
+    if (alongside) lightmapWritten.get();
+    ThrowIfCancelled(cancel);
 }
 
 // When one file cannot be committed, those before it are taken back. A
@@ -101,11 +122,10 @@ TDibBuffer SynthesizeSampled(const GenerateSettings& settings, Picture heightmap
     TDibBuffer shaded;
     if (settings.UseLighting) {
         SampledLight light = terrain.Light(settings.Light, settings.Run);
-        WritePicture(settings, light.Lightmap, lightmapFile->StagingPath());
         if (settings.SunVisibilityDone && !light.SunVisibility.IsEmpty()) settings.SunVisibilityDone(light.SunVisibility);
-        ThrowIfCancelled(settings.Run.Cancel);
-        ApplyLightmap(texture, light.OnTexture.IsEmpty() ? light.Lightmap : light.OnTexture);
-        shaded = std::move(light.Lightmap);
+        LightAndWrite(settings, texture, light.OnTexture.IsEmpty() ? light.Lightmap : light.OnTexture, light.Lightmap,
+                      textureFile, *lightmapFile);
+        return std::move(light.Lightmap);
     }
     WritePicture(settings, texture, textureFile.StagingPath());
     ThrowIfCancelled(settings.Run.Cancel);
@@ -122,6 +142,7 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
     ThrowIfCancelled(cancel);
     PictureReadOptions read = settings.Read;
     read.Cancel = cancel;  // a cancel also stops the heightmap's decoding
+    read.Threads = settings.Run.Threads;
     Picture heightmap = ReadHeightmapPicture(settings.HeightmapFile, read);
     std::optional<TerrainLighting> terrain;
     CheckRangeApplies(settings, heightmap);
@@ -155,9 +176,8 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
                  : terrain     ? ShadeTerrain(*terrain, settings.Light, settings.Run)
                                : LightHeightmap(std::move(heightmap), settings.Light, settings.Run);
         terrain.reset();
-        WritePicture(settings, shaded, lightmapFile->StagingPath());
-        ThrowIfCancelled(cancel);
-        ApplyLightmap(texture, shaded);
+        LightAndWrite(settings, texture, shaded, shaded, textureFile, *lightmapFile);
+        return shaded;
     }
     WritePicture(settings, texture, textureFile.StagingPath());
     ThrowIfCancelled(cancel);

@@ -87,7 +87,7 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
 
 // Multiplies the lightmap into the texture, through a copy stretched to the
 // texture's size when their sizes (or row orders) differ.
-void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap);
+void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap, const RunOptions& options);
 
 // Claims the first of "terrain_tex.bmp", "terrain_tex0.bmp" ..
 // "terrain_tex65534.bmp" (or with another extension) in folder (empty: the

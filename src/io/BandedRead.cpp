@@ -137,9 +137,10 @@ void FillReal(const std::string& path, const SampleSource& source, const Picture
         }
     });
     const SampleScale scale = RealSampleScale(path, options.Range ? options.Range : range);
-    ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
-        ScaleRealHeights(scale, first, count, plane, picture.Pixels);
-    });
+    RunOptions rows;
+    rows.Threads = options.Threads;
+    rows.Cancel = options.Cancel;
+    ScaleRealHeights(scale, plane, picture.Pixels, rows);
     picture.Levels = {scale.Low, scale.Low + scale.Span};
     picture.RealSamples = true;
     picture.Geo = layout.Geo;
@@ -160,7 +161,7 @@ Picture ReadPictureInBands(const std::string& path, const SampleSource& source,
         RasterSamples samples;
         source.ReadRows(0, layout.Rows, samples);
         ScaleToKind(samples);
-        return MakePicture(path, samples, options.Range);
+        return MakePicture(path, samples, options.Range, options.Threads);
     }
     Picture picture = AllocatePicture(path, layout, options.Cancel);
     if (layout.Kind == SampleKind::Real) {

@@ -24,6 +24,8 @@ struct PictureReadOptions {
     std::uint64_t MemoryLimit = DefaultMemoryLimit();
     // Once set, the reading stops with RunCancelled; none: it runs to its end.
     const CancelFlag* Cancel = nullptr;
+    // Threads for the work on samples once decoded (0: one per core).
+    int Threads = 1;
 };
 
 // The one way the programs read a picture file. ".r16" and ".raw" are

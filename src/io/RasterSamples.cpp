@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "files/Error.h"
 #include "raster/ParallelRows.h"
@@ -73,7 +74,7 @@ void FillWhole(const RasterSamples& s, Picture& picture) {
     }
 }
 
-void FillReal(const RasterSamples& s, const SampleScale& scale, Picture& picture) {
+void FillReal(const RasterSamples& s, const SampleScale& scale, const RunOptions& threads, Picture& picture) {
     HeightPlane plane = RealSamplePlane(s);
     for (std::int32_t y = 0; y < s.Rows; ++y) {
         const double* in = s.Real.data() + static_cast<std::size_t>(y) * s.Width;
@@ -84,7 +85,7 @@ void FillReal(const RasterSamples& s, const SampleScale& scale, Picture& picture
             std::copy_n(in, s.Width, plane.Heights.begin() + static_cast<std::ptrdiff_t>(start));
         }
     }
-    ScaleRealHeights(scale, 0, s.Rows, plane, picture.Pixels);
+    ScaleRealHeights(scale, plane, picture.Pixels, threads);
     picture.FineHeights = std::move(plane);
 }
 
@@ -120,25 +121,30 @@ namespace {
 // Top row y of the plane's pixels, grey at the nearest level of its heights:
 // plane row PlaneRowOfDeviceRow(Rows, y), buffer row BufferRow(y).
 void PutNearestLevels(const HeightPlane& plane, std::int32_t y, TDibBuffer& pixels) {
+    std::vector<double> heights(static_cast<std::size_t>(plane.Width));
+    plane.RowHeights(PlaneRowOfDeviceRow(plane.Rows, y), heights.data());
+    std::vector<std::uint8_t> levels(heights.size());
+    std::transform(heights.begin(), heights.end(), levels.begin(), NearestLevel);
     std::uint8_t* out = pixels.RowTable(pixels.BufferRow(y));
-    const std::size_t start = plane.IndexOf(PlaneRowOfDeviceRow(plane.Rows, y), 0);
-    for (std::int32_t x = 0; x < plane.Width; ++x, out += 3) {
-        out[0] = out[1] = out[2] = NearestLevel(plane.Height(start + x));
+    for (const std::uint8_t level : levels) {
+        out[0] = out[1] = out[2] = level;
+        out += 3;
     }
 }
 
 }  // namespace
 
-void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t count, HeightPlane& plane,
-                      TDibBuffer& pixels) {
+void ScaleRealHeights(const SampleScale& scale, HeightPlane& plane, TDibBuffer& pixels, const RunOptions& options) {
     if (plane.ScaledSamples()) plane.Scale = scale;
-    for (std::int32_t y = first; y < first + count; ++y) {
+    RunOptions quiet = options;
+    quiet.Progress = nullptr;
+    ParallelRows(plane.Rows, quiet, SynthesisStage::Blend, [&](std::int32_t y) {
         if (!plane.ScaledSamples()) {
             double* heights = &plane.Heights[plane.IndexOf(PlaneRowOfDeviceRow(plane.Rows, y), 0)];
             for (std::int32_t x = 0; x < plane.Width; ++x) heights[x] = scale.Height(heights[x]);
         }
         PutNearestLevels(plane, y, pixels);
-    }
+    });
 }
 
 TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& options) {
@@ -169,13 +175,15 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
 }
 
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
-                    const std::optional<HeightRange>& range) {
+                    const std::optional<HeightRange>& range, int threads) {
     Picture picture;
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
     picture.Geo = samples.Geo;
     if (samples.Kind == SampleKind::Real) {
         const SampleScale scale = RealSampleScale(path, range ? range : SampleRange(samples));
-        FillReal(samples, scale, picture);
+        RunOptions rows;
+        rows.Threads = threads;
+        FillReal(samples, scale, rows, picture);
         picture.Levels = {scale.Low, scale.Low + scale.Span};
         picture.RealSamples = true;
     } else {

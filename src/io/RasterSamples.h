@@ -56,12 +56,10 @@ SampleScale RealSampleScale(const std::string& path, const std::optional<HeightR
 // samples where floats hold them, else heights.
 HeightPlane RealSamplePlane(const RasterSamples& layout);
 
-// Rows first .. first + count - 1 (counted from the top) of a plane filled
-// with real samples as the file has them: from now on scaled by `scale`
-// (kept samples take the scale, heights are replaced by theirs), and the
-// pixels of those rows grey at the nearest level.
-void ScaleRealHeights(const SampleScale& scale, std::int32_t first, std::int32_t count, HeightPlane& plane,
-                      TDibBuffer& pixels);
+// A plane filled with real samples as the file has them: from now on scaled
+// by `scale` (kept samples take the scale, heights are replaced by theirs),
+// and the pixels grey at the nearest level; rows in parallel as options ask.
+void ScaleRealHeights(const SampleScale& scale, HeightPlane& plane, TDibBuffer& pixels, const RunOptions& options);
 
 // The pixels that reading made of the real heights of a plane, once more.
 TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& options = {});
@@ -72,8 +70,8 @@ TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& optio
 // cells without data count as the lowest. The levels of all other samples
 // stand for the heights of `range` (level 0 its Low, 255 its High) when it
 // is given. Raises Error naming the file when the range is wider than a
-// double can hold.
+// double can hold. Real samples' rows are scaled with `threads` threads.
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
-                    const std::optional<HeightRange>& range);
+                    const std::optional<HeightRange>& range, int threads = 1);
 
 }  // namespace orvalis

@@ -245,7 +245,7 @@ std::vector<std::uint8_t> LightRows(const HeightPlane& plane, const LightSetting
 }  // namespace
 
 TerrainLighting PrepareTerrainLighting(Picture heightmap, const RunOptions& options) {
-    TerrainLighting terrain{HeightsOf(std::move(heightmap)), {}};
+    TerrainLighting terrain{HeightsOf(std::move(heightmap), options.Threads), {}};
     BuildNormalMap(terrain.Field, terrain.Normals, kHeightScale, options);
     return terrain;
 }
@@ -282,7 +282,7 @@ TDibBuffer LightHeightmap(Picture heightmap, const LightSettings& light, const R
     std::vector<std::uint8_t> grey;
     std::int32_t width = 0, rows = 0;
     {
-        const HeightPlane plane = HeightsOf(std::move(heightmap));
+        const HeightPlane plane = HeightsOf(std::move(heightmap), options.Threads);
         heightmap.Pixels = TDibBuffer();  // the lighting needs only the heights
         width = plane.Width;
         rows = plane.Rows;

@@ -82,6 +82,21 @@ std::vector<float> HighestAhead(const HeightGrid& grid, float move, float height
     return scaled;
 }
 
+// Raises each cell of a coarser row to the highest of the finer row's cells
+// it covers: pairs of neighbours when columns are halved, else one each.
+// Written as plain loops over whole rows, which the compiler vectorises.
+void MaxIntoCoarseRow(const std::uint8_t* finer, std::int32_t columns, bool halveColumns, std::uint8_t* coarse) {
+    if (!halveColumns) {
+        for (std::int32_t c = 0; c < columns; ++c) coarse[c] = std::max(coarse[c], finer[c]);
+        return;
+    }
+    const std::int32_t pairs = columns / 2;
+    for (std::int32_t c = 0; c < pairs; ++c) {
+        coarse[c] = std::max(coarse[c], std::max(finer[2 * c], finer[2 * c + 1]));
+    }
+    if (columns % 2 != 0) coarse[pairs] = std::max(coarse[pairs], finer[columns - 1]);
+}
+
 // Coordinates stay below the largest picture side, 2^kCoordinateBits, where
 // singles are kWidestSpacing apart or closer: a rounded sum moves the ray at
 // most that much further than the step. The slack is twice that.
@@ -111,13 +126,20 @@ std::uint8_t HeightGrid::Highest() const {
 namespace {
 
 void FillGridRow(const HeightPlane& plane, std::int32_t row, HeightGrid& grid) {
-    for (std::int32_t column = 0; column < plane.Width; ++column) {
-        const std::size_t index = plane.IndexOf(row, column);
+    std::uint8_t* cells = &grid.At(row, 0);
+    if (plane.ThirdsOfByteSums()) {
         // (r + g + b) / 3.0 rounded to single and truncated is exactly the whole level.
-        const std::int32_t height = plane.ThirdsOfByteSums()
-                                        ? plane.WholeLevel(index)
-                                        : TruncToInt(static_cast<float>(plane.ExtendedHeight(index)));
-        grid.At(row, column) = static_cast<std::uint8_t>(height);
+        for (std::int32_t column = 0; column < plane.Width; ++column) {
+            cells[column] = static_cast<std::uint8_t>(plane.WholeLevel(plane.IndexOf(row, column)));
+        }
+        return;
+    }
+    // A double height widened to extended and rounded to single is the
+    // double rounded to single.
+    std::vector<double> heights(static_cast<std::size_t>(plane.Width));
+    plane.RowHeights(row, heights.data());
+    for (std::int32_t column = 0; column < plane.Width; ++column) {
+        cells[column] = static_cast<std::uint8_t>(TruncToInt(static_cast<float>(heights[column])));
     }
 }
 
@@ -201,15 +223,10 @@ ShadowRays::BlockPyramid ShadowRays::BuildPyramid(const HeightGrid& grid, bool h
     for (int shift = 1; (halveColumns && columns > 1) || (halveRows && rows > 1); ++shift) {
         const std::int32_t coarseColumns = (columns + columnShift) >> columnShift;
         const std::int32_t coarseRows = (rows + rowShift) >> rowShift;
-        const std::size_t finer = pyramid.Levels.empty() ? 0 : pyramid.Levels.back().Offset;
+        const std::uint8_t* finer = shift == 1 ? grid.Cells() : &pyramid.Cells[pyramid.Levels.back().Offset];
         for (std::int32_t r = 0; r < rows; ++r) {
-            for (std::int32_t c = 0; c < columns; ++c) {
-                const std::uint8_t height =
-                    shift == 1 ? grid.At(r, c) : pyramid.Cells[finer + static_cast<std::size_t>(r) * columns + c];
-                std::uint8_t& cell =
-                    pyramid.Cells[offset + static_cast<std::size_t>(r >> rowShift) * coarseColumns + (c >> columnShift)];
-                cell = std::max(cell, height);
-            }
+            MaxIntoCoarseRow(finer + static_cast<std::size_t>(r) * columns, columns, halveColumns,
+                             &pyramid.Cells[offset + static_cast<std::size_t>(r >> rowShift) * coarseColumns]);
         }
         pyramid.Levels.push_back({offset, coarseColumns, shift * columnShift, shift * rowShift});
         offset += static_cast<std::size_t>(coarseColumns) * coarseRows;

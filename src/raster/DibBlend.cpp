@@ -1,9 +1,11 @@
 #include "raster/DibBlend.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "files/Error.h"
+#include "raster/ParallelRows.h"
 
 namespace orvalis {
 
@@ -67,22 +69,42 @@ void CheckSource(const TDibBuffer& destination, const TDibBuffer& source, const 
 
 }  // namespace
 
-void MultiplyBuffers(TDibBuffer& destination, const TDibBuffer& source1, const TDibBuffer& source2) {
+namespace {
+
+// Checks the buffers and gives the product of one buffer row, or nothing
+// when the depth is one the product leaves alone.
+std::function<void(std::int32_t)> RowProduct(TDibBuffer& destination, const TDibBuffer& source1,
+                                             const TDibBuffer& source2) {
     const int bits = destination.BitsPerPixel();
-    if (destination.IsEmpty() || (bits != 8 && bits != 16 && bits != 24 && bits != 32)) return;
+    if (destination.IsEmpty() || (bits != 8 && bits != 16 && bits != 24 && bits != 32)) return {};
     CheckSource(destination, source1, "source 1");
     CheckSource(destination, source2, "source 2");
-
     const auto count = static_cast<std::size_t>(PixelBytesPerRow(destination));
-    for (std::int32_t row = 0; row < destination.RowCount(); ++row) {
+    return [&destination, &source1, &source2, bits, count](std::int32_t row) {
         if (bits == 16) {
             MultiplyRow16(destination.RowTable(row), source1.RowTable(row), source2.RowTable(row),
                           destination.Width(), destination);
         } else {
-            MultiplyRowBytes(destination.RowTable(row), source1.RowTable(row),
-                             source2.RowTable(row), count);
+            MultiplyRowBytes(destination.RowTable(row), source1.RowTable(row), source2.RowTable(row), count);
         }
-    }
+    };
+}
+
+}  // namespace
+
+void MultiplyBuffers(TDibBuffer& destination, const TDibBuffer& source1, const TDibBuffer& source2) {
+    const std::function<void(std::int32_t)> product = RowProduct(destination, source1, source2);
+    if (!product) return;
+    for (std::int32_t row = 0; row < destination.RowCount(); ++row) product(row);
+}
+
+void MultiplyBuffers(TDibBuffer& destination, const TDibBuffer& source1, const TDibBuffer& source2,
+                     const RunOptions& options) {
+    const std::function<void(std::int32_t)> product = RowProduct(destination, source1, source2);
+    if (!product) return;
+    RunOptions quiet = options;
+    quiet.Progress = nullptr;
+    ParallelRows(destination.RowCount(), quiet, SynthesisStage::Blend, product);
 }
 
 }  // namespace orvalis

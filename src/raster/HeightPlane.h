@@ -49,6 +49,9 @@ struct HeightPlane {
         return ScaledSamples() ? Scale.Height(Samples[index]) : Heights[index];
     }
     double At(std::int32_t row, std::int32_t column) const { return Height(IndexOf(row, column)); }
+    // out[0 .. Width - 1] = the heights of plane row `row`, as Height gives
+    // them, a row at a time in vector code.
+    void RowHeights(std::int32_t row, double* out) const;
     // The height as the lighting formulas take it: for 8-bit pixels the
     // quotient (r + g + b) / 3 at extended precision, else the height itself.
     long double ExtendedHeight(std::size_t index) const {
@@ -66,7 +69,7 @@ inline std::int32_t BufferRowOfPlaneRow(const TDibBuffer& picture, std::int32_t 
 }
 
 // The byte sums of a picture's pixels, bottom row first whichever row order
-// it has.
-HeightPlane HeightsOfPixels(const TDibBuffer& pixels);
+// it has; rows in parallel on `threads` threads (0: one per core).
+HeightPlane HeightsOfPixels(const TDibBuffer& pixels, int threads = 1);
 
 }  // namespace orvalis

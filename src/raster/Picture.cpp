@@ -8,8 +8,8 @@ HeightPlane HeightsOf(const Picture& picture) {
     return picture.FineHeights ? *picture.FineHeights : HeightsOfPixels(picture.Pixels);
 }
 
-HeightPlane HeightsOf(Picture&& picture) {
-    return picture.FineHeights ? std::move(*picture.FineHeights) : HeightsOfPixels(picture.Pixels);
+HeightPlane HeightsOf(Picture&& picture, int threads) {
+    return picture.FineHeights ? std::move(*picture.FineHeights) : HeightsOfPixels(picture.Pixels, threads);
 }
 
 HeightPlane HeightsInDataUnits(const Picture& picture) {

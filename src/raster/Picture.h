@@ -27,9 +27,9 @@ struct Picture {
 
 // The picture's heights: the fine ones when the file had them, else the
 // byte sums of its pixels. From a picture no longer needed, the fine ones
-// are taken over rather than copied.
+// are taken over rather than copied, and byte sums made on `threads` threads.
 HeightPlane HeightsOf(const Picture& picture);
-HeightPlane HeightsOf(Picture&& picture);
+HeightPlane HeightsOf(Picture&& picture, int threads = 1);
 
 // The picture's heights in the data's own units (Levels applied to its
 // heights): what real-scale lighting and band heights work from.

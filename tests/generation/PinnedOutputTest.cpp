@@ -198,7 +198,7 @@ Outputs MakeOutputs(const NamedHeightmap& source, int threads, const std::string
                 EXPECT_TRUE(test::SamePixels(built, lightmap)) << direction << ", " << kSunPositions[s];
             }
             TDibBuffer lit = Upright(texture);
-            ApplyLightmap(lit, lightmap);
+            ApplyLightmap(lit, lightmap, run);
             outputs.LitTextures[s].Add("the texture lit by " + light, lit);
         }
     }
