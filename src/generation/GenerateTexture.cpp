@@ -143,6 +143,9 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
     PictureReadOptions read = settings.Read;
     read.Cancel = cancel;  // a cancel also stops the heightmap's decoding
     read.Threads = settings.Run.Threads;
+    // Lit first (below), float samples' pixels are only made after the light.
+    read.RealPixelsLater = settings.UseLighting && !settings.BlendDone && !settings.UnlitTexture &&
+                           settings.Sampling.IsClassic();
     Picture heightmap = ReadHeightmapPicture(settings.HeightmapFile, read);
     std::optional<TerrainLighting> terrain;
     CheckRangeApplies(settings, heightmap);
@@ -160,6 +163,8 @@ TDibBuffer SynthesizeTexture(const GenerateSettings& settings, ResultFile& textu
         grey = LightGreyLevels(*heightmap.FineHeights, settings.Light, settings.Run);
         heightmap.Pixels = PixelsOfRealHeights(*heightmap.FineHeights, settings.Run);
         heightmap.FineHeights.reset();
+    } else if (read.RealPixelsLater && heightmap.FineHeights && heightmap.FineHeights->ScaledSamples()) {
+        heightmap.Pixels = PixelsOfRealHeights(*heightmap.FineHeights, settings.Run);
     }
     if (settings.BandWeightsReady) {
         settings.BandWeightsReady({settings.TextureSize, settings.TextureSize, [&](const SplatRow& row) {

@@ -109,7 +109,7 @@ HeightPlane SampledTerrain::TakeHeightsInDataUnits() {
     // units need a double a cell, and the samples go once converted.
     if (heights.ScaledSamples()) heights.Heights.resize(heights.Samples.size());
     for (std::size_t i = 0; i < heights.Heights.size(); ++i) heights.Heights[i] = heightmap_.Levels.HeightOf(heights.Height(i));
-    heights.Samples = std::vector<float>();
+    heights.Samples = UnsetValues<float>();
     return heights;
 }
 

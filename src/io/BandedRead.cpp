@@ -1,11 +1,14 @@
 #include "io/BandedRead.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <vector>
 
 #include "files/Error.h"
+#include "raster/ParallelRows.h"
 
 namespace orvalis {
 
@@ -19,6 +22,9 @@ std::uint64_t SampleBytes(const RasterSamples& layout, std::int64_t rows) {
                                        : sizeof(std::uint16_t) * static_cast<std::uint64_t>(layout.Channels);
     return perPixel * static_cast<std::uint64_t>(layout.Width) * static_cast<std::uint64_t>(rows);
 }
+
+// Real samples are decoded a band ahead when the run has threads to spare.
+bool ReadsAhead(const PictureReadOptions& options) { return ThreadCount(options.Threads) > 1; }
 
 // What MakePicture makes of `rows` rows: 24-bit pixels in rows padded to 4
 // bytes, and for samples finer than bytes a height a pixel.
@@ -56,14 +62,40 @@ void ForEachBand(const SampleSource& source, const CancelFlag* cancel,
     }
 }
 
+// Runs `use` on each band of the source, top band first, until the run is
+// cancelled. With `ahead`, the next band is decoded on a thread of its own
+// while `use` works on the one before, in a second buffer.
+void ForEachBandReadAhead(const SampleSource& source, const CancelFlag* cancel, bool ahead,
+                          const std::function<void(std::int32_t first, const RasterSamples& band)>& use) {
+    const std::int32_t rows = source.Layout().Rows, step = source.BandRows();
+    const auto read = [&](std::int32_t first, RasterSamples& into) {
+        source.ReadRows(first, std::min(step, rows - first), into);
+    };
+    std::array<RasterSamples, 2> bands;
+    if (rows <= 0) return;
+    ThrowIfCancelled(cancel);
+    read(0, bands[0]);
+    for (std::int32_t first = 0, k = 0; first < rows; first += step, k ^= 1) {
+        std::future<void> next;
+        if (first + step < rows) {
+            ThrowIfCancelled(cancel);
+            next = std::async(ahead ? std::launch::async : std::launch::deferred,
+                              [&read, &bands, first, step, k] { read(first + step, bands[k ^ 1]); });
+        }
+        use(first, bands[k]);
+        if (next.valid()) next.get();
+    }
+}
+
 std::optional<HeightRange> Widen(const std::optional<HeightRange>& range,
                                  const std::optional<HeightRange>& more) {
     if (!range || !more) return range ? range : more;
     return HeightRange{std::min(range->Low, more->Low), std::max(range->High, more->High)};
 }
 
-// The whole picture, all zero, ready for its bands. The heights are
-// cleared a band's worth at a time: a stop is seen while gigabytes are.
+// The whole picture ready for its bands: pixels untouched until written,
+// float samples unset (every band writes its rows), other heights cleared a
+// band's worth at a time: a stop is seen while gigabytes are.
 Picture AllocatePicture(const std::string& path, const RasterSamples& layout, const CancelFlag* cancel) {
     Picture picture;
     try {
@@ -121,26 +153,27 @@ void Place(const Picture& part, std::int32_t first, Picture& whole) {
 void FillReal(const std::string& path, const SampleSource& source, const PictureReadOptions& options, Picture& picture) {
     const RasterSamples& layout = source.Layout();
     HeightPlane& plane = *picture.FineHeights;
+    RunOptions rows;
+    rows.Threads = options.Threads;
+    rows.Cancel = options.Cancel;
     std::optional<HeightRange> range;
-    RasterSamples band;
-    ForEachBand(source, options.Cancel, [&](std::int32_t first, std::int32_t count) {
-        source.ReadRows(first, count, band);
-        range = Widen(range, SampleRange(band));
-        for (std::int32_t y = 0; y < count; ++y) {
-            const auto in = band.Real.begin() + static_cast<std::ptrdiff_t>(y) * layout.Width;
+    std::vector<std::optional<HeightRange>> rowRanges;
+    ForEachBandReadAhead(source, options.Cancel, ReadsAhead(options), [&](std::int32_t first, const RasterSamples& band) {
+        rowRanges.assign(static_cast<std::size_t>(band.Rows), std::nullopt);
+        ParallelRows(band.Rows, rows, SynthesisStage::Blend, [&](std::int32_t y) {
+            const double* in = band.Real.data() + static_cast<std::size_t>(y) * layout.Width;
+            rowRanges[static_cast<std::size_t>(y)] = RealSampleRange(in, static_cast<std::size_t>(layout.Width));
             const std::size_t start = HeightRowStart(layout.Rows, first + y, layout.Width);
             if (plane.ScaledSamples()) {
                 std::copy_n(in, layout.Width, plane.Samples.begin() + static_cast<std::ptrdiff_t>(start));
             } else {
                 std::copy_n(in, layout.Width, plane.Heights.begin() + static_cast<std::ptrdiff_t>(start));
             }
-        }
+        });
+        for (const std::optional<HeightRange>& row : rowRanges) range = Widen(range, row);
     });
     const SampleScale scale = RealSampleScale(path, options.Range ? options.Range : range);
-    RunOptions rows;
-    rows.Threads = options.Threads;
-    rows.Cancel = options.Cancel;
-    ScaleRealHeights(scale, plane, picture.Pixels, rows);
+    ScaleRealHeights(scale, plane, picture.Pixels, options.RealPixelsLater, rows);
     picture.Levels = {scale.Low, scale.Low + scale.Span};
     picture.RealSamples = true;
     picture.Geo = layout.Geo;
@@ -154,14 +187,17 @@ Picture ReadPictureInBands(const std::string& path, const SampleSource& source,
     const bool oneBand = source.BandRows() >= layout.Rows;
     CheckMemoryNeed(path,
                     PictureBytes(layout, layout.Rows) + SampleBytes(layout, source.BandRows()) +
-                        (oneBand ? 0 : PictureBytes(layout, source.BandRows())) + source.DecoderBytes(),
+                        (oneBand ? 0 : PictureBytes(layout, source.BandRows())) + source.DecoderBytes() +
+                        (!oneBand && layout.Kind == SampleKind::Real && ReadsAhead(options)
+                             ? SampleBytes(layout, source.BandRows())
+                             : 0),
                     options.MemoryLimit);
     if (oneBand) {
         ThrowIfCancelled(options.Cancel);
         RasterSamples samples;
         source.ReadRows(0, layout.Rows, samples);
         ScaleToKind(samples);
-        return MakePicture(path, samples, options.Range, options.Threads);
+        return MakePicture(path, samples, options.Range, options.Threads, options.RealPixelsLater);
     }
     Picture picture = AllocatePicture(path, layout, options.Cancel);
     if (layout.Kind == SampleKind::Real) {

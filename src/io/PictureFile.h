@@ -26,6 +26,10 @@ struct PictureReadOptions {
     const CancelFlag* Cancel = nullptr;
     // Threads for the work on samples once decoded (0: one per core).
     int Threads = 1;
+    // Real samples that floats hold get no pixels while being read (their
+    // buffer stays untouched): the caller makes them with
+    // PixelsOfRealHeights once it needs them, or never.
+    bool RealPixelsLater = false;
 };
 
 // The one way the programs read a picture file. ".r16" and ".raw" are

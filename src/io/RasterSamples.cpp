@@ -74,7 +74,8 @@ void FillWhole(const RasterSamples& s, Picture& picture) {
     }
 }
 
-void FillReal(const RasterSamples& s, const SampleScale& scale, const RunOptions& threads, Picture& picture) {
+void FillReal(const RasterSamples& s, const SampleScale& scale, bool pixelsLater, const RunOptions& threads,
+              Picture& picture) {
     HeightPlane plane = RealSamplePlane(s);
     for (std::int32_t y = 0; y < s.Rows; ++y) {
         const double* in = s.Real.data() + static_cast<std::size_t>(y) * s.Width;
@@ -85,7 +86,7 @@ void FillReal(const RasterSamples& s, const SampleScale& scale, const RunOptions
             std::copy_n(in, s.Width, plane.Heights.begin() + static_cast<std::ptrdiff_t>(start));
         }
     }
-    ScaleRealHeights(scale, plane, picture.Pixels, threads);
+    ScaleRealHeights(scale, plane, picture.Pixels, pixelsLater, threads);
     picture.FineHeights = std::move(plane);
 }
 
@@ -134,8 +135,10 @@ void PutNearestLevels(const HeightPlane& plane, std::int32_t y, TDibBuffer& pixe
 
 }  // namespace
 
-void ScaleRealHeights(const SampleScale& scale, HeightPlane& plane, TDibBuffer& pixels, const RunOptions& options) {
+void ScaleRealHeights(const SampleScale& scale, HeightPlane& plane, TDibBuffer& pixels, bool pixelsLater,
+                      const RunOptions& options) {
     if (plane.ScaledSamples()) plane.Scale = scale;
+    if (pixelsLater && plane.ScaledSamples()) return;
     RunOptions quiet = options;
     quiet.Progress = nullptr;
     ParallelRows(plane.Rows, quiet, SynthesisStage::Blend, [&](std::int32_t y) {
@@ -159,13 +162,22 @@ TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& optio
 
 // A plain loop over the samples, free of branches on the data, which the
 // compiler turns into vector code.
-std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
+std::optional<HeightRange> RealSampleRange(const double* samples, std::size_t count) {
     double low = std::numeric_limits<double>::infinity(), high = -low;
-    for (const double v : samples.Real) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const double v = samples[i];
         const bool data = HasData(v);
         low = data && v < low ? v : low;
         high = data && v > high ? v : high;
     }
+    if (low > high) return std::nullopt;
+    return HeightRange{low, high};
+}
+
+std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
+    const std::optional<HeightRange> real = RealSampleRange(samples.Real.data(), samples.Real.size());
+    double low = real ? real->Low : std::numeric_limits<double>::infinity();
+    double high = real ? real->High : -std::numeric_limits<double>::infinity();
     for (const std::uint16_t v : samples.Whole) {
         low = std::min<double>(low, v);
         high = std::max<double>(high, v);
@@ -175,7 +187,7 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
 }
 
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
-                    const std::optional<HeightRange>& range, int threads) {
+                    const std::optional<HeightRange>& range, int threads, bool realPixelsLater) {
     Picture picture;
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
     picture.Geo = samples.Geo;
@@ -183,7 +195,7 @@ Picture MakePicture(const std::string& path, const RasterSamples& samples,
         const SampleScale scale = RealSampleScale(path, range ? range : SampleRange(samples));
         RunOptions rows;
         rows.Threads = threads;
-        FillReal(samples, scale, rows, picture);
+        FillReal(samples, scale, realPixelsLater, rows, picture);
         picture.Levels = {scale.Low, scale.Low + scale.Span};
         picture.RealSamples = true;
     } else {

@@ -42,6 +42,10 @@ void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t 
 // The lowest and highest real sample with data (NaN and infinities have
 // none); none when no sample has data.
 std::optional<HeightRange> SampleRange(const RasterSamples& samples);
+// The same over count real samples. Of samples that compare equal (0 and
+// -0) the first one counts, so ranges of consecutive runs widened in order
+// give the range of the whole.
+std::optional<HeightRange> RealSampleRange(const double* samples, std::size_t count);
 
 // True when every sample of the layout's type is exactly a float (32-bit
 // floating point, integers of up to 16 bits): such real samples are kept as
@@ -58,8 +62,10 @@ HeightPlane RealSamplePlane(const RasterSamples& layout);
 
 // A plane filled with real samples as the file has them: from now on scaled
 // by `scale` (kept samples take the scale, heights are replaced by theirs),
-// and the pixels grey at the nearest level; rows in parallel as options ask.
-void ScaleRealHeights(const SampleScale& scale, HeightPlane& plane, TDibBuffer& pixels, const RunOptions& options);
+// and the pixels grey at the nearest level, unless pixelsLater and the plane
+// keeps samples; rows in parallel as options ask.
+void ScaleRealHeights(const SampleScale& scale, HeightPlane& plane, TDibBuffer& pixels, bool pixelsLater,
+                      const RunOptions& options);
 
 // The pixels that reading made of the real heights of a plane, once more.
 TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& options = {});
@@ -70,8 +76,9 @@ TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& optio
 // cells without data count as the lowest. The levels of all other samples
 // stand for the heights of `range` (level 0 its Low, 255 its High) when it
 // is given. Raises Error naming the file when the range is wider than a
-// double can hold. Real samples' rows are scaled with `threads` threads.
+// double can hold. Real samples' rows are scaled with `threads` threads,
+// and their pixels left to the caller as RealPixelsLater says.
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
-                    const std::optional<HeightRange>& range, int threads = 1);
+                    const std::optional<HeightRange>& range, int threads = 1, bool realPixelsLater = false);
 
 }  // namespace orvalis

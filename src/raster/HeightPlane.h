@@ -6,6 +6,7 @@
 
 #include "raster/DibBuffer.h"
 #include "raster/SampleScale.h"
+#include "raster/UnsetValues.h"
 
 namespace orvalis {
 
@@ -28,8 +29,9 @@ struct HeightPlane {
     // Instead of Heights for samples that a float holds exactly (32-bit
     // floating point, integers of up to 16 bits): the samples as the file
     // has them and the scale that makes them heights. Half the memory of
-    // Heights, and every height the very same double.
-    std::vector<float> Samples{};
+    // Heights, and every height the very same double. Sized without being
+    // cleared: whoever sizes it writes every sample.
+    UnsetValues<float> Samples{};
     SampleScale Scale{};
 
     bool ThirdsOfByteSums() const { return !ByteSums.empty(); }

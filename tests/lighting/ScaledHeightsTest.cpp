@@ -49,7 +49,7 @@ TEST(ScaledHeights, RowsAreTheExtendedFormula) {
         HeightPlane Plane;
         float Scale, Divisor;
     };
-    HeightPlane noSpan{kWidth, kRows, {}, {}, std::vector<float>(kWidth * kRows, 9.0f), SampleScale{7, 0}};
+    HeightPlane noSpan{kWidth, kRows, {}, {}, UnsetValues<float>(kWidth * kRows, 9.0f), SampleScale{7, 0}};
     const Case cases[] = {{"samples, ties, specials", SamplesWithTies(), 4.5f, 1},
                           {"doubles, ties", test::RealHeightPlane(kWidth, kRows, ThirdOfMidpoint), 3, 1},
                           {"samples, no span", noSpan, 1, 5}};
