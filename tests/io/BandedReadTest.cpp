@@ -12,6 +12,7 @@
 #include "common/ScratchFolderTest.h"
 #include "common/TestPictures.h"
 #include "io/PictureFile.h"
+#include "io/RasterSamples.h"
 
 namespace orvalis {
 namespace {
@@ -80,16 +81,27 @@ TEST_F(BandedReadTest, BandsMakeThePictureOfTheWholeFile) {
             file.Options[0] = c.Real ? nullptr : "ZLEVEL=1";
             test::WriteWithGdal(path, c.Real ? "GTiff" : "PNG", file);
         }
-        PictureReadOptions options;
-        options.Range = c.Range;
-        const Picture read = ReadPictureFile(path, options);
         const Picture reference = MakePicture(path, Whole(c.Real), c.Range);
-        ASSERT_EQ(read.Pixels.PixelBytes(), reference.Pixels.PixelBytes());
-        EXPECT_EQ(0, std::memcmp(read.Pixels.PixelData(), reference.Pixels.PixelData(), reference.Pixels.PixelBytes()));
-        ASSERT_TRUE(read.FineHeights);
-        // Float samples are kept as they are, and give the very same heights.
-        EXPECT_EQ(read.FineHeights->ScaledSamples(), c.Real);
-        EXPECT_TRUE(test::EveryHeight(*read.FineHeights) == test::EveryHeight(*reference.FineHeights));
+        // Real samples also with two threads: the next band decoded while the
+        // last is ranged on both.
+        for (const int threads : {1, 2}) {
+            if (threads == 2 && !c.Real) continue;
+            SCOPED_TRACE(threads);
+            PictureReadOptions options;
+            options.Range = c.Range;
+            options.Threads = threads;
+            const Picture read = ReadPictureFile(path, options);
+            ASSERT_TRUE(test::SamePixels(read.Pixels, reference.Pixels));
+            ASSERT_TRUE(read.FineHeights);
+            // Float samples are kept as they are, and give the very same heights.
+            EXPECT_EQ(read.FineHeights->ScaledSamples(), c.Real);
+            EXPECT_TRUE(test::EveryHeight(*read.FineHeights) == test::EveryHeight(*reference.FineHeights));
+            if (threads == 1) continue;
+            // Pixels left for later are the same once made.
+            options.RealPixelsLater = true;
+            const Picture later = ReadPictureFile(path, options);
+            EXPECT_TRUE(test::SamePixels(PixelsOfRealHeights(*later.FineHeights), reference.Pixels));
+        }
     }
 }
 
