@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -214,6 +215,22 @@ TEST(SampleRangeTest, SpansTheSamplesWithData) {
             EXPECT_EQ(range->Low, c.Expected->Low);
             EXPECT_EQ(range->High, c.Expected->High);
         }
+    }
+}
+
+// Of samples that compare equal the first counts, so the ranges of
+// consecutive runs (rows read in parallel) widened in order are the range of
+// the whole: the sign of a zero at either end is the first one's.
+TEST(SampleRangeTest, TheFirstOfEqualSamplesCountsAndRunsAddUp) {
+    const std::vector<double> samples = {0.0, -0.0, 5, 3, -0.0, 0.0, 5};
+    for (const std::size_t split : {1, 2, 4, 6}) {
+        std::optional<HeightRange> range = RealSampleRange(samples.data(), split);
+        const std::optional<HeightRange> rest = RealSampleRange(samples.data() + split, samples.size() - split);
+        range = HeightRange{std::min(range->Low, rest->Low), std::max(range->High, rest->High)};
+        const std::optional<HeightRange> whole = RealSampleRange(samples.data(), samples.size());
+        EXPECT_FALSE(std::signbit(whole->Low));
+        EXPECT_EQ(std::signbit(range->Low), std::signbit(whole->Low)) << split;
+        EXPECT_EQ(range->High, whole->High) << split;
     }
 }
 

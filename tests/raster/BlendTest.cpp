@@ -79,6 +79,32 @@ TEST(BlendTest, EveryByteFollowsTheFormulaWhateverTheAliasing) {
     expectProduct(a, before, before, "all three the same");
 }
 
+// Rows multiplied on several threads are those multiplied one after the
+// other, at every depth the product handles.
+TEST(BlendTest, RowsOnSeveralThreadsMultiplyAsOnOne) {
+    for (const std::uint8_t bits : {8, 16, 24, 32}) {
+        TDibBuffer a, b;
+        a.Allocate(13, 37, bits);
+        b.Allocate(13, 37, bits);
+        for (std::size_t i = 0; i < a.PixelBytes(); ++i) {
+            a.PixelData()[i] = static_cast<std::uint8_t>(i * 7 + 3);
+            b.PixelData()[i] = static_cast<std::uint8_t>(i * 13 + 101);
+        }
+        TDibBuffer serial;
+        serial.CopyFromBitmap(a);
+        MultiplyBuffers(serial, serial, b);
+        for (const int threads : {2, 3}) {
+            TDibBuffer parallel;
+            parallel.CopyFromBitmap(a);
+            RunOptions options;
+            options.Threads = threads;
+            MultiplyBuffers(parallel, parallel, b, options);
+            EXPECT_EQ(std::memcmp(parallel.PixelData(), serial.PixelData(), serial.PixelBytes()), 0)
+                << static_cast<int>(bits) << " bits, " << threads << " threads";
+        }
+    }
+}
+
 TEST(BlendTest, EightAndThirtyTwoBitsMultiplyEveryByte) {
     TDibBuffer indexes;
     indexes.Allocate(2, 1, 8);

@@ -1,6 +1,9 @@
 #include "raster/HeightPlane.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <vector>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -113,6 +116,31 @@ TEST(HeightPlane, FineHeightsAndByteSumsAgree) {
     const HeightPlane third = HeightsOfPixels(test::OneColourPicture(1, 1, PixelColour{1, 0, 0}));
     EXPECT_EQ(third.WholeLevel(0), 0);
     EXPECT_NE(third.ExtendedHeight(0), static_cast<long double>(third.Height(0)));
+}
+
+// A row of heights at once is every height as Height gives it, bit for bit
+// (zeros keep their sign), for every way a plane holds them; byte sums made
+// on several threads are those of one.
+TEST(HeightPlane, RowsOfHeightsAreTheHeightsOneByOne) {
+    const float inf = INFINITY, nan = NAN;
+    HeightPlane samples{5, 2, {}, {}, UnsetValues<float>{-3, 7.25f, nan, 1e30f, -0.0f, 2, -inf, inf, 0.1f, 4},
+                        SampleScale{-1, 3}};
+    HeightPlane noSpan = samples;
+    noSpan.Scale = SampleScale{2, 0};
+    HeightPlane heights{3, 2, {-0.0, 1.5, 255, 0.3, 7, 1e-300}, {}};
+    const HeightPlane sums = HeightsOfPixels(ShownLevels(7, 3, false, 24));
+    for (const HeightPlane* plane : std::array<const HeightPlane*, 4>{&samples, &noSpan, &heights, &sums}) {
+        std::vector<double> row(static_cast<std::size_t>(plane->Width));
+        for (std::int32_t r = 0; r < plane->Rows; ++r) {
+            plane->RowHeights(r, row.data());
+            for (std::int32_t c = 0; c < plane->Width; ++c) {
+                const double one = plane->At(r, c);
+                EXPECT_EQ(std::memcmp(&row[c], &one, sizeof one), 0) << r << ", " << c << ": " << row[c] << " " << one;
+            }
+        }
+    }
+    const TDibBuffer picture = ShownLevels(9, 31, true, 24);
+    for (const int threads : {2, 3}) EXPECT_EQ(HeightsOfPixels(picture, threads).ByteSums, HeightsOfPixels(picture).ByteSums);
 }
 
 // A picture's heights are its fine ones when it has them, else its pixels'
