@@ -47,16 +47,18 @@ TEST(BlendTest, PaddingBytesAreLeftAlone) {
     EXPECT_EQ(texture.RowTable(1)[15], 0xCD);
 }
 
+// A buffer of varied bytes, every one of them set: byte i is i x step + start.
+TDibBuffer Varied(std::int32_t width, std::int32_t rows, std::uint8_t bits, std::size_t step, std::size_t start) {
+    TDibBuffer buffer;
+    buffer.Allocate(width, rows, bits);
+    for (std::size_t i = 0; i < buffer.PixelBytes(); ++i) buffer.PixelData()[i] = static_cast<std::uint8_t>(i * step + start);
+    return buffer;
+}
+
 // Long rows of varied bytes, so that any wide path and its remainder are both covered,
 // with the destination standing for either source or both.
 TEST(BlendTest, EveryByteFollowsTheFormulaWhateverTheAliasing) {
-    TDibBuffer a, b;
-    a.Allocate(37, 3, 24);
-    b.Allocate(37, 3, 24);
-    for (std::size_t i = 0; i < a.PixelBytes(); ++i) {
-        a.PixelData()[i] = static_cast<std::uint8_t>(i * 37 + 11);
-        b.PixelData()[i] = static_cast<std::uint8_t>(i * 101 + 3);
-    }
+    TDibBuffer a = Varied(37, 3, 24, 37, 11), b = Varied(37, 3, 24, 101, 3);
     const std::vector<std::uint8_t> before(a.PixelData(), a.PixelData() + a.PixelBytes());
     const std::vector<std::uint8_t> other(b.PixelData(), b.PixelData() + b.PixelBytes());
     const auto expectProduct = [&](const TDibBuffer& result, const std::vector<std::uint8_t>& x,
@@ -83,13 +85,7 @@ TEST(BlendTest, EveryByteFollowsTheFormulaWhateverTheAliasing) {
 // other, at every depth the product handles.
 TEST(BlendTest, RowsOnSeveralThreadsMultiplyAsOnOne) {
     for (const std::uint8_t bits : {8, 16, 24, 32}) {
-        TDibBuffer a, b;
-        a.Allocate(13, 37, bits);
-        b.Allocate(13, 37, bits);
-        for (std::size_t i = 0; i < a.PixelBytes(); ++i) {
-            a.PixelData()[i] = static_cast<std::uint8_t>(i * 7 + 3);
-            b.PixelData()[i] = static_cast<std::uint8_t>(i * 13 + 101);
-        }
+        const TDibBuffer a = Varied(13, 37, bits, 7, 3), b = Varied(13, 37, bits, 13, 101);
         TDibBuffer serial;
         serial.CopyFromBitmap(a);
         MultiplyBuffers(serial, serial, b);
