@@ -95,6 +95,11 @@ double ClearSky::FromDirection(int direction, double horizon, const GroundSlope&
     return std::max(0.0, (level - rise * facing) / length);
 }
 
+ClearSky::DirectionTables ClearSky::TablesOf(int direction) const {
+    const Wedge& wedge = wedges_[direction];
+    return {wedge.Level.data(), wedge.Facing.data(), kHorizonSteps, east_[direction], north_[direction]};
+}
+
 double ClearSky::OpenSkyOfNormal(double x, double y) const {
     // Normals at the table's corners lie outside the unit disc; they take
     // the nearly vertical face of their direction.

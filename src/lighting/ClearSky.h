@@ -34,6 +34,15 @@ public:
     // elevation has the tangent `horizon` (0 or more). The directions'
     // shares of level open ground add up to 1.
     double FromDirection(int direction, double horizon, const GroundSlope& slope) const;
+    // What FromDirection reads of a direction, for the vector lanes that
+    // work it out for a row of cells at once (SkyLightLanes.h).
+    struct DirectionTables {
+        const double* Level;
+        const double* Facing;
+        int Steps;  // Level and Facing hold Steps + 1 entries
+        double East, North;
+    };
+    DirectionTables TablesOf(int direction) const;
 
     // The light of the whole sky above the horizontal on the face of `slope`,
     // nothing hiding it: the sum of FromDirection over the directions with a
