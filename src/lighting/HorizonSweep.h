@@ -73,7 +73,9 @@ private:
         double Fraction;
         float Below;
     };
-    static constexpr std::int64_t kLinesPerBand = 32;
+    // Wider bands cost fewer passes over the lines' ends; at 64 an 8192² sky
+    // sweep ran fastest (32 and 128 about 5 % slower).
+    static constexpr std::int64_t kLinesPerBand = 64;
 
     void PrepareSteps(const SweepPlan& plan);
     // The steps [first, end) of a line that lie on the map: a cell or less
