@@ -127,13 +127,17 @@ void ParallelRowBands(std::int32_t rows, const RunOptions& options, SynthesisSta
     ThrowIfCancelled(options.Cancel);
     RowWork work(rows, bands, body, options.Cancel, static_cast<bool>(options.Progress));
     work.WorkersRunning = threads;
+    // With nothing to report the calling thread is one of the workers: a
+    // thread fewer to start, and none for one thread.
+    const bool callerWorks = !options.Progress;
     {
         // Declared after `work`, so the threads are joined before it goes,
         // on the error path as on the normal one.
         std::vector<std::jthread> workers;
         workers.reserve(static_cast<std::size_t>(threads));
         try {
-            for (int i = 0; i < threads; ++i) workers.emplace_back([&work] { work.RunWorker(); });
+            for (int i = callerWorks ? 1 : 0; i < threads; ++i) workers.emplace_back([&work] { work.RunWorker(); });
+            if (callerWorks) work.RunWorker();
             work.ReportUntilDone(options.Progress, stage);
         } catch (...) {
             work.Stop();

@@ -33,8 +33,9 @@ int ThreadCount(int requested);
 
 // Splits [0, rows) into contiguous bands (their number grows with the thread
 // count) and runs body on every band with options.Threads worker threads
-// (0: one per core). The calling thread only waits and calls options.Progress
-// with `stage` as rows finish and once more at the end. The first exception a
+// (0: one per core). With options.Progress, the calling thread only waits
+// and calls it with `stage` as rows finish and once more at the end; without,
+// it is one of the worker threads. The first exception a
 // body throws stops the work and is rethrown here; a set options.Cancel
 // stops it after the rows in hand with RunCancelled. A body whose result does
 // not depend on where the bands begin gives the same result for every thread

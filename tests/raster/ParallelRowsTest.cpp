@@ -32,6 +32,18 @@ TEST(ParallelRows, VisitsEveryRowOnceInContiguousAscendingBands) {
     }
 }
 
+// Without reports the calling thread works too: one thread is the caller's own.
+TEST(ParallelRows, WithoutReportsTheCallerIsOneOfTheWorkers) {
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<int> onCaller = 0, rows = 0;
+    ParallelRows(40, RunOptions{1, {}}, SynthesisStage::Blend, [&](std::int32_t) {
+        ++rows;
+        if (std::this_thread::get_id() == caller) ++onCaller;
+    });
+    EXPECT_EQ(rows, 40);
+    EXPECT_EQ(onCaller, 40);
+}
+
 TEST(ParallelRows, ReportsRisingProgressOnTheCallingThreadOnly) {
     const std::thread::id caller = std::this_thread::get_id();
     std::vector<std::pair<SynthesisStage, int>> reports;
