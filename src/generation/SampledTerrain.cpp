@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "raster/ParallelRows.h"
 #include "raster/ResampleHeights.h"
 #include "blending/HeightBlend.h"
 #include "blending/SettingsCheck.h"
@@ -100,7 +101,7 @@ void SampledTerrain::ForEachSplatRow(const SplatRow& row) const {
 
 // The light takes the heightmap over, as the classic one does: its fine
 // heights turn into the data's units where they lie rather than in a copy.
-HeightPlane SampledTerrain::TakeHeightsInDataUnits() {
+HeightPlane SampledTerrain::TakeHeightsInDataUnits(const RunOptions& options) {
     if (!heightmap_.FineHeights || heightmap_.FineHeights->ThirdsOfByteSums()) return HeightsInDataUnits(heightmap_);
     HeightPlane heights = std::move(*heightmap_.FineHeights);
     heightmap_.FineHeights.reset();
@@ -108,7 +109,16 @@ HeightPlane SampledTerrain::TakeHeightsInDataUnits() {
     // Float samples hold their heights as samples and a scale: the data's
     // units need a double a cell, and the samples go once converted.
     if (heights.ScaledSamples()) heights.Heights.resize(heights.Samples.size());
-    for (std::size_t i = 0; i < heights.Heights.size(); ++i) heights.Heights[i] = heightmap_.Levels.HeightOf(heights.Height(i));
+    RunOptions quiet = options;
+    quiet.Progress = {};
+    ParallelRows(heights.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
+        double* out = &heights.Heights[heights.IndexOf(row, 0)];
+        // A row of heights before any of them is replaced: doubles are
+        // converted where they lie.
+        std::vector<double> levels(static_cast<std::size_t>(heights.Width));
+        heights.RowHeights(row, levels.data());
+        for (std::int32_t column = 0; column < heights.Width; ++column) out[column] = heightmap_.Levels.HeightOf(levels[column]);
+    });
     heights.Samples = UnsetValues<float>();
     return heights;
 }
@@ -128,13 +138,13 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         // heights it comes from outlive the lighting.
         const auto lightFiner = [&] {
             const LightingGrids grids =
-                ResampledLightingGrids(TakeHeightsInDataUnits(), grid.Width, grid.Rows, real, options);
+                ResampledLightingGrids(TakeHeightsInDataUnits(options), grid.Width, grid.Rows, real, options);
             return LightAtRealScale(grids, real, shape_.Width, shape_.Rows, options);
         };
         const LitTerrain lit = finer ? lightFiner() : LightAtRealScale(heights_, real, options);
         heightmap_.Pixels = TDibBuffer();
-        light.Lightmap = GreyPicture(shape_.Width, shape_.Rows, lit.Shade);
-        light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility);
+        light.Lightmap = GreyPicture(shape_.Width, shape_.Rows, lit.Shade, options);
+        light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility, options);
         return light;
     }
     light.Lightmap = LightHeightmap(std::move(heightmap_), classic, options);
@@ -143,7 +153,7 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         HeightPlane grey = ResampleHeights(HeightsOfPixels(light.Lightmap), shape_.Width, shape_.Rows, options);
         for (double& v : grey.Heights) v /= 255;
         std::vector<float> values(grey.Heights.begin(), grey.Heights.end());
-        light.OnTexture = GreyPicture(shape_.Width, shape_.Rows, values);
+        light.OnTexture = GreyPicture(shape_.Width, shape_.Rows, values, options);
     }
     return light;
 }

@@ -48,7 +48,7 @@ public:
 private:
     BandHeights Bands() const;
     HeightPlane SampledHeights(const RunOptions& options) const;
-    HeightPlane TakeHeightsInDataUnits();
+    HeightPlane TakeHeightsInDataUnits(const RunOptions& options);
 
     Picture heightmap_;
     TerrainSampling sampling_;

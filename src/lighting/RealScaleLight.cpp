@@ -202,17 +202,20 @@ LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& li
     return lit;
 }
 
-TDibBuffer GreyPicture(std::int32_t width, std::int32_t rows, const std::vector<float>& values) {
+TDibBuffer GreyPicture(std::int32_t width, std::int32_t rows, const std::vector<float>& values,
+                       const RunOptions& options) {
     TDibBuffer picture;
     picture.Allocate(width, rows, 24);
-    for (std::int32_t row = 0; row < rows; ++row) {
+    RunOptions quiet = options;
+    quiet.Progress = {};
+    ParallelRows(rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
         std::uint8_t* bytes = picture.RowTable(BufferRowOfPlaneRow(picture, row));
         const float* line = &values[static_cast<std::size_t>(row) * width];
         for (std::int32_t column = 0; column < width; ++column, bytes += 3) {
             const auto v = static_cast<std::uint8_t>(std::lround(std::clamp(line[column], 0.0f, 1.0f) * 255));
             std::fill_n(bytes, 3, v);
         }
-    }
+    });
     return picture;
 }
 

@@ -5,6 +5,7 @@
 
 #include "raster/DibBuffer.h"
 #include "raster/HeightPlane.h"
+#include "raster/ParallelRows.h"
 #include "raster/Progress.h"
 #include "lighting/GroundGrid.h"
 #include "lighting/SunDirection.h"
@@ -62,7 +63,9 @@ LitTerrain LightAtRealScale(const LightingGrids& grids, const RealScaleLight& li
                             std::int32_t rows, const RunOptions& options = {});
 
 // A plane of values 0 .. 1 (bottom row first) as a 24-bit grey picture of
-// the same size, each value x 255 rounded to the nearest byte.
-TDibBuffer GreyPicture(std::int32_t width, std::int32_t rows, const std::vector<float>& values);
+// the same size, each value x 255 rounded to the nearest byte; rows in
+// parallel as options ask.
+TDibBuffer GreyPicture(std::int32_t width, std::int32_t rows, const std::vector<float>& values,
+                       const RunOptions& options = OneThread());
 
 }  // namespace orvalis

@@ -31,6 +31,13 @@ using RowBody = std::function<void(std::int32_t row)>;
 // per core for 0.
 int ThreadCount(int requested);
 
+// Options for work done on the calling thread alone.
+inline RunOptions OneThread() {
+    RunOptions one;
+    one.Threads = 1;
+    return one;
+}
+
 // Splits [0, rows) into contiguous bands (their number grows with the thread
 // count) and runs body on every band with options.Threads worker threads
 // (0: one per core). With options.Progress, the calling thread only waits

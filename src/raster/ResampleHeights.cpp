@@ -97,13 +97,16 @@ Plane AcrossRows(const Plane& in, std::int32_t rows, const RunOptions& options) 
 HeightPlane ResampleHeights(const HeightPlane& source, std::int32_t width, std::int32_t rows,
                             const RunOptions& options) {
     Plane plane{source.Width, source.Rows, std::vector<double>(static_cast<std::size_t>(source.Width) * source.Rows)};
-    const double hole = LowestHeightWithData(source);
-    for (std::size_t i = 0; i < plane.Values.size(); ++i) {
-        const double h = source.Height(i);
-        plane.Values[i] = std::isfinite(h) ? h : hole;
-    }
+    const double hole = LowestHeightWithData(source, options);
     RunOptions quiet = options;
     quiet.Progress = {};
+    ParallelRows(source.Rows, quiet, SynthesisStage::Blend, [&](std::int32_t row) {
+        double* values = &plane.Values[source.IndexOf(row, 0)];
+        source.RowHeights(row, values);
+        for (std::int32_t column = 0; column < source.Width; ++column) {
+            values[column] = std::isfinite(values[column]) ? values[column] : hole;
+        }
+    });
     // The axis that shrinks first, so that the plane between the passes is
     // the smaller one.
     if (static_cast<std::int64_t>(width) * source.Rows <= static_cast<std::int64_t>(source.Width) * rows) {
@@ -201,19 +204,23 @@ void StreamedResample::Push(const double* sourceRows, std::int32_t count) {
 void ResampleHeightsInBands(const HeightPlane& source, std::int32_t width, std::int32_t rows,
                             std::int32_t bandRows, const StreamedResample::TargetRows& out,
                             const RunOptions& options) {
-    const double hole = LowestHeightWithData(source);
+    const double hole = LowestHeightWithData(source, options);
     StreamedResample stream(source.Width, source.Rows, width, rows, out, options);
+    RunOptions quiet = options;
+    quiet.Progress = {};
     const auto perBand = static_cast<std::int32_t>(
         std::max<std::int64_t>(1, static_cast<std::int64_t>(bandRows) * source.Rows / std::max(1, rows)));
     std::vector<double> band;
     for (std::int32_t first = 0; first < source.Rows; first += perBand) {
         const std::int32_t count = std::min(perBand, source.Rows - first);
         band.resize(static_cast<std::size_t>(count) * source.Width);
-        const std::size_t start = source.IndexOf(first, 0);
-        for (std::size_t i = 0; i < band.size(); ++i) {
-            const double h = source.Height(start + i);
-            band[i] = std::isfinite(h) ? h : hole;
-        }
+        ParallelRows(count, quiet, SynthesisStage::Blend, [&](std::int32_t k) {
+            double* values = &band[static_cast<std::size_t>(k) * source.Width];
+            source.RowHeights(first + k, values);
+            for (std::int32_t column = 0; column < source.Width; ++column) {
+                values[column] = std::isfinite(values[column]) ? values[column] : hole;
+            }
+        });
         stream.Push(band.data(), count);
     }
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "raster/HeightHoles.h"
 #include "raster/Picture.h"
 #include "common/TestPictures.h"
 
@@ -141,6 +142,32 @@ TEST(HeightPlane, RowsOfHeightsAreTheHeightsOneByOne) {
     }
     const TDibBuffer picture = ShownLevels(9, 31, true, 24);
     for (const int threads : {2, 3}) EXPECT_EQ(HeightsOfPixels(picture, threads).ByteSums, HeightsOfPixels(picture).ByteSums);
+}
+
+// The lowest height with data skips NaN and infinities, is 0 without any,
+// and on several threads is the first of equal lows, as on one.
+TEST(HeightPlane, TheLowestHeightWithDataIsTheSameOnEveryThreadCount) {
+    const double nan = NAN, inf = INFINITY;
+    const struct {
+        std::vector<double> Heights;
+        double Lowest;
+        bool Negative;
+    } cases[] = {
+        {{5, nan, 3, -inf, 7, inf, 4, 9, 6, 8, 3.5, 12}, 3, false},
+        {{nan, inf, -inf, nan, nan, nan, inf, inf, nan, nan, nan, nan}, 0, false},
+        {{4, 0.0, 2, 9, -0.0, 1, 0.0, 3, 5, -0.0, 7, 8}, 0, false},
+        {{4, -0.0, 2, 9, 0.0, 1, 0.0, 3, 5, -0.0, 7, 8}, 0, true},
+    };
+    for (const auto& c : cases) {
+        const HeightPlane plane{3, 4, c.Heights, {}};
+        for (const int threads : {1, 2, 3}) {
+            RunOptions options;
+            options.Threads = threads;
+            const double lowest = LowestHeightWithData(plane, options);
+            EXPECT_EQ(lowest, c.Lowest) << threads;
+            EXPECT_EQ(std::signbit(lowest), c.Negative) << threads;
+        }
+    }
 }
 
 // A picture's heights are its fine ones when it has them, else its pixels'
