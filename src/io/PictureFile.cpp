@@ -63,7 +63,7 @@ std::uint64_t BmpReadBytes(const std::string& path) {
 Picture ReadBmpWithin(const std::string& path, const PictureReadOptions& options) {
     CheckMemoryNeed(path, BmpReadBytes(path), options.MemoryLimit);
     Picture picture;
-    picture.Pixels.ReadBmpFile(path);
+    picture.Pixels.ReadBmpFile(path, options.Threads);
     if (options.Range) picture.Levels = {options.Range->Low, options.Range->High};
     return picture;
 }

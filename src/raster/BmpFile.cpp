@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <initializer_list>
 #include <limits>
 #include <span>
@@ -233,7 +234,30 @@ BmpFileHeader ReadBmpHeader(const std::string& path) {
     return ReadHeaderOf(file, path);
 }
 
-void TDibBuffer::ReadBmpFile(const std::string& path) {
+namespace {
+
+// Reads out from the file at offset, in up to `threads` parts side by side
+// when it is large: most of the time goes to the fresh pages the bytes land
+// in, which each reading thread fills for itself.
+void ReadInParts(const InputFile& file, std::uint64_t offset, std::span<std::uint8_t> out, int threads) {
+    constexpr std::size_t kSmallestPart = std::size_t{8} << 20;
+    const std::size_t parts = std::clamp<std::size_t>(out.size() / kSmallestPart, 1, static_cast<std::size_t>(std::max(threads, 1)));
+    if (parts == 1) return file.ReadAt(offset, out);
+    const std::size_t part = out.size() / parts;
+    std::vector<std::future<void>> others;
+    for (std::size_t k = 1; k < parts; ++k) {
+        const std::size_t first = k * part, size = k + 1 == parts ? out.size() - first : part;
+        others.push_back(std::async(std::launch::async, [&file, offset, out, first, size] {
+            file.ReadAt(offset + first, out.subspan(first, size));
+        }));
+    }
+    file.ReadAt(offset, out.first(part));
+    for (std::future<void>& other : others) other.get();
+}
+
+}  // namespace
+
+void TDibBuffer::ReadBmpFile(const std::string& path, int threads) {
     InputFile file(path);
     const BmpFileHeader header = ReadHeaderOf(file, path);
     const std::uint8_t* const earlierPixels = PixelData();
@@ -265,7 +289,7 @@ void TDibBuffer::ReadBmpFile(const std::string& path) {
     // The file's own biSizeImage plays no part: the buffer's row size rules.
     const std::size_t count =
         std::min<std::uint64_t>(pixelBytes, header.FileSize - header.PixelOffset);
-    file.ReadAt(header.PixelOffset, {pixels, count});
+    ReadInParts(file, header.PixelOffset, {pixels, count}, threads);
     if (reused) std::memset(pixels + count, 0, pixelBytes - count);
 }
 

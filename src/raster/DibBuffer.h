@@ -73,7 +73,9 @@ public:
     static int MaskWidth(std::uint32_t mask);  // mask must be non-zero
 
     // --- Files (BmpFile.cpp) -------------------------------------------------
-    void ReadBmpFile(const std::string& path);
+    // With threads > 1 the pixels of a large file are read in parts side by
+    // side (each part's fresh pages are filled by its own thread).
+    void ReadBmpFile(const std::string& path, int threads = 1);
     // Writes a temporary file beside the target and renames it over the
     // target, so a failed write never destroys an earlier good file. A set
     // cancel flag stops the write (RunCancelled) and removes the temporary.

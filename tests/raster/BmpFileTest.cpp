@@ -11,6 +11,7 @@
 #include "common/ErrorMessage.h"
 #include "common/Files.h"
 #include "common/ScratchFolderTest.h"
+#include "common/TestPictures.h"
 #include "raster/BmpFile.h"
 #include "raster/DibBuffer.h"
 #include "files/Error.h"
@@ -188,6 +189,24 @@ TEST_F(BmpFileTest, PixelDataCutShortLeavesTheMissingRowsZeroEvenInAReusedBuffer
     EXPECT_EQ(picture.ReadPixel(0, 0), MakeColour(3, 2, 1));
     const std::uint8_t* pixels = picture.PixelData();
     EXPECT_EQ(Bytes(pixels + 4, pixels + 12), (Bytes{4, 5, 0, 0, 0, 0, 0, 0}));
+}
+
+// A large file read in parts on several threads gives the bytes one read
+// gives, whole or cut short (the rest zero).
+TEST_F(BmpFileTest, LargeFilesReadInPartsGiveTheSameBytes) {
+    TDibBuffer written;
+    written.Allocate(4000, 2100, 24);  // 25.2 MB of pixels: three parts of 8 MiB or more, two once cut
+    for (std::size_t i = 0; i < written.PixelBytes(); ++i) written.PixelData()[i] = static_cast<std::uint8_t>(i * 7 + i / 4093);
+    const std::string whole = PathOf("large.bmp");
+    written.WriteBmpFile(whole);
+    std::filesystem::copy_file(whole, PathOf("cut.bmp"));
+    std::filesystem::resize_file(PathOf("cut.bmp"), std::filesystem::file_size(whole) - 3'000'000);
+    for (const std::string& path : {whole, PathOf("cut.bmp")}) {
+        TDibBuffer one, parts;
+        one.ReadBmpFile(path);
+        parts.ReadBmpFile(path, 3);
+        EXPECT_TRUE(test::SamePixels(one, parts)) << path;
+    }
 }
 
 // Above 1 MiB of pixels a file must hold half of them, or run-length data that
