@@ -221,11 +221,13 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
 }
 
 std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
-                                          const std::string& extension) {
+                                          const std::string& extension, const CompanionsFree& companionsFree) {
     // Any directory entry blocks a name, a dangling link included: writing
     // through it would land somewhere else.
-    const auto claim = [&folder](const std::string& name) {
-        return ResultFile::TryClaim((folder / name).string());
+    const auto claim = [&](const std::string& name) -> std::optional<ResultFile> {
+        std::optional<ResultFile> claimed = ResultFile::TryClaim((folder / name).string());
+        if (claimed && companionsFree && !companionsFree(claimed->Path())) return std::nullopt;
+        return claimed;
     };
     if (auto claimed = claim("terrain_tex" + extension)) return claimed;
     for (int n = 0; n <= kLastNumberedName; ++n) {
@@ -234,8 +236,9 @@ std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
     return std::nullopt;
 }
 
-ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension) {
-    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension);
+ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension,
+                               const CompanionsFree& companionsFree) {
+    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension, companionsFree);
     if (!claimed) {
         throw Error(folder.empty() ? "." : folder.string(),
                           "terrain_tex" + extension + " and terrain_tex0" + extension + " .. terrain_tex" +
