@@ -14,8 +14,8 @@ namespace orvalis {
 // where the texture goes; a run never overwrites an earlier one, so they
 // take the first free numbering of all of them together, as the texture
 // does: "splat.png", then "splat0.png", "splat1.png" ..., a name held only
-// by a leftover of a run that ended abruptly counting as free. The defaults leave
-// the request as it was. Raises Error for real-scale lighting without
+// by a leftover of a run that ended abruptly counting as free. The defaults
+// leave the request as it was. Raises Error for real-scale lighting without
 // lighting, or when all numbers are taken.
 void ApplyExportSettings(const ExportSettings& settings, const std::string& folder, GenerationRequest& request);
 

@@ -82,8 +82,9 @@ void LightAndWrite(const GenerateSettings& settings, TDibBuffer& texture, const 
     ThrowIfCancelled(cancel);
 }
 
-// When one file cannot be committed, those before it are taken back. A
-// replaced file cannot come back, so a Replacing file must come last.
+// When one file cannot be committed, those before it are taken back, a
+// replaced one too. Where the file system cannot swap two names a replaced
+// file cannot come back, so Replacing files come last.
 void CommitTogether(const std::vector<ResultFile*>& files) {
     try {
         for (ResultFile* file : files) file->Commit();

@@ -13,24 +13,23 @@ namespace orvalis {
 
 namespace {
 
-[[noreturn]] void RefuseOutputFolder(const std::string& folder, std::error_code error) {
-    if (error == std::errc::no_such_file_or_directory) throw Error(folder, "no such folder");
-    if (error == std::errc::too_many_symbolic_link_levels) throw Error(folder, "is a loop of symbolic links");
-    throw Error(folder, "cannot be used as the output folder (" + error.message() + ")");
+namespace fs = std::filesystem;
+
+void CheckOutputFolder(const fs::path& folder) {
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (error == std::errc::no_such_file_or_directory) throw Error(folder.string(), "no such folder");
+    if (error == std::errc::too_many_symbolic_link_levels) throw Error(folder.string(), "is a loop of symbolic links");
+    if (error) throw Error(folder.string(), "cannot be used as the output folder (" + error.message() + ")");
+    if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
 }
 
 // A numbered texture skips a name under which its world file is taken, or
 // which another file of the run takes.
 ResultFile ClaimTexture(const GenerationRequest& request) {
     if (const std::optional<std::string> name = TextureName(request)) return ResultFile::Claim(*name);
-    namespace fs = std::filesystem;
     const fs::path folder = request.OutputFolder.value_or("");
-    if (request.OutputFolder) {
-        std::error_code error;
-        const fs::file_status status = fs::status(folder, error);
-        if (error) RefuseOutputFolder(folder.string(), error);
-        if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
-    }
+    if (request.OutputFolder) CheckOutputFolder(folder);
     const std::vector<NamedOutput> others = OutputNames(request);
     return ClaimFreeOutputName(folder, ExtensionOf(request.Format), [&](const std::string& texture) {
         for (const NamedOutput& own : TextureOutputs(request, texture)) {

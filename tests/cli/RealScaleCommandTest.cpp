@@ -233,10 +233,13 @@ TEST_F(RealScaleCommandTest, WorldFilesLieBesidePngOutputs) {
     const test::ProgramResult bmp = Generate("--heightmap dem.tif --world-file --output q.bmp");
     EXPECT_EQ(bmp.ExitCode, 2);
 
-    // A replaced lm.png keeps no world file of an earlier run; a run that
+    // A numbered texture passes over a name whose world file is taken. A
+    // replaced lm.png keeps no world file of an earlier run; a run that
     // fails changes neither.
     fs::create_directory(folder_ / "d");
+    test::WriteBytes(PathOf("d/terrain_tex.pgw"), "stale");
     ASSERT_EQ(LightDem("--size 32 --format png --world-file --output-dir d").ExitCode, 0);
+    EXPECT_TRUE(Exists("d/terrain_tex0.pgw") && !Exists("d/terrain_tex.png"));
     const std::string lightmap = test::ReadBytes(PathOf("d/lm.png")), place = test::ReadBytes(PathOf("d/lm.pgw"));
     EXPECT_EQ(Generate("--heightmap plain.tif --size 32 --format png --world-file --output-dir d").ExitCode, 1);
     EXPECT_EQ(test::ReadBytes(PathOf("d/lm.png")), lightmap);
