@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "files/AtomicFile.h"
@@ -42,9 +43,12 @@ bool HasControlCharacter(const std::string& line) {
     });
 }
 
+// Editors that save UTF-8 may start it with a byte-order mark.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 std::vector<std::string> LinesOf(std::string text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::size_t start = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
@@ -100,8 +104,7 @@ ExportSettings ReadExportFile(const std::string& path) {
 }
 
 std::optional<ExportSettings> ReadExportFileIfAny(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) return std::nullopt;
+    if (NothingAt(path)) return std::nullopt;
     return ReadExportFile(path);
 }
 

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "files/Error.h"
+#include "files/ResultFile.h"
 #include "generation/OutputNames.h"
 
 namespace orvalis {
@@ -17,21 +17,11 @@ namespace fs = std::filesystem;
 // As many numbers as the texture's names have.
 constexpr int kLastNumber = 65534;
 
-OutputFormat FormatOf(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::Png: return OutputFormat::Png;
-        case ExportFormat::GeoTiff: return OutputFormat::Tiff;
-        case ExportFormat::Bmp: break;
-    }
-    return OutputFormat::Bmp;
-}
-
 // "splat.png" with number "3": folder/splat3.png.
 std::optional<std::string> NumberedName(const ExtraOutput& output, const fs::path& folder, const std::string& number) {
     if (!output.On) return std::nullopt;
-    fs::path name(output.File);
-    name.replace_filename(name.stem().string() + number + name.extension().string());
-    return (name.is_absolute() ? name : folder / name).string();
+    const fs::path name(output.File);
+    return (folder / (name.stem().string() + number + name.extension().string())).string();
 }
 
 void NameMaps(const ExportSettings& settings, const fs::path& folder, const std::string& number,
@@ -41,15 +31,25 @@ void NameMaps(const ExportSettings& settings, const fs::path& folder, const std:
     request.ShadowMap = NumberedName(settings.ShadowMap, folder, number);
 }
 
+// A leftover of a run that ended abruptly does not hold a name.
 bool AllFree(const GenerationRequest& request) {
-    std::vector<std::string> names;
-    for (const NamedOutput& map : EngineMapNames(request)) names.push_back(map.Path);
-    if (const std::optional<std::string> shadow = ShadowMapName(request)) names.push_back(*shadow);
-    std::error_code error;
-    for (const std::string& name : names) {
-        if (fs::exists(fs::symlink_status(name, error))) return false;
+    for (const NamedOutput& output : OutputNames(request)) {
+        const bool map = output.Kind != OutputKind::Texture && output.Kind != OutputKind::Lightmap;
+        if (map && !ResultFile::Claimable(output.Path)) return false;
     }
     return true;
+}
+
+std::string WindowWords(OutputKind kind) {
+    switch (kind) {
+        case OutputKind::Lightmap: return "the lightmap";
+        case OutputKind::SplatMap: return "the splat map";
+        case OutputKind::SplatMapSecond: return "the splat map's second file";
+        case OutputKind::NormalMap: return "the normal map";
+        case OutputKind::ShadowMap: return "the shadow map";
+        case OutputKind::Texture: break;
+    }
+    return "the texture";
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ void ApplyExportSettings(const ExportSettings& settings, const std::string& fold
     if (settings.RealScale && !request.Settings.UseLighting) {
         throw Error("Real-scale lighting (Export) lights the terrain: turn Use Lighting on, or real-scale lighting off");
     }
-    request.Format = FormatOf(settings.Format);
+    request.Format = settings.RunFormat();
     request.Compression = settings.Compression;
     request.WorldFile = settings.WorldFile;
     request.Settings.Read.Range = settings.Range;
@@ -70,6 +70,18 @@ void ApplyExportSettings(const ExportSettings& settings, const std::string& fold
         return;
     }
     throw Error(folder, "every numbered name of the splat, normal and shadow maps is taken");
+}
+
+void CheckExportOutputs(const ExportSettings& settings) {
+    GenerationRequest request;
+    request.Format = settings.RunFormat();
+    request.WorldFile = settings.WorldFile;
+    NameMaps(settings, {}, {}, request);
+    std::vector<NamedOutput> outputs = OutputNames(request);
+    for (NamedOutput& output : outputs) {
+        output.Label = (output.WorldFile ? "the world file of " : "") + WindowWords(output.Kind);
+    }
+    CheckOutputNames(outputs, request.Format);
 }
 
 }  // namespace orvalis

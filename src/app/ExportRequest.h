@@ -13,9 +13,15 @@ namespace orvalis {
 // the splat, normal and shadow maps. Their relative names go to `folder`,
 // where the texture goes; a run never overwrites an earlier one, so they
 // take the first free numbering of all of them together, as the texture
-// does: "splat.png", then "splat0.png", "splat1.png" ... The defaults leave
-// the request as it was. Raises Error for real-scale lighting without
+// does: "splat.png", then "splat0.png", "splat1.png" ..., a name held only
+// by a leftover of a run that ended abruptly counting as free. The defaults
+// leave the request as it was. Raises Error for real-scale lighting without
 // lighting, or when all numbers are taken.
 void ApplyExportSettings(const ExportSettings& settings, const std::string& folder, GenerationRequest& request);
+
+// Raises Error, in the window's words, naming two files that a run with
+// these settings would write under one name (world files and the lightmap
+// included), or a map whose name ends as a file of another format.
+void CheckExportOutputs(const ExportSettings& settings);
 
 }  // namespace orvalis

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/ExportRequest.h"
 #include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "io/PictureFile.h"
@@ -21,38 +22,30 @@ void CheckWithin(const char* name, double value, const NumberLimits& limits) {
     }
 }
 
+// Why a map's name leads out of the program folder, where the maps go;
+// empty when it does not.
+std::string OutsideTheFolder(const std::string& file) {
+    const std::filesystem::path path(file);
+    if (path.is_absolute()) return "is an absolute path";
+    if (path.has_parent_path()) return "has a folder part";
+    if (file == "." || file == "..") return "names a folder";
+    return {};
+}
+
+void CheckInTheFolder(const std::string& what, const std::string& file) {
+    const std::string reason = OutsideTheFolder(file);
+    if (reason.empty()) return;
+    Fail(what + " '" + DisplayPath(file) + "' " + reason +
+         ": give a file name alone, as the maps go into the program folder");
+}
+
+// A name kept while its output is off must be usable too.
 void CheckOutputName(const char* name, const ExtraOutput& output) {
-    if (!output.On) return;
-    if (output.File.empty()) Fail(std::string(name) + " is on but has no file name");
-    if (std::filesystem::path(output.File).filename().empty()) {
+    if (output.On && output.File.empty()) Fail(std::string(name) + " is on but has no file name");
+    if (output.On && std::filesystem::path(output.File).filename().empty()) {
         Fail(std::string(name) + " needs a file name, not the folder '" + DisplayPath(output.File) + "'");
     }
-}
-
-std::string SecondSplatName(const std::string& path) {
-    std::filesystem::path second(path);
-    second.replace_filename(second.stem().string() + "_1" + second.extension().string());
-    return second.string();
-}
-
-void CheckNamesDiffer(const ExportSettings& settings) {
-    std::vector<std::pair<std::string, std::string>> names;
-    if (settings.SplatMap.On) {
-        names.emplace_back("the splat map", settings.SplatMap.File);
-        names.emplace_back("the splat map's second file", SecondSplatName(settings.SplatMap.File));
-    }
-    if (settings.NormalMap.On) names.emplace_back("the normal map", settings.NormalMap.File);
-    if (settings.ShadowMap.On) names.emplace_back("the shadow map", settings.ShadowMap.File);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        for (std::size_t j = i + 1; j < names.size(); ++j) {
-            if (std::filesystem::path(names[i].second).lexically_normal() !=
-                std::filesystem::path(names[j].second).lexically_normal()) {
-                continue;
-            }
-            Fail(names[i].first + " and " + names[j].first + " are both '" + DisplayPath(names[i].second) +
-                 "'; give them different names");
-        }
-    }
+    CheckInTheFolder(name, output.File);
 }
 
 const char* OnOff(bool on) { return on ? "on" : "off"; }
@@ -95,7 +88,10 @@ std::vector<ValueCodec> OutputCodecs(const char* name, const char* fileName, Ext
                  (s.*output).On = ParseOnOff(n, v);
              }},
             {fileName, [output](const ExportSettings& s) { return (s.*output).File; },
-             [output](ExportSettings& s, const std::string&, const std::string& v) { (s.*output).File = v; }}};
+             [output](ExportSettings& s, const std::string& n, const std::string& v) {
+                 CheckInTheFolder(n, v);
+                 (s.*output).File = v;
+             }}};
 }
 
 template <typename Value>
@@ -200,13 +196,13 @@ TerrainOptions ExportSettings::TerrainOf() const {
     return terrain;
 }
 
-std::string ExportSettings::Extension() const {
+OutputFormat ExportSettings::RunFormat() const {
     switch (Format) {
-        case ExportFormat::Png: return ".png";
-        case ExportFormat::GeoTiff: return ".tif";
+        case ExportFormat::Png: return OutputFormat::Png;
+        case ExportFormat::GeoTiff: return OutputFormat::Tiff;
         case ExportFormat::Bmp: break;
     }
-    return ".bmp";
+    return OutputFormat::Bmp;
 }
 
 void CheckExportSettings(const ExportSettings& settings) {
@@ -228,7 +224,7 @@ void CheckExportSettings(const ExportSettings& settings) {
         Fail("A world file goes with PNG outputs; GeoTIFF holds its place itself");
     }
     if (settings.ShadowMap.On && !settings.RealScale) Fail("A shadow map needs real-scale lighting");
-    CheckNamesDiffer(settings);
+    CheckExportOutputs(settings);
 }
 
 ExportValues ExportSettingsValues(const ExportSettings& settings) {

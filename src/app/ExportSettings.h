@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "blending/BandHeights.h"
+#include "generation/GenerationRequest.h"
 #include "generation/TerrainOptions.h"
 #include "io/PngEncoder.h"
 #include "io/RasterSamples.h"
@@ -16,7 +17,8 @@ namespace orvalis {
 enum class ExportFormat { Bmp, Png, GeoTiff };
 
 // A file a run may write besides the texture: whether it does, and its name
-// in the program's folder. The name stays when the output is switched off.
+// in the program's folder: a file name alone, never a path that leads
+// elsewhere. The name stays when the output is switched off.
 struct ExtraOutput {
     bool On = false;
     std::string File;
@@ -54,13 +56,14 @@ struct ExportSettings {
     bool ClassicTerrain() const { return SamplingOf(TerrainOf()).IsClassic(); }
     // The terrain options of a run: those of real-scale lighting only with it.
     TerrainOptions TerrainOf() const;
-    // ".bmp", ".png" or ".tif".
-    std::string Extension() const;
+    // The format of the run's texture and lightmap.
+    OutputFormat RunFormat() const;
 };
 
 // Raises Error naming the first setting that is out of its range or does
-// not go with another: a file name missing, a world file without PNG, a
-// shadow map without real-scale lighting, two outputs of one name.
+// not go with another: a file name missing or leading out of the program's
+// folder, a world file without PNG, a shadow map without real-scale
+// lighting, two outputs of one name.
 void CheckExportSettings(const ExportSettings& settings);
 
 // The settings as named values, in a fixed order, and back. Every name

@@ -7,6 +7,7 @@
 
 #include "app/DibImage.h"
 #include "files/DisplayPath.h"
+#include "files/InputFile.h"
 #include "generation/TextureInfo.h"
 #include "io/PictureFile.h"
 
@@ -33,13 +34,13 @@ void ReadNamed(SetUpPicture& picture, int line, const std::function<void()>& rea
 }
 
 // A heightmap that is missing gives way to the fallback when that exists;
-// one that exists but cannot be read (a FIFO, a device, a folder) is named
-// in the problem instead.
+// one that exists but cannot be read (a FIFO, a device, a folder, a loop of
+// links) is named in the problem instead.
 void ReadHeightmap(SetUpHeightmap& heightmap, const std::string& written,
                    const std::string& infoPath) {
     heightmap.File = ResolveInfoPath(written, infoPath);
     const std::string fallback = ResolveInfoPath(kFallbackHeightmap, infoPath);
-    if (!written.empty() && !QFileInfo::exists(QString::fromStdString(heightmap.File))) {
+    if (!written.empty() && NothingAt(heightmap.File)) {
         if (!IsFile(fallback)) {
             heightmap.Problem = "line " + std::to_string(kHeightmapLine) + ": neither " +
                                 DisplayPath(written) + " nor " + kFallbackHeightmap + " exists";

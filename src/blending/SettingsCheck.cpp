@@ -1,9 +1,5 @@
 #include "blending/SettingsCheck.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "files/DisplayPath.h"
 #include "files/InputFile.h"
 #include "files/Error.h"
@@ -23,11 +19,7 @@ void CheckTextureSettings(const TileSet& tiles, std::int32_t textureSize) {
 }
 
 void CheckHeightmapFile(const std::string& path, const std::string& shownName) {
-    // A link that leads nowhere counts as nothing, as it does for reading.
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        throw Error("Heightmap " + DisplayPath(shownName) + " doesn't exist!");
-    }
+    if (NothingAt(path)) throw Error("Heightmap " + DisplayPath(shownName) + " doesn't exist!");
     const InputFile opened(path);  // refuses a folder, FIFO or device without blocking
 }
 

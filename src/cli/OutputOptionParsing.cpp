@@ -54,13 +54,17 @@ bool ParseOutputOption(const std::string& option, const std::function<const std:
     return true;
 }
 
-// Only ".png" picks a format: a ".tif" name has long been written as BMP.
+// The name's format counts, so that an --output name never holds the bytes
+// of another format.
 OutputFormat SettleFormat(const std::optional<std::string>& format, const std::optional<std::string>& output) {
-    if (!output || !NamesFormat(*output, OutputFormat::Png)) return FormatNamed(format.value_or("bmp"));
-    if (format && format != "png") {
-        throw UsageError("generate: --format " + *format + " does not go with the name " + DisplayPath(*output));
+    for (const OutputFormat named : {OutputFormat::Bmp, OutputFormat::Png, OutputFormat::Tiff}) {
+        if (!output || !NamesFormat(*output, named)) continue;
+        if (format && FormatNamed(*format) != named) {
+            throw UsageError("generate: --format " + *format + " does not go with the name " + DisplayPath(*output));
+        }
+        return named;
     }
-    return OutputFormat::Png;
+    return FormatNamed(format.value_or("bmp"));
 }
 
 }  // namespace orvalis::cli

@@ -20,8 +20,8 @@ bool ParseOutputOption(const std::string& option, const std::function<const std:
                        OutputOptions& outputs);
 
 // Once the options are read, the request's format: an --output name ending
-// in ".png" asks for PNG, and another --format with such a name is a usage
-// error.
+// in ".png", ".tif" (".tiff") or ".bmp" asks for PNG, GeoTIFF or BMP, and
+// another --format with such a name is a usage error.
 OutputFormat SettleFormat(const std::optional<std::string>& format, const std::optional<std::string>& output);
 
 }  // namespace orvalis::cli

@@ -25,12 +25,20 @@ std::string NotARegularFile(mode_t mode) {
     return "is not a regular file";
 }
 
+bool IsNotFound(int error) { return error == ENOENT || error == ENOTDIR; }
+
 [[noreturn]] void RefuseOpening(const std::string& path, int error) {
-    if (error == ENOENT || error == ENOTDIR) throw FileNotFoundError(path);
+    if (IsNotFound(error)) throw FileNotFoundError(path);
+    if (error == ELOOP) throw InputFileError(path, "cannot be opened: it is a loop of symbolic links");
     throw InputFileError(path, "cannot be opened (" + SystemReason(error) + ")");
 }
 
 }  // namespace
+
+bool NothingAt(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) != 0 && IsNotFound(errno);
+}
 
 InputFile::InputFile(const std::string& path) : path_(path) {
     // Looked at before opening, because opening a device may already act on it.

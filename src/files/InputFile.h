@@ -37,6 +37,10 @@ private:
     std::string path_;
 };
 
+// Whether nothing is at path for a reader: no entry, or a link to none. A
+// loop of links is something, which opening names.
+bool NothingAt(const std::string& path);
+
 // A regular file (or a link to one) open for reading, closed when it goes out
 // of scope. Opening never blocks: a FIFO, a device, a socket or a folder is
 // refused at once with InputFileError, and a path where nothing exists with

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "files/Error.h"
 #include "files/Leftovers.h"
@@ -105,6 +106,20 @@ ResultFile ResultFile::Replacing(const std::string& path) {
     return file;
 }
 
+ResultFile ResultFile::Removing(const std::string& path) {
+    ResultFile file = Replacing(path);
+    file.removes_ = true;
+    return file;
+}
+
+// Anything the look cannot see counts as free: the claim names its problem.
+bool ResultFile::Claimable(const std::string& path) {
+    const FolderEntry entry = OpenFolderOf(path);
+    struct stat existing {};
+    if (::fstatat(entry.Folder->Get(), entry.Name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) return true;
+    return RemoveLeftoverClaim(entry.Folder->Get(), entry.Name);
+}
+
 // Made with the claim, so that a name the file system cannot take with the
 // staging suffix fails before any work.
 void ResultFile::MakeStaging() {
@@ -117,7 +132,9 @@ ResultFile::ResultFile(ResultFile&& other) noexcept
       entry_(std::move(other.entry_)),
       placeholder_(std::move(other.placeholder_)),
       staging_(std::move(other.staging_)),
-      committed_(other.committed_) {
+      committed_(other.committed_),
+      removes_(other.removes_),
+      undo_(other.undo_) {
     other.placeholder_.reset();
     other.committed_.reset();
 }
@@ -144,17 +161,53 @@ bool ResultFile::HoldsPlaceholder(const std::string& name) const {
 }
 
 void ResultFile::Commit() {
+    if (removes_) {
+        undo_ = CommitRemoval();
+        return;
+    }
     const std::optional<FileId> content = IdOf(staging_->Name());
     if (!content) FailWriting(path_, errno);
     if (!placeholder_) {
-        staging_->MoveOver();
+        undo_ = CommitReplacing();
     } else {
         // Off the list before the swap, so that a handler never removes the
         // result; a stop in between leaves a leftover placeholder.
         placeholder_->Owned.Unlist();
         CommitByExchange();
+        undo_ = Undo::Remove;
     }
     committed_ = content;
+}
+
+// The earlier file is swapped under the staging name, where Withdraw finds
+// it and which goes with the object. A folder is never swapped away: the
+// rename over it fails.
+ResultFile::Undo ResultFile::CommitReplacing() {
+    const char* const name = entry_.Name.c_str();
+    struct stat earlier {};
+    const bool exists = ::fstatat(Folder(), name, &earlier, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && !S_ISDIR(earlier.st_mode) &&
+        ::renameat2(Folder(), staging_->Name().c_str(), Folder(), name, RENAME_EXCHANGE) == 0) {
+        return Undo::SwapBack;
+    }
+    staging_->MoveOver();
+    return exists ? Undo::Nothing : Undo::Remove;
+}
+
+// The file goes under the staging name, in place of the empty staging file.
+// A folder under the name is no companion of any file and stays.
+ResultFile::Undo ResultFile::CommitRemoval() {
+    const char* const name = entry_.Name.c_str();
+    struct stat earlier {};
+    if (::fstatat(Folder(), name, &earlier, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) return Undo::Nothing;
+        FailWriting(path_, errno);
+    }
+    if (S_ISDIR(earlier.st_mode)) return Undo::Nothing;
+    if (::renameat(Folder(), name, Folder(), staging_->Name().c_str()) != 0) {
+        throw Error(path_, "cannot be removed (" + Reason(errno) + ")");
+    }
+    return Undo::MoveBack;
 }
 
 // After the swap the staging name holds what was under the result name: our
@@ -214,9 +267,17 @@ void ResultFile::CommitByRename() {
 }
 
 void ResultFile::Withdraw() {
-    if (!committed_) return;
-    if (IdOf(entry_.Name) == committed_) ::unlinkat(Folder(), entry_.Name.c_str(), 0);
+    const Undo undo = std::exchange(undo_, Undo::Nothing);
+    const bool ours = committed_ && IdOf(entry_.Name) == committed_;
     committed_.reset();
+    const char* const name = entry_.Name.c_str();
+    if (undo == Undo::Remove && ours) {
+        ::unlinkat(Folder(), name, 0);
+    } else if (undo == Undo::SwapBack && ours) {
+        ::renameat2(Folder(), staging_->Name().c_str(), Folder(), name, RENAME_EXCHANGE);
+    } else if (undo == Undo::MoveBack) {
+        ::renameat2(Folder(), staging_->Name().c_str(), Folder(), name, RENAME_NOREPLACE);
+    }
 }
 
 }  // namespace orvalis

@@ -37,8 +37,17 @@ public:
     // raises Error for any other reason the name cannot be claimed (no such
     // folder, no permission, a name too long for the file system).
     static std::optional<ResultFile> TryClaim(const std::string& path);
-    // A name whose file every completed run replaces ("lm.bmp").
+    // A name whose file every completed run replaces ("lm.bmp"). The file
+    // it replaced stays beside it, under the staging name, until the object
+    // goes, so that Withdraw can put it back.
     static ResultFile Replacing(const std::string& path);
+    // A name whose file a completed run removes, if there is one: a companion
+    // that would no longer describe what the run replaces ("lm.pgw" beside a
+    // new lm.png that has no world file). Kept aside like a replaced file.
+    static ResultFile Removing(const std::string& path);
+    // Whether Claim would find the name free: nothing under it, or a
+    // leftover placeholder (Leftovers.h), which goes now with its temporaries.
+    static bool Claimable(const std::string& path);
 
     ResultFile(ResultFile&& other) noexcept;
     ResultFile& operator=(ResultFile&&) = delete;
@@ -51,9 +60,10 @@ public:
     // Puts the staged file under the name. On failure nothing has changed
     // under the name and it raises Error.
     void Commit();
-    // Takes a committed file back off a claimed name (a later step of the
-    // run failed), leaving the name free; a file that is not this run's own
-    // stays. A replaced file cannot come back, so a Replacing name is
+    // Takes a committed file back (a later step of the run failed): a claimed
+    // name is left free, a replaced or removed file comes back. A file that
+    // is not this run's own stays. Where the file system cannot swap two
+    // names, a replaced file cannot come back, so a Replacing name is
     // committed last.
     void Withdraw();
 
@@ -70,6 +80,9 @@ private:
         OwnedFile Owned;
     };
 
+    // How Withdraw takes a commit back.
+    enum class Undo { Nothing, Remove, SwapBack, MoveBack };
+
     ResultFile(std::string path, FolderEntry entry, std::optional<Placeholder> placeholder);
     static std::optional<Placeholder> CreatePlaceholder(const FolderEntry& entry,
                                                         const std::string& path);
@@ -80,12 +93,16 @@ private:
     void CommitByExchange();
     void CommitByLink();
     void CommitByRename();
+    Undo CommitReplacing();
+    Undo CommitRemoval();
 
     std::string path_;
     FolderEntry entry_;
     std::optional<Placeholder> placeholder_;  // set for a claimed name
     std::unique_ptr<TemporaryFile> staging_;
     std::optional<FileId> committed_;         // the file put under the name
+    bool removes_ = false;                    // a Removing name
+    Undo undo_ = Undo::Nothing;
 };
 
 }  // namespace orvalis

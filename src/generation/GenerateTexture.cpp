@@ -82,8 +82,9 @@ void LightAndWrite(const GenerateSettings& settings, TDibBuffer& texture, const 
     ThrowIfCancelled(cancel);
 }
 
-// When one file cannot be committed, those before it are taken back. A
-// replaced file cannot come back, so a Replacing file must come last.
+// When one file cannot be committed, those before it are taken back, a
+// replaced one too. Where the file system cannot swap two names a replaced
+// file cannot come back, so Replacing files come last.
 void CommitTogether(const std::vector<ResultFile*>& files) {
     try {
         for (ResultFile* file : files) file->Commit();
@@ -221,11 +222,13 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
 }
 
 std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
-                                          const std::string& extension) {
+                                          const std::string& extension, const CompanionsFree& companionsFree) {
     // Any directory entry blocks a name, a dangling link included: writing
     // through it would land somewhere else.
-    const auto claim = [&folder](const std::string& name) {
-        return ResultFile::TryClaim((folder / name).string());
+    const auto claim = [&](const std::string& name) -> std::optional<ResultFile> {
+        std::optional<ResultFile> claimed = ResultFile::TryClaim((folder / name).string());
+        if (claimed && companionsFree && !companionsFree(claimed->Path())) return std::nullopt;
+        return claimed;
     };
     if (auto claimed = claim("terrain_tex" + extension)) return claimed;
     for (int n = 0; n <= kLastNumberedName; ++n) {
@@ -234,8 +237,9 @@ std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
     return std::nullopt;
 }
 
-ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension) {
-    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension);
+ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension,
+                               const CompanionsFree& companionsFree) {
+    std::optional<ResultFile> claimed = ClaimOutputName(folder, extension, companionsFree);
     if (!claimed) {
         throw Error(folder.empty() ? "." : folder.string(),
                           "terrain_tex" + extension + " and terrain_tex0" + extension + " .. terrain_tex" +

@@ -89,13 +89,18 @@ void GenerateTexture(const GenerateSettings& settings, const std::string& output
 // texture's size when their sizes (or row orders) differ.
 void ApplyLightmap(TDibBuffer& texture, const TDibBuffer& lightmap, const RunOptions& options);
 
+// Whether the files a run writes beside a texture of that name are free too.
+using CompanionsFree = std::function<bool(const std::string& texture)>;
+
 // Claims the first of "terrain_tex.bmp", "terrain_tex0.bmp" ..
 // "terrain_tex65534.bmp" (or with another extension) in folder (empty: the
-// current folder) under which nothing exists; none when all are taken.
-// Raises Error when the folder cannot take a file.
+// current folder) under which nothing exists and whose companions are free;
+// none when all are taken. Raises Error when the folder cannot take a file.
 std::optional<ResultFile> ClaimOutputName(const std::filesystem::path& folder,
-                                          const std::string& extension = ".bmp");
+                                          const std::string& extension = ".bmp",
+                                          const CompanionsFree& companionsFree = {});
 // The same, raising Error naming the folder when every name is taken.
-ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension = ".bmp");
+ResultFile ClaimFreeOutputName(const std::filesystem::path& folder, const std::string& extension = ".bmp",
+                               const CompanionsFree& companionsFree = {});
 
 }  // namespace orvalis

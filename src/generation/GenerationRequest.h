@@ -53,7 +53,9 @@ struct GenerationRequest {
     std::optional<std::string> NormalMap;
     // The sun's visibility at the texture's size (real scale only), grey.
     std::optional<std::string> ShadowMap;
-    // A world file (.pgw) beside each PNG output of a georeferenced heightmap.
+    // A world file (.pgw) beside each PNG output of a georeferenced
+    // heightmap, for the output's own pixel grid. Without it a replaced PNG
+    // lightmap loses the world file of an earlier run.
     bool WorldFile = false;
 
     TerrainOptions Terrain;
@@ -90,10 +92,11 @@ private:
 
 // Checks the request (RequestError), claims every name it writes before any
 // work (Error "... already exists" for one taken, releasing those claimed
-// before it), generates, and commits all files together: the texture, the
-// splat, normal and shadow maps and the world files, then the lightmap. A
-// failure after the claim raises NothingSaved; a cancel (Settings.Run.Cancel)
-// raises RunCancelled; either way nothing of the run remains.
+// before it), generates, and commits all files together in the order
+// OutputNames lists them: the texture, the splat, normal and shadow maps and
+// the world files, then the lightmap. A failure after the claim raises
+// NothingSaved; a cancel (Settings.Run.Cancel) raises RunCancelled; either
+// way nothing of the run remains and a replaced file is back.
 GenerationResult RunGeneration(const GenerationRequest& request);
 
 }  // namespace orvalis

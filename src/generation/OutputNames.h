@@ -8,10 +8,24 @@
 
 namespace orvalis {
 
-// A file a run writes, with how the command line names it in messages.
+// What a file of a run holds (a world file: the place of which picture).
+enum class OutputKind { Texture, Lightmap, SplatMap, SplatMapSecond, NormalMap, ShadowMap };
+
+// How a run takes the name of one of its files.
+enum class NameUse {
+    Claim,    // the name must not exist yet; claimed before any work
+    Replace,  // the file of an earlier run is replaced (lm.bmp)
+    Remove,   // the world file of a replaced lightmap that this run places no more
+};
+
+// A file a run writes (or removes), with how the command line names it in
+// messages.
 struct NamedOutput {
-    std::string Label;  // "--normal-map"
+    std::string Label;  // "--normal-map", "the world file of --normal-map"
     std::string Path;
+    OutputKind Kind = OutputKind::Texture;
+    bool WorldFile = false;
+    NameUse Use = NameUse::Claim;
 };
 
 // Whether a name ends as a file of the format does (".png"; ".tif" or ".tiff").
@@ -23,20 +37,27 @@ std::string InFormat(OutputFormat format, const std::string& path);
 
 // The texture's name when the request gives one.
 std::optional<std::string> TextureName(const GenerationRequest& request);
-// The lightmap of a lit run, in the run's format.
-std::optional<NamedOutput> LightmapName(const GenerationRequest& request);
-// Whether the lightmap replaces an earlier one (lm.bmp) rather than taking a new name.
-bool LightmapReplaced(const GenerationRequest& request);
 
-// The splat map's two files and the normal map, PNG unless GeoTIFF is asked for.
-std::vector<NamedOutput> EngineMapNames(const GenerationRequest& request);
-std::string SecondSplatName(const std::string& splatMap);
-// The shadow map's name: as given, or with ".tif" for GeoTIFF.
-std::optional<std::string> ShadowMapName(const GenerationRequest& request);
 // "x.png" -> "x.pgw", as GIS tools look for it.
 std::string WorldFileName(const std::string& png);
 
-// Every name the request gives or derives, texture first.
+// Every file the request writes, in the order of their commits: the
+// texture's (when the request names it), the maps', each picture followed by
+// its world file, and last the lightmap's. A run without world files that
+// replaces a PNG lightmap removes the lightmap's earlier world file.
 std::vector<NamedOutput> OutputNames(const GenerationRequest& request);
+// The same with the texture under the name the run has taken.
+std::vector<NamedOutput> OutputNames(const GenerationRequest& request, const std::string& texture);
+// The texture's files under that name: the texture and its world file.
+std::vector<NamedOutput> TextureOutputs(const GenerationRequest& request, const std::string& texture);
+
+// Whether two names are one file as far as their words tell ("a.png", "./a.png").
+bool SameName(const std::string& first, const std::string& second);
+
+// Raises RequestError naming the first two outputs of the list under one
+// name, or a picture whose name ends as a file of another format than the
+// one it is written in (the texture and the lightmap in `format`, the maps
+// in PNG or GeoTIFF).
+void CheckOutputNames(const std::vector<NamedOutput>& outputs, OutputFormat format);
 
 }  // namespace orvalis

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,11 +14,20 @@ namespace {
 
 [[noreturn]] void Refuse(const std::string& problem) { throw RequestError(problem); }
 
+// Each name option names a file (or, --output-dir, a folder).
 void CheckNames(const GenerationRequest& request) {
     if (request.Output && request.OutputFolder) Refuse("give --output or --output-dir, not both");
-    if (request.Output && request.Output->empty()) Refuse("--output needs a file name");
     if (request.OutputFolder && request.OutputFolder->empty()) Refuse("--output-dir needs a folder name");
-    if (request.Lightmap && request.Lightmap->empty()) Refuse("--lightmap needs a file name");
+    const std::pair<const char*, const std::optional<std::string>&> files[] = {
+        {"--output", request.Output},         {"--lightmap", request.Lightmap},   {"--splat-map", request.SplatMap},
+        {"--normal-map", request.NormalMap}, {"--shadow-map", request.ShadowMap}};
+    for (const auto& [option, file] : files) {
+        if (!file) continue;
+        if (file->empty()) Refuse(std::string(option) + " needs a file name");
+        if (std::filesystem::path(*file).filename().empty()) {
+            Refuse(std::string(option) + " needs a file name, not the folder '" + DisplayPath(*file) + "'");
+        }
+    }
     if (request.Lightmap && !request.Settings.UseLighting) Refuse("--lightmap and --no-lighting exclude each other");
 }
 
@@ -30,7 +40,6 @@ void CheckTerrain(const GenerationRequest& request) {
     }
     if (terrain.RealScale()) {
         if (!request.Settings.UseLighting) Refuse("--sun-azimuth and --no-lighting exclude each other");
-        if (request.ShadowMap && request.ShadowMap->empty()) Refuse("--shadow-map needs a file name");
         return;
     }
     const std::pair<const char*, bool> realScaleOnly[] = {
@@ -42,22 +51,6 @@ void CheckTerrain(const GenerationRequest& request) {
     }
 }
 
-// Two outputs of one run under one name would have the second run into the
-// first; the names derived from others count too.
-void CheckOutputsDiffer(const GenerationRequest& request) {
-    const std::vector<NamedOutput> outputs = OutputNames(request);
-    const auto same = [](const std::string& first, const std::string& second) {
-        return std::filesystem::path(first).lexically_normal() == std::filesystem::path(second).lexically_normal();
-    };
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
-            if (!same(outputs[i].Path, outputs[j].Path)) continue;
-            Refuse(outputs[i].Label + " and " + outputs[j].Label + " collide: both are '" +
-                   DisplayPath(outputs[i].Path) + "'; give them different names");
-        }
-    }
-}
-
 }  // namespace
 
 void CheckGenerationRequest(const GenerationRequest& request) {
@@ -66,7 +59,7 @@ void CheckGenerationRequest(const GenerationRequest& request) {
     if (request.WorldFile && request.Format != OutputFormat::Png) {
         Refuse("--world-file goes with PNG outputs (--format png); GeoTIFF holds its place itself");
     }
-    CheckOutputsDiffer(request);
+    CheckOutputNames(OutputNames(request), request.Format);
 }
 
 }  // namespace orvalis

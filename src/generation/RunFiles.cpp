@@ -13,23 +13,52 @@ namespace orvalis {
 
 namespace {
 
-ResultFile ClaimTexture(const GenerationRequest& request) {
-    if (const std::optional<std::string> name = TextureName(request)) return ResultFile::Claim(*name);
-    namespace fs = std::filesystem;
-    const fs::path folder = request.OutputFolder.value_or("");
-    if (request.OutputFolder) {
-        std::error_code error;
-        const fs::file_status status = fs::status(folder, error);
-        if (!fs::exists(status)) throw Error(folder.string(), "no such folder");
-        if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
-    }
-    return ClaimFreeOutputName(folder, ExtensionOf(request.Format));
+namespace fs = std::filesystem;
+
+void CheckOutputFolder(const fs::path& folder) {
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (error == std::errc::no_such_file_or_directory) throw Error(folder.string(), "no such folder");
+    if (error == std::errc::too_many_symbolic_link_levels) throw Error(folder.string(), "is a loop of symbolic links");
+    if (error) throw Error(folder.string(), "cannot be used as the output folder (" + error.message() + ")");
+    if (!fs::is_directory(status)) throw Error(folder.string(), "is not a folder");
 }
 
-std::optional<ResultFile> ClaimLightmap(const GenerationRequest& request) {
-    const std::optional<NamedOutput> lightmap = LightmapName(request);
-    if (!lightmap) return std::nullopt;
-    return LightmapReplaced(request) ? ResultFile::Replacing(lightmap->Path) : ResultFile::Claim(lightmap->Path);
+// A numbered texture skips a name under which its world file is taken, or
+// which another file of the run takes.
+ResultFile ClaimTexture(const GenerationRequest& request) {
+    if (const std::optional<std::string> name = TextureName(request)) return ResultFile::Claim(*name);
+    const fs::path folder = request.OutputFolder.value_or("");
+    if (request.OutputFolder) CheckOutputFolder(folder);
+    const std::vector<NamedOutput> others = OutputNames(request);
+    return ClaimFreeOutputName(folder, ExtensionOf(request.Format), [&](const std::string& texture) {
+        for (const NamedOutput& own : TextureOutputs(request, texture)) {
+            for (const NamedOutput& other : others) {
+                if (SameName(own.Path, other.Path)) return false;
+            }
+            if (own.WorldFile && !ResultFile::Claimable(own.Path)) return false;
+        }
+        return true;
+    });
+}
+
+ResultFile Take(const NamedOutput& output) {
+    switch (output.Use) {
+        case NameUse::Replace: return ResultFile::Replacing(output.Path);
+        case NameUse::Remove: return ResultFile::Removing(output.Path);
+        case NameUse::Claim: break;
+    }
+    return ResultFile::Claim(output.Path);
+}
+
+// The grid a picture's pixels cover the heightmap's extent with.
+TextureShape GridOf(OutputKind kind, const TextureShape& texture, const TextureShape& heightmap, bool realScale) {
+    switch (kind) {
+        case OutputKind::NormalMap: return heightmap;
+        // Lit at the real scale it has the texture's size, else the heightmap's.
+        case OutputKind::Lightmap: return realScale ? texture : heightmap;
+        default: return texture;
+    }
 }
 
 // Grey pictures (lightmaps) become one band.
@@ -46,37 +75,27 @@ bool IsGrey(const TDibBuffer& picture) {
 }  // namespace
 
 RunFiles::RunFiles(const GenerationRequest& request)
-    : format_(request.Format),
-      compression_(request.Compression),
-      texture_(ClaimTexture(request)),
-      lightmap_(ClaimLightmap(request)),
-      lightmapReplaced_(LightmapReplaced(request)) {
-    const std::vector<NamedOutput> maps = EngineMapNames(request);
-    if (request.SplatMap) {
-        splat_.emplace(ResultFile::Claim(maps[0].Path));
-        splatSecond_.emplace(ResultFile::Claim(maps[1].Path));
-    }
-    if (request.NormalMap) normals_.emplace(ResultFile::Claim(maps.back().Path));
-    if (const std::optional<std::string> shadow = ShadowMapName(request)) shadowMap_.emplace(ResultFile::Claim(*shadow));
-    if (request.WorldFile) ClaimWorldFiles();
+    : format_(request.Format), compression_(request.Compression) {
+    ResultFile texture = ClaimTexture(request);
+    const std::vector<NamedOutput> outputs = OutputNames(request, texture.Path());
+    files_.reserve(outputs.size());
+    files_.push_back({outputs.front(), std::move(texture)});
+    for (std::size_t i = 1; i < outputs.size(); ++i) files_.push_back({outputs[i], Take(outputs[i])});
 }
 
-void RunFiles::ClaimWorldFiles() {
-    worldFiles_.push_back({ResultFile::Claim(WorldFileName(texture_.Path())), Placed::Texture});
-    if (lightmap_) {
-        const std::string name = WorldFileName(lightmap_->Path());
-        worldFiles_.push_back(
-            {lightmapReplaced_ ? ResultFile::Replacing(name) : ResultFile::Claim(name), Placed::Lightmap});
+ResultFile* RunFiles::FileOf(OutputKind kind) {
+    for (RunFile& file : files_) {
+        if (file.Output.Kind == kind && !file.Output.WorldFile) return &file.File;
     }
-    if (shadowMap_) worldFiles_.push_back({ResultFile::Claim(WorldFileName(shadowMap_->Path())), Placed::ShadowMap});
+    return nullptr;
 }
 
 std::vector<ResultFile*> RunFiles::Alongside() {
     std::vector<ResultFile*> files;
-    for (std::optional<ResultFile>* file : {&splat_, &splatSecond_, &normals_, &shadowMap_}) {
-        if (*file) files.push_back(&**file);
+    const ResultFile* lightmap = Lightmap();
+    for (std::size_t i = 1; i < files_.size(); ++i) {
+        if (&files_[i].File != lightmap) files.push_back(&files_[i].File);
     }
-    for (WorldFile& world : worldFiles_) files.push_back(&world.File);
     return files;
 }
 
@@ -88,21 +107,23 @@ MapWriting RunFiles::Writing(const RunOptions& run) const {
 void RunFiles::Attach(GenerateSettings& settings) {
     settings.StageAlongside = [this, &settings](const Picture& heightmap) -> std::optional<TerrainLighting> {
         TakeHeightmap(heightmap, settings);
-        if (!normals_) return std::nullopt;
-        return WriteNormalMap(normals_->StagingPath(), heightmap, settings.Run, Writing(settings.Run));
+        const ResultFile* normals = FileOf(OutputKind::NormalMap);
+        if (!normals) return std::nullopt;
+        return WriteNormalMap(normals->StagingPath(), heightmap, settings.Run, Writing(settings.Run));
     };
-    if (splat_) {
+    if (FileOf(OutputKind::SplatMap)) {
         settings.BandWeightsReady = [this, &settings](const BandWeightRows& weights) {
-            WriteSplatMap(splat_->StagingPath(), splatSecond_->StagingPath(), weights, Writing(settings.Run));
+            WriteSplatMap(FileOf(OutputKind::SplatMap)->StagingPath(), FileOf(OutputKind::SplatMapSecond)->StagingPath(),
+                          weights, Writing(settings.Run));
         };
     }
-    if (shadowMap_) {
-        settings.SunVisibilityDone = [this, &settings](const TDibBuffer& sunVisibility) {
+    if (const ResultFile* shadowMap = FileOf(OutputKind::ShadowMap)) {
+        settings.SunVisibilityDone = [this, shadowMap, &settings](const TDibBuffer& sunVisibility) {
             const MapWriting writing = Writing(settings.Run);
             if (writing.Tiff) {
-                WriteGeoTiffFile(shadowMap_->StagingPath(), sunVisibility, true, writing.Place, settings.Run.Cancel);
+                WriteGeoTiffFile(shadowMap->StagingPath(), sunVisibility, true, writing.Place, settings.Run.Cancel);
             } else {
-                WriteGreyPngFile(shadowMap_->StagingPath(), sunVisibility, writing.Png);
+                WriteGreyPngFile(shadowMap->StagingPath(), sunVisibility, writing.Png);
             }
         };
     }
@@ -124,16 +145,15 @@ void RunFiles::TakeHeightmap(const Picture& heightmap, const GenerateSettings& s
     geo_ = heightmap.Geo;
     mapWidth_ = heightmap.Pixels.Width();
     mapRows_ = heightmap.Pixels.RowCount();
-    if (worldFiles_.empty()) return;
-    if (!geo_ || !geo_->Transform) throw Error(settings.HeightmapFile, "has no georeference for a world file");
     const TextureShape texture = TextureShapeFor(settings.Sampling, settings.TextureSize, mapWidth_, mapRows_);
-    // A lightmap lit at the real scale has the texture's size, else the heightmap's.
-    const TextureShape lightmap = settings.Sampling.RealScale ? texture : TextureShape{mapWidth_, mapRows_};
     const GeoPlacement placement = Writing(settings.Run).Place;
-    for (WorldFile& world : worldFiles_) {
-        const TextureShape shape = world.Of == Placed::Lightmap ? lightmap : texture;
-        const std::string text = WorldFileText(placement, shape.Width, shape.Rows);
-        WriteFileAtomically(world.File.StagingPath(),
+    for (RunFile& file : files_) {
+        if (!file.Output.WorldFile || file.Output.Use == NameUse::Remove) continue;
+        if (!geo_ || !geo_->Transform) throw Error(settings.HeightmapFile, "has no georeference for a world file");
+        const TextureShape grid =
+            GridOf(file.Output.Kind, texture, {mapWidth_, mapRows_}, settings.Sampling.RealScale.has_value());
+        const std::string text = WorldFileText(placement, grid.Width, grid.Rows);
+        WriteFileAtomically(file.File.StagingPath(),
                             {{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}}, settings.Run.Cancel);
     }
 }

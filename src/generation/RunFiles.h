@@ -8,13 +8,15 @@
 #include "files/ResultFile.h"
 #include "generation/EngineMaps.h"
 #include "generation/GenerationRequest.h"
+#include "generation/OutputNames.h"
 #include "raster/GeoReference.h"
 
 namespace orvalis {
 
-// The files of one run: every name claimed when the object is made, before
-// any work, in the order of the commits; a taken one raises Error "...
-// already exists" and releases those claimed before it.
+// The files of one run, as OutputNames lists them: every name taken when the
+// object is made, before any work, in the order of the commits; a taken one
+// raises Error "... already exists" and releases those claimed before it.
+// A numbered texture takes the first name whose files are all free.
 class RunFiles {
 public:
     explicit RunFiles(const GenerationRequest& request);
@@ -24,32 +26,25 @@ public:
     // the world files. The object and the settings must outlive the run.
     void Attach(GenerateSettings& settings);
 
-    ResultFile& Texture() { return texture_; }
-    ResultFile* Lightmap() { return lightmap_ ? &*lightmap_ : nullptr; }
+    ResultFile& Texture() { return files_.front().File; }
+    ResultFile* Lightmap() { return FileOf(OutputKind::Lightmap); }
     // Committed with the texture, before the lightmap.
     std::vector<ResultFile*> Alongside();
 
 private:
-    enum class Placed { Texture, Lightmap, ShadowMap };
-    struct WorldFile {
+    struct RunFile {
+        NamedOutput Output;
         ResultFile File;
-        Placed Of;
     };
 
-    void ClaimWorldFiles();
+    // The picture of that kind (not its world file), when the run writes one.
+    ResultFile* FileOf(OutputKind kind);
     void TakeHeightmap(const Picture& heightmap, const GenerateSettings& settings);
     MapWriting Writing(const RunOptions& run) const;
 
     OutputFormat format_;
     PngCompression compression_;
-    ResultFile texture_;
-    std::optional<ResultFile> lightmap_;
-    bool lightmapReplaced_;  // lm.bmp, whose world file is replaced too
-    std::optional<ResultFile> splat_;
-    std::optional<ResultFile> splatSecond_;  // band 0
-    std::optional<ResultFile> normals_;
-    std::optional<ResultFile> shadowMap_;
-    std::vector<WorldFile> worldFiles_;
+    std::vector<RunFile> files_;  // the texture's first
     // The heightmap's placement, once it is read.
     std::optional<GeoReference> geo_;
     std::int32_t mapWidth_ = 0;

@@ -155,13 +155,11 @@ TextureInfo ReadTextureInfo(const std::string& path) {
 
 std::string ResolveInfoPath(const std::string& written, const std::string& infoPath) {
     const std::filesystem::path path(written);
+    if (written.empty() || path.is_absolute() || !NothingAt(written)) return written;
     std::error_code ignored;
-    if (written.empty() || path.is_absolute() || std::filesystem::exists(path, ignored)) {
-        return written;
-    }
     const std::filesystem::path beside =
         std::filesystem::absolute(infoPath, ignored).parent_path() / path;
-    return std::filesystem::exists(beside, ignored) ? beside.lexically_normal().string() : written;
+    return NothingAt(beside.string()) ? written : beside.lexically_normal().string();
 }
 
 void WriteTextureInfo(const std::string& path, const TextureInfo& info) {

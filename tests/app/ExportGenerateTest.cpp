@@ -4,6 +4,7 @@
 
 #include "FormFixture.h"
 #include "app/ExportRequest.h"
+#include "common/LeftoverClaim.h"
 #include "common/RunProgram.h"
 #include "files/Error.h"
 
@@ -105,6 +106,14 @@ TEST_F(ExportGenerateTest, TheWindowWritesWhatTheCommandLineWrites) {
     for (const char* name : {"terrain_tex0.png", "splat0.png", "splat0_1.png", "normals0.png"}) {
         EXPECT_TRUE(FileExists(ProgramFile(name))) << name;
     }
+    // The placeholders of a run killed outright hold no name.
+    const char* const killed[] = {"terrain_tex1.png", "splat1.png", "splat1_1.png", "normals1.png"};
+    for (const char* name : killed) WriteLeftoverClaim(ProgramFile(name));
+    Generate(*form);
+    for (const char* name : killed) {
+        EXPECT_NE(ReadBytes(ProgramFile(name)), kClaimText) << name;
+    }
+    EXPECT_FALSE(FileExists(ProgramFile("splat2.png")));
     EXPECT_TRUE(dialogs.Errors.empty());
 }
 

@@ -27,8 +27,15 @@ TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
         {"The z-factor must lie above 0 to 1e+12, not 2e+12",
          [](ExportSettings& s) { s.RealScale = true, s.ZFactor = 2e12; }},
         {"The height range's low end must lie below", [](ExportSettings& s) { s.Range = HeightRange{3, 3}; }},
-        {"the splat map's second file and the normal map are both 'a_1.png'",
-         [](ExportSettings& s) { s.SplatMap = {true, "a.png"}, s.NormalMap = {true, "./a_1.png"}; }},
+        {"the splat map's second file and the normal map collide: both are 'a_1.png'",
+         [](ExportSettings& s) { s.SplatMap = {true, "a.png"}, s.NormalMap = {true, "a_1.png"}; }},
+        {"the splat map and the world file of the lightmap collide: both are 'lm.pgw'",
+         [](ExportSettings& s) { s.Format = ExportFormat::Png, s.SplatMap = {true, "lm.pgw"}; }},
+        {"the normal map 'n.bmp' ends as a BMP file, but it is written as PNG",
+         [](ExportSettings& s) { s.NormalMap = {true, "n.bmp"}; }},
+        {"The splat map '../x.png' has a folder part: give a file name alone, as the maps go into the program folder",
+         [](ExportSettings& s) { s.SplatMap = {true, "../x.png"}; }},
+        {"The shadow map '/tmp/s.png' is an absolute path", [](ExportSettings& s) { s.ShadowMap.File = "/tmp/s.png"; }},
     };
     for (const Case& c : cases) {
         ExportSettings settings;
@@ -47,8 +54,9 @@ TEST_F(ExportFileTest, SettingsComeBackFromTheFileAndTheRememberedSettings) {
         RememberExportSettings(store, settings);
         EXPECT_EQ(RecallExportSettings(store), settings);
     }
-    // Comments, blank lines, spaces and CR LF are fine; what is not named keeps its default.
-    WriteLines("short.export", {"# mine", "", "  format =  png  ", "normal-map=on"});
+    // A byte-order mark, comments, blank lines, spaces and CR LF are fine;
+    // what is not named keeps its default.
+    WriteLines("short.export", {"\xEF\xBB\xBF  format =  png  ", "# mine", "", "normal-map=on"});
     ExportSettings expected;
     expected.Format = ExportFormat::Png;
     expected.NormalMap.On = true;
@@ -71,6 +79,8 @@ TEST_F(ExportFileTest, AFaultyFileIsNamedWithItsLine) {
         {{"bands = 1,2,3,4,5"}, "bad.export: line 1: bands wants each height below the one before it (H256 > H192"},
         {{"bands = 5,4,3,2"}, "bad.export: line 1: bands wants five heights separated by commas"},
         {{"world-file = on"}, "bad.export: A world file goes with PNG outputs"},
+        {{"format = png", "splat-map-file = ../x.png"}, "bad.export: line 2: splat-map-file '../x.png' has a folder part"},
+        {{"normal-map-file = .."}, "bad.export: line 1: normal-map-file '..' names a folder"},
     };
     for (const Case& c : cases) {
         WriteLines("bad.export", c.Lines);
@@ -79,6 +89,8 @@ TEST_F(ExportFileTest, AFaultyFileIsNamedWithItsLine) {
     WriteBytes(Root("bad.export"), std::string("format = png\n\x01\n"));
     EXPECT_PRED2(Mentions, MessageOf<Error>([&] { ReadExportFile(Root("bad.export")); }), "line 2: contains a control character");
     EXPECT_EQ(ReadExportFileIfAny(Root("none.export")), std::nullopt);
+    std::filesystem::create_symlink("loop.export", Root("loop.export"));
+    EXPECT_PRED2(Mentions, MessageOf<Error>([&] { ReadExportFileIfAny(Root("loop.export")); }), "loop.export: cannot be opened: it is a loop of symbolic links");
 }
 
 // The window: the dialog through Ctrl+E, remembered for the next start, and

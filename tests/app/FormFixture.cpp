@@ -124,7 +124,7 @@ ExportSettings NonDefaultExport() {
     settings.Format = ExportFormat::Png;
     settings.Compression = PngCompression::Best;
     settings.NormalMap = {true, "n.png"};
-    settings.ShadowMap = {true, "sub/s.png"};
+    settings.ShadowMap = {true, "s.png"};
     settings.SplatMap = {false, "kept name.png"};
     settings.WorldFile = true;
     settings.Range = HeightRange{-12.5, 3000};

@@ -82,14 +82,16 @@ TEST_F(SaveLoadTest, MissingHeightmapFallsBackToTerrainBmp) {
 }
 
 // A heightmap that exists but is no file to read (a FIFO, a device, a
-// folder) is named in the error, not replaced by the fallback; the set-up
+// folder, a loop of links) is named in the error, not replaced by the fallback; the set-up
 // is not taken.
 TEST_F(SaveLoadTest, AHeightmapThatIsNoRegularFileIsNamedNotReplaced) {
     const auto form = MakeSampleForm();
     const std::string heightmapBefore = form->State().HeightmapFile;
     ASSERT_EQ(::mkfifo(Root("pipe.bmp").c_str(), 0600), 0);
     std::filesystem::create_directory(Root("folder.bmp"));
+    std::filesystem::create_symlink("loop.bmp", Root("loop.bmp"));
     const std::pair<std::string, std::string> cases[] = {
+        {"loop.bmp", "loop.bmp: cannot be opened: it is a loop of symbolic links"},
         {"pipe.bmp", "pipe.bmp: is not a regular file (a FIFO)"},
         {"/dev/null", "/dev/null: is not a regular file (a character device)"},
         {"folder.bmp", "folder.bmp: is a folder, not a file"},

@@ -79,9 +79,8 @@ TEST_F(GenerateCommandTest, ExplicitInputsNeedNoInfoFile) {
     const auto before = fs::last_write_time(work_ / "res/tex.bmp");
     for (const std::string output :
          {"--output res/tex.bmp", "--output res/new.bmp --lightmap res/lm.bmp",
-          "--output res/s_1.bmp --format png", "--output res/new.png --lightmap res/s_1.bmp",
-          "--output res/new.png --splat-map res/s.png", "--output res/new.bmp --splat-map res/lm.bmp",
-          "--output res/new.png --normal-map res/tex.bmp --splat-map res/n.png"}) {
+          "--output res/s_1 --format png", "--output res/new.png --lightmap res/s_1.bmp",
+          "--output res/new.png --splat-map res/s.png", "--output res/new.bmp --normal-map res/s_1.png"}) {
         SCOPED_TRACE(output);
         const RunResult again = Generate("--heightmap in/height.bmp --tiles " + kTiles + " " +
                                          output + " --size 8");
@@ -119,6 +118,17 @@ TEST_F(GenerateCommandTest, MissingFilesAreNamedAndNothingIsWritten) {
     EXPECT_EQ(heightmap.ExitCode, 1);
     EXPECT_NE(heightmap.Err.find("Heightmap in/none.bmp doesn't exist!"), std::string::npos)
         << heightmap.Err;
+
+    // A loop of symbolic links is named as one.
+    fs::create_symlink("loop", work_ / "loop");
+    for (const auto& [arguments, message] :
+         {std::pair{"--heightmap loop", "loop: cannot be opened: it is a loop of symbolic links"},
+          {"--output-dir loop", "loop: is a loop of symbolic links"}}) {
+        const RunResult looped = Generate(arguments);
+        EXPECT_EQ(looped.ExitCode, 1);
+        EXPECT_NE(looped.Err.find(message), std::string::npos) << looped.Err;
+    }
+    fs::remove(work_ / "loop");
 
     fs::remove(work_ / "in/t3.bmp");
     const RunResult tile = Generate("");

@@ -18,19 +18,35 @@ namespace fs = std::filesystem;
 
 class OutputMessagesTest : public GenerateCommandTest {};
 
-// Outputs of one run, derived names included, that would land on one file
-// are a usage error that names both, before anything is claimed.
-TEST_F(OutputMessagesTest, OutputsOfOneRunThatCollideAreNamedBeforeAnyWork) {
+// Outputs of one run, derived names included, that would land on one file,
+// and names that cannot be used, are a usage error that names the option,
+// before anything is claimed.
+TEST_F(OutputMessagesTest, OutputNamesThatCannotBeUsedAreNamedBeforeAnyWork) {
     fs::create_directory(work_ / "out");
+    const std::string sun = " --sun-azimuth 30 --sun-elevation 9";
     const std::pair<std::string, std::string> cases[] = {
         {"--splat-map a.png --normal-map a_1.png",
          "the second file of --splat-map and --normal-map collide: both are 'a_1.png'"},
         {"--output x7.png --splat-map x7_lm.png",
-         "the lightmap of --output and --splat-map collide: both are 'x7_lm.png'"},
-        {"--output t.bmp --normal-map ./t_lm.bmp", "the lightmap of --output and --normal-map collide"},
-        {"--format png --lightmap l.bmp --splat-map l.png", "--lightmap and --splat-map collide"},
-        {"--output-dir out --splat-map out/lm.bmp", "the lightmap and --splat-map collide"},
+         "--splat-map and the lightmap of --output collide: both are 'x7_lm.png'"},
+        {"--output t.bmp --normal-map ./t_lm.bmp", "--normal-map and the lightmap of --output collide"},
+        {"--format png --lightmap l.bmp --splat-map l.png", "--splat-map and --lightmap collide"},
+        {"--output-dir out --splat-map out/lm.bmp", "--splat-map and the lightmap collide"},
         {"--output a.bmp --lightmap ./a.bmp", "--output and --lightmap collide"},
+        {"--format png --world-file --normal-map lm.pgw",
+         "--normal-map and the world file of --normal-map collide: both are 'lm.pgw'"},
+        {"--format png --splat-map lm.pgw", "--splat-map and the world file of the lightmap collide"},
+        {"--output tex.png --world-file --shadow-map tex.jpg" + sun,
+         "the world file of --output and the world file of --shadow-map collide: both are 'tex.pgw'"},
+        {"--format png --world-file --splat-map s.png --normal-map s_1.pgw",
+         "the world file of the second file of --splat-map and --normal-map collide"},
+        {"--splat-map ''", "--splat-map needs a file name"},
+        {"--shadow-map ''", "--shadow-map needs a file name"},
+        {"--normal-map out/", "--normal-map needs a file name, not the folder 'out/'"},
+        {"--splat-map s.bmp", "--splat-map 's.bmp' ends as a BMP file, but it is written as PNG"},
+        {"--output x.jpg", "--output 'x.jpg' ends as a JPEG file, but it is written as BMP"},
+        {"--lightmap l.png --output x.bmp", "--lightmap 'l.png' ends as a PNG file, but it is written as BMP"},
+        {"--output x.tif --format png", "--format png does not go with the name x.tif"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(arguments);
@@ -52,7 +68,7 @@ TEST_F(OutputMessagesTest, ANameTooLongFailsBeforeTheHeightmapIsRead) {
     for (const char* option : {"--output", "--normal-map", "--lightmap"}) {
         SCOPED_TRACE(option);
         const test::ProgramResult result =
-            Generate("--heightmap in/garbage.bmp --size 8 " + std::string(option) + " " + fits + ".png");
+            Generate("--heightmap in/garbage.bmp --size 8 --format png " + std::string(option) + " " + fits + ".png");
         EXPECT_EQ(result.ExitCode, 1);
         EXPECT_NE(result.Err.find(fits + ".png: cannot be written: the name is too long"),
                   std::string::npos)

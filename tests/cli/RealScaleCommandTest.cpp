@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -158,13 +159,13 @@ TEST_F(RealScaleCommandTest, SmoothResamplingLeavesNoBlocks) {
 }
 
 // A GeoTIFF texture of a georeferenced DEM has the DEM's system and extent,
-// at its own size; so have its lightmap and shadow map.
+// at its own size; so have its lightmap and shadow map. A texture named
+// ".tiff" is GeoTIFF without --format.
 TEST_F(RealScaleCommandTest, GeoTiffOutputsKeepTheSystemAndTheExtent) {
     WriteHill("dem.tif", 60, 40, test::kArcSecondCells);
-    const test::ProgramResult result =
-        LightDem("--size 150 --format tif --output tex.tif --shadow-map shadow.tif");
+    const test::ProgramResult result = LightDem("--size 150 --output tex.tiff --shadow-map shadow.png");
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
-    for (const std::string name : {"tex.tif", "tex_lm.tif", "shadow.tif"}) {
+    for (const std::string name : {"tex.tiff", "tex_lm.tif", "shadow.tif"}) {
         const Picture picture = ReadPictureFile(PathOf(name));
         ASSERT_TRUE(picture.Geo && picture.Geo->Transform) << name;
         EXPECT_TRUE(picture.Geo->Geographic) << name;
@@ -201,21 +202,27 @@ TEST_F(RealScaleCommandTest, GeographicCellsAreLitInMetres) {
     EXPECT_GT(shadowed("c_shadow.png"), 2 * shadowed("a_shadow.png") + 100) << "cells of 1 m make a steep hill";
 }
 
+// Every picture at the texture's size (120 x 80) has the texture's world
+// file; the normal map, at the heightmap's, one of cells of 3 arc-seconds.
 TEST_F(RealScaleCommandTest, WorldFilesLieBesidePngOutputs) {
     WriteHill("dem.tif", 60, 40, test::kArcSecondCells);
     const test::ProgramResult result =
-        LightDem("--size 120 --world-file --output tex.png --shadow-map shadow.png");
+        LightDem("--size 120 --world-file --output tex.png --shadow-map shadow.png --splat-map s.png --normal-map n.png");
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
-    const double pixel = 60 * 3 / 3600.0 / 120;
-    const std::string expected = test::ReadBytes(PathOf("tex.pgw"));
-    EXPECT_EQ(test::ReadBytes(PathOf("shadow.pgw")), expected);
-    EXPECT_EQ(test::ReadBytes(PathOf("tex_lm.pgw")), expected);
-    std::istringstream lines(expected);
-    double values[6];
-    for (double& v : values) lines >> v;
-    EXPECT_NEAR(values[0], pixel, 1e-12);
-    EXPECT_NEAR(values[3], -40 * 3 / 3600.0 / 80, 1e-12);
-    EXPECT_NEAR(values[4], -84.4 + pixel / 2, 1e-12);
+    const std::string texture = test::ReadBytes(PathOf("tex.pgw"));
+    for (const char* file : {"shadow.pgw", "tex_lm.pgw", "s.pgw", "s_1.pgw"}) {
+        EXPECT_EQ(test::ReadBytes(PathOf(file)), texture) << file;
+    }
+    const double pixel = 60 * 3 / 3600.0 / 120, cell = 3 / 3600.0;
+    for (const auto& [file, width, height] : {std::tuple{"tex.pgw", pixel, -40 * cell / 80}, {"n.pgw", cell, -cell}}) {
+        std::istringstream lines(test::ReadBytes(PathOf(file)));
+        double values[6];
+        for (double& v : values) lines >> v;
+        EXPECT_NEAR(values[0], width, 1e-12) << file;
+        EXPECT_NEAR(values[3], height, 1e-12) << file;
+        EXPECT_NEAR(values[4], -84.4 + width / 2, 1e-12) << file;
+        EXPECT_NEAR(values[5], 36.6 + height / 2, 1e-12) << file;
+    }
 
     // Without a georeference a world file cannot be made, and nothing is left.
     WriteHill("plain.tif", 60, 40);
@@ -225,6 +232,21 @@ TEST_F(RealScaleCommandTest, WorldFilesLieBesidePngOutputs) {
     EXPECT_FALSE(Exists("p.png") || Exists("p.pgw") || Exists("p_lm.png"));
     const test::ProgramResult bmp = Generate("--heightmap dem.tif --world-file --output q.bmp");
     EXPECT_EQ(bmp.ExitCode, 2);
+
+    // A numbered texture passes over a name whose world file is taken. A
+    // replaced lm.png keeps no world file of an earlier run; a run that
+    // fails changes neither.
+    fs::create_directory(folder_ / "d");
+    test::WriteBytes(PathOf("d/terrain_tex.pgw"), "stale");
+    ASSERT_EQ(LightDem("--size 32 --format png --world-file --output-dir d").ExitCode, 0);
+    EXPECT_TRUE(Exists("d/terrain_tex0.pgw") && !Exists("d/terrain_tex.png"));
+    const std::string lightmap = test::ReadBytes(PathOf("d/lm.png")), place = test::ReadBytes(PathOf("d/lm.pgw"));
+    EXPECT_EQ(Generate("--heightmap plain.tif --size 32 --format png --world-file --output-dir d").ExitCode, 1);
+    EXPECT_EQ(test::ReadBytes(PathOf("d/lm.png")), lightmap);
+    EXPECT_EQ(test::ReadBytes(PathOf("d/lm.pgw")), place);
+    ASSERT_EQ(Generate("--heightmap plain.tif --size 32 --format png --output-dir d --quiet").ExitCode, 0);
+    EXPECT_NE(test::ReadBytes(PathOf("d/lm.png")), lightmap);
+    EXPECT_FALSE(Exists("d/lm.pgw"));
 }
 
 TEST_F(RealScaleCommandTest, InfoShowsTheSystemTheCellsAndNoData) {

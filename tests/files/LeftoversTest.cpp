@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/Files.h"
+#include "common/LeftoverClaim.h"
 #include "common/ScratchFolderTest.h"
 #include "files/Descriptor.h"
 #include "files/ResultFile.h"
@@ -33,12 +34,7 @@ Descriptor HoldLikeALiveRun(const std::string& path) {
 
 class LeftoversTest : public test::ScratchFolderTest {
 protected:
-    // A placeholder as a run that has ended leaves it.
-    void WriteLeftoverClaim(const std::string& name) const {
-        test::WriteBytes(folder_ / name, kClaimText);
-        fs::permissions(folder_ / name, fs::perms::owner_read | fs::perms::group_read |
-                                            fs::perms::others_read);
-    }
+    void WriteLeftoverClaim(const std::string& name) const { test::WriteLeftoverClaim(folder_ / name); }
 
     // Every entry of the folder with its bytes ("<folder>", "<link>").
     std::map<std::string, std::string> Contents() const {
@@ -51,8 +47,9 @@ protected:
     }
 };
 
-// Only a placeholder that everything proves ours and abandoned goes; the
-// user's own files, a live run's placeholder and look-alikes stay untouched.
+// Only a placeholder that everything proves ours and abandoned goes, to a
+// claim or to the look whether a name is free; the user's own files, a live
+// run's placeholder and look-alikes stay untouched.
 TEST_F(LeftoversTest, OnlyALeftoverPlaceholderGivesWayToANewClaim) {
     struct Case {
         const char* What;
@@ -109,6 +106,10 @@ TEST_F(LeftoversTest, OnlyALeftoverPlaceholderGivesWayToANewClaim) {
         fs::create_directories(folder_);
         c.Make(PathOf("out.bmp"));
         const auto before = Contents();
+        EXPECT_EQ(ResultFile::Claimable(PathOf("out.bmp")), c.Cleared);
+        if (!c.Cleared) {
+            EXPECT_EQ(Contents(), before);
+        }
         {
             std::optional<ResultFile> claimed = ResultFile::TryClaim(PathOf("out.bmp"));
             EXPECT_EQ(claimed.has_value(), c.Cleared);

@@ -87,36 +87,44 @@ TEST_F(ResultFileTest, AFailedWriteNamesTheResult) {
     EXPECT_FALSE(fs::exists(PathOf("plain.bmp")));
 }
 
-// Withdrawing a committed claim frees the name only of the run's own file:
-// a file that someone renamed over the committed one since stays as it is.
-TEST_F(ResultFileTest, WithdrawRemovesOnlyTheRunsOwnCommittedFile) {
+// Withdrawing a commit takes back only the run's own doing: a claimed name
+// is left free and a replaced or removed file comes back, while a file that
+// someone renamed over the committed one since stays as it is.
+TEST_F(ResultFileTest, WithdrawTakesBackOnlyTheRunsOwnCommit) {
     struct Case {
         const char* Name;
-        void (*After)(const std::string& path, const std::string& other);  // after the commit
-        bool Stays;
+        ResultFile (*Take)(const std::string& path);
+        const char* Earlier;    // under the name before the run; empty: nothing
+        const char* Committed;  // under it after the commit
+        const char* Left;       // after the withdrawal, and once the result went
+        bool Intruder = false;  // renamed over the name after the commit
     };
     const Case cases[] = {
-        {"untouched", [](const std::string&, const std::string&) {}, false},
-        {"replaced by a rename", [](const std::string& path, const std::string& other) {
-             Write(other, Bytes(77));
-             fs::rename(other, path);
-         }, true},
+        {"claimed", ResultFile::Claim, "", "run's", ""},
+        {"claimed, then replaced by a rename", ResultFile::Claim, "", "run's", "intruder", true},
+        {"replacing a file", ResultFile::Replacing, "earlier", "run's", "earlier"},
+        {"replacing nothing", ResultFile::Replacing, "", "run's", ""},
+        {"removing a file", ResultFile::Removing, "earlier", "", "earlier"},
     };
+    const std::string path = PathOf("w.bmp");
+    const auto held = [&path] { return fs::exists(path) ? ReadBytes(path) : std::string(); };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const std::string path = PathOf("w.bmp");
+        if (*c.Earlier) test::WriteBytes(path, c.Earlier);
         {
-            ResultFile result = ResultFile::Claim(path);
-            Write(result.StagingPath(), Bytes(300));
+            ResultFile result = c.Take(path);
+            test::WriteBytes(result.StagingPath(), "run's");
             result.Commit();
-            c.After(path, PathOf("other.bmp"));
-            result.Withdraw();
-            EXPECT_EQ(fs::exists(path), c.Stays);
-            if (c.Stays) {
-                EXPECT_EQ(ReadBytes<std::vector<std::uint8_t>>(path), Bytes(77));
+            EXPECT_EQ(held(), c.Committed);
+            if (c.Intruder) {
+                test::WriteBytes(PathOf("other.bmp"), "intruder");
+                fs::rename(PathOf("other.bmp"), path);
             }
+            result.Withdraw();
+            EXPECT_EQ(held(), c.Left);
         }
-        EXPECT_EQ(fs::exists(path), c.Stays) << "after the result went";
+        EXPECT_EQ(held(), c.Left) << "after the result went";
+        EXPECT_EQ(Names(folder_).size(), *c.Left ? 1u : 0u);
         fs::remove(path);
     }
 }
