@@ -1,0 +1,79 @@
+#include "layers/ConditionWeight.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "layers/ByteWeights.h"
+
+namespace orvalis {
+namespace {
+
+TEST(RangeWeight, RampsAreCentredOnTheBoundsAndHardBoundsBelong) {
+    const RangeRule steep{35, kOpenEnd, 8, 0};    // above 35 deg, ramp 8 deg
+    const RangeRule hard{35, kOpenEnd, 0, 0};
+    const RangeRule band{0, 10, 4, 0};            // 0 .. 10, ramp 4
+    const RangeRule low{-kOpenEnd, 5, 2, 0};       // below 5, ramp 2
+    struct Case {
+        const RangeRule& Range;
+        double Value;
+        double Weight;
+    };
+    const Case cases[] = {
+        {steep, 31, 0},    {steep, 33, 0.25}, {steep, 35, 0.5}, {steep, 39, 1},  {steep, 90, 1}, {steep, 20, 0},
+        {hard, 35, 1},     {hard, std::nextafter(35.0, 0.0), 0}, {band, -2, 0},  {band, 2, 1},   {band, 10, 0.5},
+        {band, 12, 0},     {low, -1e9, 1},    {low, 4, 1},      {low, 6, 0},     {steep, NAN, 0}, {low, NAN, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RangeWeight(c.Range, c.Value), c.Weight) << c.Value;
+}
+
+TEST(AspectWeight, WrapsAcrossNorth) {
+    const AspectRule north{0, 90, 20, 0};   // 315 .. 45 fully, fading out by 55 and 305
+    const AspectRule nearNorth{350, 40, 0, 0};
+    struct Case {
+        const AspectRule& Aspect;
+        double Degrees;
+        double Weight;
+    };
+    const Case cases[] = {
+        {north, 0, 1},       {north, 35, 1},       {north, -35, 1},    {north, 325, 1},  {north, 45, 0.5},
+        {north, 315, 0.5},   {north, -45, 0.5},    {north, 50, 0.25},  {north, 55, 0},   {north, 180, 0},
+        {north, -180, 0},    {north, 360, 1},      {nearNorth, 10, 1}, {nearNorth, 330, 1}, {nearNorth, 11, 0},
+        {nearNorth, -170, 0}, {north, NAN, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(AspectWeight(c.Aspect, c.Degrees), c.Weight) << c.Degrees;
+}
+
+TEST(ByteWeights, AddUpTo255WithTheFallbackFillingWhatIsLeft) {
+    struct Case {
+        std::vector<double> Weights;
+        std::size_t Fallback;
+        std::vector<int> Bytes;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, 1, {0, 255, 0}},            // no layer claims the pixel
+        {{0.5, 0, 0}, 2, {128, 0, 127}},        // the fallback takes the other half; the tie to the first
+        {{1, 1, 1, 1}, 0, {64, 64, 64, 63}},    // equal remainders: first layers first
+        {{0, 0.8, 0}, 0, {51, 204, 0}},
+        {{1, 0, 0.25}, 1, {204, 0, 51}},        // above 1: shared, the fallback takes nothing
+        {{0, 1, 0}, 2, {0, 255, 0}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> bytes(c.Weights.size());
+        ByteWeights(c.Weights, c.Fallback, bytes);
+        EXPECT_EQ(std::vector<int>(bytes.begin(), bytes.end()), c.Bytes);
+    }
+    // Sixteen layers of varied weights, every fallback.
+    std::vector<double> weights(kMostLayers);
+    std::vector<std::uint8_t> bytes(kMostLayers);
+    for (int trial = 0; trial < 2000; ++trial) {
+        for (int k = 0; k < kMostLayers; ++k) weights[k] = ((trial * 37 + k * 101) % 97) % (trial % 7 + 2) / 11.0;
+        ByteWeights(weights, trial % kMostLayers, bytes);
+        int sum = 0;
+        for (const std::uint8_t b : bytes) sum += b;
+        ASSERT_EQ(sum, 255) << trial;
+    }
+}
+
+}  // namespace
+}  // namespace orvalis
