@@ -4,6 +4,7 @@
 
 #include "files/Error.h"
 #include "common/ErrorMessage.h"
+#include "common/Files.h"
 #include "common/ScratchFolder.h"
 
 namespace orvalis {
@@ -89,6 +90,14 @@ coverage = 0.35
     LayerSet unwritable = set;
     unwritable.Layers[1].Tile = "rock #2.bmp";
     EXPECT_EQ(test::MessageOf<Error>([&] { LayersText(unwritable); }), "layer rock, tile: the tile's path holds \" #\"");
+}
+
+// The layers files the sample ships.
+TEST(LayersFile, TheSampleFilesRead) {
+    for (const char* name : {"classic-layers.txt", "six-layers.txt"}) {
+        const LayerSet set = ParseLayers(test::ReadBytes(std::string(ORVALIS_SAMPLE_DIR "/") + name), name);
+        EXPECT_EQ(set.Layers.size(), name[0] == 'c' ? 5u : 6u) << name;
+    }
 }
 
 TEST(LayersFile, TilesAreLookedForBesideTheFile) {
