@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace orvalis {
 
@@ -14,5 +15,18 @@ namespace orvalis {
 // to 255 goes a byte at a time to the largest remainders, the first layer
 // first among equal ones.
 void ByteWeights(std::span<const double> weights, std::size_t fallback, std::span<std::uint8_t> bytes);
+
+// The same for a row of pixels at once, in vector lanes where they help:
+// the very bytes ByteWeights gives each pixel.
+struct ByteWeightScratch {
+    explicit ByteWeightScratch(std::size_t width, std::size_t layers)
+        : Weights(width * layers), Total(width), Left(width) {}
+    std::vector<double> Weights;  // layer after layer, a row of weights each
+    std::vector<double> Total;
+    std::vector<int> Left;
+};
+// Takes the weights from scratch.Weights (and leaves other values there);
+// writes the pixels' bytes one after another, `layers` bytes each.
+void ByteWeightRow(ByteWeightScratch& scratch, std::size_t layers, std::size_t fallback, std::uint8_t* bytes);
 
 }  // namespace orvalis

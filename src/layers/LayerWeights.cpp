@@ -122,19 +122,16 @@ LayerWeights WeighLayers(const LayerSet& set, const TerrainWindow& terrain, cons
         for (std::size_t l = 0; l < layers; ++l) {
             if (runs[l].Noise) noises[l].emplace(*runs[l].Noise, xs);
         }
-        std::vector<double> noise(width), weights(width * layers), pixel(layers);
+        std::vector<double> noise(width);
+        ByteWeightScratch byteWeights(width, layers);
         RowScratch scratch{std::vector<double>(width), std::vector<double>(width)};
         for (std::int32_t row = first; row < end; ++row) {
             const AttributeRow& values = rows.Next();
             for (std::size_t l = 0; l < layers; ++l) {
                 if (noises[l]) noises[l]->Row(ys[row], noise.data());
-                WeighRow(runs[l], values, noise.data(), std::span(weights).subspan(l * width, width), scratch);
+                WeighRow(runs[l], values, noise.data(), std::span(byteWeights.Weights).subspan(l * width, width), scratch);
             }
-            std::uint8_t* bytes = &out.Bytes[static_cast<std::size_t>(row) * width * layers];
-            for (std::size_t x = 0; x < width; ++x) {
-                for (std::size_t l = 0; l < layers; ++l) pixel[l] = weights[l * width + x];
-                ByteWeights(pixel, fallback, std::span(bytes + x * layers, layers));
-            }
+            ByteWeightRow(byteWeights, layers, fallback, &out.Bytes[static_cast<std::size_t>(row) * width * layers]);
             if (rowDone) rowDone(row, out);
             tally.RowDone();
         }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "layers/ByteWeights.h"
+#include "layers/EdgeLanes.h"
 
 namespace orvalis {
 namespace {
@@ -44,6 +47,19 @@ TEST(AspectWeight, WrapsAcrossNorth) {
     for (const Case& c : cases) EXPECT_EQ(AspectWeight(c.Aspect, c.Degrees), c.Weight) << c.Degrees;
 }
 
+TEST(EdgeLanes, EqualThePlainEdges) {
+    const std::vector<double> inside = {-3, -2, -1.5, -0.0, 0.0, 0.7, 1.9, 2, 7, NAN, INFINITY, -INFINITY, 1e-300};
+    for (const double ramp : {4.0, 0.3}) {
+        std::vector<double> ramps(inside.size(), 0.75), steps(inside.size(), 0.75);
+        MultiplyRamps(ramps.data(), inside.data(), ramp, inside.size());
+        MultiplySteps(steps.data(), inside.data(), inside.size());
+        for (std::size_t k = 0; k < inside.size(); ++k) {
+            EXPECT_EQ(ramps[k], 0.75 * RampWeight(inside[k], ramp)) << inside[k];
+            EXPECT_EQ(steps[k], 0.75 * StepWeight(inside[k])) << inside[k];
+        }
+    }
+}
+
 TEST(ByteWeights, AddUpTo255WithTheFallbackFillingWhatIsLeft) {
     struct Case {
         std::vector<double> Weights;
@@ -63,15 +79,23 @@ TEST(ByteWeights, AddUpTo255WithTheFallbackFillingWhatIsLeft) {
         ByteWeights(c.Weights, c.Fallback, bytes);
         EXPECT_EQ(std::vector<int>(bytes.begin(), bytes.end()), c.Bytes);
     }
-    // Sixteen layers of varied weights, every fallback.
-    std::vector<double> weights(kMostLayers);
-    std::vector<std::uint8_t> bytes(kMostLayers);
-    for (int trial = 0; trial < 2000; ++trial) {
-        for (int k = 0; k < kMostLayers; ++k) weights[k] = ((trial * 37 + k * 101) % 97) % (trial % 7 + 2) / 11.0;
-        ByteWeights(weights, trial % kMostLayers, bytes);
-        int sum = 0;
-        for (const std::uint8_t b : bytes) sum += b;
-        ASSERT_EQ(sum, 255) << trial;
+    // Rows of sixteen layers of varied weights, every fallback: a row at
+    // once gives each pixel's bytes, and they add up to 255.
+    constexpr std::size_t kWidth = 301;
+    for (std::size_t fallback = 0; fallback < kMostLayers; ++fallback) {
+        ByteWeightScratch scratch(kWidth, kMostLayers);
+        std::vector<double> pixels(kWidth * kMostLayers);
+        for (std::size_t k = 0; k < pixels.size(); ++k) {
+            const std::size_t x = k % kWidth, l = k / kWidth;
+            pixels[x * kMostLayers + l] = scratch.Weights[k] = ((x * 37 + l * 101 + fallback) % 97) % (x % 7 + 2) / 11.0;
+        }
+        std::vector<std::uint8_t> row(pixels.size()), bytes(kMostLayers);
+        ByteWeightRow(scratch, kMostLayers, fallback, row.data());
+        for (std::size_t x = 0; x < kWidth; ++x) {
+            ByteWeights(std::span(pixels).subspan(x * kMostLayers, kMostLayers), fallback, bytes);
+            ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), row.begin() + x * kMostLayers)) << x;
+            ASSERT_EQ(std::accumulate(bytes.begin(), bytes.end(), 0), 255) << x;
+        }
     }
 }
 
