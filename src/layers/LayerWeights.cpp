@@ -7,7 +7,6 @@
 #include "raster/ParallelRows.h"
 #include "layers/ByteWeights.h"
 #include "layers/ConditionWeight.h"
-#include "layers/EdgeLanes.h"
 #include "layers/TerrainAttributes.h"
 #include "layers/WorldNoise.h"
 
@@ -45,29 +44,11 @@ const double* Moved(const std::vector<double>& values, const double* noise, doub
     return moved.data();
 }
 
-// weights[x] = weights[x] x EdgeWeight(inside(values[x]), ramp).
-template <class Inside>
-void MultiplyEdge(std::span<double> weights, const double* values, double ramp, Inside inside,
-                  std::vector<double>& insides) {
-    for (std::size_t x = 0; x < weights.size(); ++x) insides[x] = inside(values[x]);
-    if (ramp > 0) {
-        MultiplyRamps(weights.data(), insides.data(), ramp, weights.size());
-    } else {
-        MultiplySteps(weights.data(), insides.data(), weights.size());
-    }
-}
-
 // Scratch rows of a band.
 struct RowScratch {
     std::vector<double> Moved;
     std::vector<double> Inside;
 };
-
-void MultiplyRange(std::span<double> weights, const double* values, const RangeRule& range, RowScratch& scratch) {
-    const double low = range.Low, high = range.High;
-    if (low != -kOpenEnd) MultiplyEdge(weights, values, range.Ramp, [low](double v) { return v - low; }, scratch.Inside);
-    if (high != kOpenEnd) MultiplyEdge(weights, values, range.Ramp, [high](double v) { return high - v; }, scratch.Inside);
-}
 
 // A layer's weights along a row: its coverage times the weight of each
 // edge of its conditions in turn (height, slope, aspect, curvature; a
@@ -77,16 +58,13 @@ void WeighRow(const LayerRun& run, const AttributeRow& attributes, const double*
     const LayerRule& rule = *run.Rule;
     std::vector<double>& moved = scratch.Moved;
     std::fill(weights.begin(), weights.end(), rule.Coverage);
-    if (rule.Height) MultiplyRange(weights, Moved(attributes.Height, noise, rule.Height->Noise, moved), *rule.Height, scratch);
-    if (rule.Slope) MultiplyRange(weights, Moved(attributes.Slope, noise, rule.Slope->Noise, moved), *rule.Slope, scratch);
-    if (rule.Aspect) {
-        const double half = rule.Aspect->Width / 2, centre = rule.Aspect->Centre;
-        MultiplyEdge(weights, Moved(attributes.Aspect, noise, rule.Aspect->Noise, moved), rule.Aspect->Ramp,
-                     [half, centre](double v) { return half - AngleBetween(v, centre); }, scratch.Inside);
-    }
+    std::vector<double>& inside = scratch.Inside;
+    if (rule.Height) MultiplyRange(weights, Moved(attributes.Height, noise, rule.Height->Noise, moved), *rule.Height, inside);
+    if (rule.Slope) MultiplyRange(weights, Moved(attributes.Slope, noise, rule.Slope->Noise, moved), *rule.Slope, inside);
+    if (rule.Aspect) MultiplyAspect(weights, Moved(attributes.Aspect, noise, rule.Aspect->Noise, moved), *rule.Aspect, inside);
     if (rule.Curvature) {
         const RangeRule& range = rule.Curvature->Range;
-        MultiplyRange(weights, Moved(attributes.Curvature[run.CurvatureIndex], noise, range.Noise, moved), range, scratch);
+        MultiplyRange(weights, Moved(attributes.Curvature[run.CurvatureIndex], noise, range.Noise, moved), range, inside);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <type_traits>
 
 #include "layers/ByteWeights.h"
 #include "layers/EdgeLanes.h"
@@ -12,7 +13,19 @@
 namespace orvalis {
 namespace {
 
-TEST(RangeWeight, RampsAreCentredOnTheBoundsAndHardBoundsBelong) {
+// The weight of a condition at each value, as a row of them gets it.
+template <class Rule>
+std::vector<double> WeightsAt(const Rule& rule, const std::vector<double>& values) {
+    std::vector<double> weights(values.size(), 1.0), inside(values.size());
+    if constexpr (std::is_same_v<Rule, AspectRule>) {
+        MultiplyAspect(weights, values.data(), rule, inside);
+    } else {
+        MultiplyRange(weights, values.data(), rule, inside);
+    }
+    return weights;
+}
+
+TEST(ConditionWeight, RampsAreCentredOnTheBoundsAndHardBoundsBelong) {
     const RangeRule steep{35, kOpenEnd, 8, 0};    // above 35 deg, ramp 8 deg
     const RangeRule hard{35, kOpenEnd, 0, 0};
     const RangeRule band{0, 10, 4, 0};            // 0 .. 10, ramp 4
@@ -27,10 +40,10 @@ TEST(RangeWeight, RampsAreCentredOnTheBoundsAndHardBoundsBelong) {
         {hard, 35, 1},     {hard, std::nextafter(35.0, 0.0), 0}, {band, -2, 0},  {band, 2, 1},   {band, 10, 0.5},
         {band, 12, 0},     {low, -1e9, 1},    {low, 4, 1},      {low, 6, 0},     {steep, NAN, 0}, {low, NAN, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(RangeWeight(c.Range, c.Value), c.Weight) << c.Value;
+    for (const Case& c : cases) EXPECT_EQ(WeightsAt(c.Range, {c.Value})[0], c.Weight) << c.Value;
 }
 
-TEST(AspectWeight, WrapsAcrossNorth) {
+TEST(ConditionWeight, AspectsWrapAcrossNorth) {
     const AspectRule north{0, 90, 20, 0};   // 315 .. 45 fully, fading out by 55 and 305
     const AspectRule nearNorth{350, 40, 0, 0};
     struct Case {
@@ -44,7 +57,7 @@ TEST(AspectWeight, WrapsAcrossNorth) {
         {north, -180, 0},    {north, 360, 1},      {nearNorth, 10, 1}, {nearNorth, 330, 1}, {nearNorth, 11, 0},
         {nearNorth, -170, 0}, {north, NAN, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(AspectWeight(c.Aspect, c.Degrees), c.Weight) << c.Degrees;
+    for (const Case& c : cases) EXPECT_EQ(WeightsAt(c.Aspect, {c.Degrees})[0], c.Weight) << c.Degrees;
 }
 
 TEST(EdgeLanes, EqualThePlainEdges) {
