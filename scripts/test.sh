@@ -45,5 +45,6 @@ if command -v clang++ >/dev/null; then
   suite=$ORVALIS_ROOT/../shared/testdata/bmpsuite
   orvalis_fuzz bmp_read_fuzz "$suite/g" "$suite/q" "$suite/b" "$ORVALIS_ROOT/tests/raster/regressions"
   orvalis_fuzz texture_info_fuzz "$ORVALIS_ROOT/tests/raster/fuzz/seeds"
+  orvalis_fuzz layers_file_fuzz "$ORVALIS_ROOT/sample"
   orvalis_fuzz gdal_read_fuzz "$ORVALIS_ROOT/tests/raster/fuzz/gdal-seeds"
 fi

@@ -151,7 +151,7 @@ inline TDibBuffer MakeHeightmap(int size) {
     return map;
 }
 
-enum class TileKind { Snow, Rock, Grass, Sand, Water };
+enum class TileKind { Snow, Rock, Grass, Sand, Water, Forest };
 
 inline constexpr int kTileSize = 64;
 
@@ -197,6 +197,15 @@ inline PixelColour WaterPixel(int x, int y) {
                       ClampByte(140 + wave + n));
 }
 
+// Dark crowns of trees with lighter tops and shaded gaps between them.
+inline PixelColour ForestPixel(int x, int y) {
+    const int crowns = Fractal(x, y, 8, 2, kTileSize, 61) - 128;
+    const int leaves = static_cast<int>(Hash(x, y, 62) % 15) - 7;
+    const int v = crowns / 3 + leaves;
+    const int gap = crowns < -40 ? -18 : 0;
+    return MakeColour(ClampByte(34 + v / 2 + gap), ClampByte(72 + v + gap), ClampByte(30 + v / 3 + gap));
+}
+
 // A 64 x 64 24-bit tile that repeats without a seam.
 inline TDibBuffer MakeTile(TileKind kind) {
     TDibBuffer tile;
@@ -210,6 +219,7 @@ inline TDibBuffer MakeTile(TileKind kind) {
                 case TileKind::Grass: colour = GrassPixel(x, y); break;
                 case TileKind::Sand: colour = SandPixel(x, y); break;
                 case TileKind::Water: colour = WaterPixel(x, y); break;
+                case TileKind::Forest: colour = ForestPixel(x, y); break;
             }
             tile.WritePixel(y, x, colour);
         }

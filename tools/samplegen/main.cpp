@@ -1,6 +1,7 @@
 // Makes the sample terrain in the folder given as the only argument:
 // sample/terrain.bmp, the same terrain at 16-bit precision as
-// sample/terrain16.png, the five tiles sample/<name>.bmp and default.txt.
+// sample/terrain16.png, the five tiles sample/<name>.bmp and default.txt,
+// and the forest tile that the sample layers files name besides them.
 
 #include <cstdio>
 #include <exception>
@@ -27,6 +28,7 @@ constexpr SampleTile kTiles[] = {{TileKind::Snow, "sample/snow.bmp"},
                                  {TileKind::Grass, "sample/grass.bmp"},
                                  {TileKind::Sand, "sample/sand.bmp"},
                                  {TileKind::Water, "sample/water.bmp"}};
+constexpr const char* kForestTileFile = "sample/forest.bmp";
 constexpr const char* kHeightmapFile = "sample/terrain.bmp";
 constexpr const char* kFineHeightmapFile = "sample/terrain16.png";
 constexpr int kHeightmapSize = 256;
@@ -50,6 +52,7 @@ void MakeSample(const std::filesystem::path& folder) {
         orvalis::sample::MakeTile(kTiles[i].Kind).WriteBmpFile((folder / kTiles[i].File).string());
         info.TileFiles[i] = kTiles[i].File;
     }
+    orvalis::sample::MakeTile(TileKind::Forest).WriteBmpFile((folder / kForestTileFile).string());
     orvalis::sample::MakeHeightmap(kHeightmapSize).WriteBmpFile((folder / kHeightmapFile).string());
     WriteFineHeightmap((folder / kFineHeightmapFile).string());
     info.HeightmapFile = kHeightmapFile;
