@@ -1,6 +1,7 @@
 #include "generation/SampledTerrain.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -33,7 +34,7 @@ SampledTerrain::SampledTerrain(Picture heightmap, const TerrainSampling& samplin
 
 // The classic stretch samples whole grey levels, which then stand for their heights.
 HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
-    if (sampling_.Resample == Resampling::Smooth) {
+    if (sampling_.Resample != Resampling::Classic) {
         // ResampleHeights's values, a band of rows at a time, without its
         // whole planes between the passes.
         HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
@@ -43,7 +44,7 @@ HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
             [&heights](std::int32_t first, std::int32_t count, const double* values) {
                 std::copy_n(values, static_cast<std::size_t>(count) * heights.Width, &heights.Heights[heights.IndexOf(first, 0)]);
             },
-            options);
+            options, sampling_.Enlarging());
         return heights;
     }
     const StretchedHeights stretched(heightmap_.Pixels, shape_.Width, shape_.Rows);
@@ -75,6 +76,22 @@ TextureShape LightingShape(const TextureShape& texture, std::int32_t mapWidth, s
     return static_cast<std::int64_t>(finer.Width) * finer.Rows <= kLargestLightingCells ? finer : texture;
 }
 
+// The classic light's heightmap under open water at `level` (in the data's
+// units): its heights in grey levels, those below the water's raised to its
+// flat surface.
+Picture UnderOpenWater(Picture heightmap, double level, int threads) {
+    const LevelScale scale = heightmap.Levels;
+    const double waterLevel = (level - scale.Low) * 255 / (scale.High - scale.Low);
+    if (!std::isfinite(waterLevel)) return heightmap;
+    const HeightPlane heights = HeightsOf(std::move(heightmap), threads);
+    HeightPlane surface{heights.Width, heights.Rows, std::vector<double>(heights.Width * static_cast<std::size_t>(heights.Rows)), {}};
+    for (std::size_t i = 0; i < surface.Heights.size(); ++i) surface.Heights[i] = std::max(heights.Height(i), waterLevel);
+    Picture flattened;
+    flattened.FineHeights = std::move(surface);
+    flattened.Levels = scale;
+    return flattened;
+}
+
 }  // namespace
 
 BandHeights SampledTerrain::Bands() const {
@@ -82,7 +99,7 @@ BandHeights SampledTerrain::Bands() const {
 }
 
 TDibBuffer SampledTerrain::Blend(const TileSet& tiles, const RunOptions& options) const {
-    return BlendByHeights(heights_, Bands(), tiles, options);
+    return BlendByHeights(heights_, Bands(), tiles, options, sampling_.WaterLevel);
 }
 
 // The blend shares a pixel between the bands by their weights at the band
@@ -93,7 +110,7 @@ void SampledTerrain::ForEachSplatRow(const SplatRow& row) const {
     for (std::int32_t y = 0; y < shape_.Rows; ++y) {
         const std::int32_t planeRow = PlaneRowOfDeviceRow(shape_.Rows, y);
         for (std::int32_t x = 0; x < shape_.Width; ++x) {
-            weights[x] = SplatWeightsAt(static_cast<float>(BandLevel(bands, heights_.At(planeRow, x))));
+            weights[x] = SplatWeightsAt(static_cast<float>(BandLevel(bands, sampling_.WaterLevel, heights_.At(planeRow, x))));
         }
         row(y, weights);
     }
@@ -129,6 +146,7 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         const std::int32_t mapWidth = heightmap_.Pixels.Width(), mapRows = heightmap_.Pixels.RowCount();
         const TextureShape grid = LightingShape(shape_, mapWidth, mapRows);
         RealScaleLight real = *sampling_.RealScale;
+        real.WaterLevel = sampling_.WaterLevel;
         // The grid's cells cover the heightmap's extent.
         real.Scale.CellX *= static_cast<double>(mapWidth) / grid.Width;
         real.Scale.CellY *= static_cast<double>(mapRows) / grid.Rows;
@@ -138,7 +156,8 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         // heights it comes from outlive the lighting.
         const auto lightFiner = [&] {
             const LightingGrids grids =
-                ResampledLightingGrids(TakeHeightsInDataUnits(options), grid.Width, grid.Rows, real, options);
+                ResampledLightingGrids(TakeHeightsInDataUnits(options), grid.Width, grid.Rows, real,
+                                       sampling_.Enlarging(), options);
             return LightAtRealScale(grids, real, shape_.Width, shape_.Rows, options);
         };
         const LitTerrain lit = finer ? lightFiner() : LightAtRealScale(heights_, real, options);
@@ -147,10 +166,12 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility, options);
         return light;
     }
+    if (sampling_.WaterLevel) heightmap_ = UnderOpenWater(std::move(heightmap_), *sampling_.WaterLevel, options.Threads);
     light.Lightmap = LightHeightmap(std::move(heightmap_), classic, options);
-    if (sampling_.Resample == Resampling::Smooth &&
+    if (sampling_.Resample != Resampling::Classic &&
         (light.Lightmap.Width() != shape_.Width || light.Lightmap.RowCount() != shape_.Rows)) {
-        HeightPlane grey = ResampleHeights(HeightsOfPixels(light.Lightmap), shape_.Width, shape_.Rows, options);
+        HeightPlane grey = ResampleHeights(HeightsOfPixels(light.Lightmap), shape_.Width, shape_.Rows, options,
+                                           sampling_.Enlarging());
         for (double& v : grey.Heights) v /= 255;
         std::vector<float> values(grey.Heights.begin(), grey.Heights.end());
         light.OnTexture = GreyPicture(shape_.Width, shape_.Rows, values, options);

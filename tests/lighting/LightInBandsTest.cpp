@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "raster/ResampleHeights.h"
@@ -39,20 +40,29 @@ RealScaleLight SoftLight(bool skyLight) {
 }
 
 // The grids built from the resampled plane a band at a time are those of the
-// whole resampled plane, the half-resolution grid of the sky light included.
+// whole resampled plane, the half-resolution grid of the sky light included,
+// with either interpolation and under water (flattened after resampling).
 TEST(LightInBands, ResampledGridsEqualThoseOfTheWholePlane) {
     const HeightPlane source = Hills(41, 40);
     const std::int32_t width = 2050, rows = 2048;  // just over kFullSkyCells
     static_assert(std::int64_t{width} * rows > kFullSkyCells);
-    const RealScaleLight light = SoftLight(true);
-    const LightingGrids banded = ResampledLightingGrids(source, width, rows, light, RunOptions{2, {}});
-    const LightingGrids whole = LightingGridsOf(ResampleHeights(source, width, rows), light, {});
-    EXPECT_EQ(banded.Fine.Z, whole.Fine.Z);
-    EXPECT_EQ(banded.Fine.CellX, whole.Fine.CellX);
-    ASSERT_TRUE(banded.Sky && whole.Sky);
-    EXPECT_EQ(banded.Sky->Width, whole.Sky->Width);
-    EXPECT_EQ(banded.Sky->CellY, whole.Sky->CellY);
-    EXPECT_EQ(banded.Sky->Z, whole.Sky->Z);
+    struct Case {
+        Interpolation Enlarging;
+        std::optional<double> WaterLevel;
+    };
+    for (const Case& c : {Case{Interpolation::Cubic, std::nullopt}, Case{Interpolation::Spline, 10.0}}) {
+        RealScaleLight light = SoftLight(true);
+        light.WaterLevel = c.WaterLevel;
+        const LightingGrids banded = ResampledLightingGrids(source, width, rows, light, c.Enlarging, RunOptions{2, {}});
+        const LightingGrids whole = LightingGridsOf(ResampleHeights(source, width, rows, {}, c.Enlarging), light, {});
+        EXPECT_EQ(banded.Fine.Z, whole.Fine.Z);
+        EXPECT_EQ(banded.Fine.CellX, whole.Fine.CellX);
+        ASSERT_TRUE(banded.Sky && whole.Sky);
+        EXPECT_EQ(banded.Sky->Width, whole.Sky->Width);
+        EXPECT_EQ(banded.Sky->CellY, whole.Sky->CellY);
+        EXPECT_EQ(banded.Sky->Z, whole.Sky->Z);
+        if (c.WaterLevel) EXPECT_EQ(*std::min_element(banded.Fine.Z.begin(), banded.Fine.Z.end()), 15.0f);
+    }
 }
 
 // The sky light from a half-resolution grid as the whole planes give it: the
