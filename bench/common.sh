@@ -26,3 +26,10 @@ import sys, statistics
 rows = [list(map(float, l.split())) for l in sys.stdin if l.strip()]
 print(" ".join("%g" % statistics.median(c) for c in zip(*rows)))'
 }
+
+# bench_sample_tiles BIN: the five tiles of the sample terrain in BIN/sample,
+# as --tiles takes them.
+bench_sample_tiles() {
+  local sample=$1/sample
+  echo "$sample/snow.bmp,$sample/rock.bmp,$sample/grass.bmp,$sample/sand.bmp,$sample/water.bmp"
+}
