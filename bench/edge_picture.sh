@@ -20,13 +20,9 @@
 #   (defaults: build/release/bin, docs/images/map-edge.png)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin=$(cd "${1:-$root/build/release/bin}" && pwd)
-output=$(realpath -m "${2:-$root/docs/images/map-edge.png}")
 pinned=${ORVALIS_PINNED_BUILD:+$(cd "$ORVALIS_PINNED_BUILD/bin" && pwd)}
-python=${PYTHON:-/usr/bin/python3}
 source "$root/bench/common.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bench_picture map-edge "$@"
 
 "$python" "$root/bench/jacksboro_dem.py" "$work/whole.tif"
 gdal_translate -q -srcwin 0 0 400 340 "$work/whole.tif" "$work/dem.tif"
@@ -50,7 +46,6 @@ for build in "${builds[@]}"; do
   "$cli" generate --heightmap plane.tif --tiles "$tiles" --size 400 --sun-azimuth 45 --sun-elevation 40 \
     --format png --output "${name}_plane.png" --quiet
 done
-mkdir -p "$(dirname "$output")"
 PYTHONPATH=$root/bench "$python" - "$output" "${builds[@]%%:*}" <<'PY'
 import sys
 import numpy as np

@@ -13,12 +13,8 @@
 #   (defaults: build/release/bin, docs/images/classic-vs-real-scale.png)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin=$(cd "${1:-$root/build/release/bin}" && pwd)
-output=$(realpath -m "${2:-$root/docs/images/classic-vs-real-scale.png}")
-python=${PYTHON:-/usr/bin/python3}
 source "$root/bench/common.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bench_picture classic-vs-real-scale "$@"
 
 "$python" "$root/bench/jacksboro_dem.py" "$work/dem.tif"
 tiles=$(bench_sample_tiles "$bin")
@@ -28,7 +24,6 @@ classic=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tile
   --light-dir 150 --sun-pos 21 --format png --output classic.png --quiet)
 real=$(seconds "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$tiles" --size 1024 \
   --sun-azimuth 300 --sun-elevation 12 --format png --output real.png --shadow-map shadow.png --quiet)
-mkdir -p "$(dirname "$output")"
 PYTHONPATH=$root/bench "$python" - "$output" "$classic" "$real" <<'PY'
 import sys
 import numpy as np

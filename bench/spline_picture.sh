@@ -14,12 +14,8 @@
 #   (defaults: build/release/bin, docs/images/smooth-vs-spline.png)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin=$(cd "${1:-$root/build/release/bin}" && pwd)
-output=$(realpath -m "${2:-$root/docs/images/smooth-vs-spline.png}")
-python=${PYTHON:-/usr/bin/python3}
 source "$root/bench/common.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bench_picture smooth-vs-spline "$@"
 
 "$python" "$root/bench/jacksboro_dem.py" "$work/whole.tif"
 gdal_translate -q -srcwin 150 150 64 48 "$work/whole.tif" "$work/dem.tif"
@@ -28,7 +24,6 @@ for resample in smooth spline; do
   "$bin/orvalis-cli" generate --heightmap dem.tif --tiles "$(bench_sample_tiles "$bin")" --size 1024 \
     --sun-azimuth 300 --sun-elevation 30 --resample "$resample" --format png --output "$resample.png" --quiet
 done
-mkdir -p "$(dirname "$output")"
 PYTHONPATH=$root/bench "$python" - "$output" <<'PY'
 import sys
 import numpy as np

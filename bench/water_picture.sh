@@ -15,12 +15,8 @@
 #   (defaults: build/release/bin, docs/images/water-level.png)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin=$(cd "${1:-$root/build/release/bin}" && pwd)
-output=$(realpath -m "${2:-$root/docs/images/water-level.png}")
-python=${PYTHON:-/usr/bin/python3}
 source "$root/bench/common.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bench_picture water-level "$@"
 
 "$python" "$root/bench/topobathy_dem.py" "$work/dem.tif"
 cd "$work"
@@ -30,7 +26,6 @@ for run in bands:"" water:"--water-level 0"; do
     --bands 2000,800,200,0,-200 --sun-azimuth 300 --sun-elevation 20 ${run#*:} --format png \
     --output "${run%%:*}.png" --splat-map "${run%%:*}_splat.png" --quiet
 done
-mkdir -p "$(dirname "$output")"
 PYTHONPATH=$root/bench "$python" - "$output" <<'PY'
 import sys
 import numpy as np
