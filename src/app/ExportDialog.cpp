@@ -158,6 +158,8 @@ QWidget* ExportDialog::BuildRealScale() {
                                          "scrollbars; the texture keeps the heightmap's aspect."));
     auto* form = new QFormLayout(RealScale);
     SunAzimuth = MakeNumber(0, 360, 5, QStringLiteral("°"));
+    SunAzimuth->setToolTip(QStringLiteral("Clockwise from north (the picture's top), as GIS tools count; the\n"
+                                          "Lighting page's direction D is azimuth (450 - D) mod 360."));
     form->addRow(QStringLiteral("Sun azi&muth:"), SunAzimuth);
     SunElevation = MakeNumber(0, 90, 1, QStringLiteral("°"));
     form->addRow(QStringLiteral("Sun &elevation:"), SunElevation);
