@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -174,19 +175,13 @@ TEST_F(RealScaleCommandTest, TheSeaBelowTheWaterLevelIsFlatWater) {
         }
     }
     test::WriteWithGdal(PathOf("sea.tif"), "GTiff", sea);
-    struct Case {
-        const char* Arguments;
-        bool Flat;
-    };
-    const Case cases[] = {{"--water-level 0 --sun-azimuth 270 --sun-elevation 30", true},
-                          {"--water-level 0 --resample smooth --light-dir 180", true},
-                          {"--sun-azimuth 270 --sun-elevation 30", false}};
-    for (const Case& c : cases) {
-        const std::string name = "sea" + std::to_string(&c - cases);
+    const std::pair<std::string, bool> cases[] = {{"--water-level 0 --sun-azimuth 270 --sun-elevation 30", true},
+                                                  {"--water-level 0 --resample smooth --light-dir 180", true},
+                                                  {"--sun-azimuth 270 --sun-elevation 30", false}};
+    for (const auto& [arguments, flat] : cases) {
+        const std::string name = "sea" + std::to_string(&arguments - &cases[0].first);
         ASSERT_EQ(Generate("--heightmap sea.tif --size 120 --bands 300,200,100,50,-60 --format png --output " + name +
-                           ".png --splat-map " + name + "_splat.png --quiet " + c.Arguments)
-                      .ExitCode,
-                  0);
+                           ".png --splat-map " + name + "_splat.png --quiet " + arguments).ExitCode, 0);
         // The values of a picture over the open sea, the coast lying in the
         // middle, away from the classic light's own border.
         const auto seaValues = [this](const std::string& file) {
@@ -199,9 +194,9 @@ TEST_F(RealScaleCommandTest, TheSeaBelowTheWaterLevelIsFlatWater) {
             }
             return values;
         };
-        EXPECT_EQ(seaValues(name + "_lm.png").size() == 1, c.Flat) << c.Arguments;
-        EXPECT_EQ(seaValues(name + ".png").size() == 1, c.Flat) << c.Arguments;
-        EXPECT_EQ(seaValues(name + "_splat_1.png") == std::set<int>{255}, c.Flat) << c.Arguments;
+        EXPECT_EQ(seaValues(name + "_lm.png").size() == 1, flat) << arguments;
+        EXPECT_EQ(seaValues(name + ".png").size() == 1, flat) << arguments;
+        EXPECT_EQ(seaValues(name + "_splat_1.png") == std::set<int>{255}, flat) << arguments;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "raster/ResampleHeights.h"
@@ -46,22 +47,20 @@ TEST(LightInBands, ResampledGridsEqualThoseOfTheWholePlane) {
     const HeightPlane source = Hills(41, 40);
     const std::int32_t width = 2050, rows = 2048;  // just over kFullSkyCells
     static_assert(std::int64_t{width} * rows > kFullSkyCells);
-    struct Case {
-        Interpolation Enlarging;
-        std::optional<double> WaterLevel;
-    };
-    for (const Case& c : {Case{Interpolation::Cubic, std::nullopt}, Case{Interpolation::Spline, 10.0}}) {
+    const std::pair<Interpolation, std::optional<double>> cases[] = {{Interpolation::Cubic, std::nullopt},
+                                                                     {Interpolation::Spline, 10.0}};
+    for (const auto& [enlarging, waterLevel] : cases) {
         RealScaleLight light = SoftLight(true);
-        light.WaterLevel = c.WaterLevel;
-        const LightingGrids banded = ResampledLightingGrids(source, width, rows, light, c.Enlarging, RunOptions{2, {}});
-        const LightingGrids whole = LightingGridsOf(ResampleHeights(source, width, rows, {}, c.Enlarging), light, {});
+        light.WaterLevel = waterLevel;
+        const LightingGrids banded = ResampledLightingGrids(source, width, rows, light, enlarging, RunOptions{2, {}});
+        const LightingGrids whole = LightingGridsOf(ResampleHeights(source, width, rows, {}, enlarging), light, {});
         EXPECT_EQ(banded.Fine.Z, whole.Fine.Z);
         EXPECT_EQ(banded.Fine.CellX, whole.Fine.CellX);
         ASSERT_TRUE(banded.Sky && whole.Sky);
         EXPECT_EQ(banded.Sky->Width, whole.Sky->Width);
         EXPECT_EQ(banded.Sky->CellY, whole.Sky->CellY);
         EXPECT_EQ(banded.Sky->Z, whole.Sky->Z);
-        if (c.WaterLevel) EXPECT_EQ(*std::min_element(banded.Fine.Z.begin(), banded.Fine.Z.end()), 15.0f);
+        if (waterLevel) EXPECT_EQ(*std::min_element(banded.Fine.Z.begin(), banded.Fine.Z.end()), 15.0f);
     }
 }
 
