@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/ParallelRows.h"
+#include "raster/RaisedHeights.h"
 #include "raster/ResampleHeights.h"
 #include "blending/HeightBlend.h"
 #include "blending/SettingsCheck.h"
@@ -83,11 +84,8 @@ Picture UnderOpenWater(Picture heightmap, double level, int threads) {
     const LevelScale scale = heightmap.Levels;
     const double waterLevel = (level - scale.Low) * 255 / (scale.High - scale.Low);
     if (!std::isfinite(waterLevel)) return heightmap;
-    const HeightPlane heights = HeightsOf(std::move(heightmap), threads);
-    HeightPlane surface{heights.Width, heights.Rows, std::vector<double>(heights.Width * static_cast<std::size_t>(heights.Rows)), {}};
-    for (std::size_t i = 0; i < surface.Heights.size(); ++i) surface.Heights[i] = std::max(heights.Height(i), waterLevel);
     Picture flattened;
-    flattened.FineHeights = std::move(surface);
+    flattened.FineHeights = RaisedTo(HeightsOf(std::move(heightmap), threads), waterLevel);
     flattened.Levels = scale;
     return flattened;
 }
@@ -110,7 +108,8 @@ void SampledTerrain::ForEachSplatRow(const SplatRow& row) const {
     for (std::int32_t y = 0; y < shape_.Rows; ++y) {
         const std::int32_t planeRow = PlaneRowOfDeviceRow(shape_.Rows, y);
         for (std::int32_t x = 0; x < shape_.Width; ++x) {
-            weights[x] = SplatWeightsAt(static_cast<float>(BandLevel(bands, sampling_.WaterLevel, heights_.At(planeRow, x))));
+            const double level = BandLevel(bands, sampling_.WaterLevel, heights_.At(planeRow, x));
+            weights[x] = SplatWeightsAt(static_cast<float>(level));
         }
         row(y, weights);
     }
@@ -166,7 +165,9 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility, options);
         return light;
     }
-    if (sampling_.WaterLevel) heightmap_ = UnderOpenWater(std::move(heightmap_), *sampling_.WaterLevel, options.Threads);
+    if (sampling_.WaterLevel) {
+        heightmap_ = UnderOpenWater(std::move(heightmap_), *sampling_.WaterLevel, options.Threads);
+    }
     light.Lightmap = LightHeightmap(std::move(heightmap_), classic, options);
     if (sampling_.Resample != Resampling::Classic &&
         (light.Lightmap.Width() != shape_.Width || light.Lightmap.RowCount() != shape_.Rows)) {

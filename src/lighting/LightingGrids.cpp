@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "raster/ParallelRows.h"
+#include "raster/RaisedHeights.h"
 #include "raster/ResampleHeights.h"
 
 namespace orvalis {
@@ -45,12 +46,6 @@ bool AllIntoGrid(GroundGrid& grid, double zFactor, std::int32_t first, std::int3
     return true;
 }
 
-// Heights under open water take its level: the light sees the water's flat
-// surface. Cells without data stay so, to be filled as ever.
-void FlattenUnderWater(double level, double* heights, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) heights[i] = heights[i] < level ? level : heights[i];
-}
-
 LightingGrids GridsOfSurface(const HeightPlane& surface, const RealScaleLight& light, const RunOptions& options) {
     LightingGrids grids{MakeGroundGrid(surface, light.Scale), {}};
     if (SkyAtHalfResolution(light, surface.Width, surface.Rows)) {
@@ -64,11 +59,9 @@ LightingGrids GridsOfSurface(const HeightPlane& surface, const RealScaleLight& l
 }  // namespace
 
 LightingGrids LightingGridsOf(const HeightPlane& heights, const RealScaleLight& light, const RunOptions& options) {
-    if (!light.WaterLevel) return GridsOfSurface(heights, light, options);
-    HeightPlane surface{heights.Width, heights.Rows, std::vector<double>(heights.Width * static_cast<std::size_t>(heights.Rows)), {}};
-    for (std::size_t i = 0; i < surface.Heights.size(); ++i) surface.Heights[i] = heights.Height(i);
-    FlattenUnderWater(*light.WaterLevel, surface.Heights.data(), surface.Heights.size());
-    return GridsOfSurface(surface, light, options);
+    // Cells without data stay so under water, to be filled as ever.
+    return light.WaterLevel ? GridsOfSurface(RaisedTo(heights, *light.WaterLevel), light, options)
+                            : GridsOfSurface(heights, light, options);
 }
 
 LightingGrids ResampledLightingGrids(const HeightPlane& source, std::int32_t width, std::int32_t rows,
@@ -99,7 +92,7 @@ LightingGrids ResampledLightingGrids(const HeightPlane& source, std::int32_t wid
         [&](std::int32_t first, std::int32_t count, const double* values) {
             if (light.WaterLevel) {
                 surface.assign(values, values + static_cast<std::size_t>(count) * width);
-                FlattenUnderWater(*light.WaterLevel, surface.data(), surface.size());
+                RaiseTo(*light.WaterLevel, surface.data(), surface.size());
                 values = surface.data();
             }
             allData = AllIntoGrid(grids.Fine, zFactor, first, count, values, quiet) && allData;
