@@ -9,6 +9,17 @@ namespace orvalis {
 
 namespace {
 
+// Horn's weights over the window around (row, column), its heights z(r, c).
+template <class Heights>
+GroundSlope SlopeOfWindow(const GroundGrid& grid, std::int32_t row, std::int32_t column, const Heights& z) {
+    const std::int32_t south = row - 1, north = row + 1, west = column - 1, east = column + 1;
+    const double eastSide = z(north, east) + 2 * z(row, east) + z(south, east);
+    const double westSide = z(north, west) + 2 * z(row, west) + z(south, west);
+    const double northSide = z(north, west) + 2 * z(north, column) + z(north, east);
+    const double southSide = z(south, west) + 2 * z(south, column) + z(south, east);
+    return {(eastSide - westSide) / (4 * (2 * grid.CellX)), (northSide - southSide) / (4 * (2 * grid.CellY))};
+}
+
 // The height at (row, column), past the map's edge where the surface goes on
 // in a straight line across each axis (HeightAt).
 double HeightBeyond(const GroundGrid& grid, std::int32_t row, std::int32_t column) {
@@ -22,20 +33,12 @@ double HeightBeyond(const GroundGrid& grid, std::int32_t row, std::int32_t colum
 }  // namespace
 
 GroundSlope HornSlope(const GroundGrid& grid, std::int32_t row, std::int32_t column) {
-    const bool inside = row > 0 && row + 1 < grid.Rows && column > 0 && column + 1 < grid.Width;
-    // The window, north row first (rows count up from the south).
-    double z[3][3];
-    for (int dr = 1; dr >= -1; --dr) {
-        for (int dc = -1; dc <= 1; ++dc) {
-            z[1 - dr][1 + dc] = inside ? static_cast<double>(grid.At(row + dr, column + dc))
-                                       : HeightBeyond(grid, row + dr, column + dc);
-        }
+    if (row > 0 && row + 1 < grid.Rows && column > 0 && column + 1 < grid.Width) {
+        return SlopeOfWindow(grid, row, column,
+                             [&grid](std::int32_t r, std::int32_t c) { return static_cast<double>(grid.At(r, c)); });
     }
-    const double eastSide = z[0][2] + 2 * z[1][2] + z[2][2];
-    const double westSide = z[0][0] + 2 * z[1][0] + z[2][0];
-    const double northSide = z[0][0] + 2 * z[0][1] + z[0][2];
-    const double southSide = z[2][0] + 2 * z[2][1] + z[2][2];
-    return {(eastSide - westSide) / (4 * (2 * grid.CellX)), (northSide - southSide) / (4 * (2 * grid.CellY))};
+    return SlopeOfWindow(grid, row, column,
+                         [&grid](std::int32_t r, std::int32_t c) { return HeightBeyond(grid, r, c); });
 }
 
 double SunFacing(const GroundSlope& slope, const SunVector& sun) {
