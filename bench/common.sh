@@ -26,3 +26,25 @@ import sys, statistics
 rows = [list(map(float, l.split())) for l in sys.stdin if l.strip()]
 print(" ".join("%g" % statistics.median(c) for c in zip(*rows)))'
 }
+
+# bench_sample_tiles BIN: the five tiles of the sample terrain in BIN/sample,
+# as --tiles takes them.
+bench_sample_tiles() {
+  local sample=$1/sample
+  echo "$sample/snow.bmp,$sample/rock.bmp,$sample/grass.bmp,$sample/sand.bmp,$sample/water.bmp"
+}
+
+# bench_picture NAME [BUILD_BIN] [OUTPUT]: what a script that makes a picture
+# of the docs starts from: bin (default build/release/bin), output (default
+# docs/images/NAME.png, its folder made), python and work, a folder removed
+# on exit.
+bench_picture() {
+  local root
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  bin=$(cd "${2:-$root/build/release/bin}" && pwd)
+  output=$(realpath -m "${3:-$root/docs/images/$1.png}")
+  mkdir -p "$(dirname "$output")"
+  python=${PYTHON:-/usr/bin/python3}
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+}

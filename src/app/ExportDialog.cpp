@@ -12,8 +12,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
+#include <optional>
+
+#include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "io/PictureFile.h"
+#include "math/NumberText.h"
 
 namespace orvalis {
 
@@ -50,6 +56,10 @@ QWidget* OutputRow(QCheckBox* box, QLineEdit* file) {
 }
 
 std::string TextOf(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
+
+// The resampling box's entries, in order.
+constexpr std::optional<Resampling> kResamplingChoices[] = {std::nullopt, Resampling::Classic, Resampling::Smooth,
+                                                             Resampling::Spline};
 
 // Where a text field's fault is named: "Height range: ...".
 template <typename Parse>
@@ -128,8 +138,16 @@ QWidget* ExportDialog::BuildTerrain() {
     form->addRow(QStringLiteral("&Bands:"), Bands);
     Resample = new QComboBox;
     Resample->addItems({QStringLiteral("Automatic (smooth with real-scale lighting)"), QStringLiteral("Classic"),
-                        QStringLiteral("Smooth")});
+                        QStringLiteral("Smooth"), QStringLiteral("Spline (for enlarging ten times and more)")});
+    Resample->setToolTip(QStringLiteral("How the heights reach the texture: classic stretches the heightmap; smooth\n"
+                                        "interpolates (cubic) when enlarging and averages when shrinking; spline\n"
+                                        "enlarges by the B-spline through the cells, with no cell lattice in the light."));
     form->addRow(QStringLiteral("Resam&pling:"), Resample);
+    WaterLevel = new QLineEdit;
+    WaterLevel->setPlaceholderText(QStringLiteral("H in the data's units (empty: no water)"));
+    WaterLevel->setToolTip(QStringLiteral("Open water up to this height: the ground below is all water (band 0) and\n"
+                                          "lies flat for the light. With real-scale lighting or smooth or spline resampling."));
+    form->addRow(QStringLiteral("Wa&ter level:"), WaterLevel);
     return group;
 }
 
@@ -140,6 +158,8 @@ QWidget* ExportDialog::BuildRealScale() {
                                          "scrollbars; the texture keeps the heightmap's aspect."));
     auto* form = new QFormLayout(RealScale);
     SunAzimuth = MakeNumber(0, 360, 5, QStringLiteral("°"));
+    SunAzimuth->setToolTip(QStringLiteral("Clockwise from north (the picture's top), as GIS tools count; the\n"
+                                          "Lighting page's direction D is azimuth (450 - D) mod 360."));
     form->addRow(QStringLiteral("Sun azi&muth:"), SunAzimuth);
     SunElevation = MakeNumber(0, 90, 1, QStringLiteral("°"));
     form->addRow(QStringLiteral("Sun &elevation:"), SunElevation);
@@ -168,7 +188,10 @@ void ExportDialog::Show(const ExportSettings& settings) {
     WorldFile->setChecked(settings.WorldFile);
     HeightRange->setText(settings.Range ? QString::fromStdString(HeightRangeText(*settings.Range)) : QString());
     Bands->setText(settings.Bands ? QString::fromStdString(BandHeightsText(*settings.Bands)) : QString());
-    Resample->setCurrentIndex(!settings.Resample ? 0 : *settings.Resample == Resampling::Classic ? 1 : 2);
+    Resample->setCurrentIndex(static_cast<int>(std::find(std::begin(kResamplingChoices), std::end(kResamplingChoices),
+                                                         settings.Resample) -
+                                               std::begin(kResamplingChoices)));
+    WaterLevel->setText(settings.WaterLevel ? QString::fromStdString(NumberText(*settings.WaterLevel)) : QString());
     RealScale->setChecked(settings.RealScale);
     SunAzimuth->setValue(settings.SunAzimuth);
     SunElevation->setValue(settings.SunElevation);
@@ -193,8 +216,10 @@ ExportSettings ExportDialog::Settings() const {
     if (const std::string bands = TextOf(Bands); !bands.empty()) {
         settings.Bands = ParseBandHeights(bands, "Bands");
     }
-    if (Resample->currentIndex() > 0) {
-        settings.Resample = Resample->currentIndex() == 1 ? Resampling::Classic : Resampling::Smooth;
+    settings.Resample = kResamplingChoices[Resample->currentIndex()];
+    if (const std::string water = TextOf(WaterLevel); !water.empty()) {
+        settings.WaterLevel = NumberFromText(water);
+        if (!settings.WaterLevel) throw Error("Water level wants a height in the data's units, not '" + DisplayPath(water) + "'");
     }
     settings.RealScale = RealScale->isChecked();
     settings.SunAzimuth = SunAzimuth->value();

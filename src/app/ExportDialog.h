@@ -43,6 +43,7 @@ public:
     QLineEdit* HeightRange = nullptr;
     QLineEdit* Bands = nullptr;
     QComboBox* Resample = nullptr;
+    QLineEdit* WaterLevel = nullptr;
     QGroupBox* RealScale = nullptr;
     QDoubleSpinBox* SunAzimuth = nullptr;
     QDoubleSpinBox* SunElevation = nullptr;

@@ -105,7 +105,8 @@ constexpr Choice<ExportFormat> kFormats[] = {
 constexpr Choice<PngCompression> kCompressions[] = {
     {"fast", PngCompression::Fast}, {"default", PngCompression::Default}, {"best", PngCompression::Best}};
 constexpr Choice<std::optional<Resampling>> kResamplings[] = {
-    {"auto", std::nullopt}, {"classic", Resampling::Classic}, {"smooth", Resampling::Smooth}};
+    {"auto", std::nullopt}, {"classic", Resampling::Classic}, {"smooth", Resampling::Smooth},
+    {"spline", Resampling::Spline}};
 
 template <typename Value, std::size_t N>
 std::string TextOf(const Choice<Value> (&choices)[N], const Value& value) {
@@ -163,6 +164,12 @@ const std::vector<ValueCodec>& Codecs() {
                        [](ExportSettings& s, const std::string& n, const std::string& v) {
                            s.Resample = MeaningOf(kResamplings, n, v);
                        }});
+        all.push_back({"water-level",
+                       [](const ExportSettings& s) { return s.WaterLevel ? NumberText(*s.WaterLevel) : std::string(); },
+                       [](ExportSettings& s, const std::string& n, const std::string& v) {
+                           if (v.empty()) s.WaterLevel.reset();
+                           else s.WaterLevel = ParseNumber(n, v);
+                       }});
         all.push_back(OnOffCodec("real-scale", &ExportSettings::RealScale));
         all.push_back(NumberCodec("sun-azimuth", &ExportSettings::SunAzimuth));
         all.push_back(NumberCodec("sun-elevation", &ExportSettings::SunElevation));
@@ -186,6 +193,7 @@ TerrainOptions ExportSettings::TerrainOf() const {
     TerrainOptions terrain;
     terrain.Resample = Resample;
     terrain.Bands = Bands;
+    terrain.WaterLevel = WaterLevel;
     if (!RealScale) return terrain;
     terrain.SunAzimuth = SunAzimuth;
     terrain.SunElevation = SunElevation;
@@ -224,6 +232,9 @@ void CheckExportSettings(const ExportSettings& settings) {
         Fail("A world file goes with PNG outputs; GeoTIFF holds its place itself");
     }
     if (settings.ShadowMap.On && !settings.RealScale) Fail("A shadow map needs real-scale lighting");
+    if (settings.WaterLevel && !settings.TerrainOf().ResampledOrRealScale()) {
+        Fail("A water level needs real-scale lighting, or smooth or spline resampling");
+    }
     CheckExportOutputs(settings);
 }
 

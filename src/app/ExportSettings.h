@@ -40,6 +40,9 @@ struct ExportSettings {
     std::optional<BandHeights> Bands;
     // None: classic, or smooth with real-scale lighting.
     std::optional<Resampling> Resample;
+    // Open water up to this height in the data's units; with real-scale
+    // lighting or resampled heights only.
+    std::optional<double> WaterLevel;
     // The sun in degrees instead of the lighting page's scrollbars.
     bool RealScale = false;
     double SunAzimuth = 315;
@@ -63,7 +66,7 @@ struct ExportSettings {
 // Raises Error naming the first setting that is out of its range or does
 // not go with another: a file name missing or leading out of the program's
 // folder, a world file without PNG, a shadow map without real-scale
-// lighting, two outputs of one name.
+// lighting, a water level with the classic stretch, two outputs of one name.
 void CheckExportSettings(const ExportSettings& settings);
 
 // The settings as named values, in a fixed order, and back. Every name

@@ -213,7 +213,9 @@ void TForm1::BuildLightingPage() {
         "Height of the sun, from 0 (on the horizon) to 4 (high above).\n"
         "The last texture is relit on screen as it moves."));
     LightDir->setToolTip(QStringLiteral(
-        "Direction the light comes from, 0° to 360°.\n"
+        "Direction the light comes from, 0° to 360° counter-clockwise from east\n"
+        "(the picture's right): 0° east, 90° north (the top). Export's sun azimuth A,\n"
+        "clockwise from north, is (450 - A) mod 360 here.\n"
         "The last texture is relit on screen as it moves."));
     UseLighting = new QCheckBox(QStringLiteral("Use Lighting"), GroupBox1);
     UseLighting->setGeometry(80, 64 + dy, 97, 17);

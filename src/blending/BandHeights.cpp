@@ -73,4 +73,8 @@ double BandLevel(const BandHeights& bands, double height) {
     return BandCentres[kTileCount - 1];
 }
 
+double BandLevel(const BandHeights& bands, const std::optional<double>& waterLevel, double height) {
+    return waterLevel && height < *waterLevel ? BandCentres[kTileCount - 1] : BandLevel(bands, height);
+}
+
 }  // namespace orvalis

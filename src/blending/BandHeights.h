@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "raster/LevelScale.h"
@@ -25,5 +26,8 @@ BandHeights ParseBandHeights(const std::string& text, const std::string& name);
 // The band level of a height, 0 .. 256: the centres' levels at the bands'
 // heights, linear between neighbouring centres, held at the outer ones.
 double BandLevel(const BandHeights& bands, double height);
+// The same where open water stands at `waterLevel`: ground below it is all
+// water, the lowest band's level 0, whatever the bands say.
+double BandLevel(const BandHeights& bands, const std::optional<double>& waterLevel, double height);
 
 }  // namespace orvalis

@@ -37,7 +37,7 @@ std::uint8_t Mixed(std::uint8_t upper, std::uint8_t lower, const LevelMix& mix) 
 }  // namespace
 
 TDibBuffer BlendByHeights(const HeightPlane& heights, const BandHeights& bands, const TileSet& tiles,
-                          const RunOptions& options) {
+                          const RunOptions& options, const std::optional<double>& waterLevel) {
     CheckTextureSettings(tiles, std::max(heights.Width, heights.Rows));
     CheckBandHeights(bands);
     TDibBuffer texture;
@@ -49,7 +49,7 @@ TDibBuffer BlendByHeights(const HeightPlane& heights, const BandHeights& bands, 
         const std::int32_t y = PlaneRowOfDeviceRow(heights.Rows, row);
         std::uint8_t* out = texture.RowTable(BufferRowOfPlaneRow(texture, row));
         for (std::int32_t x = 0; x < heights.Width; ++x, out += 3) {
-            const LevelMix mix = MixAt(BandLevel(bands, heights.At(row, x)));
+            const LevelMix mix = MixAt(BandLevel(bands, waterLevel, heights.At(row, x)));
             const PixelColour upper = patterns[mix.Upper].At(patterns[mix.Upper].RowAt(y), x);
             const PixelColour lower = patterns[mix.Lower].At(patterns[mix.Lower].RowAt(y), x);
             out[0] = Mixed(upper.Blue, lower.Blue, mix);

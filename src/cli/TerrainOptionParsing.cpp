@@ -46,8 +46,16 @@ BandHeights ParseBands(const std::string& text) {
 
 Resampling ParseResampling(const std::string& text) {
     if (text == "smooth") return Resampling::Smooth;
+    if (text == "spline") return Resampling::Spline;
     if (text == "classic") return Resampling::Classic;
-    FailUsage("--resample wants smooth or classic, not '" + DisplayPath(text) + "'");
+    FailUsage("--resample wants smooth, spline or classic, not '" + DisplayPath(text) + "'");
+}
+
+// A height in the data's units: any finite number, as band heights are.
+double ParseHeight(const std::string& option, const std::string& text) {
+    const std::optional<double> height = NumberFromText(text);
+    if (!height) FailUsage(option + " wants a height in the data's units, not '" + DisplayPath(text) + "'");
+    return *height;
 }
 
 }  // namespace
@@ -66,6 +74,7 @@ bool ParseTerrainOption(const std::string& option, const std::function<const std
     else if (option == "--shadow-map") request.ShadowMap = value();
     else if (option == "--resample") options.Resample = ParseResampling(value());
     else if (option == "--bands") options.Bands = ParseBands(value());
+    else if (option == "--water-level") options.WaterLevel = ParseHeight(option, value());
     else if (option == "--world-file") request.WorldFile = true;
     else return false;
     return true;

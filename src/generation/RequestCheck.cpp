@@ -32,11 +32,16 @@ void CheckNames(const GenerationRequest& request) {
 }
 
 // The sun comes with both angles, the options of real-scale lighting come
-// with the sun, and the sun not without lighting.
+// with the sun, a water level with the sun or resampled heights, and the sun
+// not without lighting.
 void CheckTerrain(const GenerationRequest& request) {
     const TerrainOptions& terrain = request.Terrain;
     if (terrain.SunAzimuth.has_value() != terrain.SunElevation.has_value()) {
         Refuse("--sun-azimuth and --sun-elevation come together");
+    }
+    if (terrain.WaterLevel && !terrain.ResampledOrRealScale()) {
+        Refuse("--water-level goes with real-scale lighting (--sun-azimuth and --sun-elevation) or --resample smooth "
+               "or spline");
     }
     if (terrain.RealScale()) {
         if (!request.Settings.UseLighting) Refuse("--sun-azimuth and --no-lighting exclude each other");

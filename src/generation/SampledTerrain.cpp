@@ -1,10 +1,12 @@
 #include "generation/SampledTerrain.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
 #include "raster/ParallelRows.h"
+#include "raster/RaisedHeights.h"
 #include "raster/ResampleHeights.h"
 #include "blending/HeightBlend.h"
 #include "blending/SettingsCheck.h"
@@ -33,7 +35,7 @@ SampledTerrain::SampledTerrain(Picture heightmap, const TerrainSampling& samplin
 
 // The classic stretch samples whole grey levels, which then stand for their heights.
 HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
-    if (sampling_.Resample == Resampling::Smooth) {
+    if (sampling_.Resample != Resampling::Classic) {
         // ResampleHeights's values, a band of rows at a time, without its
         // whole planes between the passes.
         HeightPlane heights{shape_.Width, shape_.Rows, std::vector<double>(static_cast<std::size_t>(shape_.Width) * shape_.Rows), {}};
@@ -43,7 +45,7 @@ HeightPlane SampledTerrain::SampledHeights(const RunOptions& options) const {
             [&heights](std::int32_t first, std::int32_t count, const double* values) {
                 std::copy_n(values, static_cast<std::size_t>(count) * heights.Width, &heights.Heights[heights.IndexOf(first, 0)]);
             },
-            options);
+            options, sampling_.Enlarging());
         return heights;
     }
     const StretchedHeights stretched(heightmap_.Pixels, shape_.Width, shape_.Rows);
@@ -75,6 +77,19 @@ TextureShape LightingShape(const TextureShape& texture, std::int32_t mapWidth, s
     return static_cast<std::int64_t>(finer.Width) * finer.Rows <= kLargestLightingCells ? finer : texture;
 }
 
+// The classic light's heightmap under open water at `level` (in the data's
+// units): its heights in grey levels, those below the water's raised to its
+// flat surface.
+Picture UnderOpenWater(Picture heightmap, double level, int threads) {
+    const LevelScale scale = heightmap.Levels;
+    const double waterLevel = (level - scale.Low) * 255 / (scale.High - scale.Low);
+    if (!std::isfinite(waterLevel)) return heightmap;
+    Picture flattened;
+    flattened.FineHeights = RaisedTo(HeightsOf(std::move(heightmap), threads), waterLevel);
+    flattened.Levels = scale;
+    return flattened;
+}
+
 }  // namespace
 
 BandHeights SampledTerrain::Bands() const {
@@ -82,7 +97,7 @@ BandHeights SampledTerrain::Bands() const {
 }
 
 TDibBuffer SampledTerrain::Blend(const TileSet& tiles, const RunOptions& options) const {
-    return BlendByHeights(heights_, Bands(), tiles, options);
+    return BlendByHeights(heights_, Bands(), tiles, options, sampling_.WaterLevel);
 }
 
 // The blend shares a pixel between the bands by their weights at the band
@@ -93,7 +108,8 @@ void SampledTerrain::ForEachSplatRow(const SplatRow& row) const {
     for (std::int32_t y = 0; y < shape_.Rows; ++y) {
         const std::int32_t planeRow = PlaneRowOfDeviceRow(shape_.Rows, y);
         for (std::int32_t x = 0; x < shape_.Width; ++x) {
-            weights[x] = SplatWeightsAt(static_cast<float>(BandLevel(bands, heights_.At(planeRow, x))));
+            const double level = BandLevel(bands, sampling_.WaterLevel, heights_.At(planeRow, x));
+            weights[x] = SplatWeightsAt(static_cast<float>(level));
         }
         row(y, weights);
     }
@@ -129,6 +145,7 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         const std::int32_t mapWidth = heightmap_.Pixels.Width(), mapRows = heightmap_.Pixels.RowCount();
         const TextureShape grid = LightingShape(shape_, mapWidth, mapRows);
         RealScaleLight real = *sampling_.RealScale;
+        real.WaterLevel = sampling_.WaterLevel;
         // The grid's cells cover the heightmap's extent.
         real.Scale.CellX *= static_cast<double>(mapWidth) / grid.Width;
         real.Scale.CellY *= static_cast<double>(mapRows) / grid.Rows;
@@ -138,7 +155,8 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         // heights it comes from outlive the lighting.
         const auto lightFiner = [&] {
             const LightingGrids grids =
-                ResampledLightingGrids(TakeHeightsInDataUnits(options), grid.Width, grid.Rows, real, options);
+                ResampledLightingGrids(TakeHeightsInDataUnits(options), grid.Width, grid.Rows, real,
+                                       sampling_.Enlarging(), options);
             return LightAtRealScale(grids, real, shape_.Width, shape_.Rows, options);
         };
         const LitTerrain lit = finer ? lightFiner() : LightAtRealScale(heights_, real, options);
@@ -147,10 +165,14 @@ SampledLight SampledTerrain::Light(const LightSettings& classic, const RunOption
         light.SunVisibility = GreyPicture(shape_.Width, shape_.Rows, lit.SunVisibility, options);
         return light;
     }
+    if (sampling_.WaterLevel) {
+        heightmap_ = UnderOpenWater(std::move(heightmap_), *sampling_.WaterLevel, options.Threads);
+    }
     light.Lightmap = LightHeightmap(std::move(heightmap_), classic, options);
-    if (sampling_.Resample == Resampling::Smooth &&
+    if (sampling_.Resample != Resampling::Classic &&
         (light.Lightmap.Width() != shape_.Width || light.Lightmap.RowCount() != shape_.Rows)) {
-        HeightPlane grey = ResampleHeights(HeightsOfPixels(light.Lightmap), shape_.Width, shape_.Rows, options);
+        HeightPlane grey = ResampleHeights(HeightsOfPixels(light.Lightmap), shape_.Width, shape_.Rows, options,
+                                           sampling_.Enlarging());
         for (double& v : grey.Heights) v /= 255;
         std::vector<float> values(grey.Heights.begin(), grey.Heights.end());
         light.OnTexture = GreyPicture(shape_.Width, shape_.Rows, values, options);

@@ -5,6 +5,7 @@ namespace orvalis {
 TerrainSampling SamplingOf(const TerrainOptions& options) {
     TerrainSampling sampling;
     sampling.Bands = options.Bands;
+    sampling.WaterLevel = options.WaterLevel;
     sampling.Resample = options.Resample.value_or(options.RealScale() ? Resampling::Smooth : Resampling::Classic);
     if (!options.RealScale()) return sampling;
     RealScaleLight light;

@@ -20,9 +20,12 @@ struct TerrainOptions {
     bool SkyLight = false;               // the sky light dimmed where the terrain hides the sky
     std::optional<Resampling> Resample;  // none: smooth at the real scale, else classic
     std::optional<BandHeights> Bands;    // band centres in the data's units
+    std::optional<double> WaterLevel;    // open water up to this height, in the data's units
 
     // Both angles of the sun switch real-scale lighting on.
     bool RealScale() const { return SunAzimuth.has_value(); }
+    // Real-scale lighting or resampled heights, which a water level needs.
+    bool ResampledOrRealScale() const { return RealScale() || (Resample && *Resample != Resampling::Classic); }
 };
 
 // The numbers real-scale lighting takes: from Lowest to Highest, and above

@@ -3,15 +3,17 @@
 #include <cstdint>
 #include <optional>
 
+#include "raster/ResampleHeights.h"
 #include "blending/BandHeights.h"
 #include "lighting/RealScaleLight.h"
 
 namespace orvalis {
 
 // How the heights reach the texture: the classic stretch (the nearest pixel
-// when enlarging, the AND of the merged pixels when shrinking) or smooth
-// resampling (ResampleHeights).
-enum class Resampling { Classic, Smooth };
+// when enlarging, the AND of the merged pixels when shrinking) or resampling
+// (ResampleHeights) that enlarges by cubic convolution (Smooth) or by the
+// cubic B-spline through the cells (Spline).
+enum class Resampling { Classic, Smooth, Spline };
 
 // What a generation does beyond the classic synthesis: every field left at
 // its default keeps the classic texture and lightmap, byte for byte.
@@ -25,8 +27,15 @@ struct TerrainSampling {
     // The cells' ground size comes from the heightmap's georeference where
     // it has one, instead of RealScale's.
     bool CellsFromGeoReference = true;
+    // Open water in the data's units: the ground below it is all water in
+    // the blend and lies under the water's flat surface for the light.
+    std::optional<double> WaterLevel;
 
-    bool IsClassic() const { return Resample == Resampling::Classic && !Bands && !RealScale; }
+    bool IsClassic() const { return Resample == Resampling::Classic && !Bands && !RealScale && !WaterLevel; }
+    // How smooth resampling enlarges.
+    Interpolation Enlarging() const {
+        return Resample == Resampling::Spline ? Interpolation::Spline : Interpolation::Cubic;
+    }
 };
 
 // The texture's size: textureSize square, except that a real-scale terrain

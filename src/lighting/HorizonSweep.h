@@ -10,6 +10,7 @@
 #include "raster/ParallelRows.h"
 #include "raster/Progress.h"
 #include "raster/ResampleHeights.h"
+#include "raster/SurfaceEdge.h"
 #include "lighting/GroundGrid.h"
 
 namespace orvalis {
@@ -42,7 +43,8 @@ SweepPlan PlanSweep(const GroundGrid& grid, double azimuth);
 // upper convex hull of the profile it has passed, whose tangent from a point
 // is that point's horizon. A sweep costs O(cells), whatever the terrain.
 // Outside the map the terrain is open sky: a line begins where it enters the
-// map (points up to a cell beyond the outer centres take the edge's heights).
+// map (points up to a cell beyond the outer centres lie on the surface as it
+// goes on past the edge, raster/SurfaceEdge.h).
 class HorizonSweeps {
 public:
     explicit HorizonSweeps(const GroundGrid& grid) : grid_(grid) {}
@@ -113,9 +115,8 @@ void HorizonSweeps::SweepPoint(const SweepPlan& plan, const Cells& cells, std::i
     const SweepStep& step = steps_[j];
     const std::int64_t below = line + step.Whole;
     const float* column = cells.Heights + static_cast<std::size_t>(step.Along) * cells.AlongStride;
-    const auto at = [&](std::int64_t r) {
-        return static_cast<double>(column[static_cast<std::size_t>(std::clamp<std::int64_t>(r, 0, top)) * cells.AcrossStride]);
-    };
+    const auto cell = [&](std::int64_t r) { return static_cast<double>(column[static_cast<std::size_t>(r) * cells.AcrossStride]); };
+    const auto at = [&](std::int64_t r) { return HeightAt(r, plan.Across, cell); };
     const double z = CubicConvolution(at(below - 1), at(below), at(below + 1), at(below + 2), step.Fraction);
     const double position = j;
     // Drop the hull points that lie on or under the chord from their

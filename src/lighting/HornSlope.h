@@ -9,8 +9,9 @@ namespace orvalis {
 
 // The rise of the ground per unit of distance toward the east and toward the
 // north at one cell, by Horn's 3 x 3 weights (as gdaldem's hillshade takes
-// them). At the map's edge the missing neighbours repeat the nearest edge
-// cell, so an edge cell's slope comes from the cells that exist.
+// them). Past the map's edge the surface goes on in a straight line
+// (raster/SurfaceEdge.h), so an edge cell is shaded as one inside is: a
+// plane has its slope up to its border.
 struct GroundSlope {
     double East = 0;
     double North = 0;

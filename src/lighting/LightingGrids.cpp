@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "raster/ParallelRows.h"
+#include "raster/RaisedHeights.h"
 #include "raster/ResampleHeights.h"
 
 namespace orvalis {
@@ -45,20 +46,27 @@ bool AllIntoGrid(GroundGrid& grid, double zFactor, std::int32_t first, std::int3
     return true;
 }
 
-}  // namespace
-
-LightingGrids LightingGridsOf(const HeightPlane& heights, const RealScaleLight& light, const RunOptions& options) {
-    LightingGrids grids{MakeGroundGrid(heights, light.Scale), {}};
-    if (SkyAtHalfResolution(light, heights.Width, heights.Rows)) {
-        const GroundGrid shape = HalfGridShape(heights.Width, heights.Rows, light.Scale);
-        grids.Sky = MakeGroundGrid(ResampleHeights(heights, shape.Width, shape.Rows, options),
+LightingGrids GridsOfSurface(const HeightPlane& surface, const RealScaleLight& light, const RunOptions& options) {
+    LightingGrids grids{MakeGroundGrid(surface, light.Scale), {}};
+    if (SkyAtHalfResolution(light, surface.Width, surface.Rows)) {
+        const GroundGrid shape = HalfGridShape(surface.Width, surface.Rows, light.Scale);
+        grids.Sky = MakeGroundGrid(ResampleHeights(surface, shape.Width, shape.Rows, options),
                                    ScaleOf(shape, light.Scale.ZFactor));
     }
     return grids;
 }
 
+}  // namespace
+
+LightingGrids LightingGridsOf(const HeightPlane& heights, const RealScaleLight& light, const RunOptions& options) {
+    // Cells without data stay so under water, to be filled as ever.
+    return light.WaterLevel ? GridsOfSurface(RaisedTo(heights, *light.WaterLevel), light, options)
+                            : GridsOfSurface(heights, light, options);
+}
+
 LightingGrids ResampledLightingGrids(const HeightPlane& source, std::int32_t width, std::int32_t rows,
-                                     const RealScaleLight& light, const RunOptions& options) {
+                                     const RealScaleLight& light, Interpolation interpolation,
+                                     const RunOptions& options) {
     CheckTerrainScale(light.Scale);
     RunOptions quiet = options;
     quiet.Progress = {};
@@ -78,17 +86,23 @@ LightingGrids ResampledLightingGrids(const HeightPlane& source, std::int32_t wid
             },
             quiet);
     }
+    std::vector<double> surface;
     ResampleHeightsInBands(
         source, width, rows, kBandRows,
         [&](std::int32_t first, std::int32_t count, const double* values) {
+            if (light.WaterLevel) {
+                surface.assign(values, values + static_cast<std::size_t>(count) * width);
+                RaiseTo(*light.WaterLevel, surface.data(), surface.size());
+                values = surface.data();
+            }
             allData = AllIntoGrid(grids.Fine, zFactor, first, count, values, quiet) && allData;
             // The half grid is resampled from the fine heights, which all have data here.
             if (half && allData) half->Push(values, count);
         },
-        quiet);
+        quiet, interpolation);
     // Heights beyond a double's range after resampling: the whole planes
     // fill them as MakeGroundGrid does.
-    if (!allData) return LightingGridsOf(ResampleHeights(source, width, rows, quiet), light, quiet);
+    if (!allData) return LightingGridsOf(ResampleHeights(source, width, rows, quiet, interpolation), light, quiet);
     return grids;
 }
 

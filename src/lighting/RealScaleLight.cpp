@@ -142,6 +142,7 @@ void CheckRealScaleLight(const RealScaleLight& light) {
     if (!(light.Ambient >= 0 && light.Ambient <= 1)) {
         throw Error("the ambient share must be within 0 .. 1, not " + std::to_string(light.Ambient));
     }
+    if (light.WaterLevel && !std::isfinite(*light.WaterLevel)) throw Error("the water level must be a number");
 }
 
 LitTerrain LightAtRealScale(const HeightPlane& heights, const RealScaleLight& light, const RunOptions& options) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "raster/DibBuffer.h"
@@ -24,6 +25,11 @@ struct RealScaleLight {
     double Ambient = kDefaultAmbient;  // 0 .. 1
     bool SkyLight = false;             // the sky the terrain hides is taken away (horizons
                                        // at half the resolution above 2048 x 2048 cells)
+    // Open water: the ground below this height (in the heights' units,
+    // before the z-factor) lies under its flat surface, which the light sees
+    // instead: level, unshadowed by the sea floor, open to the sky as level
+    // ground is where the land leaves it open.
+    std::optional<double> WaterLevel;
 };
 
 // Raises Error naming the setting that is out of its range.

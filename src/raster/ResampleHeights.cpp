@@ -6,6 +6,8 @@
 
 #include "raster/HeightHoles.h"
 #include "raster/ParallelRows.h"
+#include "raster/SplineCoefficients.h"
+#include "raster/SurfaceEdge.h"
 
 namespace orvalis {
 
@@ -29,11 +31,35 @@ double CubicWeight(double x) {
     return 0;
 }
 
-void AddCubicTaps(std::int32_t target, std::int32_t from, std::int32_t to, AxisTaps& axis) {
+// The cubic B-spline, which weights the spline's coefficients.
+double SplineWeight(double x) {
+    x = std::fabs(x);
+    if (x < 1) return (4 + x * x * (3 * x - 6)) / 6;
+    if (x < 2) return (2 - x) * (2 - x) * (2 - x) / 6;
+    return 0;
+}
+
+// The four cells around the target's centre, weighted by the kernel; those
+// past an edge stand for the cells inside that continue the surface there
+// (CellsAt). A target's taps run over rising source cells, each cell once,
+// its weights added in the order they came.
+void AddKernelTaps(std::int32_t target, std::int32_t from, std::int32_t to, double (*kernel)(double),
+                   AxisTaps& axis) {
     const double centre = (target + 0.5) * from / to - 0.5;
     const auto below = static_cast<std::int32_t>(std::floor(centre));
+    std::vector<Tap> taps;
     for (std::int32_t k = below - 1; k <= below + 2; ++k) {
-        axis.Taps.push_back({std::clamp(k, 0, from - 1), CubicWeight(centre - k)});
+        CellsAt(k, from, kernel(centre - k), [&taps](std::int64_t cell, double weight) {
+            taps.push_back({static_cast<std::int32_t>(cell), weight});
+        });
+    }
+    std::stable_sort(taps.begin(), taps.end(), [](const Tap& a, const Tap& b) { return a.Source < b.Source; });
+    for (const Tap& tap : taps) {
+        if (axis.Taps.size() > axis.Starts.back() && axis.Taps.back().Source == tap.Source) {
+            axis.Taps.back().Weight += tap.Weight;
+        } else {
+            axis.Taps.push_back(tap);
+        }
     }
 }
 
@@ -47,12 +73,12 @@ void AddAreaTaps(std::int32_t target, std::int32_t from, std::int32_t to, AxisTa
     }
 }
 
-AxisTaps TapsOf(std::int32_t from, std::int32_t to) {
+AxisTaps TapsOf(std::int32_t from, std::int32_t to, Interpolation interpolation) {
     AxisTaps axis;
     for (std::int32_t i = 0; i < to; ++i) {
         axis.Starts.push_back(axis.Taps.size());
-        if (to > from) AddCubicTaps(i, from, to, axis);
-        else AddAreaTaps(i, from, to, axis);
+        if (to <= from) AddAreaTaps(i, from, to, axis);
+        else AddKernelTaps(i, from, to, interpolation == Interpolation::Spline ? SplineWeight : CubicWeight, axis);
     }
     axis.Starts.push_back(axis.Taps.size());
     return axis;
@@ -64,23 +90,27 @@ struct Plane {
     std::vector<double> Values;
 };
 
-Plane AcrossColumns(const Plane& in, std::int32_t width, const RunOptions& options) {
-    const AxisTaps axis = TapsOf(in.Width, width);
+// One row across the columns.
+void ColumnsOfRow(const AxisTaps& axis, const double* source, double* target, std::int32_t width) {
+    for (std::int32_t i = 0; i < width; ++i) {
+        double sum = 0;
+        for (std::size_t t = axis.Starts[i]; t < axis.Starts[i + 1]; ++t) sum += axis.Taps[t].Weight * source[axis.Taps[t].Source];
+        target[i] = sum;
+    }
+}
+
+Plane AcrossColumns(const Plane& in, std::int32_t width, Interpolation interpolation, const RunOptions& options) {
+    const AxisTaps axis = TapsOf(in.Width, width, interpolation);
     Plane out{width, in.Rows, std::vector<double>(static_cast<std::size_t>(width) * in.Rows)};
     ParallelRows(in.Rows, options, SynthesisStage::Blend, [&](std::int32_t row) {
-        const double* source = &in.Values[static_cast<std::size_t>(row) * in.Width];
-        double* target = &out.Values[static_cast<std::size_t>(row) * width];
-        for (std::int32_t i = 0; i < width; ++i) {
-            double sum = 0;
-            for (std::size_t t = axis.Starts[i]; t < axis.Starts[i + 1]; ++t) sum += axis.Taps[t].Weight * source[axis.Taps[t].Source];
-            target[i] = sum;
-        }
+        ColumnsOfRow(axis, &in.Values[static_cast<std::size_t>(row) * in.Width],
+                     &out.Values[static_cast<std::size_t>(row) * width], width);
     });
     return out;
 }
 
-Plane AcrossRows(const Plane& in, std::int32_t rows, const RunOptions& options) {
-    const AxisTaps axis = TapsOf(in.Rows, rows);
+Plane AcrossRows(const Plane& in, std::int32_t rows, Interpolation interpolation, const RunOptions& options) {
+    const AxisTaps axis = TapsOf(in.Rows, rows, interpolation);
     Plane out{in.Width, rows, std::vector<double>(static_cast<std::size_t>(in.Width) * rows)};
     ParallelRows(rows, options, SynthesisStage::Blend, [&](std::int32_t row) {
         double* target = &out.Values[static_cast<std::size_t>(row) * in.Width];
@@ -92,43 +122,53 @@ Plane AcrossRows(const Plane& in, std::int32_t rows, const RunOptions& options) 
     return out;
 }
 
+// The axis that shrinks goes first, so that the plane between the passes is
+// the smaller one.
+bool ColumnsFirst(std::int32_t fromWidth, std::int32_t fromRows, std::int32_t width, std::int32_t rows) {
+    return static_cast<std::int64_t>(width) * fromRows <= static_cast<std::int64_t>(fromWidth) * rows;
+}
+
+// Source rows [first, first + count) into `values`, cells without data
+// taking `hole`.
+void FilledRows(const HeightPlane& source, std::int32_t first, std::int32_t count, double hole, double* values,
+                const RunOptions& quiet) {
+    ParallelRows(count, quiet, SynthesisStage::Blend, [&](std::int32_t k) {
+        double* row = values + static_cast<std::size_t>(k) * source.Width;
+        source.RowHeights(first + k, row);
+        for (std::int32_t column = 0; column < source.Width; ++column) {
+            row[column] = std::isfinite(row[column]) ? row[column] : hole;
+        }
+    });
+}
+
+// The source's heights with their holes filled, as the spline's coefficients
+// along the axes that grow where it asks for the spline.
+Plane SourcePlane(const HeightPlane& source, std::int32_t width, std::int32_t rows, Interpolation interpolation,
+                  const RunOptions& options) {
+    Plane plane{source.Width, source.Rows, std::vector<double>(static_cast<std::size_t>(source.Width) * source.Rows)};
+    RunOptions quiet = options;
+    quiet.Progress = {};
+    FilledRows(source, 0, source.Rows, LowestHeightWithData(source, options), plane.Values.data(), quiet);
+    if (interpolation == Interpolation::Spline) {
+        ToSplineCoefficients(plane.Values, plane.Width, plane.Rows, width > source.Width, rows > source.Rows, quiet);
+    }
+    return plane;
+}
+
 }  // namespace
 
 HeightPlane ResampleHeights(const HeightPlane& source, std::int32_t width, std::int32_t rows,
-                            const RunOptions& options) {
-    Plane plane{source.Width, source.Rows, std::vector<double>(static_cast<std::size_t>(source.Width) * source.Rows)};
-    const double hole = LowestHeightWithData(source, options);
+                            const RunOptions& options, Interpolation interpolation) {
+    Plane plane = SourcePlane(source, width, rows, interpolation, options);
     RunOptions quiet = options;
     quiet.Progress = {};
-    ParallelRows(source.Rows, quiet, SynthesisStage::Blend, [&](std::int32_t row) {
-        double* values = &plane.Values[source.IndexOf(row, 0)];
-        source.RowHeights(row, values);
-        for (std::int32_t column = 0; column < source.Width; ++column) {
-            values[column] = std::isfinite(values[column]) ? values[column] : hole;
-        }
-    });
-    // The axis that shrinks first, so that the plane between the passes is
-    // the smaller one.
-    if (static_cast<std::int64_t>(width) * source.Rows <= static_cast<std::int64_t>(source.Width) * rows) {
-        plane = AcrossRows(AcrossColumns(plane, width, quiet), rows, quiet);
+    if (ColumnsFirst(source.Width, source.Rows, width, rows)) {
+        plane = AcrossRows(AcrossColumns(plane, width, interpolation, quiet), rows, interpolation, quiet);
     } else {
-        plane = AcrossColumns(AcrossRows(plane, rows, quiet), width, quiet);
+        plane = AcrossColumns(AcrossRows(plane, rows, interpolation, quiet), width, interpolation, quiet);
     }
     return HeightPlane{width, rows, std::move(plane.Values), {}};
 }
-
-namespace {
-
-// One row across the columns, as AcrossColumns takes it.
-void ColumnsOfRow(const AxisTaps& axis, const double* source, double* target, std::int32_t width) {
-    for (std::int32_t i = 0; i < width; ++i) {
-        double sum = 0;
-        for (std::size_t t = axis.Starts[i]; t < axis.Starts[i + 1]; ++t) sum += axis.Taps[t].Weight * source[axis.Taps[t].Source];
-        target[i] = sum;
-    }
-}
-
-}  // namespace
 
 struct StreamedResample::Axes {
     AxisTaps Columns;
@@ -136,13 +176,15 @@ struct StreamedResample::Axes {
 };
 
 StreamedResample::StreamedResample(std::int32_t fromWidth, std::int32_t fromRows, std::int32_t width,
-                                   std::int32_t rows, TargetRows out, const RunOptions& options)
-    : axes_(std::make_unique<Axes>(Axes{TapsOf(fromWidth, width), TapsOf(fromRows, rows)})),
+                                   std::int32_t rows, TargetRows out, const RunOptions& options,
+                                   Interpolation interpolation)
+    : axes_(std::make_unique<Axes>(
+          Axes{TapsOf(fromWidth, width, interpolation), TapsOf(fromRows, rows, interpolation)})),
       fromWidth_(fromWidth),
       width_(width),
       rows_(rows),
       // The same order of the passes as ResampleHeights.
-      columnsFirst_(static_cast<std::int64_t>(width) * fromRows <= static_cast<std::int64_t>(fromWidth) * rows),
+      columnsFirst_(ColumnsFirst(fromWidth, fromRows, width, rows)),
       out_(std::move(out)),
       options_(options) {
     options_.Progress = {};
@@ -203,24 +245,26 @@ void StreamedResample::Push(const double* sourceRows, std::int32_t count) {
 
 void ResampleHeightsInBands(const HeightPlane& source, std::int32_t width, std::int32_t rows,
                             std::int32_t bandRows, const StreamedResample::TargetRows& out,
-                            const RunOptions& options) {
-    const double hole = LowestHeightWithData(source, options);
-    StreamedResample stream(source.Width, source.Rows, width, rows, out, options);
-    RunOptions quiet = options;
-    quiet.Progress = {};
+                            const RunOptions& options, Interpolation interpolation) {
+    StreamedResample stream(source.Width, source.Rows, width, rows, out, options, interpolation);
     const auto perBand = static_cast<std::int32_t>(
         std::max<std::int64_t>(1, static_cast<std::int64_t>(bandRows) * source.Rows / std::max(1, rows)));
+    const bool spline = interpolation == Interpolation::Spline && (width > source.Width || rows > source.Rows);
+    // The spline's coefficients of a line depend on all of it: they come
+    // from the whole source plane.
+    const Plane coefficients = spline ? SourcePlane(source, width, rows, interpolation, options) : Plane{};
+    const double hole = spline ? 0 : LowestHeightWithData(source, options);
+    RunOptions quiet = options;
+    quiet.Progress = {};
     std::vector<double> band;
     for (std::int32_t first = 0; first < source.Rows; first += perBand) {
         const std::int32_t count = std::min(perBand, source.Rows - first);
+        if (spline) {
+            stream.Push(&coefficients.Values[static_cast<std::size_t>(first) * source.Width], count);
+            continue;
+        }
         band.resize(static_cast<std::size_t>(count) * source.Width);
-        ParallelRows(count, quiet, SynthesisStage::Blend, [&](std::int32_t k) {
-            double* values = &band[static_cast<std::size_t>(k) * source.Width];
-            source.RowHeights(first + k, values);
-            for (std::int32_t column = 0; column < source.Width; ++column) {
-                values[column] = std::isfinite(values[column]) ? values[column] : hole;
-            }
-        });
+        FilledRows(source, first, count, hole, band.data(), quiet);
         stream.Push(band.data(), count);
     }
 }

@@ -11,19 +11,28 @@
 
 namespace orvalis {
 
+// How heights are interpolated along an axis that grows. Both curves pass
+// through the source heights. Cubic is Keys' cubic convolution (a = -1/2):
+// four cells a value, slopes continuous, its curvature changing at every
+// cell, which shows the cells' lattice in the light of a large enlargement.
+// Spline is the cubic B-spline through the cells: its curvature continuous
+// too (C2), for enlargements of ten times and more; it first solves the
+// whole plane for the B-spline's coefficients along each axis that grows.
+enum class Interpolation { Cubic, Spline };
+
 // The plane resampled onto width x rows cells over the same extent: every
 // cell is an area, so the first and last centres move in by half a cell of
-// their own size. Along an axis that grows, heights are interpolated by cubic
-// convolution (Keys, a = -1/2), which passes through the source heights and
-// keeps slopes continuous; along an axis that shrinks, each new cell takes
-// the mean of the source cells it covers, weighted by the area covered.
-// Beyond the edges the outer cells repeat, and cells without data take the
-// lowest height with data first. The result holds real heights.
+// their own size. Along an axis that grows, heights are interpolated as
+// `interpolation` says; along an axis that shrinks, each new cell takes the
+// mean of the source cells it covers, weighted by the area covered. Past the
+// edges the surface goes on straight (SurfaceEdge.h), and cells without data
+// take the lowest height with data first. The result holds real heights.
 HeightPlane ResampleHeights(const HeightPlane& source, std::int32_t width, std::int32_t rows,
-                            const RunOptions& options = {});
+                            const RunOptions& options = {}, Interpolation interpolation = Interpolation::Cubic);
 
 // The cubic convolution (Keys, a = -1/2) of four heights one cell apart at
-// t (0 .. 1) from p1 toward p2: the curve ResampleHeights draws between them.
+// t (0 .. 1) from p1 toward p2: the curve Interpolation::Cubic draws between
+// them.
 inline double CubicConvolution(double p0, double p1, double p2, double p3, double t) {
     return p1 + 0.5 * t * (p2 - p0 + t * (2 * p0 - 5 * p1 + 4 * p2 - p3 + t * (3 * (p1 - p2) + p3 - p0)));
 }
@@ -33,14 +42,17 @@ inline double CubicConvolution(double p0, double p1, double p2, double p3, doubl
 // soon as the source rows it takes from are in, with the very value
 // ResampleHeights gives it (the same weights, added in the same order).
 // The source rows must hold data: cells without it take their replacement
-// before they come in (ResampleHeightsInBands does that).
+// before they come in (ResampleHeightsInBands does that). With
+// Interpolation::Spline the rows that come in are the B-spline's
+// coefficients (ResampleHeightsInBands makes them).
 class StreamedResample {
 public:
     // Receives `count` finished target rows from `firstRow` on, `width` values each.
     using TargetRows = std::function<void(std::int32_t firstRow, std::int32_t count, const double* values)>;
 
     StreamedResample(std::int32_t fromWidth, std::int32_t fromRows, std::int32_t width, std::int32_t rows,
-                     TargetRows out, const RunOptions& options = {});
+                     TargetRows out, const RunOptions& options = {},
+                     Interpolation interpolation = Interpolation::Cubic);
     ~StreamedResample();
     StreamedResample(const StreamedResample&) = delete;
     StreamedResample& operator=(const StreamedResample&) = delete;
@@ -62,9 +74,10 @@ private:
 };
 
 // ResampleHeights's values, `bandRows` target rows or so at a time, without a
-// whole plane of them.
+// whole target plane of them (the spline keeps its coefficients, a plane of
+// the source's size).
 void ResampleHeightsInBands(const HeightPlane& source, std::int32_t width, std::int32_t rows,
                             std::int32_t bandRows, const StreamedResample::TargetRows& out,
-                            const RunOptions& options = {});
+                            const RunOptions& options = {}, Interpolation interpolation = Interpolation::Cubic);
 
 }  // namespace orvalis

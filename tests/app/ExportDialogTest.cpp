@@ -46,6 +46,8 @@ TEST_F(ExportDialogTest, OkRefusesSettingsThatCannotBeUsed) {
         {[](ExportDialog& d) { d.Bands->setText("1,2,3,4,5"); }, "Bands wants each height below the one before it"},
         {[](ExportDialog& d) { d.HeightRange->setText("10"); }, "Height range: "},
         {[](ExportDialog& d) { d.ShadowMap->setChecked(true); }, "A shadow map needs real-scale lighting"},
+        {[](ExportDialog& d) { d.WaterLevel->setText("0"); }, "A water level needs real-scale lighting"},
+        {[](ExportDialog& d) { d.WaterLevel->setText("sea"); }, "Water level wants a height"},
     };
     for (const Case& c : cases) {
         ExportDialog dialog{ExportSettings()};
@@ -70,6 +72,7 @@ TEST_F(ExportDialogTest, TheKeyboardReachesEveryControl) {
         {Qt::Key_F, dialog.Format},       {Qt::Key_C, dialog.Compression},  {Qt::Key_S, dialog.SplatMap},
         {Qt::Key_N, dialog.NormalMap},    {Qt::Key_H, dialog.ShadowMap},    {Qt::Key_W, dialog.WorldFile},
         {Qt::Key_R, dialog.HeightRange},  {Qt::Key_B, dialog.Bands},        {Qt::Key_P, dialog.Resample},
+        {Qt::Key_T, dialog.WaterLevel},
         {Qt::Key_M, dialog.SunAzimuth},   {Qt::Key_E, dialog.SunElevation}, {Qt::Key_Z, dialog.ZFactor},
         {Qt::Key_A, dialog.Ambient},      {Qt::Key_I, dialog.SunSize},      {Qt::Key_Y, dialog.SkyLight},
         {Qt::Key_L, dialog.RealScale},  // last: it switches the group's controls off

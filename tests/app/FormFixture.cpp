@@ -130,6 +130,7 @@ ExportSettings NonDefaultExport() {
     settings.Range = HeightRange{-12.5, 3000};
     settings.Bands = BandHeights{2000, 800, 0, -20, -200.25};
     settings.Resample = Resampling::Classic;
+    settings.WaterLevel = -0.5;
     settings.RealScale = true;
     settings.SunAzimuth = 123.456;
     settings.SunElevation = 0.1;

@@ -2,9 +2,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -69,7 +71,11 @@ TEST_F(RealScaleCommandTest, RefusesOptionsThatDoNotGoTogether) {
         {"--sun-azimuth 30 --sun-elevation 9 --cell-size 30:x", "--cell-size wants a number above 0"},
         {"--sun-azimuth 30 --sun-elevation 9 --ambient 1.5", "--ambient wants a number from 0 to 1"},
         {"--sun-azimuth 30 --sun-elevation 9 --sun-size 11", "--sun-size wants a number from 0 to 10"},
-        {"--resample nearest", "--resample wants smooth or classic"},
+        {"--resample nearest", "--resample wants smooth, spline or classic"},
+        {"--water-level 0", "--water-level goes with real-scale lighting"},
+        {"--water-level 0 --resample classic", "--water-level goes with real-scale lighting"},
+        {"--resample smooth --water-level sea", "--water-level wants a height in the data's units, not 'sea'"},
+        {"--resample smooth --water-level inf", "--water-level wants a height"},
         {"--bands 1,2,3,4,5", "each height below the one before it"},
         {"--bands 500,400,300,200", "five heights separated by commas"},
         {"--sun-azimuth 30 --sun-elevation 9 --shadow-map out.png --output out.png", "--output and --shadow-map collide"},
@@ -136,8 +142,8 @@ TEST_F(RealScaleCommandTest, AHeightRangeOnUnsignedSamplesMustBeUsed) {
 
 // Smooth resampling: no blocks of the enlarged heightmap. The classic
 // stretch shows each cell as a block of 10 x 10 pixels, with steps of many
-// grey levels between the blocks; the smooth one changes by a level or two
-// from pixel to pixel.
+// grey levels between the blocks; the smooth ones (cubic and spline) change by a
+// level or two from pixel to pixel.
 TEST_F(RealScaleCommandTest, SmoothResamplingLeavesNoBlocks) {
     WriteHill("hill.tif", 40, 34);
     const auto largestStep = [this](const std::string& mode) {
@@ -156,6 +162,43 @@ TEST_F(RealScaleCommandTest, SmoothResamplingLeavesNoBlocks) {
     };
     EXPECT_GE(largestStep("classic"), 8);
     EXPECT_LE(largestStep("smooth"), 2);
+    EXPECT_LE(largestStep("spline"), 2);
+}
+
+// Below --water-level the sea is all water in the splat map and the texture
+// and lies flat for the light, real-scale or classic: the ridges of the sea
+// floor west of the coast show in neither. Without it they show.
+TEST_F(RealScaleCommandTest, TheSeaBelowTheWaterLevelIsFlatWater) {
+    test::GdalPicture sea{40, 30, 1, GDT_Float32};
+    for (int row = 0; row < 30; ++row) {
+        for (int column = 0; column < 40; ++column) {
+            sea.Samples.push_back(column < 20 ? -40 + 15 * std::sin(column * 1.3 + row * 0.7) : 10.0 * (column - 19));
+        }
+    }
+    test::WriteWithGdal(PathOf("sea.tif"), "GTiff", sea);
+    const std::pair<std::string, bool> cases[] = {{"--water-level 0 --sun-azimuth 270 --sun-elevation 30", true},
+                                                  {"--water-level 0 --resample smooth --light-dir 180", true},
+                                                  {"--sun-azimuth 270 --sun-elevation 30", false}};
+    for (const auto& [arguments, flat] : cases) {
+        const std::string name = "sea" + std::to_string(&arguments - &cases[0].first);
+        ASSERT_EQ(Generate("--heightmap sea.tif --size 120 --bands 300,200,100,50,-60 --format png --output " + name +
+                           ".png --splat-map " + name + "_splat.png --quiet " + arguments).ExitCode, 0);
+        // The values of a picture over the open sea, the coast lying in the
+        // middle, away from the classic light's own border.
+        const auto seaValues = [this](const std::string& file) {
+            const TDibBuffer picture = ReadPictureFile(PathOf(file)).Pixels;
+            std::set<int> values;
+            for (std::int32_t row = picture.RowCount() / 5; row < picture.RowCount() * 4 / 5; ++row) {
+                for (std::int32_t column = picture.Width() / 5; column < picture.Width() / 3; ++column) {
+                    values.insert(picture.ReadPixel(row, column).Red);
+                }
+            }
+            return values;
+        };
+        EXPECT_EQ(seaValues(name + "_lm.png").size() == 1, flat) << arguments;
+        EXPECT_EQ(seaValues(name + ".png").size() == 1, flat) << arguments;
+        EXPECT_EQ(seaValues(name + "_splat_1.png") == std::set<int>{255}, flat) << arguments;
+    }
 }
 
 // A GeoTIFF texture of a georeferenced DEM has the DEM's system and extent,

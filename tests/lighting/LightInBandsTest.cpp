@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "raster/ResampleHeights.h"
@@ -39,20 +41,27 @@ RealScaleLight SoftLight(bool skyLight) {
 }
 
 // The grids built from the resampled plane a band at a time are those of the
-// whole resampled plane, the half-resolution grid of the sky light included.
+// whole resampled plane, the half-resolution grid of the sky light included,
+// with either interpolation and under water (flattened after resampling).
 TEST(LightInBands, ResampledGridsEqualThoseOfTheWholePlane) {
     const HeightPlane source = Hills(41, 40);
     const std::int32_t width = 2050, rows = 2048;  // just over kFullSkyCells
     static_assert(std::int64_t{width} * rows > kFullSkyCells);
-    const RealScaleLight light = SoftLight(true);
-    const LightingGrids banded = ResampledLightingGrids(source, width, rows, light, RunOptions{2, {}});
-    const LightingGrids whole = LightingGridsOf(ResampleHeights(source, width, rows), light, {});
-    EXPECT_EQ(banded.Fine.Z, whole.Fine.Z);
-    EXPECT_EQ(banded.Fine.CellX, whole.Fine.CellX);
-    ASSERT_TRUE(banded.Sky && whole.Sky);
-    EXPECT_EQ(banded.Sky->Width, whole.Sky->Width);
-    EXPECT_EQ(banded.Sky->CellY, whole.Sky->CellY);
-    EXPECT_EQ(banded.Sky->Z, whole.Sky->Z);
+    const std::pair<Interpolation, std::optional<double>> cases[] = {{Interpolation::Cubic, std::nullopt},
+                                                                     {Interpolation::Spline, 10.0}};
+    for (const auto& [enlarging, waterLevel] : cases) {
+        RealScaleLight light = SoftLight(true);
+        light.WaterLevel = waterLevel;
+        const LightingGrids banded = ResampledLightingGrids(source, width, rows, light, enlarging, RunOptions{2, {}});
+        const LightingGrids whole = LightingGridsOf(ResampleHeights(source, width, rows, {}, enlarging), light, {});
+        EXPECT_EQ(banded.Fine.Z, whole.Fine.Z);
+        EXPECT_EQ(banded.Fine.CellX, whole.Fine.CellX);
+        ASSERT_TRUE(banded.Sky && whole.Sky);
+        EXPECT_EQ(banded.Sky->Width, whole.Sky->Width);
+        EXPECT_EQ(banded.Sky->CellY, whole.Sky->CellY);
+        EXPECT_EQ(banded.Sky->Z, whole.Sky->Z);
+        if (waterLevel) EXPECT_EQ(*std::min_element(banded.Fine.Z.begin(), banded.Fine.Z.end()), 15.0f);
+    }
 }
 
 // The sky light from a half-resolution grid as the whole planes give it: the

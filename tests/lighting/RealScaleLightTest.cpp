@@ -12,6 +12,7 @@
 #include "lighting/ClearSky.h"
 #include "lighting/GroundCells.h"
 #include "lighting/HornSlope.h"
+#include "lighting/LightingGrids.h"
 #include "raster/ResampleHeights.h"
 #include "common/RealHeights.h"
 #include "common/SkyReference.h"
@@ -220,6 +221,26 @@ TEST(RealScaleBorders, TheSunwardEdgeIsLitAsLevelGround) {
         const LitTerrain lit = LightAtRealScale(plane, Light(azimuth, 20));
         const float level = static_cast<float>(kDefaultAmbient + (1 - kDefaultAmbient) * std::sin(20 * kRadians));
         for (const float shade : lit.Shade) ASSERT_NEAR(shade, level, 1e-6) << azimuth;
+    }
+}
+
+// A tilted plane enlarged ten times, by either interpolation, is lit at its
+// border as inside: the surface goes on straight past the edge, for the
+// resampling and for Horn's window alike. Cells are not square and the
+// plane rises both ways, so that a swapped axis or sign shows.
+TEST(RealScaleBorders, AnEnlargedPlaneIsLitAtItsBorderAsInside) {
+    const HeightPlane plane = RealHeightPlane(12, 9, [](std::int32_t row, std::int32_t column) {
+        return 100 + 7.0 * column - 4.0 * row;
+    });
+    for (const Interpolation interpolation : {Interpolation::Cubic, Interpolation::Spline}) {
+        for (const double azimuth : {0.0, 135.0, 300.0}) {
+            RealScaleLight light = Light(azimuth, 60, {3.0, 2.0, 1});
+            light.SkyLight = true;
+            const LightingGrids grids = ResampledLightingGrids(plane, 120, 90, light, interpolation, {});
+            const LitTerrain lit = LightAtRealScale(grids, light);
+            const auto [darkest, lightest] = std::minmax_element(lit.Shade.begin(), lit.Shade.end());
+            EXPECT_LT(*lightest - *darkest, 1e-5) << "azimuth " << azimuth;
+        }
     }
 }
 
@@ -480,6 +501,31 @@ TEST(RealScaleSettings, RefuseWhatIsOutOfRange) {
             EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
         }
     }
+}
+
+// Under open water the light sees the water's flat surface: the ground
+// below the level lit exactly as that surface is, shadows and sky included.
+// An island stands out of a sea floor with ridges; the low sun from the east
+// casts the island's shadow over the water, and the ridges cast none.
+TEST(RealScaleSettings, TheGroundUnderWaterIsLitAsTheWatersSurface) {
+    constexpr double kLevel = -2;
+    const auto ground = [](std::int32_t row, std::int32_t column) {
+        const double island = 30 - std::hypot(row - 20.0, column - 40.0) * 4;
+        return std::max(island, -20 + 10 * std::sin(column * 0.8) * std::cos(row * 0.5));
+    };
+    const HeightPlane seaFloor = RealHeightPlane(60, 40, ground);
+    const HeightPlane surface = RealHeightPlane(60, 40, [&](std::int32_t row, std::int32_t column) {
+        return std::max(ground(row, column), kLevel);
+    });
+    RealScaleLight light = Light(90, 10, {10, 10, 1});
+    light.SkyLight = true;
+    const LitTerrain dry = LightAtRealScale(surface, light);
+    light.WaterLevel = kLevel;
+    const LitTerrain wet = LightAtRealScale(seaFloor, light);
+    EXPECT_EQ(wet.Shade, dry.Shade);
+    EXPECT_EQ(wet.SunVisibility, dry.SunVisibility);
+    EXPECT_EQ(wet.SunVisibility[seaFloor.IndexOf(20, 5)], 1.0f) << "the ridges cast no shadow";
+    EXPECT_EQ(wet.SunVisibility[seaFloor.IndexOf(20, 30)], 0.0f) << "the island shadows the water";
 }
 
 // Holes in the data lie at the lowest height with data: open, not walls.

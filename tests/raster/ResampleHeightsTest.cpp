@@ -24,53 +24,81 @@ double SourceCentre(std::int32_t i, std::int32_t from, std::int32_t to) {
     return (i + 0.5) * from / to - 0.5;
 }
 
-// Both the cubic interpolation and the area mean (by whole factors) give a
-// slope back exactly away from the edges: the one as it passes through, the
-// other as the mean of a slope over whole cells is its value at their centre.
-TEST(ResampleHeights, KeepsASlopeAwayFromTheEdges) {
+constexpr Interpolation kInterpolations[] = {Interpolation::Cubic, Interpolation::Spline};
+
+// Both interpolations and the area mean (by whole factors) give a slope back
+// exactly, up to the edges: the curves pass through it and go on straight
+// past the edge, and the mean of a slope over whole cells is its value at
+// their centre.
+TEST(ResampleHeights, KeepsASlopeUpToTheEdges) {
     const SizeCase cases[] = {
-        {40, 30, 400, 344}, {40, 30, 97, 31}, {120, 90, 40, 30}, {120, 90, 60, 45}, {40, 90, 120, 30}, {50, 50, 50, 50},
+        {40, 30, 400, 344}, {40, 30, 97, 31}, {120, 90, 40, 30}, {120, 90, 60, 45}, {40, 90, 120, 30},
+        {50, 50, 50, 50},   {2, 3, 20, 30},   {1, 4, 5, 40},
     };
-    for (const SizeCase& c : cases) {
-        const HeightPlane source = RealHeightPlane(c.FromWidth, c.FromRows, [](std::int32_t row, std::int32_t column) {
-            return 3.0 * column - 5.0 * row + 100;
-        });
-        const HeightPlane target = ResampleHeights(source, c.ToWidth, c.ToRows);
-        ASSERT_EQ(target.Width, c.ToWidth);
-        ASSERT_EQ(target.Rows, c.ToRows);
-        for (std::int32_t row = 0; row < c.ToRows; ++row) {
-            const double y = SourceCentre(row, c.FromRows, c.ToRows);
-            if (y < 2 || y > c.FromRows - 3) continue;
-            for (std::int32_t column = 0; column < c.ToWidth; ++column) {
-                const double x = SourceCentre(column, c.FromWidth, c.ToWidth);
-                if (x < 2 || x > c.FromWidth - 3) continue;
-                ASSERT_NEAR(target.At(row, column), 3 * x - 5 * y + 100, 1e-9)
-                    << c.FromWidth << " x " << c.FromRows << " -> " << c.ToWidth << " x " << c.ToRows;
+    for (const Interpolation interpolation : kInterpolations) {
+        for (const SizeCase& c : cases) {
+            const HeightPlane source = RealHeightPlane(c.FromWidth, c.FromRows, [](std::int32_t row, std::int32_t column) {
+                return 3.0 * column - 5.0 * row + 100;
+            });
+            const HeightPlane target = ResampleHeights(source, c.ToWidth, c.ToRows, {}, interpolation);
+            ASSERT_EQ(target.Width, c.ToWidth);
+            ASSERT_EQ(target.Rows, c.ToRows);
+            for (std::int32_t row = 0; row < c.ToRows; ++row) {
+                for (std::int32_t column = 0; column < c.ToWidth; ++column) {
+                    // A line of one cell goes on level.
+                    const double x = c.FromWidth == 1 ? 0 : SourceCentre(column, c.FromWidth, c.ToWidth);
+                    ASSERT_NEAR(target.At(row, column), 3 * x - 5 * SourceCentre(row, c.FromRows, c.ToRows) + 100, 1e-9)
+                        << c.FromWidth << " x " << c.FromRows << " -> " << c.ToWidth << " x " << c.ToRows << " at "
+                        << row << ", " << column;
+                }
             }
         }
     }
 }
 
 // Enlarged by an odd whole factor, the middle target cell of every source
-// cell sits on its centre and takes its height exactly; the others lie
-// between the neighbours' heights' range (no blocks: neighbours differ).
+// cell sits on its centre and takes its height exactly, the border cells'
+// too; the others lie between (no blocks: neighbours differ).
 TEST(ResampleHeights, EnlargingPassesThroughTheSourceHeights) {
     const HeightPlane source = RealHeightPlane(13, 9, [](std::int32_t row, std::int32_t column) {
         return std::sin(column * 0.9) * 40 + std::cos(row * 1.3) * 25;
     });
-    const HeightPlane target = ResampleHeights(source, 13 * 3, 9 * 3);
-    int equalNeighbours = 0;
-    for (std::int32_t row = 0; row < 9; ++row) {
-        for (std::int32_t column = 0; column < 13; ++column) {
-            EXPECT_NEAR(target.At(3 * row + 1, 3 * column + 1), source.At(row, column), 1e-9);
+    for (const Interpolation interpolation : kInterpolations) {
+        const HeightPlane target = ResampleHeights(source, 13 * 3, 9 * 3, {}, interpolation);
+        int equalNeighbours = 0;
+        for (std::int32_t row = 0; row < 9; ++row) {
+            for (std::int32_t column = 0; column < 13; ++column) {
+                EXPECT_NEAR(target.At(3 * row + 1, 3 * column + 1), source.At(row, column), 1e-9);
+            }
         }
-    }
-    for (std::int32_t row = 0; row < target.Rows; ++row) {
-        for (std::int32_t column = 1; column < target.Width; ++column) {
-            equalNeighbours += target.At(row, column) == target.At(row, column - 1);
+        for (std::int32_t row = 0; row < target.Rows; ++row) {
+            for (std::int32_t column = 1; column < target.Width; ++column) {
+                equalNeighbours += target.At(row, column) == target.At(row, column - 1);
+            }
         }
+        EXPECT_EQ(equalNeighbours, 0);
     }
-    EXPECT_EQ(equalNeighbours, 0);
+}
+
+// The spline's curvature is continuous, at the cells too: the second
+// difference of a row enlarged 64 times changes by little from one target
+// cell to the next, where that of the cubic convolution jumps at every
+// source cell.
+TEST(ResampleHeights, TheSplineBendsSmoothly) {
+    const double row[] = {3, -2, 7, 11, 4, 0, 9, 5, -6, 2};
+    const HeightPlane source = RealHeightPlane(10, 1, [&row](std::int32_t, std::int32_t column) { return row[column]; });
+    const auto largestJump = [&source](Interpolation interpolation) {
+        const std::vector<double> h = ResampleHeights(source, 640, 1, {}, interpolation).Heights;
+        double largest = 0, previous = 0;
+        for (std::size_t i = 1; i + 1 < h.size(); ++i) {
+            const double bend = (h[i + 1] - 2 * h[i] + h[i - 1]) * 64 * 64;  // per source cell squared
+            if (i > 1) largest = std::max(largest, std::fabs(bend - previous));
+            previous = bend;
+        }
+        return largest;
+    };
+    EXPECT_LT(largestJump(Interpolation::Spline), 1.0);
+    EXPECT_GT(largestJump(Interpolation::Cubic), 10.0);
 }
 
 // Shrunk by whole factors, every target cell is the mean of its block.
@@ -126,13 +154,16 @@ TEST(ResampleHeights, TakesBytesAndHolesAndKeepsTheSizeItIsGiven) {
 }
 
 TEST(ResampleHeights, EveryThreadCountGivesTheSameHeights) {
-    const HeightPlane source = RealHeightPlane(31, 17, [](std::int32_t row, std::int32_t column) {
+    const HeightPlane source = RealHeightPlane(131, 97, [](std::int32_t row, std::int32_t column) {
         return std::sin(column * 0.7 + row) * 100;
     });
-    for (const SizeCase& c : {SizeCase{31, 17, 300, 170}, SizeCase{31, 17, 10, 5}}) {
-        const HeightPlane one = ResampleHeights(source, c.ToWidth, c.ToRows, RunOptions{1, {}});
-        for (const int threads : {2, 5}) {
-            EXPECT_EQ(ResampleHeights(source, c.ToWidth, c.ToRows, RunOptions{threads, {}}).Heights, one.Heights);
+    for (const Interpolation interpolation : kInterpolations) {
+        for (const SizeCase& c : {SizeCase{131, 97, 1300, 970}, SizeCase{131, 97, 40, 500}, SizeCase{131, 97, 10, 5}}) {
+            const HeightPlane one = ResampleHeights(source, c.ToWidth, c.ToRows, RunOptions{1, {}}, interpolation);
+            for (const int threads : {2, 5}) {
+                EXPECT_EQ(ResampleHeights(source, c.ToWidth, c.ToRows, RunOptions{threads, {}}, interpolation).Heights,
+                          one.Heights);
+            }
         }
     }
 }
@@ -150,26 +181,28 @@ TEST(ResampleHeightsInBands, GivesTheWholePlanesValues) {
         {{120, 90, 61, 45}, 3}, {{40, 90, 120, 30}, 4},  {{90, 40, 30, 120}, 9}, {{50, 50, 50, 50}, 16},
         {{1, 1, 5, 3}, 1},      {{7, 200, 7, 13}, 2},
     };
-    for (const BandCase& c : cases) {
-        const SizeCase& size = c.Size;
-        const HeightPlane source = RealHeightPlane(size.FromWidth, size.FromRows, [](std::int32_t row, std::int32_t column) {
-            return (row * 7 + column * 3) % 23 == 5 ? NAN : std::sin(column * 0.7) * 40 + std::cos(row * 0.45) * 25;
-        });
-        const HeightPlane whole = ResampleHeights(source, size.ToWidth, size.ToRows);
-        std::vector<double> banded(whole.Heights.size(), -1);
-        std::int32_t nextRow = 0;
-        ResampleHeightsInBands(
-            source, size.ToWidth, size.ToRows, c.BandRows,
-            [&](std::int32_t first, std::int32_t count, const double* values) {
-                ASSERT_EQ(first, nextRow);
-                ASSERT_GT(count, 0);
-                std::copy_n(values, static_cast<std::size_t>(count) * size.ToWidth, &banded[whole.IndexOf(first, 0)]);
-                nextRow += count;
-            },
-            RunOptions{3, {}});
-        EXPECT_EQ(nextRow, size.ToRows);
-        EXPECT_EQ(banded, whole.Heights) << size.FromWidth << " x " << size.FromRows << " -> " << size.ToWidth
-                                         << " x " << size.ToRows << " in bands of " << c.BandRows;
+    for (const Interpolation interpolation : kInterpolations) {
+        for (const BandCase& c : cases) {
+            const SizeCase& size = c.Size;
+            const HeightPlane source = RealHeightPlane(size.FromWidth, size.FromRows, [](std::int32_t row, std::int32_t column) {
+                return (row * 7 + column * 3) % 23 == 5 ? NAN : std::sin(column * 0.7) * 40 + std::cos(row * 0.45) * 25;
+            });
+            const HeightPlane whole = ResampleHeights(source, size.ToWidth, size.ToRows, {}, interpolation);
+            std::vector<double> banded(whole.Heights.size(), -1);
+            std::int32_t nextRow = 0;
+            ResampleHeightsInBands(
+                source, size.ToWidth, size.ToRows, c.BandRows,
+                [&](std::int32_t first, std::int32_t count, const double* values) {
+                    ASSERT_EQ(first, nextRow);
+                    ASSERT_GT(count, 0);
+                    std::copy_n(values, static_cast<std::size_t>(count) * size.ToWidth, &banded[whole.IndexOf(first, 0)]);
+                    nextRow += count;
+                },
+                RunOptions{3, {}}, interpolation);
+            EXPECT_EQ(nextRow, size.ToRows);
+            EXPECT_EQ(banded, whole.Heights) << size.FromWidth << " x " << size.FromRows << " -> " << size.ToWidth
+                                             << " x " << size.ToRows << " in bands of " << c.BandRows;
+        }
     }
 }
 
