@@ -1,5 +1,7 @@
 #include "generation/HeightmapSampling.h"
 
+#include <cmath>
+
 #include "files/Error.h"
 #include "math/NumberText.h"
 #include "lighting/GroundCells.h"
@@ -15,7 +17,10 @@ std::string RangeText(const NumberLimits& limits) {
 
 void CheckCells(const GroundCellSize& cells, const std::string& path) {
     if (kScaleLimits.Hold(cells.X) && kScaleLimits.Hold(cells.Y)) return;
-    throw Error(path, "its georeference gives cells of " + NumberText(cells.X) + " x " + NumberText(cells.Y) +
+    const std::string size = std::isfinite(cells.X) && std::isfinite(cells.Y)
+                                 ? "of " + NumberText(cells.X) + " x " + NumberText(cells.Y)
+                                 : "of no finite size";
+    throw Error(path, "its georeference gives cells " + size +
                           " (metres, or the transform's unit without a coordinate system), outside " +
                           RangeText(kScaleLimits) + ", the cell sizes real-scale light takes");
 }
