@@ -25,8 +25,7 @@ orvalis_build asan
 
 echo "== Extreme real-scale values under the sanitizers (${ORVALIS_FUZZ_SECONDS:-25} s)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  python3 "$ORVALIS_ROOT/tests/cli/fuzz/extreme_values.py" "$ORVALIS_ROOT/build/asan/bin/orvalis-cli" \
-  "${ORVALIS_FUZZ_SECONDS:-25}"
+  "$ORVALIS_ROOT/tests/cli/fuzz/extreme_values.sh" "$ORVALIS_ROOT/build/asan/bin/orvalis-cli" "${ORVALIS_FUZZ_SECONDS:-25}"
 
 if command -v clang++ >/dev/null; then
   echo "== Core built with clang"
