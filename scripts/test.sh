@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a release build with the window and
 # the preview, then the core and the command line under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then (where clang is present) the core built
-# with clang, and the fuzz harnesses for a short while.
+# UndefinedBehaviorSanitizer, with a short fuzz of extreme real-scale values
+# through the sanitized command line, then (where clang is present) the core
+# built with clang, and the fuzz harnesses for a short while.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -21,6 +22,10 @@ echo "== Installed tree"
 echo "== Sanitized build (ASan + UBSan)"
 orvalis_build asan
 (cd "$ORVALIS_ROOT" && ctest --preset asan -j "$(nproc)")
+
+echo "== Extreme real-scale values under the sanitizers (${ORVALIS_FUZZ_SECONDS:-25} s)"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  "$ORVALIS_ROOT/tests/cli/fuzz/extreme_values.sh" "$ORVALIS_ROOT/build/asan/bin/orvalis-cli" "${ORVALIS_FUZZ_SECONDS:-25}"
 
 if command -v clang++ >/dev/null; then
   echo "== Core built with clang"

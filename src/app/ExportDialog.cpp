@@ -33,10 +33,11 @@ public:
     }
 };
 
-QDoubleSpinBox* MakeNumber(double lowest, double highest, double step, const QString& suffix) {
+// Enough decimals for the smallest z-factor (kScaleLimits).
+QDoubleSpinBox* MakeNumber(const NumberLimits& limits, double step, const QString& suffix) {
     auto* box = new NumberBox;
-    box->setRange(lowest, highest);
-    box->setDecimals(6);
+    box->setDecimals(9);
+    box->setRange(limits.Lowest, limits.Highest);
     box->setSingleStep(step);
     box->setSuffix(suffix);
     box->setAccelerated(true);
@@ -157,17 +158,17 @@ QWidget* ExportDialog::BuildRealScale() {
     RealScale->setToolTip(QStringLiteral("Lights the terrain at its real scale instead of by the lighting page's\n"
                                          "scrollbars; the texture keeps the heightmap's aspect."));
     auto* form = new QFormLayout(RealScale);
-    SunAzimuth = MakeNumber(0, 360, 5, QStringLiteral("°"));
+    SunAzimuth = MakeNumber(kSunAzimuthLimits, 5, QStringLiteral("°"));
     SunAzimuth->setToolTip(QStringLiteral("Clockwise from north (the picture's top), as GIS tools count; the\n"
                                           "Lighting page's direction D is azimuth (450 - D) mod 360."));
     form->addRow(QStringLiteral("Sun azi&muth:"), SunAzimuth);
-    SunElevation = MakeNumber(0, 90, 1, QStringLiteral("°"));
+    SunElevation = MakeNumber(kSunElevationLimits, 1, QStringLiteral("°"));
     form->addRow(QStringLiteral("Sun &elevation:"), SunElevation);
-    ZFactor = MakeNumber(0.000001, 1e12, 0.1, QString());
+    ZFactor = MakeNumber(kScaleLimits, 0.1, QString());
     form->addRow(QStringLiteral("&Z-factor:"), ZFactor);
-    Ambient = MakeNumber(0, 1, 0.05, QString());
+    Ambient = MakeNumber(kAmbientLimits, 0.05, QString());
     form->addRow(QStringLiteral("&Ambient:"), Ambient);
-    SunSize = MakeNumber(0, 10, 0.1, QStringLiteral("°"));
+    SunSize = MakeNumber(kSunSizeLimits, 0.1, QStringLiteral("°"));
     form->addRow(QStringLiteral("Sun s&ize:"), SunSize);
     SkyLight = new QCheckBox(QStringLiteral("Sk&y light dimmed where the terrain hides the sky"));
     form->addRow(SkyLight);

@@ -17,8 +17,8 @@ namespace {
 
 void CheckWithin(const char* name, double value, const NumberLimits& limits) {
     if (!limits.Hold(value)) {
-        Fail(std::string(name) + " must lie " + (limits.AboveLowest ? "above " : "from ") + NumberText(limits.Lowest) +
-             " to " + NumberText(limits.Highest) + ", not " + NumberText(value));
+        Fail(std::string(name) + " must lie from " + NumberText(limits.Lowest) + " to " + NumberText(limits.Highest) +
+             ", not " + NumberText(value));
     }
 }
 

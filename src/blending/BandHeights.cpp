@@ -23,18 +23,21 @@ int FirstOutOfOrder(const BandHeights& bands) {
 }  // namespace
 
 BandHeights DefaultBandHeights(const LevelScale& scale) {
+    // Data of one height (a level plain, a single cell) shows every sample at
+    // level 0; the bands then stand one unit a level above that height.
+    const LevelScale spanning = scale.High > scale.Low ? scale : LevelScale{scale.Low, scale.Low + 255};
     BandHeights bands;
-    for (int i = 0; i < kTileCount; ++i) bands[i] = scale.HeightOf(BandCentres[i]);
+    for (int i = 0; i < kTileCount; ++i) bands[i] = spanning.HeightOf(BandCentres[i]);
     return bands;
 }
 
 void CheckBandHeights(const BandHeights& bands) {
     for (const double height : bands) {
-        if (!std::isfinite(height)) throw Error("band heights must be numbers, not " + std::to_string(height));
+        if (!std::isfinite(height)) throw Error("band heights must be numbers, not " + NumberText(height));
     }
     if (const int i = FirstOutOfOrder(bands)) {
         throw Error("band heights must fall from the first (band 256) to the last (band 0): " +
-                    std::to_string(bands[i]) + " does not lie below " + std::to_string(bands[i - 1]));
+                    NumberText(bands[i]) + " does not lie below " + NumberText(bands[i - 1]));
     }
 }
 

@@ -13,7 +13,8 @@ namespace orvalis {
 // 0's (band 256) first, falling strictly to tile 4's (band 0).
 using BandHeights = std::array<double, kTileCount>;
 
-// Where the classic blend centres them: levels 256, 192, 128, 64 and 0.
+// Where the classic blend centres them: levels 256, 192, 128, 64 and 0; for
+// a scale that spans no height, as if its levels were one unit apart.
 BandHeights DefaultBandHeights(const LevelScale& scale);
 
 // Raises Error unless every height is finite and each lies below the one before.

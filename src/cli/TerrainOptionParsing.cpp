@@ -20,20 +20,24 @@ namespace {
 double ParseDecimal(const std::string& option, const std::string& text, const NumberLimits& limits) {
     const std::optional<double> value = NumberFromText(text);
     if (!value || !limits.Hold(*value)) {
-        FailUsage(option + " wants a number " + (limits.AboveLowest ? "above " : "from ") +
-                  NumberText(limits.Lowest) + " to " + NumberText(limits.Highest) + ", not '" + DisplayPath(text) +
-                  "'");
+        const std::string wanted =
+            option + " wants a number from " + NumberText(limits.Lowest) + " to " + NumberText(limits.Highest);
+        FailUsage(wanted + (text.empty() ? ", and was given none" : ", not '" + DisplayPath(text) + "'"));
     }
     return *value;
 }
 
-// X or X:Y, both above 0.
+// X or X:Y, both within kScaleLimits.
 void ParseCellSize(const std::string& text, TerrainOptions& options) {
     const std::size_t colon = text.find(':');
-    const std::string x = text.substr(0, colon);
-    options.CellX = ParseDecimal("--cell-size", x, kScaleLimits);
-    options.CellY = colon == std::string::npos ? *options.CellX
-                                               : ParseDecimal("--cell-size", text.substr(colon + 1), kScaleLimits);
+    const auto side = [&text](const std::string& part, const char* name) {
+        if (part.empty() && !text.empty()) {
+            FailUsage("--cell-size wants X or X:Y, not '" + DisplayPath(text) + "': the " + name + " part is missing");
+        }
+        return ParseDecimal("--cell-size", part, kScaleLimits);
+    };
+    options.CellX = side(text.substr(0, colon), "X");
+    options.CellY = colon == std::string::npos ? *options.CellX : side(text.substr(colon + 1), "Y");
 }
 
 BandHeights ParseBands(const std::string& text) {

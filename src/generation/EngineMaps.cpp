@@ -12,7 +12,7 @@ namespace {
 
 // The generation blends from the heightmap after this; the lighting takes a copy.
 Picture CopyOf(const Picture& picture) {
-    Picture copy{TDibBuffer(), picture.FineHeights, picture.Levels, picture.RealSamples, picture.Geo};
+    Picture copy{TDibBuffer(), picture.FineHeights, picture.Levels, picture.RealSamples, picture.Geo, picture.AllNoData};
     copy.Pixels.CopyFromBitmap(picture.Pixels);
     return copy;
 }

@@ -12,6 +12,7 @@
 #include "blending/SettingsCheck.h"
 #include "io/RasterSamples.h"
 #include "lighting/Lightmap.h"
+#include "generation/HeightmapSampling.h"
 #include "generation/SampledTerrain.h"
 
 namespace orvalis {
@@ -113,7 +114,8 @@ void ReportBlend(const GenerateSettings& settings, const TDibBuffer& texture) {
 // classically, and multiply the lightmap in at the texture's size.
 TDibBuffer SynthesizeSampled(const GenerateSettings& settings, Picture heightmap, ResultFile& textureFile,
                              ResultFile* lightmapFile) {
-    SampledTerrain terrain(std::move(heightmap), settings.Sampling, settings.TextureSize, settings.Run);
+    const TerrainSampling sampling = SamplingOfHeightmap(settings.Sampling, heightmap, settings.HeightmapFile);
+    SampledTerrain terrain(std::move(heightmap), sampling, settings.TextureSize, settings.Run);
     if (settings.BandWeightsReady) {
         settings.BandWeightsReady({terrain.Shape().Width, terrain.Shape().Rows,
                                    [&terrain](const SplatRow& row) { terrain.ForEachSplatRow(row); }});

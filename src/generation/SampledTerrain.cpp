@@ -11,7 +11,6 @@
 #include "blending/HeightBlend.h"
 #include "blending/SettingsCheck.h"
 #include "blending/StretchedHeights.h"
-#include "lighting/GroundCells.h"
 #include "lighting/LightingGrids.h"
 #include "lighting/RealScaleLight.h"
 
@@ -23,12 +22,6 @@ SampledTerrain::SampledTerrain(Picture heightmap, const TerrainSampling& samplin
       sampling_(sampling),
       shape_(TextureShapeFor(sampling, textureSize, heightmap_.Pixels.Width(), heightmap_.Pixels.RowCount())) {
     if (sampling_.Bands) CheckBandHeights(*sampling_.Bands);
-    if (sampling_.RealScale && sampling_.CellsFromGeoReference && heightmap_.Geo) {
-        if (const auto cells = GroundCellsOf(*heightmap_.Geo, heightmap_.Pixels.Width(), heightmap_.Pixels.RowCount())) {
-            sampling_.RealScale->Scale.CellX = cells->X;
-            sampling_.RealScale->Scale.CellY = cells->Y;
-        }
-    }
     if (sampling_.RealScale) CheckRealScaleLight(*sampling_.RealScale);
     heights_ = SampledHeights(options);
 }

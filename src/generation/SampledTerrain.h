@@ -30,7 +30,8 @@ struct SampledLight {
 // TerrainSampling): in the data's units, one a texture pixel, bottom row first.
 class SampledTerrain {
 public:
-    // Takes the heightmap over; raises Error for settings out of range.
+    // Takes the heightmap over, sampled as SamplingOfHeightmap gives it;
+    // raises Error for settings out of range.
     SampledTerrain(Picture heightmap, const TerrainSampling& sampling, std::int32_t textureSize,
                    const RunOptions& options);
 

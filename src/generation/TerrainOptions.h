@@ -28,22 +28,26 @@ struct TerrainOptions {
     bool ResampledOrRealScale() const { return RealScale() || (Resample && *Resample != Resampling::Classic); }
 };
 
-// The numbers real-scale lighting takes: from Lowest to Highest, and above
-// Lowest, not at it, when AboveLowest. The command line and the window check
-// against the same limits.
+// The numbers real-scale lighting takes: from Lowest to Highest. The command
+// line and the window check against the same limits.
 struct NumberLimits {
     double Lowest;
     double Highest;
-    bool AboveLowest = false;
 
-    bool Hold(double value) const { return (AboveLowest ? value > Lowest : value >= Lowest) && value <= Highest; }
+    bool Hold(double value) const { return value >= Lowest && value <= Highest; }
 };
 inline constexpr NumberLimits kSunAzimuthLimits{0, 360};
 inline constexpr NumberLimits kSunElevationLimits{0, 90};
 inline constexpr NumberLimits kAmbientLimits{0, 1};
 inline constexpr NumberLimits kSunSizeLimits{0, 10};
-// The z-factor and a cell's sides: any positive number short of the absurd.
-inline constexpr NumberLimits kScaleLimits{0, 1e12, true};
+// The z-factor and a cell's sides, given or from a heightmap's georeference:
+// from a nanometre to a million kilometres in metres, so that heights in
+// millimetres over cells of degrees, drone surveys and planetary maps all
+// pass, while subnormal and absurd numbers, which no terrain has, do not.
+inline constexpr NumberLimits kScaleLimits{1e-9, 1e9};
+// A height times the z-factor, in the cells' unit: far beyond any terrain's,
+// and well within the singles the lighting holds heights in.
+inline constexpr NumberLimits kScaledHeightLimits{-1e30, 1e30};
 
 // The sampling the options ask for; cells of 1 height unit unless given.
 TerrainSampling SamplingOf(const TerrainOptions& options);

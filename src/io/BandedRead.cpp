@@ -176,6 +176,7 @@ void FillReal(const std::string& path, const SampleSource& source, const Picture
     ScaleRealHeights(scale, plane, picture.Pixels, options.RealPixelsLater, rows);
     picture.Levels = {scale.Low, scale.Low + scale.Span};
     picture.RealSamples = true;
+    picture.AllNoData = !range;
     picture.Geo = layout.Geo;
 }
 

@@ -192,12 +192,14 @@ Picture MakePicture(const std::string& path, const RasterSamples& samples,
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
     picture.Geo = samples.Geo;
     if (samples.Kind == SampleKind::Real) {
-        const SampleScale scale = RealSampleScale(path, range ? range : SampleRange(samples));
+        const std::optional<HeightRange> own = SampleRange(samples);
+        const SampleScale scale = RealSampleScale(path, range ? range : own);
         RunOptions rows;
         rows.Threads = threads;
         FillReal(samples, scale, realPixelsLater, rows, picture);
         picture.Levels = {scale.Low, scale.Low + scale.Span};
         picture.RealSamples = true;
+        picture.AllNoData = !own;
     } else {
         FillWhole(samples, picture);
         if (range) picture.Levels = {range->Low, range->High};

@@ -23,8 +23,15 @@ double ClearSkyRadiance(double elevation, double towardSun) {
 // A horizon's tangent as the tables' parameter, 0 .. 1.
 double TableParameter(double tangent) { return std::isinf(tangent) ? 1.0 : tangent / (1 + tangent); }
 
+// std::clamp(u, 0, 1), but 0 for NaN: no table index comes from a NaN.
+double WithinUnit(double u) { return !(u >= 0) ? 0.0 : std::min(u, 1.0); }
+
+// The cell of a table of `cells` cells that `at` lies in: the nearest one
+// outside them, the first for NaN.
+int CellOf(double at, int cells) { return at >= 1 ? static_cast<int>(std::min(at, cells - 1.0)) : 0; }
+
 double Interpolated(const auto& table, double u, int steps) {
-    const double at = std::clamp(u, 0.0, 1.0) * steps;
+    const double at = WithinUnit(u) * steps;
     const int i = std::min(static_cast<int>(at), steps - 1);
     const double f = at - i;
     return table[i] + f * (table[i + 1] - table[i]);
@@ -120,8 +127,7 @@ double ClearSky::OnOpenFace(const GroundSlope& slope) const {
     const double length = std::sqrt(1 + slope.East * slope.East + slope.North * slope.North);
     const double gx = (1 - slope.East / length) / 2 * kNormalSteps;
     const double gy = (1 - slope.North / length) / 2 * kNormalSteps;
-    const int x = std::clamp(static_cast<int>(gx), 0, kNormalSteps - 1);
-    const int y = std::clamp(static_cast<int>(gy), 0, kNormalSteps - 1);
+    const int x = CellOf(gx, kNormalSteps), y = CellOf(gy, kNormalSteps);
     const double fx = gx - x, fy = gy - y;
     const double* row = &openSky_[static_cast<std::size_t>(y) * (kNormalSteps + 1) + x];
     const double* next = row + kNormalSteps + 1;

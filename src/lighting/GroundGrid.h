@@ -17,8 +17,14 @@ struct TerrainScale {
     double ZFactor = 1;  // every height is multiplied by it
 };
 
-// Raises Error naming the setting when a cell size or the z-factor is not a
-// finite number above 0.
+// The cell sizes the lighting's arithmetic takes: over cells of any of them
+// the slopes and horizons of heights within a float's range stay finite
+// doubles. (The programs take a far narrower, sane range.)
+inline constexpr double kFinestCell = 1e-100;
+inline constexpr double kCoarsestCell = 1e100;
+
+// Raises Error naming the setting when a cell size lies outside kFinestCell
+// .. kCoarsestCell or the z-factor is not a finite number above 0.
 void CheckTerrainScale(const TerrainScale& scale);
 
 // The terrain as the real-scale lighting sees it: heights in the cells' unit
@@ -35,6 +41,11 @@ struct GroundGrid {
     }
     float At(std::int32_t row, std::int32_t column) const { return Z[IndexOf(row, column)]; }
 };
+
+// A height times the z-factor as the grid holds it: a single, those beyond
+// its range at the largest single of their sign, so that every difference
+// of two heights is a finite double.
+float GroundHeight(double height, double zFactor);
 
 // Cells without data (NaN, infinities) take the lowest height that has data
 // (LowestHeightWithData).

@@ -37,7 +37,7 @@ bool AllIntoGrid(GroundGrid& grid, double zFactor, std::int32_t first, std::int3
         float* z = &grid.Z[grid.IndexOf(first + k, 0)];
         for (std::int32_t column = 0; column < grid.Width; ++column) {
             if (!std::isfinite(line[column])) holes[static_cast<std::size_t>(k)] = 1;
-            z[column] = static_cast<float>(line[column] * zFactor);
+            z[column] = GroundHeight(line[column], zFactor);
         }
     });
     for (const char hole : holes) {

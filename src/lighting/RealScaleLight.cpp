@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/Error.h"
+#include "math/NumberText.h"
 #include "raster/ParallelRows.h"
 #include "raster/ResampleHeights.h"
 #include "lighting/ClearSky.h"
@@ -140,7 +141,7 @@ void CheckRealScaleLight(const RealScaleLight& light) {
     CheckTerrainScale(light.Scale);
     CheckSunPosition(light.Sun);
     if (!(light.Ambient >= 0 && light.Ambient <= 1)) {
-        throw Error("the ambient share must be within 0 .. 1, not " + std::to_string(light.Ambient));
+        throw Error("the ambient share must be within 0 .. 1, not " + NumberText(light.Ambient));
     }
     if (light.WaterLevel && !std::isfinite(*light.WaterLevel)) throw Error("the water level must be a number");
 }

@@ -19,7 +19,7 @@ __m512d Widened(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
 // included.
 __m512d MaxOf(__m512d a, __m512d b) { return _mm512_mask_blend_pd(_mm512_cmp_pd_mask(a, b, _CMP_LT_OQ), a, b); }
 
-// table[i] + f (table[i + 1] - table[i]) at at = clamp(u, 0, 1) x steps, i
+// table[i] + f (table[i + 1] - table[i]) at at = WithinUnit(u) x steps, i
 // = min(trunc(at), steps - 1), f = at - i.
 __m512d Interpolated(const double* table, __m512d at, __m256i i) {
     const __m512d f = _mm512_sub_pd(at, _mm512_cvtepi32_pd(i));
@@ -57,9 +57,9 @@ std::int32_t AddSkyLight(const SkyLightRow& r, std::int32_t first, std::int32_t 
             _mm512_castsi512_pd(_mm512_and_si512(_mm512_castpd_si512(highest), _mm512_set1_epi64(INT64_MAX))),
             infinity, _CMP_EQ_OQ);
         const __m512d u = _mm512_mask_blend_pd(endless, _mm512_div_pd(highest, _mm512_add_pd(one, highest)), one);
-        // std::clamp(u, 0, 1): u < 0 ? 0 : 1 < u ? 1 : u.
+        // WithinUnit(u): !(u >= 0) ? 0 : 1 < u ? 1 : u, so a NaN takes entry 0.
         const __m512d clamped = _mm512_mask_blend_pd(
-            _mm512_cmp_pd_mask(u, zero, _CMP_LT_OQ),
+            _mm512_cmp_pd_mask(u, zero, _CMP_NGE_UQ),
             _mm512_mask_blend_pd(_mm512_cmp_pd_mask(one, u, _CMP_LT_OQ), u, one), zero);
         const __m512d at = _mm512_mul_pd(clamped, _mm512_set1_pd(static_cast<double>(r.Steps)));
         const __m256i i = _mm256_min_epi32(_mm512_cvttpd_epi32(at), _mm256_set1_epi32(r.Steps - 1));

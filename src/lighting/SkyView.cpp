@@ -1,6 +1,8 @@
 #include "lighting/SkyView.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "math/KernelChoice.h"
 #include "raster/ParallelRows.h"
@@ -8,6 +10,21 @@
 #include "lighting/SkyLightLanes.h"
 
 namespace orvalis {
+
+namespace {
+
+// A cell's horizon toward a direction from the tangent of one sweep line: a
+// horizon below level counts as level, and one steeper than half the largest
+// single as that. Steeper ones read as a wall all the same (t / (1 + t) is 1
+// from 2^53 on, and a line's share of at least 2^-53 keeps it there), while
+// two lines' shares add up without overflow: an infinite one would make NaN
+// where a line's share is 0.
+float HorizonOfLine(double tangent) {
+    constexpr double kSteepest = std::numeric_limits<float>::max() / 2;
+    return tangent > 0 ? static_cast<float>(std::min(tangent, kSteepest)) : 0.0f;
+}
+
+}  // namespace
 
 std::vector<float> SkyLightOnCells(HorizonSweeps& sweeps, const ClearSky& sky, const RunOptions& options,
                                    const std::function<void(int directionsDone)>& directionDone) {
@@ -23,11 +40,8 @@ std::vector<float> SkyLightOnCells(HorizonSweeps& sweeps, const ClearSky& sky, c
     RunOptions quiet = options;
     quiet.Progress = {};
     for (int direction = 0; direction < kSkyDirections; ++direction) {
-        // Each cell's horizon toward the direction: the tangents of its two
-        // sweep lines, weighted, with a horizon below level taken as level.
-        sweeps.Set(
-            360.0 * direction / kSkyDirections,
-            [](double tangent) { return tangent > 0 ? static_cast<float>(tangent) : 0.0f; }, horizons, quiet);
+        // Each cell's horizon toward the direction: its two sweep lines', weighted.
+        sweeps.Set(360.0 * direction / kSkyDirections, HorizonOfLine, horizons, quiet);
         const ClearSky::DirectionTables tables = sky.TablesOf(direction);
         ParallelRows(grid.Rows, quiet, SynthesisStage::Lightmap, [&](std::int32_t row) {
             const auto one = [&](std::int32_t column) {

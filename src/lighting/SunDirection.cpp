@@ -5,6 +5,7 @@
 #include <string>
 
 #include "files/Error.h"
+#include "math/NumberText.h"
 
 namespace orvalis {
 
@@ -14,8 +15,8 @@ constexpr double kLargestDiameter = 10;
 
 void CheckWithin(const char* what, double value, double lowest, double highest) {
     if (!std::isfinite(value) || value < lowest || value > highest) {
-        throw Error(std::string(what) + " must be within " + std::to_string(lowest) + " .. " +
-                    std::to_string(highest) + ", not " + std::to_string(value));
+        throw Error(std::string(what) + " must be within " + NumberText(lowest) + " .. " + NumberText(highest) +
+                    ", not " + NumberText(value));
     }
 }
 

@@ -23,6 +23,9 @@ struct Picture {
     bool RealSamples = false;
     // Where the picture lies on the earth, when its file says.
     std::optional<GeoReference> Geo;
+    // Real samples none of which has data (all NaN, infinite or the file's
+    // no-data value): their heights are all Levels.Low, which means nothing.
+    bool AllNoData = false;
 };
 
 // The picture's heights: the fine ones when the file had them, else the

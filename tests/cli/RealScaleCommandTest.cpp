@@ -67,8 +67,10 @@ TEST_F(RealScaleCommandTest, RefusesOptionsThatDoNotGoTogether) {
         {"--z-factor 2", "--z-factor goes with real-scale lighting"},
         {"--sky-light", "--sky-light goes with real-scale lighting"},
         {"--shadow-map s.png", "--shadow-map goes with real-scale lighting"},
-        {"--sun-azimuth 30 --sun-elevation 9 --z-factor 0", "--z-factor wants a number above 0"},
-        {"--sun-azimuth 30 --sun-elevation 9 --cell-size 30:x", "--cell-size wants a number above 0"},
+        {"--sun-azimuth 30 --sun-elevation 9 --z-factor 0", "--z-factor wants a number from 1e-09 to 1e+09"},
+        {"--sun-azimuth 30 --sun-elevation 9 --cell-size 30:x", "--cell-size wants a number from 1e-09 to 1e+09, not 'x'"},
+        {"--sun-azimuth 30 --sun-elevation 9 --cell-size 1e-40", "--cell-size wants a number from 1e-09 to 1e+09"},
+        {"--sun-azimuth 30 --sun-elevation 9 --cell-size 30:", "--cell-size wants X or X:Y, not '30:': the Y part is missing"},
         {"--sun-azimuth 30 --sun-elevation 9 --ambient 1.5", "--ambient wants a number from 0 to 1"},
         {"--sun-azimuth 30 --sun-elevation 9 --sun-size 11", "--sun-size wants a number from 0 to 10"},
         {"--resample nearest", "--resample wants smooth, spline or classic"},
@@ -243,6 +245,24 @@ TEST_F(RealScaleCommandTest, GeographicCellsAreLitInMetres) {
     };
     EXPECT_NEAR(shadowed("a_shadow.png"), shadowed("b_shadow.png"), 3);
     EXPECT_GT(shadowed("c_shadow.png"), 2 * shadowed("a_shadow.png") + 100) << "cells of 1 m make a steep hill";
+}
+
+// A DEM of one height, even of one cell, is lit as level ground: at 12
+// degrees 0.3 + 0.7 sin 12 = 0.446 of full light, 114. What cannot be lit is
+// refused before any work, naming the file and why.
+TEST_F(RealScaleCommandTest, DemsAtTheEdgesAreLitFlatOrRefusedWithTheReason) {
+    const std::tuple<int, double, double, const char*> cases[] = {
+        {7, 123, 30, nullptr}, {1, 57, 30, nullptr}, {4, -9999, 30, "dem.tif: no cell has data"},
+        {6, 1, 1e-300, "dem.tif: its georeference gives cells of 1e-300 x 1e-300"},
+        {3, 2e30, 1, "times the z-factor 1 lie outside -1e+30 .. 1e+30"}};
+    for (const auto& [side, height, pixel, message] : cases) {
+        test::WriteWithGdal(PathOf("dem.tif"), "GTiff", {side, side, 1, GDT_Float32, std::vector<double>(side * side, height),
+                                                        {}, {0, pixel, 0, 0, 0, -pixel}, {}, true, -9999, nullptr});
+        const test::ProgramResult result = LightDem("--sky-light --size 16 --output-dir .");
+        EXPECT_EQ(result.ExitCode, message ? 1 : 0) << side << ": " << result.Err;
+        if (message) EXPECT_NE(result.Err.find(message), std::string::npos) << result.Err;
+        else EXPECT_TRUE(test::SamePixels(ReadPictureFile(PathOf("lm.bmp")).Pixels, test::GreyPicture(16, 16, 114)));
+    }
 }
 
 // Every picture at the texture's size (120 x 80) has the texture's world

@@ -490,6 +490,7 @@ TEST(RealScaleSettings, RefuseWhatIsOutOfRange) {
         {"cell", Light(0, 10, {0, 1, 1}), "cell width"},
         {"row", Light(0, 10, {1, -2, 1}), "cell height"},
         {"z-factor", Light(0, 10, {1, 1, 0}), "z-factor"},
+        {"subnormal cell", Light(0, 10, {1e-320, 1, 1}), "cell width"},
         {"ambient", ambient, "ambient"},
     };
     const HeightPlane plane = RealHeightPlane(2, 2, [](std::int32_t, std::int32_t) { return 0.0; });
@@ -536,6 +537,20 @@ TEST(RealScaleSettings, CellsWithoutDataLieLow) {
     const LitTerrain lit = LightAtRealScale(plane, Light(90, 80));
     for (const float shade : lit.Shade) ASSERT_TRUE(std::isfinite(shade));
     EXPECT_EQ(lit.SunVisibility[plane.IndexOf(10, 3)], 1.0f);
+}
+
+// Cells of 1e-40 made horizon tangents beyond a single, whose NaN shares
+// indexed the sky's tables out of bounds; heights beyond a single made NaN
+// slopes. Such terrain is lit within 0 .. 1.
+TEST(RealScaleSettings, ExtremeTerrainIsLitWithinZeroToOne) {
+    const HeightPlane plane = RealHeightPlane(19, 11, [](std::int32_t row, std::int32_t column) {
+        return (row + 2 * column) % 3 == 0 ? 1e40 : column % 4 == 1 ? NAN : 0.0;
+    });
+    RealScaleLight light = Light(290, 8, {1e-40, kFinestCell, 1}, 0.53);
+    light.SkyLight = true;
+    const LitTerrain lit = LightAtRealScale(plane, light);
+    for (const float v : lit.Shade) ASSERT_TRUE(v >= 0 && v <= 1);
+    for (const float v : lit.SunVisibility) ASSERT_TRUE(v >= 0 && v <= 1);
 }
 
 TEST(RealScaleThreads, EveryThreadCountGivesTheSameLight) {

@@ -44,15 +44,16 @@ TEST(SkyLightLanes, EveryKernelLevelLightsTheSameCells) {
 }
 
 // The lanes add what FromDirection gives a cell, bit for bit, for horizons
-// from level to a wall (an infinite tangent) in every direction.
+// from level to a wall (an infinite tangent) and NaN, which reads the tables'
+// first entries, in every direction.
 TEST(SkyLightLanes, LanesAddWhatEachCellGets) {
     SkyLightLaneKernel* const lanes = Avx512SkyLightLanes();
     if (lanes == nullptr || !ProcessorRuns(KernelLevel::Avx512)) GTEST_SKIP() << "no AVX-512 lanes here";
     const GroundGrid grid = Terrain(27, 3);
     const ClearSky sky({120, 35, 0});
-    const float horizons[] = {0, 1e-9f, 0.3f, 1, 5, 7e3f, 1e30f, INFINITY};
+    const float horizons[] = {0, 1e-9f, 0.3f, 1, 5, 7e3f, 1e30f, INFINITY, NAN};
     std::vector<float> rowHorizons;
-    for (std::int32_t c = 0; c < grid.Width; ++c) rowHorizons.push_back(horizons[c % 8]);
+    for (std::int32_t c = 0; c < grid.Width; ++c) rowHorizons.push_back(horizons[c % std::size(horizons)]);
     for (int d = 0; d < kSkyDirections; ++d) {
         const ClearSky::DirectionTables t = sky.TablesOf(d);
         std::vector<float> expected(grid.Width, 0.25f), light = expected;
