@@ -1,0 +1,42 @@
+// Reads one window of a heightmap world through HeightWorld, and with
+// --statistics the world's statistics first, and prints what it found: a
+// script measures the time and peak memory of reading part of a file far
+// larger than one picture (bench/world_read.sh).
+// Usage: orvalis-world-bench FILE X0 Y0 X1 Y1 [--statistics]
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "files/Error.h"
+#include "io/HeightWorld.h"
+
+int main(int argc, char** argv) {
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr, "usage: orvalis-world-bench FILE X0 Y0 X1 Y1 [--statistics]\n");
+        return 2;
+    }
+    try {
+        orvalis::PictureReadOptions options;
+        options.Threads = 0;
+        const orvalis::HeightWorld world(argv[1], options);
+        const orvalis::RasterSamples& facts = world.Facts();
+        std::printf("world: %s %d x %d %s\n", facts.Format.c_str(), facts.Width, facts.Rows, facts.SampleType.c_str());
+        orvalis::WorldStatistics statistics;
+        if (argc == 7 && std::string(argv[6]) == "--statistics") {
+            statistics = world.Statistics();
+            std::printf("world heights: %.17g .. %.17g\n", statistics.Heights.Low, statistics.Heights.High);
+        }
+        const orvalis::WorldWindow window{std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5])};
+        const orvalis::HeightPlane heights = world.ReadWindowHeights(window, world.Levels(statistics));
+        const auto [low, high] = std::minmax_element(heights.Heights.begin(), heights.Heights.end());
+        std::printf("window: %d x %d cells, heights %.17g .. %.17g\n", heights.Width, heights.Rows,
+                    heights.Heights.empty() ? 0.0 : *low, heights.Heights.empty() ? 0.0 : *high);
+    } catch (const orvalis::Error& e) {
+        std::fprintf(stderr, "orvalis-world-bench: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
