@@ -28,8 +28,8 @@ void CheckName(const std::string& path, const MosaicSource& source) {
     const std::string& name = source.Name;
     const char* problem = nullptr;
     if (name.empty()) problem = "is an empty name";
-    else if (name.find("://") != std::string::npos) problem = "is a network address; only files on this machine are read";
     else if (name.starts_with("/vsi")) problem = "names one of GDAL's virtual file systems; only plain files are read";
+    else if (name.find("://") != std::string::npos) problem = "is a network address; only files on this machine are read";
     else if (name.find(':') != std::string::npos) problem = "names a part of a file through a driver's prefix; only whole files are read";
     if (problem) throw Error(path, SourceText(source) + problem);
 }
