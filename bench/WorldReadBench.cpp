@@ -1,8 +1,9 @@
-// Reads one window of a heightmap world through HeightWorld, and with
-// --statistics the world's statistics first, and prints what it found: a
-// script measures the time and peak memory of reading part of a file far
-// larger than one picture (bench/world_read.sh).
-// Usage: orvalis-world-bench FILE X0 Y0 X1 Y1 [--statistics]
+// Reads one window of a heightmap world through HeightWorld and prints its
+// lowest and highest height: a script measures the time and peak memory of
+// reading part of a file far larger than one picture (bench/world_read.sh).
+// The levels come from the world's samples LOW:HIGH, as a tile run is given
+// them, or from its statistics, read first with --statistics.
+// Usage: orvalis-world-bench FILE X0 Y0 X1 Y1 (LOW:HIGH | --statistics)
 
 #include <algorithm>
 #include <cstdio>
@@ -14,8 +15,8 @@
 #include "io/HeightWorld.h"
 
 int main(int argc, char** argv) {
-    if (argc != 6 && argc != 7) {
-        std::fprintf(stderr, "usage: orvalis-world-bench FILE X0 Y0 X1 Y1 [--statistics]\n");
+    if (argc != 7) {
+        std::fprintf(stderr, "usage: orvalis-world-bench FILE X0 Y0 X1 Y1 (LOW:HIGH | --statistics)\n");
         return 2;
     }
     try {
@@ -25,9 +26,11 @@ int main(int argc, char** argv) {
         const orvalis::RasterSamples& facts = world.Facts();
         std::printf("world: %s %d x %d %s\n", facts.Format.c_str(), facts.Width, facts.Rows, facts.SampleType.c_str());
         orvalis::WorldStatistics statistics;
-        if (argc == 7 && std::string(argv[6]) == "--statistics") {
+        if (std::string(argv[6]) == "--statistics") {
             statistics = world.Statistics();
             std::printf("world heights: %.17g .. %.17g\n", statistics.Heights.Low, statistics.Heights.High);
+        } else {
+            statistics.Samples = orvalis::ParseHeightRange(argv[6]);
         }
         const orvalis::WorldWindow window{std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5])};
         const orvalis::HeightPlane heights = world.ReadWindowHeights(window, world.Levels(statistics));
