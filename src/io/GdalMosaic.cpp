@@ -39,9 +39,9 @@ bool IsWithin(const fs::path& file, const fs::path& folder) {
     return inFolder == folder.end() && inFile != file.end();
 }
 
-// Where the source's file really lies, once every link and ".." is followed;
-// checked to be a regular file in the folder or below it, and no mosaic.
-std::string SourceFile(const std::string& path, const fs::path& folder, const MosaicSource& source) {
+// Where the source's file really lies, once every link and ".." is
+// followed: in the folder or below it.
+std::string Located(const std::string& path, const fs::path& folder, const MosaicSource& source) {
     const fs::path named = source.RelativeToMosaic ? folder / source.Name : fs::path(source.Name);
     std::error_code error;
     const fs::path real = fs::canonical(named, error);
@@ -50,14 +50,18 @@ std::string SourceFile(const std::string& path, const fs::path& folder, const Mo
     if (!IsWithin(real, folder)) {
         throw Error(path, SourceText(source) + "lies outside the mosaic's folder (at " + DisplayPath(real.string()) + ")");
     }
+    return real.string();
+}
+
+// A regular file, and no mosaic.
+void CheckPlainFile(const std::string& path, const MosaicSource& source, const std::string& file) {
     try {
-        if (IsMosaic(InputFile(real.string()))) {
+        if (IsMosaic(InputFile(file))) {
             throw Error(path, SourceText(source) + "is a mosaic itself; mosaics of mosaics are not supported");
         }
     } catch (const InputFileError& e) {
         throw Error(path, SourceText(source) + e.Problem());
     }
-    return real.string();
 }
 
 std::unique_ptr<GdalRaster> OpenSource(const std::string& path, const MosaicSource& source, const std::string& file,
@@ -97,13 +101,13 @@ GdalMosaic::GdalMosaic(const std::string& path, const InputFile& file, const Can
     for (const MosaicBand& band : description_.Bands) {
         for (const MosaicSource& source : band.Sources) CheckName(path, source);
     }
-    // Every file is found and checked before any is read.
+    // Every source is found, then every file checked, before any is read.
     std::map<std::string, std::size_t> known;
     std::vector<std::pair<const MosaicSource*, std::string>> files;
     for (const MosaicBand& band : description_.Bands) {
         std::vector<std::size_t>& of = fileOf_.emplace_back();
         for (const MosaicSource& source : band.Sources) {
-            const auto [entry, added] = known.emplace(SourceFile(path, folder, source), files.size());
+            const auto [entry, added] = known.emplace(Located(path, folder, source), files.size());
             if (added) files.emplace_back(&source, entry->first);
             of.push_back(entry->second);
         }
@@ -111,6 +115,7 @@ GdalMosaic::GdalMosaic(const std::string& path, const InputFile& file, const Can
     if (files.size() > kMostSourceFiles) {
         throw Error(path, "a mosaic of more than " + std::to_string(kMostSourceFiles) + " files is not supported");
     }
+    for (const auto& [source, real] : files) CheckPlainFile(path, *source, real);
     for (const auto& [source, real] : files) files_.push_back(OpenSource(path, *source, real, cancel));
     CheckBands();
 }
@@ -121,8 +126,13 @@ void GdalMosaic::CheckBands() const {
     for (std::size_t b = 0; b < description_.Bands.size(); ++b) {
         for (std::size_t s = 0; s < fileOf_[b].size(); ++s) {
             const MosaicSource& source = description_.Bands[b].Sources[s];
-            if (source.Band > DatasetOf(*files_[fileOf_[b][s]]).GetRasterCount()) {
+            const GdalRaster& file = *files_[fileOf_[b][s]];
+            if (source.Band > DatasetOf(file).GetRasterCount()) {
                 throw Error(path_, SourceText(source) + "has no band " + std::to_string(source.Band));
+            }
+            // GDAL marks signed bytes in a file's metadata, which a mosaic's band does not keep.
+            if (file.Layout().SampleType == "Int8") {
+                throw Error(path_, SourceText(source) + "holds signed bytes, which a mosaic reads as unsigned ones");
             }
         }
     }

@@ -27,7 +27,8 @@ struct WorldWindow {
 // ReadPictureFile reads, a mosaic (GdalMosaic) and files larger than one
 // picture (up to kLargestWorldSide a side). Each window is the very part of
 // the picture a whole read makes (ReadHeightmapPicture), given the levels a
-// whole read takes (Levels of the world's Statistics).
+// whole read takes (Levels of the world's Statistics). One thread at a time
+// reads from it, as from the file GDAL holds open for it.
 class HeightWorld {
 public:
     // Opens and checks the file and reads none of its cells; a BMP file,

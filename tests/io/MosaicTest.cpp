@@ -73,8 +73,11 @@ TEST_F(MosaicTest, OnlyPlainFilesInItsFolderAreRead) {
     constexpr int kOwnLevel = 77, kOutsideLevel = 200;
     const fs::path in = folder_ / "mosaic";
     fs::create_directories(in / "tiles");
-    const test::GdalPicture own{4, 3, 1, GDT_Byte, std::vector<double>(12, kOwnLevel)};
+    test::GdalPicture own{4, 3, 1, GDT_Byte, std::vector<double>(12, kOwnLevel)};
     test::WriteWithGdal((in / "a.tif").string(), "GTiff", own);
+    own.Options[0] = "PIXELTYPE=SIGNEDBYTE";
+    test::WriteWithGdal((in / "signed.tif").string(), "GTiff", own);
+    own.Options[0] = nullptr;
     test::WriteWithGdal((in / "tiles/b.tif").string(), "GTiff", own);
     test::WriteWithGdal(PathOf("outside.tif"), "GTiff", {4, 3, 1, GDT_Byte, std::vector<double>(12, kOutsideLevel)});
     fs::create_symlink("tiles/b.tif", in / "link-in.tif");
@@ -99,6 +102,7 @@ TEST_F(MosaicTest, OnlyPlainFilesInItsFolderAreRead) {
         {"a missing file", "none.tif", "its source 'none.tif' is missing"},
         {"a FIFO", "pipe.tif", "is not a regular file (a FIFO)"},
         {"text", "notes.tif", "not a GeoTIFF, HGT or PNG file"},
+        {"signed bytes", "signed.tif", "holds signed bytes"},
         {"a band the file lacks", "a.tif", "has no band 2", "1", "2"},
         {"a mask band", "a.tif", "a source's mask", "1", "mask,1"},
         {"a lookup table", "a.tif", "'LUT' (a lookup table", "1", "1", "<LUT>0:0,255:1</LUT>"},
