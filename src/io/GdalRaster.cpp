@@ -18,6 +18,7 @@
 
 #include "files/Error.h"
 #include "io/DecoderMemory.h"
+#include "io/GdalClaims.h"
 #include "io/GdalGeoReference.h"
 #include "io/GdalMosaic.h"
 #include "io/GdalSession.h"
@@ -41,20 +42,6 @@ const char* const kAcceptedDrivers[] = {
 
 // The formats of a mosaic's sources: the elevation tiles people join.
 const char* const kSourceDrivers[] = {"GTiff", "SRTMHGT", "PNG", nullptr};
-
-// Data stored as they are expand at most this much over the file (a file
-// cut short is read as far as it goes), so a small file cannot make us
-// allocate a huge picture. Pictures below kSmallPicture bytes are always
-// allowed.
-constexpr std::uint64_t kLargestExpansion = 1100;
-constexpr std::uint64_t kSmallPicture = std::uint64_t{16} << 20;
-
-// How a format keeps its samples, which bounds what a file can claim.
-enum class Storage {
-    Stored,      // as they are: the file holds its pixels
-    Text,        // as numbers in text: at least one character a sample
-    Compressed,  // by a codec: only the memory limit bounds the claim
-};
 
 bool IsOneOf(const std::string& name, std::initializer_list<const char*> names) {
     return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
@@ -188,36 +175,6 @@ int ChannelsOf(const std::string& path, int bands, bool palette, SampleKind kind
         throw Error(path, "palettes of more than 256 colours are not supported");
     }
     return channels;
-}
-
-bool FitsStored(std::uint64_t bytes, std::uint64_t fileSize) {
-    return bytes <= kSmallPicture || bytes / kLargestExpansion <= fileSize;
-}
-
-// What a file claims must fit what it can hold: stored data expand little,
-// text takes at least a character a sample. Asked of the reads that pass
-// over the whole picture; a window holds only its own cells.
-bool ClaimFits(Storage storage, const RasterSamples& s, int sampleBytes, std::uint64_t fileSize) {
-    // Sides <= 2^22 (CheckWorldSize), at most 4 channels of at most 16
-    // bytes: below 2^50.
-    const std::uint64_t pixels = static_cast<std::uint64_t>(s.Width) * s.Rows;
-    const std::uint64_t bytes = pixels * s.Channels * sampleBytes;
-    return storage == Storage::Compressed ||
-           (storage == Storage::Text ? pixels <= fileSize : FitsStored(bytes, fileSize));
-}
-
-// GDAL decodes whole blocks (strips, tiles), which a file may declare far
-// larger than its picture; a strip of a wide picture is as wide as it.
-void CheckBlockClaims(const std::string& path, Storage storage, const RasterSamples& s, std::int64_t blockWidth,
-                      std::int64_t blockRows, int sampleBytes, std::uint64_t fileSize) {
-    if (blockWidth < 1 || blockRows < 1 || blockWidth > std::max(TDibBuffer::kMaxDimension, s.Width) ||
-        blockRows > std::max(TDibBuffer::kMaxDimension, s.Rows) ||
-        (storage == Storage::Stored &&
-         !FitsStored(static_cast<std::uint64_t>(blockWidth * blockRows) * sampleBytes, fileSize))) {
-        throw Error(path, "claims blocks of " + std::to_string(blockWidth) + " x " +
-                              std::to_string(blockRows) + " pixels, more than its " +
-                              std::to_string(fileSize) + " bytes can hold");
-    }
 }
 
 // The declared bits of a band's samples when fewer than its type holds
