@@ -32,10 +32,6 @@ HeightWorld::HeightWorld(const std::string& path, const PictureReadOptions& opti
 
 HeightWorld::~HeightWorld() = default;
 
-bool HeightWorld::FitsOnePicture() const {
-    return Facts().Width <= TDibBuffer::kMaxDimension && Facts().Rows <= TDibBuffer::kMaxDimension;
-}
-
 WorldStatistics HeightWorld::Statistics() const { return ReadWorldStatistics(path_, *source_, options_); }
 
 HeightLevels HeightWorld::Levels(const WorldStatistics& statistics) const {

@@ -46,7 +46,7 @@ public:
     // A mosaic of other files.
     bool IsMosaic() const { return Facts().Format == "VRT"; }
     // Not larger than one picture, so that a whole read may hold it.
-    bool FitsOnePicture() const;
+    bool FitsOnePicture() const { return orvalis::FitsOnePicture(Facts()); }
 
     // What a whole read finds, read a band of rows at a time (see
     // ReadWorldStatistics).

@@ -109,8 +109,12 @@ void CheckWorldSize(const std::string& path, std::int64_t width, std::int64_t ro
     }
 }
 
+bool FitsOnePicture(const RasterSamples& layout) {
+    return layout.Width <= TDibBuffer::kMaxDimension && layout.Rows <= TDibBuffer::kMaxDimension;
+}
+
 void CheckHoldsWhole(const std::string& path, const RasterSamples& layout) {
-    if (layout.Width <= TDibBuffer::kMaxDimension && layout.Rows <= TDibBuffer::kMaxDimension) return;
+    if (FitsOnePicture(layout)) return;
     throw Error(path, "a picture of " + std::to_string(layout.Width) + " x " + std::to_string(layout.Rows) +
                           " pixels is too large to hold whole (each side at most " +
                           std::to_string(TDibBuffer::kMaxDimension) + "); tiles (--tile-size) read it in parts");

@@ -49,6 +49,9 @@ inline constexpr std::int32_t kLargestWorldSide = std::int32_t{1} << 22;
 // Every side is 1 .. kLargestWorldSide; raises Error naming the file.
 void CheckWorldSize(const std::string& path, std::int64_t width, std::int64_t rows);
 
+// True when a picture of the layout's size can be held whole.
+bool FitsOnePicture(const RasterSamples& layout);
+
 // Reading the whole picture of a layout: raises Error naming the file when
 // it is larger than one picture holds, saying that tiles read it in parts.
 void CheckHoldsWhole(const std::string& path, const RasterSamples& layout);
