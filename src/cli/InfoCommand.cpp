@@ -9,6 +9,7 @@
 
 #include "cli/Commands.h"
 #include "cli/MemoryLimitOption.h"
+#include "io/HeightWorld.h"
 #include "io/PictureFile.h"
 #include "raster/BmpFile.h"
 #include "lighting/GroundCells.h"
@@ -19,7 +20,9 @@ const char* const kInfoUsage =
     "  info FILE.bmp              width, height, bits per pixel, header size, compression\n"
     "                             and row order of a BMP file; format, size, channels,\n"
     "                             sample type, height range, coordinate system, cell size\n"
-    "                             and no-data value of any other picture\n"
+    "                             and no-data value of any other picture (of a mosaic or a\n"
+    "                             picture larger than 32768 a side, all but the height range,\n"
+    "                             without reading its cells)\n"
     "    --memory-limit SIZE      as for generate";
 
 namespace {
@@ -51,9 +54,11 @@ void PrintGeoReference(const RasterSamples& samples) {
     else std::printf("nodata: none\n");
 }
 
+// A mosaic or a picture larger than one is read only in windows: its
+// height range would take a pass over all its cells.
 void PrintPictureFacts(const std::string& path, const PictureReadOptions& options) {
-    const PictureFacts facts = ReadPictureFacts(path, options);
-    const RasterSamples& samples = facts.Layout;
+    const HeightWorld world(path, options);
+    const RasterSamples& samples = world.Facts();
     std::printf(
         "format: %s\n"
         "width: %d\n"
@@ -63,7 +68,9 @@ void PrintPictureFacts(const std::string& path, const PictureReadOptions& option
         "sample type: %s\n",
         samples.Format.c_str(), samples.Width, samples.Rows, samples.Channels,
         samples.BitsPerSample, samples.SampleType.c_str());
-    if (const std::optional<HeightRange>& range = facts.Range) {
+    if (world.IsMosaic() || !world.FitsOnePicture()) {
+        std::printf("height range: not read (%s)\n", world.IsMosaic() ? "a mosaic" : "larger than one picture");
+    } else if (const std::optional<HeightRange> range = ReadPictureFacts(path, options).Range) {
         std::printf("height range: %.17g .. %.17g\n", range->Low, range->High);
     } else {
         std::printf("height range: no data\n");

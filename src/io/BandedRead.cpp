@@ -8,14 +8,13 @@
 #include <vector>
 
 #include "files/Error.h"
+#include "io/HeightLevels.h"
 #include "raster/ParallelRows.h"
 
 namespace orvalis {
 
-namespace {
-
-// The samples of `rows` rows as RasterSamples holds them. Sides of at most
-// 2^15 and at most 3 channels keep this and the sizes below under 2^40.
+// Sides of at most 2^22 and at most 3 channels keep this and the sizes
+// below under 2^52.
 std::uint64_t SampleBytes(const RasterSamples& layout, std::int64_t rows) {
     const std::uint64_t perPixel = layout.Kind == SampleKind::Real
                                        ? sizeof(double)
@@ -23,11 +22,10 @@ std::uint64_t SampleBytes(const RasterSamples& layout, std::int64_t rows) {
     return perPixel * static_cast<std::uint64_t>(layout.Width) * static_cast<std::uint64_t>(rows);
 }
 
-// Real samples are decoded a band ahead when the run has threads to spare.
 bool ReadsAhead(const PictureReadOptions& options) { return ThreadCount(options.Threads) > 1; }
 
-// What MakePicture makes of `rows` rows: 24-bit pixels in rows padded to 4
-// bytes, and for samples finer than bytes a height a pixel.
+// 24-bit pixels in rows padded to 4 bytes, and for samples finer than bytes
+// a height a pixel.
 std::uint64_t PictureBytes(const RasterSamples& layout, std::int64_t rows) {
     const std::uint64_t width = static_cast<std::uint64_t>(layout.Width);
     const std::uint64_t rowBytes = (3 * width + 3) / 4 * 4;
@@ -36,20 +34,7 @@ std::uint64_t PictureBytes(const RasterSamples& layout, std::int64_t rows) {
     return (rowBytes + heights) * static_cast<std::uint64_t>(rows);
 }
 
-// Samples of fewer bits than their kind holds (a 1-bit PNG, a 12-bit TIFF)
-// onto the kind's whole scale, rounded to the nearest, so that their
-// highest value is the highest height; a value beyond its bits counts as
-// the highest.
-void ScaleToKind(RasterSamples& band) {
-    const int kindBits = band.Kind == SampleKind::Byte ? 8 : 16;
-    if (band.Kind == SampleKind::Real || band.BitsPerSample >= kindBits) return;
-    const std::uint32_t highest = (std::uint32_t{1} << band.BitsPerSample) - 1;
-    const std::uint32_t scale = (std::uint32_t{1} << kindBits) - 1;
-    for (std::uint16_t& v : band.Whole) {
-        const std::uint32_t clamped = std::min<std::uint32_t>(v, highest);
-        v = static_cast<std::uint16_t>((clamped * scale + highest / 2) / highest);
-    }
-}
+namespace {
 
 // Runs `read` on each band of the source, top band first, until the run is
 // cancelled.
@@ -60,37 +45,6 @@ void ForEachBand(const SampleSource& source, const CancelFlag* cancel,
         ThrowIfCancelled(cancel);
         read(first, std::min(source.BandRows(), rows - first));
     }
-}
-
-// Runs `use` on each band of the source, top band first, until the run is
-// cancelled. With `ahead`, the next band is decoded on a thread of its own
-// while `use` works on the one before, in a second buffer.
-void ForEachBandReadAhead(const SampleSource& source, const CancelFlag* cancel, bool ahead,
-                          const std::function<void(std::int32_t first, const RasterSamples& band)>& use) {
-    const std::int32_t rows = source.Layout().Rows, step = source.BandRows();
-    const auto read = [&](std::int32_t first, RasterSamples& into) {
-        source.ReadRows(first, std::min(step, rows - first), into);
-    };
-    std::array<RasterSamples, 2> bands;
-    if (rows <= 0) return;
-    ThrowIfCancelled(cancel);
-    read(0, bands[0]);
-    for (std::int32_t first = 0, k = 0; first < rows; first += step, k ^= 1) {
-        std::future<void> next;
-        if (first + step < rows) {
-            ThrowIfCancelled(cancel);
-            next = std::async(ahead ? std::launch::async : std::launch::deferred,
-                              [&read, &bands, first, step, k] { read(first + step, bands[k ^ 1]); });
-        }
-        use(first, bands[k]);
-        if (next.valid()) next.get();
-    }
-}
-
-std::optional<HeightRange> Widen(const std::optional<HeightRange>& range,
-                                 const std::optional<HeightRange>& more) {
-    if (!range || !more) return range ? range : more;
-    return HeightRange{std::min(range->Low, more->Low), std::max(range->High, more->High)};
 }
 
 // The whole picture ready for its bands: pixels untouched until written,
@@ -172,9 +126,9 @@ void FillReal(const std::string& path, const SampleSource& source, const Picture
         });
         for (const std::optional<HeightRange>& row : rowRanges) range = Widen(range, row);
     });
-    const SampleScale scale = RealSampleScale(path, options.Range ? options.Range : range);
-    ScaleRealHeights(scale, plane, picture.Pixels, options.RealPixelsLater, rows);
-    picture.Levels = {scale.Low, scale.Low + scale.Span};
+    const HeightLevels levels = HeightLevelsFor(path, SampleKind::Real, range, options.Range);
+    ScaleRealHeights(levels.Scale, plane, picture.Pixels, options.RealPixelsLater, rows);
+    picture.Levels = levels.Levels;
     picture.RealSamples = true;
     picture.AllNoData = !range;
     picture.Geo = layout.Geo;
@@ -182,9 +136,33 @@ void FillReal(const std::string& path, const SampleSource& source, const Picture
 
 }  // namespace
 
+void ForEachBandReadAhead(const SampleSource& source, const CancelFlag* cancel, bool ahead,
+                          const std::function<void(std::int32_t first, const RasterSamples& band)>& use) {
+    const std::int32_t rows = source.Layout().Rows, step = source.BandRows();
+    const auto read = [&](std::int32_t first, RasterSamples& into) {
+        source.ReadRows(first, std::min(step, rows - first), into);
+        ScaleToKind(into);
+    };
+    std::array<RasterSamples, 2> bands;
+    if (rows <= 0) return;
+    ThrowIfCancelled(cancel);
+    read(0, bands[0]);
+    for (std::int32_t first = 0, k = 0; first < rows; first += step, k ^= 1) {
+        std::future<void> next;
+        if (first + step < rows) {
+            ThrowIfCancelled(cancel);
+            next = std::async(ahead ? std::launch::async : std::launch::deferred,
+                              [&read, &bands, first, step, k] { read(first + step, bands[k ^ 1]); });
+        }
+        use(first, bands[k]);
+        if (next.valid()) next.get();
+    }
+}
+
 Picture ReadPictureInBands(const std::string& path, const SampleSource& source,
                            const PictureReadOptions& options) {
     const RasterSamples& layout = source.Layout();
+    source.CheckWholeRead();
     const bool oneBand = source.BandRows() >= layout.Rows;
     CheckMemoryNeed(path,
                     PictureBytes(layout, layout.Rows) + SampleBytes(layout, source.BandRows()) +
@@ -216,6 +194,7 @@ Picture ReadPictureInBands(const std::string& path, const SampleSource& source,
 
 PictureFacts ReadFactsInBands(const std::string& path, const SampleSource& source,
                               const PictureReadOptions& options) {
+    source.CheckWholeRead();
     CheckMemoryNeed(path, SampleBytes(source.Layout(), source.BandRows()) + source.DecoderBytes(),
                     options.MemoryLimit);
     PictureFacts facts{source.Layout(), std::nullopt};

@@ -1,11 +1,28 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "io/PictureFile.h"
 #include "io/SampleSource.h"
 
 namespace orvalis {
+
+// What reading `rows` rows of the layout takes: the samples as
+// RasterSamples holds them, and the picture MakePicture makes of them.
+std::uint64_t SampleBytes(const RasterSamples& layout, std::int64_t rows);
+std::uint64_t PictureBytes(const RasterSamples& layout, std::int64_t rows);
+
+// Real samples are decoded a band ahead when the run has threads to spare.
+bool ReadsAhead(const PictureReadOptions& options);
+
+// Runs `use` on each band of the source, its samples scaled to their kind
+// (ScaleToKind), top band first, until the run is cancelled. With `ahead`,
+// the next band is decoded on a thread of its own while `use` works on the
+// one before, in a second buffer.
+void ForEachBandReadAhead(const SampleSource& source, const CancelFlag* cancel, bool ahead,
+                          const std::function<void(std::int32_t first, const RasterSamples& band)>& use);
 
 // The picture of a source, made band by band by MakePicture, so that no
 // copy of the whole file's samples is ever held. Real samples are read

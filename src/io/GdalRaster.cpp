@@ -18,8 +18,11 @@
 
 #include "files/Error.h"
 #include "io/DecoderMemory.h"
+#include "io/GdalClaims.h"
 #include "io/GdalGeoReference.h"
+#include "io/GdalMosaic.h"
 #include "io/GdalSession.h"
+#include "io/MosaicDescription.h"
 
 namespace orvalis {
 
@@ -29,26 +32,16 @@ namespace {
 // file itself (and EHdr, whose ".hdr" beside it the view shows too).
 // Formats that point at other files or at the network (VRT, WMS, an ERS
 // header naming its data file, ...) are left out on purpose: a heightmap
-// must not make us read elsewhere. BIGGIF, GDAL's reader of GIF pictures
+// must not make us read elsewhere (a mosaic's sources are opened by us, see
+// GdalMosaic). BIGGIF, GDAL's reader of GIF pictures
 // above 100 million pixels, joins for pictures that are not interlaced: it
 // would write a temporary copy to read those.
 const char* const kAcceptedDrivers[] = {
     "PNG", "JPEG", "GTiff", "GIF", "WEBP", "PNM", "SRTMHGT", "AAIGrid", "GRASSASCIIGrid",
     "DTED", "USGSDEM", "GSAG", "GSBG", "GS7BG", "BT", "HFA", "EHdr", "NWT_GRD"};
 
-// Data stored as they are expand at most this much over the file (a file
-// cut short is read as far as it goes), so a small file cannot make us
-// allocate a huge picture. Pictures below kSmallPicture bytes are always
-// allowed.
-constexpr std::uint64_t kLargestExpansion = 1100;
-constexpr std::uint64_t kSmallPicture = std::uint64_t{16} << 20;
-
-// How a format keeps its samples, which bounds what a file can claim.
-enum class Storage {
-    Stored,      // as they are: the file holds its pixels
-    Text,        // as numbers in text: at least one character a sample
-    Compressed,  // by a codec: only the memory limit bounds the claim
-};
+// The formats of a mosaic's sources: the elevation tiles people join.
+const char* const kSourceDrivers[] = {"GTiff", "SRTMHGT", "PNG", nullptr};
 
 bool IsOneOf(const std::string& name, std::initializer_list<const char*> names) {
     return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
@@ -140,8 +133,10 @@ void RefuseOtherFiles(const std::string& path, GDALDatasetH dataset, const GdalF
     }
 }
 
+// A mosaic's cells lie in its sources, so only the memory limit bounds
+// what it claims, as for a codec.
 Storage StorageOf(const std::string& driver, GDALDatasetH dataset) {
-    if (IsOneOf(driver, {"PNG", "JPEG", "GIF", "BIGGIF", "WEBP"})) return Storage::Compressed;
+    if (IsOneOf(driver, {"PNG", "JPEG", "GIF", "BIGGIF", "WEBP", "VRT"})) return Storage::Compressed;
     if (IsOneOf(driver, {"AAIGrid", "GRASSASCIIGrid", "GSAG", "USGSDEM"})) return Storage::Text;
     const char* compression = GDALGetMetadataItem(dataset, "COMPRESSION", "IMAGE_STRUCTURE");
     if (compression != nullptr && !EQUAL(compression, "NONE")) return Storage::Compressed;
@@ -180,36 +175,6 @@ int ChannelsOf(const std::string& path, int bands, bool palette, SampleKind kind
         throw Error(path, "palettes of more than 256 colours are not supported");
     }
     return channels;
-}
-
-bool FitsStored(std::uint64_t bytes, std::uint64_t fileSize) {
-    return bytes <= kSmallPicture || bytes / kLargestExpansion <= fileSize;
-}
-
-// What a file claims must fit what it can hold: stored data expand little,
-// text takes at least a character a sample. GDAL decodes whole blocks
-// (strips, tiles), which a file may declare far larger than its picture.
-void CheckClaims(const std::string& path, Storage storage, const RasterSamples& s,
-                 std::int64_t blockWidth, std::int64_t blockRows, int sampleBytes,
-                 std::uint64_t fileSize) {
-    // Sides <= 2^15, at most 4 channels of at most 16 bytes: no overflow.
-    const std::uint64_t pixels = static_cast<std::uint64_t>(s.Width) * s.Rows;
-    const std::uint64_t bytes = pixels * s.Channels * sampleBytes;
-    const bool fits = storage == Storage::Compressed ||
-                      (storage == Storage::Text ? pixels <= fileSize : FitsStored(bytes, fileSize));
-    if (!fits) {
-        throw Error(path, "claims " + std::to_string(s.Width) + " x " + std::to_string(s.Rows) +
-                              " pixels, more than its " + std::to_string(fileSize) +
-                              " bytes can hold");
-    }
-    if (blockWidth < 1 || blockRows < 1 || blockWidth > TDibBuffer::kMaxDimension ||
-        blockRows > TDibBuffer::kMaxDimension ||
-        (storage == Storage::Stored &&
-         !FitsStored(static_cast<std::uint64_t>(blockWidth * blockRows) * sampleBytes, fileSize))) {
-        throw Error(path, "claims blocks of " + std::to_string(blockWidth) + " x " +
-                              std::to_string(blockRows) + " pixels, more than its " +
-                              std::to_string(fileSize) + " bytes can hold");
-    }
 }
 
 // The declared bits of a band's samples when fewer than its type holds
@@ -255,24 +220,37 @@ void StartGdal() {
     });
 }
 
-GdalRaster::GdalRaster(const std::string& path, const CancelFlag* cancel)
+GdalRaster::GdalRaster(const std::string& path, const CancelFlag* cancel, GdalRole role)
     : path_(path), cancel_(cancel), file_(path) {
     StartGdal();
     const QuietGdal quiet;
     if (file_.Size() == 0) throw Error(path, "the file is empty");
-    OpenHeaderBeside();
-    std::vector<const InputFile*> sidecars;
-    if (header_) sidecars.push_back(&*header_);
-    view_ = std::make_unique<GdalFileView>(file_, sidecars, cancel);
-    dataset_.reset(GDALOpenEx(view_->Name().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
-                              DriversFor(file_).data(), nullptr, SiblingList(*view_).List()));
-    if (!dataset_) {
-        ThrowIfCancelled(cancel);
-        RefuseUnreadable(path, *view_, file_, headerProblem_);
+    if (role == GdalRole::Picture && IsMosaic(file_)) {
+        mosaic_ = std::make_unique<GdalMosaic>(path, file_, cancel);
+        dataset_.reset(mosaic_->Build());
+    } else {
+        OpenFile(role);
     }
-    RefuseOtherFiles(path, dataset_.get(), *view_);
     Describe();
     PlanBands();
+}
+
+void GdalRaster::OpenFile(GdalRole role) {
+    if (role == GdalRole::Picture) OpenHeaderBeside();
+    std::vector<const InputFile*> sidecars;
+    if (header_) sidecars.push_back(&*header_);
+    view_ = std::make_unique<GdalFileView>(file_, sidecars, cancel_);
+    const std::vector<const char*> drivers =
+        role == GdalRole::Picture ? DriversFor(file_)
+                                  : std::vector<const char*>(std::begin(kSourceDrivers), std::end(kSourceDrivers));
+    dataset_.reset(GDALOpenEx(view_->Name().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers.data(), nullptr,
+                              SiblingList(*view_).List()));
+    if (!dataset_) {
+        ThrowIfCancelled(cancel_);
+        if (role == GdalRole::MosaicSource) throw Error(path_, "not a GeoTIFF, HGT or PNG file" + QuietGdal::LastMessage());
+        RefuseUnreadable(path_, *view_, file_, headerProblem_);
+    }
+    RefuseOtherFiles(path_, dataset_.get(), *view_);
 }
 
 GdalRaster::~GdalRaster() = default;
@@ -302,7 +280,7 @@ void GdalRaster::OpenHeaderBeside() {
 
 void GdalRaster::Describe() {
     GDALDatasetH dataset = dataset_.get();
-    CheckPictureSize(path_, GDALGetRasterXSize(dataset), GDALGetRasterYSize(dataset));
+    CheckWorldSize(path_, GDALGetRasterXSize(dataset), GDALGetRasterYSize(dataset));
     if (GDALGetRasterCount(dataset) < 1) throw Error(path_, "holds no picture");
     GDALRasterBandH first = GDALGetRasterBand(dataset, 1);
     const GDALDataType type = GDALGetRasterDataType(first);
@@ -313,7 +291,8 @@ void GdalRaster::Describe() {
     const int significantBits = palette || signedBytes_ ? 0 : SignificantBits(first, type);
 
     RasterSamples& s = layout_;
-    s.Format = GDALGetDriverShortName(GDALGetDatasetDriver(dataset));
+    // The mosaic we build has no driver of GDAL's.
+    s.Format = mosaic_ ? "VRT" : GDALGetDriverShortName(GDALGetDatasetDriver(dataset));
     s.SampleType = signedBytes_ ? "Int8" : GDALGetDataTypeName(type);
     s.BitsPerSample = significantBits ? significantBits : GDALGetDataTypeSizeBits(type);
     s.Width = GDALGetRasterXSize(dataset);
@@ -329,11 +308,13 @@ void GdalRaster::PlanBands() {
     int blockWidth = 0, blockRows = 0;
     GDALGetBlockSize(first, &blockWidth, &blockRows);
     const int sampleBytes = GDALGetDataTypeSizeBytes(GDALGetRasterDataType(first));
-    CheckClaims(path_, StorageOf(layout_.Format, dataset), layout_, blockWidth, blockRows,
-                sampleBytes, file_.Size());
+    const Storage storage = StorageOf(layout_.Format, dataset);
+    CheckBlockClaims(path_, storage, layout_, blockWidth, blockRows, sampleBytes, file_.Size());
+    claimFits_ = ClaimFits(storage, layout_, sampleBytes, file_.Size());
 
-    // Blocks of at most 2^15 x 2^15 samples of at most 16 bytes, of at
-    // most 4 bands (ChannelsOf), at most 2^15 blocks across: below 2^52.
+    // Blocks of at most 2^22 x 2^22 samples (CheckBlockClaims) of at most 16
+    // bytes, of at most 4 bands (ChannelsOf): below 2^50; the blocks of a
+    // row, and of the picture, cover less than twice its sides: below 2^52.
     const int bands = PictureBands(layout_.Format, dataset);
     const std::uint64_t blockBytes = std::uint64_t{1} * blockWidth * blockRows * sampleBytes * bands;
     const std::uint64_t blocksAcross = (layout_.Width + blockWidth - 1) / blockWidth;
@@ -353,19 +334,31 @@ void GdalRaster::PlanBands() {
     bandsEndWithBlocks_ = bandRows_ % blockRows == 0;
     // The cache fills with no more than the picture's own blocks.
     const std::uint64_t picture = blocksAcross * blockBytes * ((layout_.Rows + blockRows - 1) / blockRows);
-    decoderBytes_ = std::min(kGdalCacheBytes, picture) + blockBytes +
-                    orvalis::DecoderBytes(layout_.Format, file_, layout_.Width, layout_.Rows, bands,
-                                          sampleBytes);
+    cacheBytes_ = std::min(kGdalCacheBytes, picture);
+    ownDecoderBytes_ = blockBytes + orvalis::DecoderBytes(layout_.Format, file_, layout_.Width, layout_.Rows, bands,
+                                                          sampleBytes);
+    if (mosaic_) {
+        cacheBytes_ = kGdalCacheBytes;  // the sources' blocks
+        ownDecoderBytes_ += mosaic_->SourceDecoderBytes();
+    }
 }
 
-void GdalRaster::ReadRows(std::int32_t first, std::int32_t count, RasterSamples& band) const {
+void GdalRaster::CheckWholeRead() const {
+    CheckHoldsWhole(path_, layout_);
+    if (claimFits_) return;
+    throw Error(path_, "claims " + std::to_string(layout_.Width) + " x " + std::to_string(layout_.Rows) +
+                           " pixels, more than its " + std::to_string(file_.Size()) + " bytes can hold");
+}
+
+void GdalRaster::ReadWindow(const SampleWindow& window, RasterSamples& band) const {
     const QuietGdal quiet;
     band = layout_;
-    band.Rows = count;
+    band.Width = window.Width;
+    band.Rows = window.Rows;
     if (layout_.Kind == SampleKind::Real) {
-        ReadReal(first, band);
+        ReadReal(window, band);
     } else {
-        ReadWhole(first, band);
+        ReadWhole(window, band);
     }
     DropReadBlocks();
 }
@@ -380,7 +373,7 @@ void GdalRaster::DropReadBlocks() const {
     }
 }
 
-void GdalRaster::ReadWhole(std::int32_t first, RasterSamples& s) const {
+void GdalRaster::ReadWhole(const SampleWindow& window, RasterSamples& s) const {
     s.Whole.resize(static_cast<std::size_t>(s.Width) * s.Rows * s.Channels);
     GDALDatasetH dataset = dataset_.get();
     GDALColorTableH palette = GDALGetRasterColorTable(GDALGetRasterBand(dataset, 1));
@@ -388,7 +381,7 @@ void GdalRaster::ReadWhole(std::int32_t first, RasterSamples& s) const {
     int bandMap[] = {1, 2, 3};
     const int pixelSpace = s.Channels * 2;
     GDALRasterIOExtraArg extra = StoppableBy(cancel_);
-    if (GDALDatasetRasterIOEx(dataset, GF_Read, 0, first, s.Width, s.Rows, s.Whole.data(), s.Width,
+    if (GDALDatasetRasterIOEx(dataset, GF_Read, window.Column, window.Row, s.Width, s.Rows, s.Whole.data(), s.Width,
                               s.Rows, GDT_UInt16, bandsToRead, bandMap, pixelSpace,
                               static_cast<GSpacing>(pixelSpace) * s.Width, 2, &extra) != CE_None) {
         RefuseRead();
@@ -397,11 +390,11 @@ void GdalRaster::ReadWhole(std::int32_t first, RasterSamples& s) const {
 }
 
 // Cells without data become NaN, which the height mapping counts as the lowest.
-void GdalRaster::ReadReal(std::int32_t first, RasterSamples& s) const {
+void GdalRaster::ReadReal(const SampleWindow& window, RasterSamples& s) const {
     s.Real.resize(static_cast<std::size_t>(s.Width) * s.Rows);
     GDALRasterBandH band = GDALGetRasterBand(dataset_.get(), 1);
     GDALRasterIOExtraArg extra = StoppableBy(cancel_);
-    if (GDALRasterIOEx(band, GF_Read, 0, first, s.Width, s.Rows, s.Real.data(), s.Width, s.Rows,
+    if (GDALRasterIOEx(band, GF_Read, window.Column, window.Row, s.Width, s.Rows, s.Real.data(), s.Width, s.Rows,
                        GDT_Float64, 0, 0, &extra) != CE_None) {
         RefuseRead();
     }

@@ -13,12 +13,21 @@
 
 namespace orvalis {
 
+class GdalMosaic;
+
+// How a file is opened: as the picture the user named (any format we read,
+// or a mosaic of files beside it, see GdalMosaic), or as one source of a
+// mosaic, which is a GeoTIFF, HGT or PNG file.
+enum class GdalRole { Picture, MosaicSource };
+
 // A picture file that GDAL reads for us: opened by us, shown to GDAL alone
-// (see GdalFileView), checked before anything is decoded. Raises Error
-// naming the file, or RunCancelled once the cancel flag is set.
+// (see GdalFileView), checked before anything is decoded. It may be larger
+// than one picture (up to kLargestWorldSide a side), and is then read in
+// windows. Raises Error naming the file, or RunCancelled once the cancel
+// flag is set.
 class GdalRaster : public SampleSource {
 public:
-    GdalRaster(const std::string& path, const CancelFlag* cancel);
+    GdalRaster(const std::string& path, const CancelFlag* cancel, GdalRole role = GdalRole::Picture);
     GdalRaster(const GdalRaster&) = delete;
     GdalRaster& operator=(const GdalRaster&) = delete;
     ~GdalRaster() override;
@@ -27,8 +36,17 @@ public:
     std::int32_t BandRows() const override { return bandRows_; }
     // GDAL's block cache, the block in use and the whole pictures some
     // decoders keep.
-    std::uint64_t DecoderBytes() const override { return decoderBytes_; }
-    void ReadRows(std::int32_t first, std::int32_t count, RasterSamples& band) const override;
+    std::uint64_t DecoderBytes() const override { return cacheBytes_ + ownDecoderBytes_; }
+    // The part of DecoderBytes that is this file's own: all of it but
+    // GDAL's block cache, which every file shares.
+    std::uint64_t OwnDecoderBytes() const { return ownDecoderBytes_; }
+    // The open dataset (a GDALDatasetH) for a mosaic that reads from it; it
+    // is closed when this goes.
+    void* Dataset() const { return dataset_.get(); }
+    // Besides its size, what the file claims must fit what it can hold
+    // (stored samples expand little, text takes a character a sample).
+    void CheckWholeRead() const override;
+    void ReadWindow(const SampleWindow& window, RasterSamples& band) const override;
 
 private:
     // GDALClose, kept out of this header.
@@ -36,11 +54,12 @@ private:
         void operator()(void* dataset) const;
     };
 
+    void OpenFile(GdalRole role);
     void OpenHeaderBeside();
     void Describe();
     void PlanBands();
-    void ReadWhole(std::int32_t first, RasterSamples& band) const;
-    void ReadReal(std::int32_t first, RasterSamples& band) const;
+    void ReadWhole(const SampleWindow& window, RasterSamples& band) const;
+    void ReadReal(const SampleWindow& window, RasterSamples& band) const;
     void DropReadBlocks() const;
     [[noreturn]] void RefuseRead() const;
 
@@ -50,12 +69,15 @@ private:
     std::optional<InputFile> header_;  // an EHdr pair's ".hdr"
     std::string headerProblem_;        // why a ".hdr" beside it was left out
     std::unique_ptr<GdalFileView> view_;
-    std::unique_ptr<void, CloseDataset> dataset_;  // closed before the view goes
+    std::unique_ptr<GdalMosaic> mosaic_;  // a mosaic's sources
+    std::unique_ptr<void, CloseDataset> dataset_;  // closed before the view and the sources go
     RasterSamples layout_;
     bool signedBytes_ = false;  // GDAL 3.6 gives signed bytes as Byte
     std::int32_t bandRows_ = 1;
     bool bandsEndWithBlocks_ = false;  // then no band needs a block of the one before
-    std::uint64_t decoderBytes_ = 0;
+    bool claimFits_ = true;
+    std::uint64_t cacheBytes_ = 0;
+    std::uint64_t ownDecoderBytes_ = 0;
 };
 
 }  // namespace orvalis

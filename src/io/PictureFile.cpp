@@ -15,6 +15,7 @@
 #include "files/InputFile.h"
 #include "io/BandedRead.h"
 #include "io/GdalRaster.h"
+#include "io/HeightLevels.h"
 #include "io/RawHeightmap.h"
 #include "raster/BmpFile.h"
 
@@ -64,7 +65,7 @@ Picture ReadBmpWithin(const std::string& path, const PictureReadOptions& options
     CheckMemoryNeed(path, BmpReadBytes(path), options.MemoryLimit);
     Picture picture;
     picture.Pixels.ReadBmpFile(path, options.Threads);
-    if (options.Range) picture.Levels = {options.Range->Low, options.Range->High};
+    picture.Levels = HeightLevelsFor(path, SampleKind::Byte, std::nullopt, options.Range).Levels;
     return picture;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/Error.h"
+#include "io/HeightLevels.h"
 #include "raster/ParallelRows.h"
 
 namespace orvalis {
@@ -101,6 +102,24 @@ void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t 
     }
 }
 
+void CheckWorldSize(const std::string& path, std::int64_t width, std::int64_t rows) {
+    if (width < 1 || rows < 1 || width > kLargestWorldSide || rows > kLargestWorldSide) {
+        throw Error(path, "a picture of " + std::to_string(width) + " x " + std::to_string(rows) +
+                              " pixels is not supported (each side 1 to " + std::to_string(kLargestWorldSide) + ")");
+    }
+}
+
+bool FitsOnePicture(const RasterSamples& layout) {
+    return layout.Width <= TDibBuffer::kMaxDimension && layout.Rows <= TDibBuffer::kMaxDimension;
+}
+
+void CheckHoldsWhole(const std::string& path, const RasterSamples& layout) {
+    if (FitsOnePicture(layout)) return;
+    throw Error(path, "a picture of " + std::to_string(layout.Width) + " x " + std::to_string(layout.Rows) +
+                          " pixels is too large to hold whole (each side at most " +
+                          std::to_string(TDibBuffer::kMaxDimension) + "); tiles (--tile-size) read it in parts");
+}
+
 bool SinglesHoldSamples(const RasterSamples& samples) {
     return samples.Kind == SampleKind::Real &&
            (samples.SampleType == "Float32" || samples.SampleType == "Int16" || samples.SampleType == "Int8");
@@ -174,6 +193,24 @@ std::optional<HeightRange> RealSampleRange(const double* samples, std::size_t co
     return HeightRange{low, high};
 }
 
+std::optional<HeightRange> Widen(const std::optional<HeightRange>& range, const std::optional<HeightRange>& more) {
+    if (!range || !more) return range ? range : more;
+    return HeightRange{std::min(range->Low, more->Low), std::max(range->High, more->High)};
+}
+
+// Rounded to the nearest, so that their highest value is the highest
+// height; a value beyond its bits counts as the highest.
+void ScaleToKind(RasterSamples& samples) {
+    const int kindBits = samples.Kind == SampleKind::Byte ? 8 : 16;
+    if (samples.Kind == SampleKind::Real || samples.BitsPerSample >= kindBits) return;
+    const std::uint32_t highest = (std::uint32_t{1} << samples.BitsPerSample) - 1;
+    const std::uint32_t scale = (std::uint32_t{1} << kindBits) - 1;
+    for (std::uint16_t& v : samples.Whole) {
+        const std::uint32_t clamped = std::min<std::uint32_t>(v, highest);
+        v = static_cast<std::uint16_t>((clamped * scale + highest / 2) / highest);
+    }
+}
+
 std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
     const std::optional<HeightRange> real = RealSampleRange(samples.Real.data(), samples.Real.size());
     double low = real ? real->Low : std::numeric_limits<double>::infinity();
@@ -188,21 +225,24 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples) {
 
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
                     const std::optional<HeightRange>& range, int threads, bool realPixelsLater) {
+    const bool ownRange = samples.Kind == SampleKind::Real && !range;
+    return MakePicture(samples, HeightLevelsFor(path, samples.Kind, ownRange ? SampleRange(samples) : std::nullopt, range),
+                       threads, realPixelsLater);
+}
+
+Picture MakePicture(const RasterSamples& samples, const HeightLevels& levels, int threads, bool realPixelsLater) {
     Picture picture;
     picture.Pixels.Allocate(samples.Width, samples.Rows, 24);
     picture.Geo = samples.Geo;
+    picture.Levels = levels.Levels;
     if (samples.Kind == SampleKind::Real) {
-        const std::optional<HeightRange> own = SampleRange(samples);
-        const SampleScale scale = RealSampleScale(path, range ? range : own);
         RunOptions rows;
         rows.Threads = threads;
-        FillReal(samples, scale, realPixelsLater, rows, picture);
-        picture.Levels = {scale.Low, scale.Low + scale.Span};
+        FillReal(samples, levels.Scale, realPixelsLater, rows, picture);
         picture.RealSamples = true;
-        picture.AllNoData = !own;
+        picture.AllNoData = !SampleRange(samples);
     } else {
         FillWhole(samples, picture);
-        if (range) picture.Levels = {range->Low, range->High};
     }
     return picture;
 }

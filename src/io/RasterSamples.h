@@ -10,6 +10,8 @@
 
 namespace orvalis {
 
+struct HeightLevels;
+
 // Heights of real-valued data: Low becomes 0 and High 255.
 struct HeightRange {
     double Low = 0;
@@ -39,6 +41,21 @@ struct RasterSamples {
 // Every picture side is 1 .. TDibBuffer::kMaxDimension; raises Error naming the file.
 void CheckPictureSize(const std::string& path, std::int64_t width, std::int64_t rows);
 
+// A file read in windows (a large GeoTIFF, a mosaic) may be larger than one
+// picture, up to this side: what one process holds of it is a window, each
+// side at most TDibBuffer::kMaxDimension.
+inline constexpr std::int32_t kLargestWorldSide = std::int32_t{1} << 22;
+
+// Every side is 1 .. kLargestWorldSide; raises Error naming the file.
+void CheckWorldSize(const std::string& path, std::int64_t width, std::int64_t rows);
+
+// True when a picture of the layout's size can be held whole.
+bool FitsOnePicture(const RasterSamples& layout);
+
+// Reading the whole picture of a layout: raises Error naming the file when
+// it is larger than one picture holds, saying that tiles read it in parts.
+void CheckHoldsWhole(const std::string& path, const RasterSamples& layout);
+
 // The lowest and highest real sample with data (NaN and infinities have
 // none); none when no sample has data.
 std::optional<HeightRange> SampleRange(const RasterSamples& samples);
@@ -46,6 +63,13 @@ std::optional<HeightRange> SampleRange(const RasterSamples& samples);
 // -0) the first one counts, so ranges of consecutive runs widened in order
 // give the range of the whole.
 std::optional<HeightRange> RealSampleRange(const double* samples, std::size_t count);
+
+// The wider of two ranges; of equal ends the first one's counts.
+std::optional<HeightRange> Widen(const std::optional<HeightRange>& range, const std::optional<HeightRange>& more);
+
+// Samples of fewer bits than their kind holds (a 1-bit PNG, a 12-bit TIFF)
+// onto the kind's whole scale, as the picture takes them.
+void ScaleToKind(RasterSamples& samples);
 
 // True when every sample of the layout's type is exactly a float (32-bit
 // floating point, integers of up to 16 bits): such real samples are kept as
@@ -80,5 +104,9 @@ TDibBuffer PixelsOfRealHeights(const HeightPlane& plane, const RunOptions& optio
 // and their pixels left to the caller as RealPixelsLater says.
 Picture MakePicture(const std::string& path, const RasterSamples& samples,
                     const std::optional<HeightRange>& range, int threads = 1, bool realPixelsLater = false);
+
+// The same with the levels given (see HeightLevelsFor).
+Picture MakePicture(const RasterSamples& samples, const HeightLevels& levels, int threads = 1,
+                    bool realPixelsLater = false);
 
 }  // namespace orvalis

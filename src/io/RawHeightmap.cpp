@@ -26,13 +26,20 @@ RawHeightmap::RawHeightmap(const std::string& path) : file_(path) {
 
 std::int32_t RawHeightmap::BandRows() const { return RowsPerBand(layout_.Width, layout_.Rows); }
 
-void RawHeightmap::ReadRows(std::int32_t first, std::int32_t count, RasterSamples& band) const {
+void RawHeightmap::ReadWindow(const SampleWindow& window, RasterSamples& band) const {
     band = layout_;
-    band.Rows = count;
-    band.Whole.resize(static_cast<std::size_t>(layout_.Width) * count);
+    band.Width = window.Width;
+    band.Rows = window.Rows;
+    band.Whole.resize(static_cast<std::size_t>(window.Width) * window.Rows);
     const std::span<std::uint8_t> raw(reinterpret_cast<std::uint8_t*>(band.Whole.data()),
                                       band.Whole.size() * 2);
-    file_.ReadAt(static_cast<std::uint64_t>(first) * layout_.Width * 2, raw);
+    // Whole rows lie one after another in the file: one read takes them all.
+    const bool wholeRows = window.Width == layout_.Width;
+    const std::size_t pieceBytes = wholeRows ? raw.size() : static_cast<std::size_t>(window.Width) * 2;
+    for (std::size_t done = 0; done < raw.size(); done += pieceBytes) {
+        const std::uint64_t row = window.Row + done / (static_cast<std::size_t>(window.Width) * 2);
+        file_.ReadAt((row * layout_.Width + window.Column) * 2, raw.subspan(done, pieceBytes));
+    }
     // Little-endian on the disk, whatever the processor: each sample is
     // rebuilt from its own two bytes, in place.
     for (std::size_t i = 0; i < band.Whole.size(); ++i) {

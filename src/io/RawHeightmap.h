@@ -16,7 +16,7 @@ public:
     const RasterSamples& Layout() const override { return layout_; }
     std::int32_t BandRows() const override;
     std::uint64_t DecoderBytes() const override { return 0; }
-    void ReadRows(std::int32_t first, std::int32_t count, RasterSamples& band) const override;
+    void ReadWindow(const SampleWindow& window, RasterSamples& band) const override;
 
 private:
     InputFile file_;

@@ -10,8 +10,18 @@
 
 namespace orvalis {
 
+// Cells of a file: columns Column .. Column + Width - 1 of rows Row .. Row +
+// Rows - 1, counted from its top-left corner.
+struct SampleWindow {
+    std::int32_t Column = 0;
+    std::int32_t Row = 0;
+    std::int32_t Width = 0;
+    std::int32_t Rows = 0;
+};
+
 // A picture file that is not a BMP file, opened and checked, read in bands
-// of whole rows so that what reading it holds is known before it begins.
+// of whole rows (or in windows) so that what reading it holds is known
+// before it begins.
 class SampleSource {
 public:
     virtual ~SampleSource() = default;
@@ -22,10 +32,19 @@ public:
     virtual std::int32_t BandRows() const = 0;
     // What the decoder holds besides the band while it reads.
     virtual std::uint64_t DecoderBytes() const = 0;
-    // Rows first .. first + count - 1, top row first, into band, whose
-    // layout becomes that of the picture with count rows. Raises Error
-    // naming the file, or RunCancelled once the run's cancel flag is set.
-    virtual void ReadRows(std::int32_t first, std::int32_t count, RasterSamples& band) const = 0;
+    // Raises Error naming the file when a read of all its cells, band by
+    // band, is not justified: a picture larger than one can hold, or a size
+    // the file cannot hold. A window's read is bounded by the window.
+    virtual void CheckWholeRead() const {}
+    // The window's samples, top row first, into band, whose layout becomes
+    // that of the picture with the window's size. The window lies within
+    // the picture. Raises Error naming the file, or RunCancelled once the
+    // run's cancel flag is set.
+    virtual void ReadWindow(const SampleWindow& window, RasterSamples& band) const = 0;
+    // Whole rows first .. first + count - 1.
+    void ReadRows(std::int32_t first, std::int32_t count, RasterSamples& band) const {
+        ReadWindow({0, first, Layout().Width, count}, band);
+    }
 };
 
 // ".r16" and ".raw" are headerless 16-bit heightmaps, whatever their first

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <cpl_vsi.h>
 #include <gdal.h>
+#include <gdal_utils.h>
 #include <ogr_srs_api.h>
 #include <gtest/gtest.h>
 
@@ -111,6 +113,43 @@ inline void WriteGifOfFrames(const std::string& path, int side, int frames) {
     bytes.erase(screen);
     for (int i = 0; i < frames; ++i) bytes += frame;
     WriteBytes(path, bytes + ";");
+}
+
+// The picture (with a GeoTransform) cut into columns x rows GeoTIFF tiles
+// in folder/STEM-tiles, each placed by the picture's transform, and joined
+// by GDAL's own mosaic builder into folder/name, as gdalbuildvrt joins a
+// survey's tiles. Gives the mosaic's path.
+inline std::string WriteMosaicOfTiles(const std::filesystem::path& folder, const std::string& name,
+                                      const GdalPicture& whole, int columns, int rows) {
+    const std::filesystem::path tiles = folder / (std::filesystem::path(name).stem().string() + "-tiles");
+    std::filesystem::create_directories(tiles);
+    std::vector<std::string> names;
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            const int x0 = whole.Width * i / columns, y0 = whole.Rows * j / rows;
+            GdalPicture tile = whole;
+            tile.Width = whole.Width * (i + 1) / columns - x0;
+            tile.Rows = whole.Rows * (j + 1) / rows - y0;
+            tile.Samples.clear();
+            for (int b = 0; b < whole.Bands; ++b)
+                for (int y = y0; y < y0 + tile.Rows; ++y)
+                    for (int x = x0; x < x0 + tile.Width; ++x)
+                        tile.Samples.push_back(whole.Samples[(static_cast<std::size_t>(b) * whole.Rows + y) * whole.Width + x]);
+            std::vector<double>& t = tile.GeoTransform;
+            t[0] += x0 * t[1] + y0 * t[2];
+            t[3] += x0 * t[4] + y0 * t[5];
+            names.push_back((tiles / ("tile_" + std::to_string(i) + "_" + std::to_string(j) + ".tif")).string());
+            WriteWithGdal(names.back(), "GTiff", tile);
+        }
+    }
+    std::vector<const char*> sources;
+    for (const std::string& n : names) sources.push_back(n.c_str());
+    const std::string path = (folder / name).string();
+    int usageError = 0;
+    GDALDatasetH mosaic = GDALBuildVRT(path.c_str(), static_cast<int>(sources.size()), nullptr, sources.data(), nullptr, &usageError);
+    EXPECT_NE(mosaic, nullptr) << CPLGetLastErrorMsg();
+    GDALClose(mosaic);
+    return path;
 }
 
 // 3 arc-second cells at 36.6 degrees north, as SRTM gives them.

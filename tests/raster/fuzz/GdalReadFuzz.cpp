@@ -2,7 +2,8 @@
 // memory (a tmpfs file under /dev/shm, or the temporary folder), read by
 // ReadPictureFacts and ReadPictureFile exactly as the programs read a
 // picture the user names: opened by us, shown to GDAL through the view of
-// that one file, checked, decoded in bands under a memory limit.
+// that one file, checked, decoded in bands under a memory limit; and opened
+// as a world (a mosaic's text included) of which a window is read.
 
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "files/Error.h"
+#include "io/HeightWorld.h"
 #include "io/PictureFile.h"
 
 namespace {
@@ -52,6 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sink = picture.Pixels.PixelBytes();
     } catch (const orvalis::Error&) {
         // Every refusal is an Error naming the file; anything else escapes and is a finding.
+    }
+    try {
+        const orvalis::HeightWorld world(path, options);
+        const orvalis::Picture window = world.ReadWindow({0, 0, 64, 64}, world.Levels({}));
+        static volatile std::size_t sink;
+        sink = window.Pixels.PixelBytes();
+    } catch (const orvalis::Error&) {
     }
     return 0;
 }
