@@ -59,13 +59,13 @@ std::string SourceText(const MosaicLayout& layout, const MosaicPiece& piece, int
            "    </SimpleSource>\n";
 }
 
-// The coordinate system in GDAL's traditional axis order (x east, y north),
-// as the pieces' own georeference gives it.
+// Without an axis mapping GDAL takes the coordinate system in its
+// traditional order (x east, y north), as the pieces' own georeference does.
 std::string PlaceText(const MosaicLayout& layout) {
     if (!layout.Geo) return {};
     std::string text;
     if (!layout.Geo->Crs.empty()) {
-        text += "  <SRS dataAxisToSRSAxisMapping=\"1,2\">" + Escaped(layout.Geo->Crs) + "</SRS>\n";
+        text += "  <SRS>" + Escaped(layout.Geo->Crs) + "</SRS>\n";
     }
     if (const auto& t = layout.Geo->Transform) {
         text += "  <GeoTransform>";
