@@ -51,9 +51,9 @@ const char* const kPlanUsage =
     "                             - sun radius), a sun at or below its radius being\n"
     "                             refused; with --sky-light also --sky-radius. The plan\n"
     "                             prints the tiles, the halo, and a worker's estimated\n"
-    "                             memory and time, which slurm.sh asks with a margin\n"
-    "                             (--mem, --time); a worker above --memory-limit is\n"
-    "                             refused, naming a --tile-size that fits.";
+    "                             memory and time, which slurm.sh asks of Slurm with a\n"
+    "                             margin; a worker above --memory-limit is refused,\n"
+    "                             naming a --tile-size that fits.";
 
 namespace {
 
@@ -154,6 +154,8 @@ WorldPlan MakePlan(const PlanOptions& options, const WorldFacts& world) {
     try {
         WorldPlan plan(options.Generate.Request, world, *options.TileSize, options.SkyRadius);
         CheckWorkerMemory(plan, options.Generate.Request.Settings.Read.MemoryLimit);
+        // Their names are checked before any file is written.
+        TileOutputsOf(options.Generate.Request);
         return plan;
     } catch (const RequestError& error) {
         FailUsage(error.what());
