@@ -218,15 +218,20 @@ void WriteText(const fs::path& path, const std::string& text) {
 }
 
 void PrintPlan(const WorldPlan& plan, const WorldFacts& world, const WorkerCost& cost, const SlurmRequest& slurm) {
-    std::printf("world: %d x %d cells, heights %s .. %s\n", world.Width, world.Rows,
-                NumberText(world.Statistics.Heights.Low).c_str(), NumberText(world.Statistics.Heights.High).c_str());
+    std::printf("world: %d x %d cells, heights %.6g .. %.6g\n", world.Width, world.Rows, world.Statistics.Heights.Low,
+                world.Statistics.Heights.High);
     std::printf("tiles: %lld (%d x %d) of %d pixels, a texture of %d x %d; lighting grid %d x %d\n",
                 static_cast<long long>(plan.TileCount()), plan.Columns(), plan.Rows(), plan.TileSize(),
                 plan.Texture().Width, plan.Texture().Rows, plan.Lighting().Width, plan.Lighting().Rows);
     std::printf("halo: %d x %d lighting cells", plan.HaloCells().X, plan.HaloCells().Y);
-    if (plan.SunReach()) std::printf(" (the sun's shadows reach %s", NumberText(*plan.SunReach()).c_str());
-    if (plan.SkyReach()) std::printf(", the sky light %s", NumberText(*plan.SkyReach()).c_str());
+    if (plan.SunReach()) std::printf(" (the sun's shadows reach %.6g", *plan.SunReach());
+    if (plan.SkyReach()) std::printf(", the sky light %.6g", *plan.SkyReach());
     std::printf("%s\n", plan.SunReach() ? " ground units)" : "");
+    const std::int64_t lit = plan.LargestTile(plan.TileSize()).LightingCells;
+    if (plan.TileCount() > 1 && lit == std::int64_t{plan.Lighting().Width} * plan.Lighting().Rows) {
+        std::printf("note: the halo spans the whole world, so every tile lights all of it; a higher sun or a smaller "
+                    "--sky-radius shortens it\n");
+    }
     std::printf("worker: about %s and %.0f s on 2 cores; slurm.sh asks %s %s --cpus-per-task=%d\n",
                 DescribeBytes(cost.Bytes).c_str(), cost.Seconds, MemoryOption(slurm).c_str(),
                 TimeOption(slurm).c_str(), slurm.Threads);

@@ -14,11 +14,12 @@ namespace orvalis {
 // 4096 cells a side, textures of 1024 to 8192):
 //
 //   bytes   = 64 MiB + 16 x source cells + 8 x lighting cells + 22 x texture pixels
-//   seconds = 2 + (0.4 x source cells + 0.2 x lighting cells + 0.8 x texture pixels) / 10^6
+//   seconds = 5 + (0.4 x source cells + 0.2 x lighting cells + 0.8 x texture pixels) / 10^6
 //
 // The memory lies 1 % below to 40 % above every peak measured; the time
-// above every run measured (more threads shorten only the lighting's
-// parallel parts, so it counts on none).
+// above every run measured, on the machine idle and shared with other work
+// (a load of 7 to 8); more threads shorten only the lighting's parallel
+// parts, so it counts on none.
 struct WorkerCost {
     std::uint64_t Bytes = 0;
     double Seconds = 0;
