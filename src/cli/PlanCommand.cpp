@@ -125,11 +125,9 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
     return plan;
 }
 
-// The plan's folder, made when missing.
+// The plan's folder as an absolute path; it is made when the plan is written.
 fs::path PlanFolder(const std::string& folder) {
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (!fs::is_directory(folder)) throw Error(folder, "--output-dir is not a folder, and none can be made there");
+    if (fs::exists(folder) && !fs::is_directory(folder)) throw Error(folder, "--output-dir is not a folder");
     const fs::path absolute = fs::absolute(folder).lexically_normal();
     for (const char c : absolute.string()) {
         if (c == '"' || c == '%' || c == '\\') {
@@ -241,7 +239,11 @@ void PrintPlan(const WorldPlan& plan, const WorldFacts& world, const WorkerCost&
 // mosaics; gives the mosaics' names.
 std::vector<std::string> WritePlanFiles(const fs::path& folder, const std::string& jobs, const SlurmRequest& slurm,
                                         const WorldPlan& plan, const WorldFacts& world, const GenerationRequest& request) {
-    fs::create_directories(folder / "logs");
+    try {
+        fs::create_directories(folder / "logs");
+    } catch (const fs::filesystem_error& error) {
+        throw Error(folder.string(), "--output-dir cannot be made (" + error.code().message() + ")");
+    }
     WriteText(folder / "jobs.txt", jobs);
     WriteText(folder / "slurm.sh", SlurmScriptText(slurm, (folder / "jobs.txt").string(), (folder / "logs").string()));
     fs::permissions(folder / "slurm.sh", fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
