@@ -105,6 +105,7 @@ void CheckPlanOptions(const PlanOptions& plan) {
         }
     }
     if (request.Format == OutputFormat::Bmp) FailUsage("tiles are GeoTIFF or PNG: give --format tif or --format png");
+    if (Gave(plan.Generate, "--sky-radius") && !request.Terrain.SkyLight) FailUsage("--sky-radius goes with --sky-light");
 }
 
 PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {

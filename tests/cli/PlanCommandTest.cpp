@@ -144,6 +144,7 @@ TEST_F(PlanCommandTest, RefusesPlansThatMakeNoSense) {
         {kSun + "--output-dir out --format tif --lightmap x.tif", 2, "--lightmap does not go with plan"},
         {kSun + "--output-dir out --format tif --tile-size 16385", 2, "plan: --tile-size wants a whole number from 1 to 16384"},
         {kSun + "--output-dir out --format tif --tile 0,0", 2, "plan: unknown option '--tile'"},
+        {kSun + "--output-dir out --format tif --sky-radius 500", 2, "--sky-radius goes with --sky-light"},
         {"--output-dir out --format tif", 2, "the classic generation is defined on the whole heightmap"},
         {kSun + "--output-dir out --format tif --sun-elevation 0.1", 2, "not above its own radius"},
         {kSun + "--output-dir out --format tif --memory-limit 64M", 2, "more than --memory-limit 64.0 MiB"},
