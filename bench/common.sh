@@ -48,3 +48,15 @@ bench_picture() {
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
 }
+
+# bench_enlarged_dem WORK EDGE: the Jacksboro fault DEM (bench/jacksboro_dem.py)
+# enlarged to EDGE x EDGE Float32 cells by GDAL's cubic spline, made in the
+# folder WORK once and never committed; prints its path. Needs gdalwarp.
+bench_enlarged_dem() {
+  local work=$1 edge=$2
+  mkdir -p "$work"
+  [ -f "$work/dem.tif" ] || /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/jacksboro_dem.py" "$work/dem.tif"
+  [ -f "$work/dem$edge.tif" ] ||
+    gdalwarp -q -ot Float32 -ts "$edge" "$edge" -r cubicspline "$work/dem.tif" "$work/dem$edge.tif"
+  echo "$work/dem$edge.tif"
+}

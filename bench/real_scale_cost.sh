@@ -24,12 +24,7 @@ command -v gdalwarp >/dev/null || need+=(gdal-bin)
 [ -x /usr/bin/time ] || need+=(time)
 bench_install "$0" "${need[@]}"
 
-mkdir -p "$work"
-dem=$work/dem$edge.tif
-if [ ! -f "$dem" ]; then
-  /usr/bin/python3 "$root/bench/jacksboro_dem.py" "$work/dem.tif"
-  gdalwarp -q -ot Float32 -ts "$edge" "$edge" -r cubicspline "$work/dem.tif" "$dem"
-fi
+dem=$(bench_enlarged_dem "$work" "$edge")
 sample=$build/bin/sample
 tiles=$sample/snow.bmp,$sample/rock.bmp,$sample/grass.bmp,$sample/sand.bmp,$sample/water.bmp
 

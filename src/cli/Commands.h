@@ -23,6 +23,9 @@ int RunInfo(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 // Generate stops with RunCancelled, having removed its files, once `stop` is set.
 int RunGenerate(const std::vector<std::string>& args, const CancelFlag& stop);
+// Plan reads the world's statistics once and writes the files of a tiled run;
+// it stops with RunCancelled, having written nothing, once `stop` is set.
+int RunPlan(const std::vector<std::string>& args, const CancelFlag& stop);
 
 // What the command line says of an error: the error's own message, except
 // that a missing file is "path: file not found" in the command line's English
@@ -33,5 +36,6 @@ std::string ErrorMessage(const std::exception& error);
 extern const char* const kInfoUsage;
 extern const char* const kConvertUsage;
 extern const char* const kGenerateUsage;
+extern const char* const kPlanUsage;
 
 }  // namespace orvalis::cli

@@ -63,12 +63,13 @@ void PrintHelp() {
     std::printf(
         "Usage: orvalis-cli COMMAND [OPTIONS]\n"
         "Makes terrain textures from a heightmap and five tile pictures.\n\n"
-        "Commands:\n%s\n%s\n%s\n"
+        "Commands:\n%s\n%s\n%s\n%s\n"
         "Options:\n"
         "  --help     show this help\n"
         "  --version  show the version\n\n"
         "Exit codes: 0 success, 1 bad input or a failed write, 2 bad usage.\n",
-        orvalis::cli::kInfoUsage, orvalis::cli::kConvertUsage, orvalis::cli::kGenerateUsage);
+        orvalis::cli::kInfoUsage, orvalis::cli::kConvertUsage, orvalis::cli::kGenerateUsage,
+        orvalis::cli::kPlanUsage);
 }
 
 struct Command {
@@ -77,11 +78,16 @@ struct Command {
     int (*Run)(const std::vector<std::string>& args);
 };
 
-// A first stop signal asks generate for a clean stop; convert, which only
+// A first stop signal asks generate and plan for a clean stop; convert, which only
 // writes its one file at the end, stops at once and removes what it made.
 int RunGenerateUntilStopped(const std::vector<std::string>& args) {
     orvalis::HandleStopSignals("orvalis-cli", RequestStop);
     return orvalis::cli::RunGenerate(args, g_stopRequested);
+}
+
+int RunPlanUntilStopped(const std::vector<std::string>& args) {
+    orvalis::HandleStopSignals("orvalis-cli", RequestStop);
+    return orvalis::cli::RunPlan(args, g_stopRequested);
 }
 
 int RunConvertUntilStopped(const std::vector<std::string>& args) {
@@ -94,6 +100,7 @@ const Command* FindCommand(const std::string& name) {
         {"info", orvalis::cli::kInfoUsage, orvalis::cli::RunInfo},
         {"convert", orvalis::cli::kConvertUsage, RunConvertUntilStopped},
         {"generate", orvalis::cli::kGenerateUsage, RunGenerateUntilStopped},
+        {"plan", orvalis::cli::kPlanUsage, RunPlanUntilStopped},
     };
     for (const Command& command : kCommands) {
         if (name == command.Name) return &command;
