@@ -1,7 +1,10 @@
 // Export: the dialog, the settings kept between runs, and the line on the
 // Lighting page that says what Generate will write. Also the preview's own
 // window, opened from the same menu.
+#include <filesystem>
+
 #include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -10,46 +13,36 @@
 #include "app/MainWindow.h"
 #include "app/RememberedExport.h"
 #include "files/Error.h"
+#include "generation/OutputNames.h"
 #include "math/NumberText.h"
 
 namespace orvalis {
 
 namespace {
 
-QString FormatName(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::Png: return QStringLiteral("PNG");
-        case ExportFormat::GeoTiff: return QStringLiteral("GeoTIFF");
-        case ExportFormat::Bmp: break;
-    }
-    return QStringLiteral("BMP");
-}
+// The texture's name as the summary shows it: the run takes the first free number.
+const char* const kNumberedTexture = "terrain_tex*";
 
-QString FileList(const ExportSettings& settings) {
+// Every file the request writes, by name: they all go into the program folder.
+QString FileList(const GenerationRequest& request) {
     QStringList files;
-    const auto add = [&](const char* what, const ExtraOutput& output) {
-        if (output.On) files << QStringLiteral("%1 %2").arg(QLatin1String(what), QString::fromStdString(output.File));
-    };
-    add("splat map", settings.SplatMap);
-    add("normal map", settings.NormalMap);
-    add("shadow map", settings.ShadowMap);
-    if (settings.WorldFile) files << QStringLiteral("world files");
+    const std::string texture = kNumberedTexture + std::string(ExtensionOf(request.Format));
+    for (const NamedOutput& output : OutputNames(request, texture)) {
+        if (output.Use == NameUse::Remove) continue;
+        files << QString::fromStdString(std::filesystem::path(output.Path).filename().string());
+    }
     return files.join(QStringLiteral(", "));
 }
 
-// One or two lines: the format and the files besides the texture, then how
-// the terrain is sampled and lit when that is not the classic way.
-QString Describe(const ExportSettings& settings) {
-    QString text = QStringLiteral("Generate writes: %1 texture").arg(FormatName(settings.Format));
-    if (const QString files = FileList(settings); !files.isEmpty()) text += QStringLiteral(", ") + files;
+// How the terrain is sampled and lit when that is not the classic way.
+QString TerrainLine(const ExportSettings& settings) {
     if (settings.RealScale) {
-        text += QStringLiteral("\nSun at %1° azimuth, %2° elevation (real scale)")
-                    .arg(QString::fromStdString(NumberText(settings.SunAzimuth)),
-                         QString::fromStdString(NumberText(settings.SunElevation)));
-    } else if (!settings.ClassicTerrain() || settings.Range) {
-        text += QStringLiteral("\nHeights: own range, bands or resampling set");
+        return QStringLiteral("\nSun at %1° azimuth, %2° elevation (real scale)")
+            .arg(QString::fromStdString(NumberText(settings.SunAzimuth)),
+                 QString::fromStdString(NumberText(settings.SunElevation)));
     }
-    return text;
+    if (!settings.ClassicTerrain() || settings.Range) return QStringLiteral("\nHeights: own range, bands or resampling set");
+    return {};
 }
 
 }  // namespace
@@ -81,7 +74,25 @@ void TForm1::TakeExportSettings(const ExportSettings& settings) {
 
 void TForm1::ShowExportSettings(const ExportSettings& settings) {
     export_ = settings;
-    ExportSummary->setText(Describe(settings));
+    DescribeExport();
+    ShowLightingControls();
+}
+
+// The files of the request Generate would make now, or why it would refuse:
+// a problem shows before Generate is pressed.
+void TForm1::DescribeExport() {
+    QString text;
+    bool refused = false;
+    try {
+        text = QStringLiteral("Generate writes: ") + FileList(RequestFromWindow()) + TerrainLine(export_);
+    } catch (const Error& error) {
+        text = QStringLiteral("Generate would refuse: ") + QString::fromUtf8(error.what());
+        refused = true;
+    }
+    ExportSummary->setText(text);
+    QPalette palette = ExportSummary->palette();
+    palette.setColor(QPalette::WindowText, refused ? QColor(0xb0, 0, 0) : this->palette().color(QPalette::WindowText));
+    ExportSummary->setPalette(palette);
 }
 
 // Settings that can no longer be used are named, and the defaults stay.

@@ -4,6 +4,7 @@
 // the progress.
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -62,7 +63,9 @@ void TForm1::Button3Click() {
     callbacks.Finished = [this](BackgroundGeneration::Outcome& outcome) {
         Run([this, &outcome] { FinishGeneration(outcome); });
     };
-    generation_ = std::make_unique<BackgroundGeneration>(this, RequestFromWindow(), callbacks);
+    GenerationRequest request = RequestFromWindow();
+    request.Settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
+    generation_ = std::make_unique<BackgroundGeneration>(this, std::move(request), callbacks);
     // Quitting stays possible: it cancels the run as the close box does.
     inputBlocker_ = std::make_unique<InputBlocker>(
         Button3, [this] { if (generation_) generation_->Cancel(); },
@@ -101,6 +104,7 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
                    QStringLiteral(" saved (") + QString::number(outcome.ElapsedMs) +
                    QStringLiteral("ms)");
     StaticText1->setText(savedStatus_);
+    DescribeExport();  // the maps' next free numbers
     Image1->SetPicture(ReadPicture(ProgramFile(state_.OutputFile)));
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
@@ -123,7 +127,6 @@ GenerationRequest TForm1::RequestFromWindow() const {
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
     ApplyExportSettings(export_, programFolder_.toStdString(), request);
-    settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     return request;
 }
 

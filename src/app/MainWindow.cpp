@@ -86,6 +86,7 @@ void TForm1::ConnectHandlers() {
     connect(PageControl, &QTabWidget::currentChanged, this, &TForm1::LightingPageChanged);
     connect(SunPos, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(LightDir, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
+    connect(UseLighting, &QCheckBox::toggled, this, &TForm1::DescribeExport);
     connect(Relighter, &TRelight::Relit, this, &TForm1::ShowRelit);
     connect(Relighter, &TRelight::QuickRelit, this, &TForm1::ShowQuickRelit);
     Panel1->ExposureChanged = [this] { UpdateIdleLoop(); };

@@ -206,6 +206,8 @@ private:
     void BuildInfoPage();
     void BuildExportControls();
     void ShowExportSettings(const ExportSettings& settings);
+    void DescribeExport();
+    void ShowLightingControls();
     void RecallExport();
     void RedrawBigPreview();
     void BuildTimers();

@@ -209,14 +209,6 @@ void TForm1::BuildLightingPage() {
         std::max({80, Label5->geometry().right() + 1, Label8->geometry().right() + 1});
     SunPos = MakeScrollBar(GroupBox1, QRect(barLeft, 16 + dy, 281 - barLeft, 16), 400, 50);
     LightDir = MakeScrollBar(GroupBox1, QRect(barLeft, 40 + dy, 281 - barLeft, 16), 360, 90);
-    SunPos->setToolTip(QStringLiteral(
-        "Height of the sun, from 0 (on the horizon) to 4 (high above).\n"
-        "The last texture is relit on screen as it moves."));
-    LightDir->setToolTip(QStringLiteral(
-        "Direction the light comes from, 0° to 360° counter-clockwise from east\n"
-        "(the picture's right): 0° east, 90° north (the top). Export's sun azimuth A,\n"
-        "clockwise from north, is (450 - A) mod 360 here.\n"
-        "The last texture is relit on screen as it moves."));
     UseLighting = new QCheckBox(QStringLiteral("Use Lighting"), GroupBox1);
     UseLighting->setGeometry(80, 64 + dy, 97, 17);
     UseLighting->setChecked(true);
