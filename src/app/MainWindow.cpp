@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 #include <QCheckBox>
@@ -114,10 +115,17 @@ void TForm1::Image1Click() {
     if (path) ChooseHeightmap(*path);
 }
 
+// Read before it is taken: a file that cannot be read leaves the choice as
+// it was, so that Save writes what the screen shows.
 void TForm1::ChooseHeightmap(const QString& path) {
+    const QImage picture = ReadPicture(std::filesystem::absolute(path.toStdString()).string());
     state_.SetHeightmapFile(path.toStdString());
-    ShowHeightmap(ReadPicture(state_.HeightmapPath));
+    ShowHeightmap(picture);
+    ShowNothingGenerated();
 }
+
+// The picture box shows the heightmap again, not the last texture.
+void TForm1::ShowNothingGenerated() { StaticText1->setText(QString::fromUtf8(kNothingGenerated)); }
 
 // The box says which heightmap it is for, and why it is empty when it is.
 void TForm1::ShowHeightmap(const QImage& picture) {
@@ -143,8 +151,8 @@ void TForm1::LoadTileFromDialog(int index) {
 }
 
 void TForm1::ChooseTile(int index, const QString& path) {
+    LoadTile(index, path.toStdString());
     state_.TileFiles[index] = path.toStdString();
-    LoadTile(index, state_.TileFiles[index]);
     ShowTile(index);
 }
 
@@ -161,7 +169,7 @@ void TForm1::ShowTile(int index) {
                         .arg(name.isEmpty() ? QStringLiteral("none") : name));
 }
 
-// A tile that cannot be read keeps its previous picture.
+// A tile that cannot be read keeps its previous picture, and its file.
 void TForm1::LoadTile(int index, const std::string& path) {
     TDibBuffer& tile = EnsureTile(index);
     tile = ReadPictureFile(path).Pixels;

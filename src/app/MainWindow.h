@@ -50,6 +50,8 @@ class TForm1 : public QWidget {
 public:
     // The tab index of the Preview page.
     static constexpr int kPreviewPage = 2;
+    // The status line before a Generate, and after the heightmap changes.
+    static constexpr const char* kNothingGenerated = "No texture generated...";
     // Generate's caption, with its Alt key.
     static constexpr const char* kGenerateCaption = "&Generate";
     // Close the window, also during a run, which they cancel.
@@ -240,6 +242,7 @@ private:
     void LoadTile(int index, const std::string& path);
     void ShowTile(int index);
     void ShowHeightmap(const QImage& picture);
+    void ShowNothingGenerated();
     void TakeSetUp(SetUpContents& setUp);
     GenerationRequest RequestFromWindow() const;
     void CheckProgramFolder() const;

@@ -160,7 +160,7 @@ void TForm1::BuildHeightMapPage() {
     // The status line takes the whole row under the buttons, so that a
     // result such as "terrain_tex12.bmp saved (20345ms)" shows whole; the
     // size switch moves beside the progress bar, which gives way to it.
-    StaticText1 = MakeStaticText<QLabel>(page, QStringLiteral("No texture generated..."),
+    StaticText1 = MakeStaticText<QLabel>(page, QString::fromUtf8(kNothingGenerated),
                                          QRect(8, 296, 241, 17), false);
     const int sizeWidth =
         std::max(45, page->fontMetrics().horizontalAdvance(QStringLiteral("4096^2")) + 8);

@@ -156,17 +156,6 @@ TEST_F(WindowTest, ControlsExplainThemselvesAndTheAddressIsALink) {
     EXPECT_EQ(form->Label4->text(), "https://orvalis.example.org");
 }
 
-TEST_F(WindowTest, UnreadableTileKeepsItsPictureButTakesThePath) {
-    const auto form = MakeSampleForm();
-    dialogs.Answers = {QString::fromStdString(Root("missing.bmp"))};
-    emit form->Image3->Clicked();
-    ASSERT_EQ(dialogs.Errors.size(), 1u);
-    EXPECT_TRUE(dialogs.Errors[0].contains("missing.bmp"));
-    EXPECT_EQ(form->State().TileFiles[1], Root("missing.bmp"));
-    EXPECT_EQ(form->State().TileBitmaps[1]->Width(), 8);
-    EXPECT_EQ(form->Image3->Shown().pixel(0, 0), qRgb(120, 110, 100));
-}
-
 TEST_F(WindowTest, SizeLabelCyclesBackAfterFiveClicks) {
     const auto form = MakeSampleForm();
     const QStringList expected = {"512^2", "1024^2", "2048^2", "4096^2", "256^2"};
