@@ -47,6 +47,7 @@ QDoubleSpinBox* MakeNumber(const NumberLimits& limits, double step, const QStrin
 // A check box with its file name beside it; the name is edited only while
 // the box is checked.
 QWidget* OutputRow(QCheckBox* box, QLineEdit* file) {
+    file->setToolTip(QStringLiteral("A file name in the program folder; a run that finds it taken adds a number."));
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -121,6 +122,8 @@ QWidget* ExportDialog::BuildOutputs() {
     ShadowMap->setToolTip(QStringLiteral("The sun's visibility as grey picture; needs real-scale lighting."));
     form->addRow(OutputRow(ShadowMap, ShadowMapFile));
     WorldFile = new QCheckBox(QStringLiteral("&World file (.pgw) beside each PNG output"));
+    WorldFile->setToolTip(QStringLiteral("Places each PNG output of a georeferenced heightmap for GIS tools;\n"
+                                         "GeoTIFF holds its place itself."));
     form->addRow(WorldFile);
     return group;
 }
@@ -163,14 +166,20 @@ QWidget* ExportDialog::BuildRealScale() {
                                           "Lighting page's direction D is azimuth (450 - D) mod 360."));
     form->addRow(QStringLiteral("Sun azi&muth:"), SunAzimuth);
     SunElevation = MakeNumber(kSunElevationLimits, 1, QStringLiteral("°"));
+    SunElevation->setToolTip(QStringLiteral("Degrees above the horizon, 0 to 90."));
     form->addRow(QStringLiteral("Sun &elevation:"), SunElevation);
     ZFactor = MakeNumber(kScaleLimits, 0.1, QString());
+    ZFactor->setToolTip(QStringLiteral("Multiplies the heights; cells and heights are in the data's units\n"
+                                       "(metres where the georeference says so)."));
     form->addRow(QStringLiteral("&Z-factor:"), ZFactor);
     Ambient = MakeNumber(kAmbientLimits, 0.05, QString());
+    Ambient->setToolTip(QStringLiteral("The share of light from the sky, 0 to 1; level ground in shadow gets it."));
     form->addRow(QStringLiteral("&Ambient:"), Ambient);
     SunSize = MakeNumber(kSunSizeLimits, 0.1, QStringLiteral("°"));
+    SunSize->setToolTip(QStringLiteral("The sun's diameter in degrees: wider suns give softer shadow edges."));
     form->addRow(QStringLiteral("Sun s&ize:"), SunSize);
     SkyLight = new QCheckBox(QStringLiteral("Sk&y light dimmed where the terrain hides the sky"));
+    SkyLight->setToolTip(QStringLiteral("Takes away the sky the terrain around a point hides; slower."));
     form->addRow(SkyLight);
     return RealScale;
 }

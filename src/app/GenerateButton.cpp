@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "app/DibImage.h"
@@ -66,10 +67,14 @@ void TForm1::Button3Click() {
     GenerationRequest request = RequestFromWindow();
     request.Settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     generation_ = std::make_unique<BackgroundGeneration>(this, std::move(request), callbacks);
-    // Quitting stays possible: it cancels the run as the close box does.
+    // Quitting stays possible: it cancels the run as the close box does; so
+    // does showing another page, so that the progress can be reached.
+    QList<QKeySequence> stillWorking{kQuitKeys};
+    for (int page = 0; page < PageControl->count(); ++page) stillWorking.append(PageKeys(page));
     inputBlocker_ = std::make_unique<InputBlocker>(
-        Button3, [this] { if (generation_) generation_->Cancel(); },
-        QList<QKeySequence>{kQuitKeys});
+        QList<QWidget*>{static_cast<QWidget*>(Button3), PageControl->tabBar()}, stillWorking,
+        InputBlocker::Handlers{[this] { if (generation_) generation_->Cancel(); },
+                               [this](const QKeySequence& keys) { SayBlocked(keys); }});
     Button3->setText(QStringLiteral("Cancel"));
     ShowProgress();
 }
@@ -86,6 +91,7 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     generation_.reset();
     inputBlocker_.reset();
     progress_.reset();
+    runNote_.reset();
     Button3->setText(QString::fromUtf8(kGenerateCaption));
     const bool saved = !outcome.Cancelled && outcome.Error.empty();
     Relighter->EndGeneration(saved);
@@ -138,12 +144,27 @@ void TForm1::CheckProgramFolder() const {
     }
 }
 
-// One bar for the whole run, and its phase in the status line.
+// One bar for the whole run, and its phase in the status line, or what
+// became of a key pressed during the phase.
 void TForm1::ShowProgress() {
     const qint64 maximum = ProgressBar1->maximum();
     ProgressBar1->setValue(static_cast<int>(maximum * progress_->Done() / RunProgress::kFull));
-    StaticText1->setText(QString::fromUtf8(RunProgress::NameOf(progress_->CurrentPhase())) +
-                         QStringLiteral("..."));
+    if (runNote_ && runNote_->second != progress_->CurrentPhase()) runNote_.reset();
+    StaticText1->setText(runNote_ ? runNote_->first
+                                  : QString::fromUtf8(RunProgress::NameOf(progress_->CurrentPhase())) +
+                                        QStringLiteral("..."));
+}
+
+// The keys of Generate press Cancel meanwhile: a slip of the finger must not
+// throw a long run away.
+void TForm1::SayBlocked(const QKeySequence& keys) {
+    const QString name = keys.toString(QKeySequence::NativeText);
+    const bool generate = keys == QKeySequence::mnemonic(QString::fromUtf8(kGenerateCaption)) ||
+                          kGenerateKeys.contains(keys);
+    runNote_.emplace(name + (generate ? QStringLiteral(": already generating; Esc cancels")
+                                      : QStringLiteral(": not during a run; Esc cancels it")),
+                     progress_->CurrentPhase());
+    ShowProgress();
 }
 
 std::string TForm1::ProgramFile(const std::string& name) const {

@@ -5,7 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -23,12 +26,14 @@
 #include "preview/Textures.h"
 #include "generation/GenerateTexture.h"
 
+class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QScrollBar;
@@ -58,6 +63,11 @@ public:
     static constexpr QKeyCombination kQuitKeys{Qt::CTRL | Qt::Key_Q};
     static constexpr QKeyCombination kExportKeys{Qt::CTRL | Qt::Key_E};
     static constexpr QKeyCombination kBigPreviewKeys{Qt::Key_F11};
+    // Generate besides its Alt key.
+    inline static const QList<QKeySequence> kGenerateKeys{QKeySequence(Qt::CTRL | Qt::Key_G),
+                                                          QKeySequence(Qt::Key_F5)};
+    // Ctrl+1 .. Ctrl+4 show the pages.
+    static QKeySequence PageKeys(int page) { return QKeyCombination(Qt::CTRL, Qt::Key(Qt::Key_1 + page)); }
 
     // Generated textures and "lm.bmp" go to programFolder; the set-up file
     // of the options ("default.txt") is read from the current folder at start-up.
@@ -183,6 +193,8 @@ public:
     // In the window's context menu, with their keys.
     QAction* ExportAction = nullptr;
     QAction* BigPreviewAction = nullptr;
+    // The same, opened on the preview's surface.
+    QMenu* PreviewMenu = nullptr;
     // The preview in its own window; none until first opened.
     std::unique_ptr<TPreviewWindow> BigPreview;
 
@@ -218,6 +230,7 @@ private:
     void ConnectHandlers();
     void ShowPreviewUnavailable();
     void WatchWheel();
+    void PanelEvent(QEvent* event);
     void StartPreview();
     void PreviewPageChanged(int index);
     // True while the Preview page is current and may show the texture.
@@ -247,6 +260,8 @@ private:
     GenerationRequest RequestFromWindow() const;
     void CheckProgramFolder() const;
     void ShowProgress();
+    void SayBlocked(const QKeySequence& keys);
+    void MakeMnemonicGlobal(QAbstractButton* button, QWidget* page);
     void FinishGeneration(BackgroundGeneration::Outcome& outcome);
     std::string ProgramFile(const std::string& name) const;
 
@@ -260,6 +275,8 @@ private:
     std::unique_ptr<BackgroundGeneration> generation_;
     std::unique_ptr<InputBlocker> inputBlocker_;
     std::optional<RunProgress> progress_;  // while a generation runs
+    // What became of a key pressed during a run, shown for the phase it came in.
+    std::optional<std::pair<QString, RunProgress::Phase>> runNote_;
     QImage pictureBeforeRun_;  // shown again when the run does not complete
     QString statusBeforeRun_;  // shown again when the run fails
     // The light of the running generation and of the last saved texture;

@@ -156,6 +156,12 @@ void TForm1::BuildHeightMapPage() {
     Button3->setGeometry(176, 264, 75, 25);
     setTabOrder(Button3, Button1);
     setTabOrder(Button1, Button2);
+    Button2->setToolTip(QStringLiteral("Saves the heightmap and tiles in a texture-info file, and the Export\n"
+                                       "settings beside it (Alt+S, Ctrl+S)."));
+    Button1->setToolTip(QStringLiteral("Loads a texture-info file: all of it, or nothing when a picture it names\n"
+                                       "cannot be read (Alt+L, Ctrl+O)."));
+    Button3->setToolTip(QStringLiteral("Makes the texture in the program folder (Alt+G, Ctrl+G, F5); while it\n"
+                                       "runs this button cancels it, as Esc does."));
 
     // The status line takes the whole row under the buttons, so that a
     // result such as "terrain_tex12.bmp saved (20345ms)" shows whole; the
@@ -176,6 +182,8 @@ void TForm1::BuildHeightMapPage() {
     ProgressBar1->setRange(0, 65535);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
+    ProgressBar1->setToolTip(QStringLiteral("How far the running Generate is; its phase is in the line above."));
+    StaticText1->setToolTip(QStringLiteral("What the last command did, or the phase of the running Generate."));
 
     H4Start = MakeBandEdit(page, QStringLiteral("256"), 264, 49);
     H3Start = MakeBandEdit(page, QStringLiteral("192"), 264, 117);
@@ -212,6 +220,8 @@ void TForm1::BuildLightingPage() {
     UseLighting = new QCheckBox(QStringLiteral("Use Lighting"), GroupBox1);
     UseLighting->setGeometry(80, 64 + dy, 97, 17);
     UseLighting->setChecked(true);
+    UseLighting->setToolTip(QStringLiteral("Multiplies the texture with the lightmap of this sun and writes the\n"
+                                           "lightmap too; real-scale lighting (Export) needs it on."));
 }
 
 void TForm1::BuildPreviewPage() {
@@ -237,6 +247,7 @@ void TForm1::BuildPreviewPage() {
     StaticText4 = MakeStaticText<ClickableLabel>(page, QStringLiteral("Resolution : 128"),
                                                  QRect(switchLeft, 280, switchWidth, 17), true);
     StaticText4->setCursor(Qt::PointingHandCursor);
+    StaticText4->setToolTip(QStringLiteral("Detail of the mesh: click to go through 32 .. 256."));
     // The hardware-limit warning wraps onto a second line beside the switch.
     TexInfo = new QLabel(page);
     TexInfo->setGeometry(9, 282, switchLeft - 9 - 4, 28);

@@ -1,9 +1,13 @@
 // The Preview page: the GL start, the mesh and texture, the frame loop, the
 // rotation and frame-rate timers, the wheel zoom and the resolution switch.
+#include <QCursor>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -123,7 +127,20 @@ void TForm1::WatchWheel() {
     Panel1->installEventFilter(this);
 }
 
+// Neither a widget's tooltip nor its context menu reach the GL surface by
+// themselves: it shows them as the other controls do.
+void TForm1::PanelEvent(QEvent* event) {
+    if (event->type() == QEvent::Enter) {
+        QToolTip::showText(QCursor::pos(), Panel1Container->toolTip(), Panel1Container);
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::RightButton) PreviewMenu->popup(press->globalPosition().toPoint());
+    }
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel1) PanelEvent(event);
     if (event->type() == QEvent::Wheel) {
         const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
         if (delta < 0) Run([this] { FormMouseWheelDown(); });

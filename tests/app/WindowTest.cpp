@@ -1,4 +1,15 @@
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QEnterEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolTip>
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
@@ -8,6 +19,7 @@
 #include <QScrollBar>
 
 #include "FormFixture.h"
+#include "app/ExportDialog.h"
 
 namespace orvalis::test {
 namespace {
@@ -154,6 +166,39 @@ TEST_F(WindowTest, ControlsExplainThemselvesAndTheAddressIsALink) {
     QDesktopServices::unsetUrlHandler("https");
     EXPECT_EQ(catcher.Opened, QList<QUrl>{QUrl("https://orvalis.example.org")});
     EXPECT_EQ(form->Label4->text(), "https://orvalis.example.org");
+}
+
+// Every control the keyboard reaches, the status line and the progress bar
+// say what they are for, in the window and in Export; the 3D panel shows
+// its tooltip and a menu that names F11 itself.
+TEST_F(WindowTest, EveryControlExplainsItselfAndThePanelNamesF11) {
+    const auto form = MakeSampleForm();
+    ExportDialog dialog(ExportSettings(), form.get());
+    std::vector<QWidget*> controls{form->StaticText1, form->ProgressBar1};
+    for (QWidget* parent : {static_cast<QWidget*>(form.get()), static_cast<QWidget*>(&dialog)}) {
+        for (QWidget* widget : parent->findChildren<QWidget*>()) {
+            // Qt's own parts of the tabs, spin boxes and OK and Cancel need no words of ours.
+            const bool reached = (widget->focusPolicy() & Qt::TabFocus) && !widget->isHidden();
+            const bool ours = !qobject_cast<QTabWidget*>(widget) && !qobject_cast<QTabBar*>(widget) &&
+                              !qobject_cast<QTabBar*>(widget->parent()) && !qobject_cast<QAbstractSpinBox*>(widget->parent()) &&
+                              !qobject_cast<QDialogButtonBox*>(widget->parent());
+            if (reached && ours) controls.push_back(widget);
+        }
+    }
+    for (const QWidget* control : controls) {
+        EXPECT_FALSE(control->toolTip().isEmpty()) << control->metaObject()->className() << " " << control->objectName().toStdString();
+    }
+
+    form->show();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(form->Panel1, &enter);
+    EXPECT_TRUE(QToolTip::text().contains("F11"));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->Panel1, &press);
+    ASSERT_TRUE(form->PreviewMenu->isVisible());
+    EXPECT_TRUE(form->PreviewMenu->actions().contains(form->BigPreviewAction));
+    EXPECT_EQ(form->BigPreviewAction->shortcut(), QKeySequence(Qt::Key_F11));
+    form->PreviewMenu->hide();
 }
 
 TEST_F(WindowTest, SizeLabelCyclesBackAfterFiveClicks) {
