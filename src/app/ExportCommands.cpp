@@ -103,10 +103,14 @@ void TForm1::RecallExport() {
 
 void TForm1::BigPreviewClick() {
     if (!Panel1->HasGl()) throw Error("Preview unavailable: no OpenGL");
-    if (!state_.PreviewEnabled) {
-        throw Error(state_.OutputFile.empty() ? "No texture to preview yet: generate one first"
-                                              : TexInfo->text().toStdString());
+    // Before any Generate there is nothing wrong, only nothing to show yet.
+    if (state_.OutputFile.empty()) {
+        dialogs_.ShowMessage(this, QStringLiteral("Preview"),
+                             QStringLiteral("Nothing to preview yet: the preview shows the texture that Generate "
+                                            "makes.\nPress Generate (Alt+G) first, then F11."));
+        return;
     }
+    if (!state_.PreviewEnabled) throw Error(TexInfo->text().toStdString());
     TabSheet3Show();
     if (!BigPreview) {
         BigPreview = std::make_unique<TPreviewWindow>(*Panel1, state_.PreviewMesh);

@@ -20,6 +20,7 @@
 
 #include "FormFixture.h"
 #include "app/ExportDialog.h"
+#include "app/QtUserDialogs.h"
 
 namespace orvalis::test {
 namespace {
@@ -199,6 +200,19 @@ TEST_F(WindowTest, EveryControlExplainsItselfAndThePanelNamesF11) {
     EXPECT_TRUE(form->PreviewMenu->actions().contains(form->BigPreviewAction));
     EXPECT_EQ(form->BigPreviewAction->shortcut(), QKeySequence(Qt::Key_F11));
     form->PreviewMenu->hide();
+}
+
+// The picture dialog offers every format the README lists.
+TEST(PictureFilterTest, OffersEveryFormatTheReadmeLists) {
+    QStringList patterns;
+    for (const QString& entry : PictureFileFilter().split(";;")) {
+        const QString inParentheses = entry.section('(', 1).section(')', 0, 0);
+        if (inParentheses != "*") patterns += inParentheses.split(' ');
+    }
+    for (const char* name : {"a.bmp", "a.png", "a.jpg", "a.gif", "a.webp", "a.pgm", "a.tif", "a.hgt", "a.asc", "a.dt1",
+                             "a.dem", "a.grd", "a.img", "a.bil", "a.r16", "a.raw", "a.vrt"}) {
+        EXPECT_TRUE(QDir::match(patterns, name)) << name;
+    }
 }
 
 TEST_F(WindowTest, SizeLabelCyclesBackAfterFiveClicks) {
