@@ -12,6 +12,7 @@
 
 #include "app/MainWindow.h"
 #include "app/RememberedExport.h"
+#include "app/ScreenFit.h"
 #include "files/Error.h"
 #include "generation/OutputNames.h"
 #include "math/NumberText.h"
@@ -117,6 +118,12 @@ void TForm1::BigPreviewClick() {
         // It belongs to this window: closing this one ends the program.
         BigPreview->setTransientParent(windowHandle());
         BigPreview->setIcon(windowIcon());
+        // Centred on this window's screen, and no larger than it: at a large
+        // scale factor its first size would leave its close button off screen.
+        const QRect room = RoomFor(*screen());
+        QRect wanted(QPoint(), BigPreview->size());
+        wanted.moveCenter(room.center());
+        BigPreview->setGeometry(FitWithin(wanted, room));
     }
     BigPreview->show();
     BigPreview->requestActivate();

@@ -10,12 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <iterator>
 #include <optional>
 
+#include "app/ScreenFit.h"
 #include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "io/PictureFile.h"
@@ -78,9 +82,20 @@ auto ParseField(const char* field, const std::string& text, Parse parse) {
 ExportDialog::ExportDialog(const ExportSettings& settings, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Export"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildOutputs());
-    layout->addWidget(BuildTerrain());
-    layout->addWidget(BuildRealScale());
+    // The settings scroll when the screen is too small for them (a large
+    // scale factor); the problem and the buttons stay in sight below.
+    auto* settingsPage = new QWidget;
+    auto* settingsLayout = new QVBoxLayout(settingsPage);
+    settingsLayout->setContentsMargins(0, 0, 0, 0);
+    settingsLayout->addWidget(BuildOutputs());
+    settingsLayout->addWidget(BuildTerrain());
+    settingsLayout->addWidget(BuildRealScale());
+    Scroll = new QScrollArea;
+    Scroll->setWidget(settingsPage);
+    Scroll->setWidgetResizable(true);
+    Scroll->setFrameShape(QFrame::NoFrame);
+    Scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(Scroll, 1);
     Problem = new QLabel;
     Problem->setWordWrap(true);
     Problem->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -94,6 +109,17 @@ ExportDialog::ExportDialog(const ExportSettings& settings, QWidget* parent) : QD
     connect(Defaults, &QPushButton::clicked, this, [this] { Show(ExportSettings()); });
     layout->addWidget(buttons);
     Show(settings);
+    FitOnScreen();
+}
+
+// The whole of the settings when the screen has room, else as much as fits,
+// with a scroll bar beside them.
+void ExportDialog::FitOnScreen() {
+    const QWidget* settingsPage = Scroll->widget();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize whole = sizeHint() - Scroll->sizeHint() + settingsPage->sizeHint() + QSize(scrollBar, 0);
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    resize(whole.boundedTo(RoomFor(*screen).size()));
 }
 
 QWidget* ExportDialog::BuildOutputs() {

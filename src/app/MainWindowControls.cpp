@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include "app/MainWindow.h"
+#include "app/ScreenFit.h"
 
 namespace orvalis {
 
@@ -266,12 +267,7 @@ void TForm1::BuildPreviewPage() {
 // lie within the screen's free area; at a large scale factor the window is
 // larger than the design assumed.
 void TForm1::PlaceOnScreen() {
-    const QRect free = screen()->availableGeometry();
-    const auto within = [](int preferred, int first, int size, int room) {
-        return std::max(first, std::min(preferred, first + room - size));
-    };
-    move(within(209, free.left(), width(), free.width()),
-         within(107, free.top(), height(), free.height()));
+    move(FitWithin(QRect(QPoint(209, 107), size()), screen()->availableGeometry()).topLeft());
 }
 
 void TForm1::BuildTimers() {
