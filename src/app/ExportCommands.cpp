@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include "app/MainWindow.h"
 #include "app/RememberedExport.h"
@@ -54,8 +56,19 @@ void TForm1::BuildExportControls() {
     ExportButton->setGeometry(0, top, 90, 25);
     ExportButton->setToolTip(QStringLiteral(
         "Format, splat, normal and shadow maps, heights and real-scale lighting (Ctrl+E)"));
+    // Beside the scrollbars' page, the picture of the first page follows
+    // each relight, so the light can be watched as it moves.
+    constexpr int kLiveEdge = 128;
+    LiveView = new PictureBox(PictureBox::Fit::KeepAspect, TabSheet4);
+    LiveView->setGeometry(329 - kLiveEdge, top, kLiveEdge, kLiveEdge);
+    LiveView->setAcceptDrops(false);
+    LiveView->setToolTip(QStringLiteral("The picture of the HeightMap page: the last texture, relit here as the\n"
+                                        "scrollbars move."));
+    connect(Image1, &PictureBox::PictureChanged, LiveView, [this] { LiveView->SetPicture(Image1->Picture()); });
     ExportSummary = new QLabel(TabSheet4);
-    ExportSummary->setGeometry(0, top + 31, 329, 72);
+    // Down to the page's bottom, below the tabs: the list of files may be long.
+    const int pageHeight = height() - PageControl->tabBar()->sizeHint().height() - 8;
+    ExportSummary->setGeometry(0, top + 31, 329 - kLiveEdge - 8, pageHeight - top - 31);
     ExportSummary->setWordWrap(true);
     ExportSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ShowExportSettings(export_);

@@ -94,6 +94,7 @@ ExportDialog::ExportDialog(const ExportSettings& settings, QWidget* parent) : QD
     Scroll->setWidget(settingsPage);
     Scroll->setWidgetResizable(true);
     Scroll->setFrameShape(QFrame::NoFrame);
+    Scroll->setFocusPolicy(Qt::NoFocus);  // Tab goes through the settings, which it scrolls into sight
     Scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(Scroll, 1);
     Problem = new QLabel;

@@ -190,6 +190,8 @@ public:
     // Below the lighting group: Export and what Generate will write.
     QPushButton* ExportButton = nullptr;
     QLabel* ExportSummary = nullptr;
+    // The first page's picture, small, beside the lighting controls.
+    PictureBox* LiveView = nullptr;
     // In the window's context menu, with their keys.
     QAction* ExportAction = nullptr;
     QAction* BigPreviewAction = nullptr;
