@@ -20,6 +20,7 @@
 #include "app/DibImage.h"
 #include "app/ExportRequest.h"
 #include "app/MainWindow.h"
+#include "app/PreviewRelief.h"
 #include "app/Relight.h"
 #include "files/DisplayPath.h"
 #include "generation/GenerationRequest.h"
@@ -50,6 +51,7 @@ void TForm1::Button3Click() {
     const bool lit = UseLighting->isChecked();
     runLight_ = std::nullopt;
     if (lit) runLight_ = LightSettings{LightDir->value(), SunPos->value()};
+    runExport_ = export_;
     progress_.emplace(lit);
     BackgroundGeneration::Callbacks callbacks;
     callbacks.Progress = [this](SynthesisStage stage, int rowsDone, int rowsTotal) {
@@ -115,6 +117,7 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
     state_.PreviewEnabled = fitsHardware;
+    state_.PreviewRelief.UnitsPerLevel = TrueUnitsPerLevel(state_.HeightmapPath, runExport_);
     UpdateIdleLoop();
     // A run started from the Preview page, or with the preview's own window
     // open, shows its texture there at once.

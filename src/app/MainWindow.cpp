@@ -79,6 +79,7 @@ void TForm1::ConnectHandlers() {
     bind(SunPos, &QScrollBar::valueChanged, &TForm1::SunPosChange);
     bind(LightDir, &QScrollBar::valueChanged, &TForm1::LightDirChange);
     bind(StaticText4, &ClickableLabel::Clicked, &TForm1::StaticText4Click);
+    bind(ReliefSwitch, &ClickableLabel::Clicked, &TForm1::ReliefSwitchClick);
     bind(ExportButton, &QPushButton::clicked, &TForm1::ExportClick);
     bind(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     bind(FPSTimer, &QTimer::timeout, &TForm1::FPSTimerTimer);

@@ -112,6 +112,7 @@ public:
     void FormMouseWheelDown();
     void FormMouseWheelUp();
     void StaticText4Click();
+    void ReliefSwitchClick();
 
     // Export: the dialog of what Generate writes besides the texture.
     void ExportClick();
@@ -172,6 +173,7 @@ public:
     QLabel* StaticText3 = nullptr;
     QLabel* TexInfo = nullptr;  // the hardware-limit warning
     ClickableLabel* StaticText4 = nullptr;  // the mesh-resolution switch
+    ClickableLabel* ReliefSwitch = nullptr;  // the relief's exaggeration
     // Takes the panel's place when the window system gives no OpenGL.
     QLabel* PreviewUnavailable = nullptr;
 
@@ -226,6 +228,7 @@ private:
     void ShowLightingControls();
     void RecallExport();
     void RedrawBigPreview();
+    void RebuildMesh();
     void BuildTimers();
     void BuildKeyboard();
     void PlaceOnScreen();
@@ -285,6 +288,7 @@ private:
     // none for an unlit one.
     std::optional<LightSettings> runLight_;
     std::optional<LightSettings> savedLight_;
+    ExportSettings runExport_;  // of the running generation
     QString savedStatus_;  // what the status line said of the last saved texture
 };
 

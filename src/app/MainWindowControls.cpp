@@ -134,7 +134,8 @@ void TForm1::BuildControls() {
 
 void TForm1::BuildHeightMapPage() {
     QWidget* page = TabSheet1;
-    Image1 = new PictureBox(PictureBox::Fit::Stretch, page);
+    // A texture lit at the real scale keeps the heightmap's proportions.
+    Image1 = new PictureBox(PictureBox::Fit::KeepAspect, page);
     Image1->setGeometry(0, 0, 256, 256);
     std::array<PictureBox*, kTileCount> tiles{};
     for (int i = 0; i < kTileCount; ++i) {
@@ -249,6 +250,11 @@ void TForm1::BuildPreviewPage() {
                                                  QRect(switchLeft, 280, switchWidth, 17), true);
     StaticText4->setCursor(Qt::PointingHandCursor);
     StaticText4->setToolTip(QStringLiteral("Detail of the mesh: click to go through 32 .. 256."));
+    ReliefSwitch = MakeStaticText<ClickableLabel>(page, QStringLiteral("Relief : x1"),
+                                                  QRect(switchLeft, 300, switchWidth, 17), true);
+    ReliefSwitch->setCursor(Qt::PointingHandCursor);
+    ReliefSwitch->setToolTip(QStringLiteral("Height of the relief: click to go through x1, x2, x5 and x10. At x1 a\n"
+                                            "terrain lit at its real scale (Export) stands at its true height."));
     // The hardware-limit warning wraps onto a second line beside the switch.
     TexInfo = new QLabel(page);
     TexInfo->setGeometry(9, 282, switchLeft - 9 - 4, 28);

@@ -30,7 +30,7 @@ void TForm1::BuildKeyboard() {
     for (PictureBox* box : {Image1, Image2, Image3, Image4, Image5, Image6}) {
         KeyActivation::Install(box, [box] { emit box->Clicked(); });
     }
-    for (ClickableLabel* label : {StaticText2, StaticText4, Label4}) {
+    for (ClickableLabel* label : {StaticText2, StaticText4, ReliefSwitch, Label4}) {
         KeyActivation::Install(label, [label] { emit label->Clicked(); });
     }
     KeyActivation::Install(SunPos);
@@ -39,7 +39,7 @@ void TForm1::BuildKeyboard() {
     // Generate first, then Load and Save, then the pictures top to bottom.
     QWidget* const order[] = {PageControl, Button3, Button1, Button2, StaticText2, Image1,
                                     Image2, Image3, Image4, Image5, Image6, SunPos, LightDir,
-                                    UseLighting, ExportButton, StaticText4, Label4};
+                                    UseLighting, ExportButton, StaticText4, ReliefSwitch, Label4};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }

@@ -75,7 +75,7 @@ void TForm1::ShowPreviewUnavailable() {
 // An unreadable heightmap raises here and leaves the texture as it was.
 void TForm1::TabSheet3Show() {
     if (!state_.PreviewEnabled) return;
-    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
+    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution, state_.PreviewRelief);
     if (!Panel1->HasGl()) return;
     // A texture relit on the Lighting page is shown in place of the file.
     const RelitTexture* relit = Relighter->Last();
@@ -115,7 +115,17 @@ void TForm1::FormMouseWheelUp() { state_.ZoomFactor = ZoomedIn(state_.ZoomFactor
 void TForm1::StaticText4Click() {
     state_.PreviewResolution = NextPreviewResolution(state_.PreviewResolution);
     StaticText4->setText(QString::fromStdString(ResolutionCaption(state_.PreviewResolution)));
-    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
+    RebuildMesh();
+}
+
+void TForm1::ReliefSwitchClick() {
+    state_.PreviewRelief.Exaggeration = NextExaggeration(state_.PreviewRelief.Exaggeration);
+    ReliefSwitch->setText(QString::fromStdString(ReliefCaption(state_.PreviewRelief.Exaggeration)));
+    RebuildMesh();
+}
+
+void TForm1::RebuildMesh() {
+    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution, state_.PreviewRelief);
     RedrawBigPreview();
 }
 

@@ -43,7 +43,7 @@ TEST_F(KeyboardTest, TabReachesEveryControlOfEachPage) {
         {0, {form->Button3, form->Button1, form->Button2, form->StaticText2, form->Image1,
              form->Image2, form->Image3, form->Image4, form->Image5, form->Image6}},
         {1, {form->SunPos, form->LightDir, form->UseLighting, form->ExportButton}},
-        {2, {form->StaticText4}},
+        {2, {form->StaticText4, form->ReliefSwitch}},
     };
     for (const auto& [page, expected] : pages) {
         form->PageControl->setCurrentIndex(page);

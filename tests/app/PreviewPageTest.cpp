@@ -7,7 +7,11 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <functional>
+#include <optional>
+
 #include "FormFixture.h"
+#include "app/PreviewRelief.h"
 
 namespace orvalis::test {
 namespace {
@@ -18,6 +22,30 @@ void SendWheel(QObject* receiver, int delta) {
     QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(receiver, &wheel);
+}
+
+// A terrain lit at its real scale stands at its true height: its heights
+// (in the height range's units, times the z-factor) over its ground's longer
+// side, 32 world units; the classic light keeps its own.
+TEST_F(PreviewPageTest, ARealScaleTerrainStandsAtItsTrueHeight) {
+    WriteSampleSetUp();  // hills.bmp: 24 x 20 cells of 1
+    struct Case {
+        std::function<void(ExportSettings&)> Change;
+        std::optional<double> UnitsPerLevel;
+    };
+    const Case cases[] = {
+        {[](ExportSettings&) {}, std::nullopt},
+        {[](ExportSettings& s) { s.RealScale = true; }, 32.0 / 24},
+        {[](ExportSettings& s) { s.RealScale = true, s.ZFactor = 2.5, s.Range = HeightRange{-10, 500}; },
+         2 * 2.5 * 32 / 24},
+    };
+    for (const Case& c : cases) {
+        ExportSettings settings;
+        c.Change(settings);
+        const std::optional<double> units = TrueUnitsPerLevel(Root("hills.bmp"), settings);
+        ASSERT_EQ(units.has_value(), c.UnitsPerLevel.has_value());
+        if (units) EXPECT_DOUBLE_EQ(*units, *c.UnitsPerLevel);
+    }
 }
 
 TEST_F(PreviewPageTest, RotationTakes1441TicksAndShows360ForOne) {

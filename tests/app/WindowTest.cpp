@@ -57,7 +57,7 @@ TEST_F(WindowTest, StartUpLoadsDefaultSetUp) {
     EXPECT_EQ(form->H2Start->text(), "30");
     EXPECT_EQ(form->H2End->text(), "192");
     EXPECT_EQ(form->Image4->Shown().pixel(10, 10), qRgb(40, 160, 30));
-    EXPECT_EQ(form->Image1->Shown().size(), QSize(256, 256));
+    EXPECT_EQ(form->Image1->Shown().size(), QSize(256, 213));  // 24 x 20, in its proportions
 }
 
 TEST_F(WindowTest, StartUpWithoutDefaultFileGoesOnWithEmptyTiles) {
