@@ -49,8 +49,6 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
 
 }  // namespace
 
-const QString& PictureFileFilter() { return kPictureFilter; }
-
 std::optional<QString> QtUserDialogs::OpenPicture(QWidget* parent) {
     return AskForFile(parent, kPictureFilter, QFileDialog::AcceptOpen, QString());
 }

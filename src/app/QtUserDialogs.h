@@ -1,13 +1,8 @@
 #pragma once
 
-#include <QString>
-
 #include "app/UserDialogs.h"
 
 namespace orvalis {
-
-// The picture dialog's filter: Qt's "Caption (*.a *.b);;..." form.
-const QString& PictureFileFilter();
 
 // The file dialogs and message box of Qt itself.
 class QtUserDialogs final : public UserDialogs {

@@ -132,36 +132,30 @@ TEST_F(ExportFileTest, TheWindowTakesRemembersSavesAndLoadsItsSettings) {
 // leaves the scrollbars nothing to do.
 TEST_F(ExportFileTest, TheSummaryNamesTheFilesOfTheNextRun) {
     struct Case {
-        ExportSettings Settings;
+        std::function<void(ExportSettings&)> Change;
         bool Lit;
         std::string Expected;
     };
-    ExportSettings tiff;
-    tiff.Format = ExportFormat::GeoTiff;
-    tiff.SplatMap.On = true;
-    ExportSettings world = PngWithMaps();
-    world.SplatMap.On = false;
-    world.WorldFile = true;
-    ExportSettings realScale;
-    realScale.RealScale = true;
     const Case cases[] = {
-        {ExportSettings(), true, "Generate writes: terrain_tex*.bmp, lm.bmp"},
-        {ExportSettings(), false, "Generate writes: terrain_tex*.bmp"},
-        {tiff, true, "Generate writes: terrain_tex*.tif, splat.tif, splat_1.tif, lm.tif"},
-        {world, true, "Generate writes: terrain_tex*.png, terrain_tex*.pgw, normals.png, normals.pgw, lm.pgw, lm.png"},
-        {PngWithMaps(), false, "Generate writes: terrain_tex*.png, splat0.png, splat0_1.png, normals0.png"},
-        {realScale, true, "Generate writes: terrain_tex*.bmp, lm.bmp\nSun at 315° azimuth, 45° elevation (real scale)"},
-        {realScale, false, "Generate would refuse: Real-scale lighting (Export) lights the terrain: turn Use Lighting on"},
+        {[](ExportSettings&) {}, true, "Generate writes: terrain_tex*.bmp, lm.bmp"},
+        {[](ExportSettings& s) { s.Format = ExportFormat::GeoTiff, s.SplatMap.On = true; }, true,
+         "Generate writes: terrain_tex*.tif, splat.tif, splat_1.tif, lm.tif"},
+        {[](ExportSettings& s) { s = PngWithMaps(); }, false,
+         "Generate writes: terrain_tex*.png, splat0.png, splat0_1.png, normals0.png"},
+        {[](ExportSettings& s) { s.RealScale = true; }, false,
+         "Generate would refuse: Real-scale lighting (Export) lights the terrain: turn Use Lighting on"},
     };
     const auto form = MakeSampleForm();
     WriteBytes(ProgramFile("splat.png"), "an earlier run's");
     for (const Case& c : cases) {
+        ExportSettings settings;
+        c.Change(settings);
         form->UseLighting->setChecked(c.Lit);
-        form->TakeExportSettings(c.Settings);
+        form->TakeExportSettings(settings);
         EXPECT_TRUE(form->ExportSummary->text().startsWith(QString::fromStdString(c.Expected)))
             << form->ExportSummary->text().toStdString();
-        EXPECT_EQ(form->SunPos->isEnabled(), !c.Settings.RealScale);
-        EXPECT_EQ(form->LightDir->toolTip().contains("real-scale lighting (Export)"), c.Settings.RealScale);
+        EXPECT_EQ(form->SunPos->isEnabled(), !settings.RealScale);
+        EXPECT_EQ(form->LightDir->toolTip().contains("real-scale lighting (Export)"), settings.RealScale);
     }
 }
 

@@ -7,7 +7,6 @@
 #include <QWheelEvent>
 #include <QWindow>
 
-#include <functional>
 #include <optional>
 
 #include "FormFixture.h"
@@ -29,23 +28,12 @@ void SendWheel(QObject* receiver, int delta) {
 // side, 32 world units; the classic light keeps its own.
 TEST_F(PreviewPageTest, ARealScaleTerrainStandsAtItsTrueHeight) {
     WriteSampleSetUp();  // hills.bmp: 24 x 20 cells of 1
-    struct Case {
-        std::function<void(ExportSettings&)> Change;
-        std::optional<double> UnitsPerLevel;
-    };
-    const Case cases[] = {
-        {[](ExportSettings&) {}, std::nullopt},
-        {[](ExportSettings& s) { s.RealScale = true; }, 32.0 / 24},
-        {[](ExportSettings& s) { s.RealScale = true, s.ZFactor = 2.5, s.Range = HeightRange{-10, 500}; },
-         2 * 2.5 * 32 / 24},
-    };
-    for (const Case& c : cases) {
-        ExportSettings settings;
-        c.Change(settings);
-        const std::optional<double> units = TrueUnitsPerLevel(Root("hills.bmp"), settings);
-        ASSERT_EQ(units.has_value(), c.UnitsPerLevel.has_value());
-        if (units) EXPECT_DOUBLE_EQ(*units, *c.UnitsPerLevel);
-    }
+    ExportSettings settings;
+    EXPECT_EQ(TrueUnitsPerLevel(Root("hills.bmp"), settings), std::nullopt);
+    settings.RealScale = true;
+    settings.ZFactor = 2.5;
+    settings.Range = HeightRange{-10, 500};  // 2 a level
+    EXPECT_DOUBLE_EQ(TrueUnitsPerLevel(Root("hills.bmp"), settings).value(), 2 * 2.5 * 32 / 24);
 }
 
 TEST_F(PreviewPageTest, RotationTakes1441TicksAndShows360ForOne) {

@@ -198,10 +198,9 @@ TEST_F(SaveLoadTest, ChoicesAreTakenOnlyWhenReadAndPutTheLastStatusAway) {
         if (!c.Taken) EXPECT_TRUE(dialogs.Errors[0].contains("broken.png"));
         dialogs.Errors.clear();
         EXPECT_EQ(form->StaticText1->text(), c.Taken ? QString(TForm1::kNothingGenerated) : saved);
-        if (c.Taken) continue;
         dialogs.Answers = {QString::fromStdString(Root("saved.txt"))};
         form->Button2->click();
-        EXPECT_EQ(ReadBytes(Root("saved.txt")), ReadBytes(Root("default.txt")) + "256\r\n192\r\n128\r\n64\r\n0\r\n");
+        if (!c.Taken) EXPECT_EQ(ReadBytes(Root("saved.txt")), ReadBytes(Root("default.txt")) + "256\r\n192\r\n128\r\n64\r\n0\r\n");
     }
 }
 

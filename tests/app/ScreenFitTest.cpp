@@ -73,8 +73,7 @@ TEST_F(ScreenFitTest, ExportAndThePreviewWindowOpenWithinTheScreen) {
     form->BigPreviewClick();
     ASSERT_TRUE(form->BigPreview);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form->BigPreview.get()));
-    EXPECT_TRUE(free.contains(form->BigPreview->frameGeometry()))
-        << form->BigPreview->width() << " x " << form->BigPreview->height();
+    EXPECT_TRUE(free.contains(form->BigPreview->frameGeometry())) << form->BigPreview->width();
 }
 
 }  // namespace

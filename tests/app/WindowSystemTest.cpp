@@ -68,9 +68,8 @@ TEST(WindowSystemTest, ABadCommandLineIsRefusedBeforeADisplayIsNeeded) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Arguments);
-        const ProgramResult result = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                                                  std::string(ORVALIS_BIN_DIR) + "/orvalis " + c.Arguments,
-                                              scratch.Folder());
+        const std::string orvalis = std::string(ORVALIS_BIN_DIR) + "/orvalis ";
+        const ProgramResult result = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + orvalis + c.Arguments, scratch.Folder());
         EXPECT_EQ(result.ExitCode, c.ExitCode);
         EXPECT_NE(result.Err.find(c.Said), std::string::npos) << result.Err;
     }

@@ -39,20 +39,11 @@ TEST(PreviewControls, ResolutionCyclesFrom32To256InSteps) {
     }
 }
 
-TEST(PreviewControls, ExaggerationCyclesFromOneToTen) {
-    float exaggeration = 1.0f;
-    for (const float expected : {2.0f, 5.0f, 10.0f, 1.0f}) {
-        exaggeration = NextExaggeration(exaggeration);
-        EXPECT_EQ(exaggeration, expected);
-    }
-}
-
 TEST(PreviewControls, CaptionsPrintWholeNumbers) {
     EXPECT_EQ(PreviewStatusCaption(64516, 60.0f), "64516 Vertices / 60 fps");
     EXPECT_EQ(PreviewStatusCaption(0, 0.0f), "0 Vertices / 0 fps");
     EXPECT_EQ(PreviewStatusCaption(260100, 1234.0f), "260100 Vertices / 1234 fps");
     EXPECT_EQ(ResolutionCaption(160), "Resolution : 160");
-    EXPECT_EQ(ReliefCaption(10.0f), "Relief : x10");
 }
 
 }  // namespace
