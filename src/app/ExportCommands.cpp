@@ -1,6 +1,6 @@
 // Export: the dialog, the settings kept between runs, and the line on the
-// Lighting page that says what Generate will write. Also the preview's own
-// window, opened from the same menu.
+// Lighting page that says what Generate will write, with the live view beside
+// it. Also the preview's own window, opened from the same menu.
 #include <filesystem>
 
 #include <QAction>

@@ -64,6 +64,7 @@ void ApplyExportSettings(const ExportSettings& settings, const std::string& fold
 }
 
 void CheckExportRequest(const ExportSettings& settings) {
+    // Checked as a lit run: whether lighting is on is the window's to say at Generate.
     GenerationRequest request;
     request.Settings.UseLighting = true;
     ApplyFormatAndTerrain(settings, request);

@@ -1,7 +1,7 @@
 // Generate: one whole generation from the click to the texture on screen.
 // The work runs in the background; the window stays responsive, takes only
-// Cancel (the Generate button meanwhile), Esc or the quit keys, and shows
-// the progress.
+// Cancel (the Generate button meanwhile), Esc, the pages or the quit keys,
+// and shows the progress.
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -158,8 +158,8 @@ void TForm1::ShowProgress() {
                                         QStringLiteral("..."));
 }
 
-// The keys of Generate press Cancel meanwhile: a slip of the finger must not
-// throw a long run away.
+// Generate's keys do not cancel a run, only Cancel and Esc do: a slip of the
+// finger must not throw a long run away.
 void TForm1::SayBlocked(const QKeySequence& keys) {
     const QString name = keys.toString(QKeySequence::NativeText);
     const bool generate = keys == QKeySequence::mnemonic(QString::fromUtf8(kGenerateCaption)) ||
