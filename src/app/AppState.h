@@ -40,6 +40,9 @@ struct AppState {
     std::string HeightmapPath;
     // Plain file name of the last generated texture, in the program's folder.
     std::string OutputFile;
+    // How the preview's relief stands: the true scale of the last texture
+    // when it was lit at the real scale, and the relief switch's exaggeration.
+    MeshRelief PreviewRelief;
     // The GL implementation's largest texture edge; 0 while unknown.
     std::int32_t MaxTextureSize = 0;
     bool PreviewEnabled = false;

@@ -10,12 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <iterator>
 #include <optional>
 
+#include "app/ScreenFit.h"
 #include "files/DisplayPath.h"
 #include "files/Error.h"
 #include "io/PictureFile.h"
@@ -47,6 +51,7 @@ QDoubleSpinBox* MakeNumber(const NumberLimits& limits, double step, const QStrin
 // A check box with its file name beside it; the name is edited only while
 // the box is checked.
 QWidget* OutputRow(QCheckBox* box, QLineEdit* file) {
+    file->setToolTip(QStringLiteral("A file name in the program folder; a run that finds it taken adds a number."));
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -77,9 +82,21 @@ auto ParseField(const char* field, const std::string& text, Parse parse) {
 ExportDialog::ExportDialog(const ExportSettings& settings, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Export"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildOutputs());
-    layout->addWidget(BuildTerrain());
-    layout->addWidget(BuildRealScale());
+    // The settings scroll when the screen is too small for them (a large
+    // scale factor); the problem and the buttons stay in sight below.
+    auto* settingsPage = new QWidget;
+    auto* settingsLayout = new QVBoxLayout(settingsPage);
+    settingsLayout->setContentsMargins(0, 0, 0, 0);
+    settingsLayout->addWidget(BuildOutputs());
+    settingsLayout->addWidget(BuildTerrain());
+    settingsLayout->addWidget(BuildRealScale());
+    Scroll = new QScrollArea;
+    Scroll->setWidget(settingsPage);
+    Scroll->setWidgetResizable(true);
+    Scroll->setFrameShape(QFrame::NoFrame);
+    Scroll->setFocusPolicy(Qt::NoFocus);  // Tab goes through the settings, which it scrolls into sight
+    Scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(Scroll, 1);
     Problem = new QLabel;
     Problem->setWordWrap(true);
     Problem->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -93,6 +110,17 @@ ExportDialog::ExportDialog(const ExportSettings& settings, QWidget* parent) : QD
     connect(Defaults, &QPushButton::clicked, this, [this] { Show(ExportSettings()); });
     layout->addWidget(buttons);
     Show(settings);
+    FitOnScreen();
+}
+
+// The whole of the settings when the screen has room, else as much as fits,
+// with a scroll bar beside them.
+void ExportDialog::FitOnScreen() {
+    const QWidget* settingsPage = Scroll->widget();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize whole = sizeHint() - Scroll->sizeHint() + settingsPage->sizeHint() + QSize(scrollBar, 0);
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    resize(whole.boundedTo(RoomFor(*screen).size()));
 }
 
 QWidget* ExportDialog::BuildOutputs() {
@@ -121,6 +149,8 @@ QWidget* ExportDialog::BuildOutputs() {
     ShadowMap->setToolTip(QStringLiteral("The sun's visibility as grey picture; needs real-scale lighting."));
     form->addRow(OutputRow(ShadowMap, ShadowMapFile));
     WorldFile = new QCheckBox(QStringLiteral("&World file (.pgw) beside each PNG output"));
+    WorldFile->setToolTip(QStringLiteral("Places each PNG output of a georeferenced heightmap for GIS tools;\n"
+                                         "GeoTIFF holds its place itself."));
     form->addRow(WorldFile);
     return group;
 }
@@ -163,14 +193,20 @@ QWidget* ExportDialog::BuildRealScale() {
                                           "Lighting page's direction D is azimuth (450 - D) mod 360."));
     form->addRow(QStringLiteral("Sun azi&muth:"), SunAzimuth);
     SunElevation = MakeNumber(kSunElevationLimits, 1, QStringLiteral("°"));
+    SunElevation->setToolTip(QStringLiteral("Degrees above the horizon, 0 to 90."));
     form->addRow(QStringLiteral("Sun &elevation:"), SunElevation);
     ZFactor = MakeNumber(kScaleLimits, 0.1, QString());
+    ZFactor->setToolTip(QStringLiteral("Multiplies the heights; cells and heights are in the data's units\n"
+                                       "(metres where the georeference says so)."));
     form->addRow(QStringLiteral("&Z-factor:"), ZFactor);
     Ambient = MakeNumber(kAmbientLimits, 0.05, QString());
+    Ambient->setToolTip(QStringLiteral("The share of light from the sky, 0 to 1; level ground in shadow gets it."));
     form->addRow(QStringLiteral("&Ambient:"), Ambient);
     SunSize = MakeNumber(kSunSizeLimits, 0.1, QStringLiteral("°"));
+    SunSize->setToolTip(QStringLiteral("The sun's diameter in degrees: wider suns give softer shadow edges."));
     form->addRow(QStringLiteral("Sun s&ize:"), SunSize);
     SkyLight = new QCheckBox(QStringLiteral("Sk&y light dimmed where the terrain hides the sky"));
+    SkyLight->setToolTip(QStringLiteral("Takes away the sky the terrain around a point hides; slower."));
     form->addRow(SkyLight);
     return RealScale;
 }

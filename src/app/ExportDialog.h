@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace orvalis {
 
@@ -53,11 +54,13 @@ public:
     QCheckBox* SkyLight = nullptr;
     QPushButton* Defaults = nullptr;
     QLabel* Problem = nullptr;  // why OK did not close the dialog
+    QScrollArea* Scroll = nullptr;  // holds every setting
 
 private:
     QWidget* BuildOutputs();
     QWidget* BuildTerrain();
     QWidget* BuildRealScale();
+    void FitOnScreen();
 };
 
 }  // namespace orvalis

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/DialogWords.h"
 #include "files/Error.h"
 #include "files/ResultFile.h"
 #include "generation/OutputNames.h"
@@ -40,48 +41,35 @@ bool AllFree(const GenerationRequest& request) {
     return true;
 }
 
-std::string WindowWords(OutputKind kind) {
-    switch (kind) {
-        case OutputKind::Lightmap: return "the lightmap";
-        case OutputKind::SplatMap: return "the splat map";
-        case OutputKind::SplatMapSecond: return "the splat map's second file";
-        case OutputKind::NormalMap: return "the normal map";
-        case OutputKind::ShadowMap: return "the shadow map";
-        case OutputKind::Texture: break;
-    }
-    return "the texture";
-}
-
-}  // namespace
-
-void ApplyExportSettings(const ExportSettings& settings, const std::string& folder, GenerationRequest& request) {
-    if (settings.RealScale && !request.Settings.UseLighting) {
-        throw Error("Real-scale lighting (Export) lights the terrain: turn Use Lighting on, or real-scale lighting off");
-    }
+// What the settings ask of any run, whatever its names.
+void ApplyFormatAndTerrain(const ExportSettings& settings, GenerationRequest& request) {
     request.Format = settings.RunFormat();
     request.Compression = settings.Compression;
     request.WorldFile = settings.WorldFile;
     request.Settings.Read.Range = settings.Range;
     request.Terrain = settings.TerrainOf();
+}
+
+}  // namespace
+
+void ApplyExportSettings(const ExportSettings& settings, const std::string& folder, GenerationRequest& request) {
+    ApplyFormatAndTerrain(settings, request);
     for (int number = -1; number <= kLastNumber; ++number) {
         NameMaps(settings, folder, number < 0 ? std::string() : std::to_string(number), request);
         if (!AllFree(request)) continue;
-        CheckGenerationRequest(request);
+        CheckRequestInDialogWords(request);
         return;
     }
     throw Error(folder, "every numbered name of the splat, normal and shadow maps is taken");
 }
 
-void CheckExportOutputs(const ExportSettings& settings) {
+void CheckExportRequest(const ExportSettings& settings) {
+    // Checked as a lit run: whether lighting is on is the window's to say at Generate.
     GenerationRequest request;
-    request.Format = settings.RunFormat();
-    request.WorldFile = settings.WorldFile;
+    request.Settings.UseLighting = true;
+    ApplyFormatAndTerrain(settings, request);
     NameMaps(settings, {}, {}, request);
-    std::vector<NamedOutput> outputs = OutputNames(request);
-    for (NamedOutput& output : outputs) {
-        output.Label = (output.WorldFile ? "the world file of " : "") + WindowWords(output.Kind);
-    }
-    CheckOutputNames(outputs, request.Format);
+    CheckRequestInDialogWords(request);
 }
 
 }  // namespace orvalis

@@ -15,13 +15,15 @@ namespace orvalis {
 // take the first free numbering of all of them together, as the texture
 // does: "splat.png", then "splat0.png", "splat1.png" ..., a name held only
 // by a leftover of a run that ended abruptly counting as free. The defaults
-// leave the request as it was. Raises Error for real-scale lighting without
-// lighting, or when all numbers are taken.
+// leave the request as it was. Raises Error, in the window's words, for a
+// request the generation would refuse (real-scale lighting without
+// lighting, say), or when all numbers are taken.
 void ApplyExportSettings(const ExportSettings& settings, const std::string& folder, GenerationRequest& request);
 
-// Raises Error, in the window's words, naming two files that a run with
-// these settings would write under one name (world files and the lightmap
-// included), or a map whose name ends as a file of another format.
-void CheckExportOutputs(const ExportSettings& settings);
+// Raises Error, in the window's words, for settings with which the
+// generation's own check refuses a lit run: options that exclude each other,
+// two files under one name (world files and the lightmap included), a map
+// whose name ends as a file of another format.
+void CheckExportRequest(const ExportSettings& settings);
 
 }  // namespace orvalis

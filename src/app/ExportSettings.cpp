@@ -39,15 +39,6 @@ void CheckInTheFolder(const std::string& what, const std::string& file) {
          ": give a file name alone, as the maps go into the program folder");
 }
 
-// A name kept while its output is off must be usable too.
-void CheckOutputName(const char* name, const ExtraOutput& output) {
-    if (output.On && output.File.empty()) Fail(std::string(name) + " is on but has no file name");
-    if (output.On && std::filesystem::path(output.File).filename().empty()) {
-        Fail(std::string(name) + " needs a file name, not the folder '" + DisplayPath(output.File) + "'");
-    }
-    CheckInTheFolder(name, output.File);
-}
-
 const char* OnOff(bool on) { return on ? "on" : "off"; }
 
 bool ParseOnOff(const std::string& name, const std::string& value) {
@@ -213,10 +204,12 @@ OutputFormat ExportSettings::RunFormat() const {
     return OutputFormat::Bmp;
 }
 
+// The maps' names are the window's own rule, a name kept while its output is
+// off included; what goes with what is the generation's.
 void CheckExportSettings(const ExportSettings& settings) {
-    CheckOutputName("The splat map", settings.SplatMap);
-    CheckOutputName("The normal map", settings.NormalMap);
-    CheckOutputName("The shadow map", settings.ShadowMap);
+    CheckInTheFolder("The splat map", settings.SplatMap.File);
+    CheckInTheFolder("The normal map", settings.NormalMap.File);
+    CheckInTheFolder("The shadow map", settings.ShadowMap.File);
     if (settings.Range && !(settings.Range->Low < settings.Range->High)) {
         Fail("The height range's low end must lie below its high end");
     }
@@ -228,14 +221,7 @@ void CheckExportSettings(const ExportSettings& settings) {
         CheckWithin("The ambient light", settings.Ambient, kAmbientLimits);
         CheckWithin("The z-factor", settings.ZFactor, kScaleLimits);
     }
-    if (settings.WorldFile && settings.Format != ExportFormat::Png) {
-        Fail("A world file goes with PNG outputs; GeoTIFF holds its place itself");
-    }
-    if (settings.ShadowMap.On && !settings.RealScale) Fail("A shadow map needs real-scale lighting");
-    if (settings.WaterLevel && !settings.TerrainOf().ResampledOrRealScale()) {
-        Fail("A water level needs real-scale lighting, or smooth or spline resampling");
-    }
-    CheckExportOutputs(settings);
+    CheckExportRequest(settings);
 }
 
 ExportValues ExportSettingsValues(const ExportSettings& settings) {

@@ -63,10 +63,9 @@ struct ExportSettings {
     OutputFormat RunFormat() const;
 };
 
-// Raises Error naming the first setting that is out of its range or does
-// not go with another: a file name missing or leading out of the program's
-// folder, a world file without PNG, a shadow map without real-scale
-// lighting, a water level with the classic stretch, two outputs of one name.
+// Raises Error naming the first setting that is out of its range, a map's
+// name leading out of the program's folder, or what the generation's own
+// check refuses of a lit run with these settings (CheckExportRequest).
 void CheckExportSettings(const ExportSettings& settings);
 
 // The settings as named values, in a fixed order, and back. Every name

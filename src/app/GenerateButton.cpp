@@ -1,9 +1,10 @@
 // Generate: one whole generation from the click to the texture on screen.
 // The work runs in the background; the window stays responsive, takes only
-// Cancel (the Generate button meanwhile), Esc or the quit keys, and shows
-// the progress.
+// Cancel (the Generate button meanwhile), Esc, the pages or the quit keys,
+// and shows the progress.
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,11 +14,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "app/DibImage.h"
 #include "app/ExportRequest.h"
 #include "app/MainWindow.h"
+#include "app/PreviewRelief.h"
 #include "app/Relight.h"
 #include "files/DisplayPath.h"
 #include "generation/GenerationRequest.h"
@@ -48,6 +51,7 @@ void TForm1::Button3Click() {
     const bool lit = UseLighting->isChecked();
     runLight_ = std::nullopt;
     if (lit) runLight_ = LightSettings{LightDir->value(), SunPos->value()};
+    runExport_ = export_;
     progress_.emplace(lit);
     BackgroundGeneration::Callbacks callbacks;
     callbacks.Progress = [this](SynthesisStage stage, int rowsDone, int rowsTotal) {
@@ -62,11 +66,17 @@ void TForm1::Button3Click() {
     callbacks.Finished = [this](BackgroundGeneration::Outcome& outcome) {
         Run([this, &outcome] { FinishGeneration(outcome); });
     };
-    generation_ = std::make_unique<BackgroundGeneration>(this, RequestFromWindow(), callbacks);
-    // Quitting stays possible: it cancels the run as the close box does.
+    GenerationRequest request = RequestFromWindow();
+    request.Settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
+    generation_ = std::make_unique<BackgroundGeneration>(this, std::move(request), callbacks);
+    // Quitting stays possible: it cancels the run as the close box does; so
+    // does showing another page, so that the progress can be reached.
+    QList<QKeySequence> stillWorking{kQuitKeys};
+    for (int page = 0; page < PageControl->count(); ++page) stillWorking.append(PageKeys(page));
     inputBlocker_ = std::make_unique<InputBlocker>(
-        Button3, [this] { if (generation_) generation_->Cancel(); },
-        QList<QKeySequence>{kQuitKeys});
+        QList<QWidget*>{static_cast<QWidget*>(Button3), PageControl->tabBar()}, stillWorking,
+        InputBlocker::Handlers{[this] { if (generation_) generation_->Cancel(); },
+                               [this](const QKeySequence& keys) { SayBlocked(keys); }});
     Button3->setText(QStringLiteral("Cancel"));
     ShowProgress();
 }
@@ -83,6 +93,7 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
     generation_.reset();
     inputBlocker_.reset();
     progress_.reset();
+    runNote_.reset();
     Button3->setText(QString::fromUtf8(kGenerateCaption));
     const bool saved = !outcome.Cancelled && outcome.Error.empty();
     Relighter->EndGeneration(saved);
@@ -101,10 +112,12 @@ void TForm1::FinishGeneration(BackgroundGeneration::Outcome& outcome) {
                    QStringLiteral(" saved (") + QString::number(outcome.ElapsedMs) +
                    QStringLiteral("ms)");
     StaticText1->setText(savedStatus_);
+    DescribeExport();  // the maps' next free numbers
     Image1->SetPicture(ReadPicture(ProgramFile(state_.OutputFile)));
     const bool fitsHardware = state_.TextureSize <= state_.MaxTextureSize;
     TexInfo->setText(fitsHardware ? QString() : QString::fromUtf8(kHardwareLimitWarning));
     state_.PreviewEnabled = fitsHardware;
+    state_.PreviewRelief.UnitsPerLevel = TrueUnitsPerLevel(state_.HeightmapPath, runExport_);
     UpdateIdleLoop();
     // A run started from the Preview page, or with the preview's own window
     // open, shows its texture there at once.
@@ -123,7 +136,6 @@ GenerationRequest TForm1::RequestFromWindow() const {
     settings.UseLighting = UseLighting->isChecked();
     settings.Light = LightSettings{LightDir->value(), SunPos->value()};
     ApplyExportSettings(export_, programFolder_.toStdString(), request);
-    settings.UnlitTexture = Relighter->Prepare(state_.HeightmapPath, RelightInputs());
     return request;
 }
 
@@ -135,12 +147,27 @@ void TForm1::CheckProgramFolder() const {
     }
 }
 
-// One bar for the whole run, and its phase in the status line.
+// One bar for the whole run, and its phase in the status line, or what
+// became of a key pressed during the phase.
 void TForm1::ShowProgress() {
     const qint64 maximum = ProgressBar1->maximum();
     ProgressBar1->setValue(static_cast<int>(maximum * progress_->Done() / RunProgress::kFull));
-    StaticText1->setText(QString::fromUtf8(RunProgress::NameOf(progress_->CurrentPhase())) +
-                         QStringLiteral("..."));
+    if (runNote_ && runNote_->second != progress_->CurrentPhase()) runNote_.reset();
+    StaticText1->setText(runNote_ ? runNote_->first
+                                  : QString::fromUtf8(RunProgress::NameOf(progress_->CurrentPhase())) +
+                                        QStringLiteral("..."));
+}
+
+// Generate's keys do not cancel a run, only Cancel and Esc do: a slip of the
+// finger must not throw a long run away.
+void TForm1::SayBlocked(const QKeySequence& keys) {
+    const QString name = keys.toString(QKeySequence::NativeText);
+    const bool generate = keys == QKeySequence::mnemonic(QString::fromUtf8(kGenerateCaption)) ||
+                          kGenerateKeys.contains(keys);
+    runNote_.emplace(name + (generate ? QStringLiteral(": already generating; Esc cancels")
+                                      : QStringLiteral(": not during a run; Esc cancels it")),
+                     progress_->CurrentPhase());
+    ShowProgress();
 }
 
 std::string TForm1::ProgramFile(const std::string& name) const {

@@ -1,5 +1,6 @@
 #include "app/InputBlocker.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QCoreApplication>
@@ -43,13 +44,15 @@ bool IsMouseButton(QEvent::Type type) {
            type == QEvent::MouseButtonDblClick;
 }
 
+bool IsModifier(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr || key == Qt::Key_CapsLock || key == Qt::Key_unknown;
+}
+
 }  // namespace
 
-InputBlocker::InputBlocker(QWidget* stillUsable, std::function<void()> onEscape,
-                           QList<QKeySequence> stillWorking)
-    : stillUsable_(stillUsable),
-      onEscape_(std::move(onEscape)),
-      stillWorking_(std::move(stillWorking)) {
+InputBlocker::InputBlocker(QList<QWidget*> stillUsable, QList<QKeySequence> stillWorking, Handlers handlers)
+    : stillUsable_(std::move(stillUsable)), stillWorking_(std::move(stillWorking)), handlers_(std::move(handlers)) {
     QCoreApplication::instance()->installEventFilter(this);
     QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
 }
@@ -62,9 +65,11 @@ InputBlocker::~InputBlocker() {
 // A click reaches the window before the widget under it, so the place
 // decides, whichever object receives the event.
 bool InputBlocker::IsOnStillUsable(QEvent* event) const {
-    if (!IsMouseButton(event->type()) || !stillUsable_->isVisible()) return false;
-    const QPointF global = static_cast<QMouseEvent*>(event)->globalPosition();
-    return stillUsable_->rect().contains(stillUsable_->mapFromGlobal(global.toPoint()));
+    if (!IsMouseButton(event->type())) return false;
+    const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+    return std::any_of(stillUsable_.begin(), stillUsable_.end(), [&](const QWidget* widget) {
+        return widget->isVisible() && widget->rect().contains(widget->mapFromGlobal(global));
+    });
 }
 
 // Every step of a key press that stays usable goes through: the shortcut
@@ -80,14 +85,29 @@ bool InputBlocker::IsStillWorkingKey(QEvent* event) const {
     return !keys.isEmpty() && stillWorking_.contains(keys);
 }
 
+// A key that has a shortcut comes as the shortcut's event and never as a
+// press. A press of a modifier alone, or a key held down, is no key of its own.
+void InputBlocker::Blocked(QEvent* event) const {
+    if (event->type() == QEvent::Shortcut) {
+        handlers_.OnBlockedKey(static_cast<QShortcutEvent*>(event)->key());
+        return;
+    }
+    if (event->type() != QEvent::KeyPress) return;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->isAutoRepeat() || IsModifier(key->key())) return;
+    handlers_.OnBlockedKey(QKeySequence(key->keyCombination()));
+}
+
 bool InputBlocker::eventFilter(QObject*, QEvent* event) {
     if (!IsUserInput(event->type()) || IsStillWorkingKey(event)) return false;
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        onEscape_();
+        handlers_.OnEscape();
         return true;
     }
-    return !IsOnStillUsable(event);
+    if (IsOnStillUsable(event)) return false;
+    Blocked(event);
+    return true;
 }
 
 }  // namespace orvalis

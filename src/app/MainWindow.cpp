@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 #include <QCheckBox>
@@ -78,6 +79,7 @@ void TForm1::ConnectHandlers() {
     bind(SunPos, &QScrollBar::valueChanged, &TForm1::SunPosChange);
     bind(LightDir, &QScrollBar::valueChanged, &TForm1::LightDirChange);
     bind(StaticText4, &ClickableLabel::Clicked, &TForm1::StaticText4Click);
+    bind(ReliefSwitch, &ClickableLabel::Clicked, &TForm1::ReliefSwitchClick);
     bind(ExportButton, &QPushButton::clicked, &TForm1::ExportClick);
     bind(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     bind(FPSTimer, &QTimer::timeout, &TForm1::FPSTimerTimer);
@@ -86,6 +88,7 @@ void TForm1::ConnectHandlers() {
     connect(PageControl, &QTabWidget::currentChanged, this, &TForm1::LightingPageChanged);
     connect(SunPos, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
     connect(LightDir, &QScrollBar::valueChanged, this, &TForm1::LightingMoved);
+    connect(UseLighting, &QCheckBox::toggled, this, &TForm1::DescribeExport);
     connect(Relighter, &TRelight::Relit, this, &TForm1::ShowRelit);
     connect(Relighter, &TRelight::QuickRelit, this, &TForm1::ShowQuickRelit);
     Panel1->ExposureChanged = [this] { UpdateIdleLoop(); };
@@ -113,10 +116,17 @@ void TForm1::Image1Click() {
     if (path) ChooseHeightmap(*path);
 }
 
+// Read before it is taken: a file that cannot be read leaves the choice as
+// it was, so that Save writes what the screen shows.
 void TForm1::ChooseHeightmap(const QString& path) {
+    const QImage picture = ReadPicture(std::filesystem::absolute(path.toStdString()).string());
     state_.SetHeightmapFile(path.toStdString());
-    ShowHeightmap(ReadPicture(state_.HeightmapPath));
+    ShowHeightmap(picture);
+    ShowNothingGenerated();
 }
+
+// The picture box shows the heightmap again, not the last texture.
+void TForm1::ShowNothingGenerated() { StaticText1->setText(QString::fromUtf8(kNothingGenerated)); }
 
 // The box says which heightmap it is for, and why it is empty when it is.
 void TForm1::ShowHeightmap(const QImage& picture) {
@@ -142,8 +152,8 @@ void TForm1::LoadTileFromDialog(int index) {
 }
 
 void TForm1::ChooseTile(int index, const QString& path) {
+    LoadTile(index, path.toStdString());
     state_.TileFiles[index] = path.toStdString();
-    LoadTile(index, state_.TileFiles[index]);
     ShowTile(index);
 }
 
@@ -160,7 +170,7 @@ void TForm1::ShowTile(int index) {
                         .arg(name.isEmpty() ? QStringLiteral("none") : name));
 }
 
-// A tile that cannot be read keeps its previous picture.
+// A tile that cannot be read keeps its previous picture, and its file.
 void TForm1::LoadTile(int index, const std::string& path) {
     TDibBuffer& tile = EnsureTile(index);
     tile = ReadPictureFile(path).Pixels;

@@ -5,7 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -23,12 +26,14 @@
 #include "preview/Textures.h"
 #include "generation/GenerateTexture.h"
 
+class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QScrollBar;
@@ -50,12 +55,19 @@ class TForm1 : public QWidget {
 public:
     // The tab index of the Preview page.
     static constexpr int kPreviewPage = 2;
+    // The status line before a Generate, and after the heightmap changes.
+    static constexpr const char* kNothingGenerated = "No texture generated...";
     // Generate's caption, with its Alt key.
     static constexpr const char* kGenerateCaption = "&Generate";
     // Close the window, also during a run, which they cancel.
     static constexpr QKeyCombination kQuitKeys{Qt::CTRL | Qt::Key_Q};
     static constexpr QKeyCombination kExportKeys{Qt::CTRL | Qt::Key_E};
     static constexpr QKeyCombination kBigPreviewKeys{Qt::Key_F11};
+    // Generate besides its Alt key.
+    inline static const QList<QKeySequence> kGenerateKeys{QKeySequence(Qt::CTRL | Qt::Key_G),
+                                                          QKeySequence(Qt::Key_F5)};
+    // Ctrl+1 .. Ctrl+4 show the pages.
+    static QKeySequence PageKeys(int page) { return QKeyCombination(Qt::CTRL, Qt::Key(Qt::Key_1 + page)); }
 
     // Generated textures and "lm.bmp" go to programFolder; the set-up file
     // of the options ("default.txt") is read from the current folder at start-up.
@@ -100,6 +112,7 @@ public:
     void FormMouseWheelDown();
     void FormMouseWheelUp();
     void StaticText4Click();
+    void ReliefSwitchClick();
 
     // Export: the dialog of what Generate writes besides the texture.
     void ExportClick();
@@ -160,6 +173,7 @@ public:
     QLabel* StaticText3 = nullptr;
     QLabel* TexInfo = nullptr;  // the hardware-limit warning
     ClickableLabel* StaticText4 = nullptr;  // the mesh-resolution switch
+    ClickableLabel* ReliefSwitch = nullptr;  // the relief's exaggeration
     // Takes the panel's place when the window system gives no OpenGL.
     QLabel* PreviewUnavailable = nullptr;
 
@@ -178,9 +192,13 @@ public:
     // Below the lighting group: Export and what Generate will write.
     QPushButton* ExportButton = nullptr;
     QLabel* ExportSummary = nullptr;
+    // The first page's picture, small, beside the lighting controls.
+    PictureBox* LiveView = nullptr;
     // In the window's context menu, with their keys.
     QAction* ExportAction = nullptr;
     QAction* BigPreviewAction = nullptr;
+    // The same, opened on the preview's surface.
+    QMenu* PreviewMenu = nullptr;
     // The preview in its own window; none until first opened.
     std::unique_ptr<TPreviewWindow> BigPreview;
 
@@ -206,14 +224,18 @@ private:
     void BuildInfoPage();
     void BuildExportControls();
     void ShowExportSettings(const ExportSettings& settings);
+    void DescribeExport();
+    void ShowLightingControls();
     void RecallExport();
     void RedrawBigPreview();
+    void RebuildMesh();
     void BuildTimers();
     void BuildKeyboard();
     void PlaceOnScreen();
     void ConnectHandlers();
     void ShowPreviewUnavailable();
     void WatchWheel();
+    void PanelEvent(QEvent* event);
     void StartPreview();
     void PreviewPageChanged(int index);
     // True while the Preview page is current and may show the texture.
@@ -238,10 +260,13 @@ private:
     void LoadTile(int index, const std::string& path);
     void ShowTile(int index);
     void ShowHeightmap(const QImage& picture);
+    void ShowNothingGenerated();
     void TakeSetUp(SetUpContents& setUp);
     GenerationRequest RequestFromWindow() const;
     void CheckProgramFolder() const;
     void ShowProgress();
+    void SayBlocked(const QKeySequence& keys);
+    void MakeMnemonicGlobal(QAbstractButton* button, QWidget* page);
     void FinishGeneration(BackgroundGeneration::Outcome& outcome);
     std::string ProgramFile(const std::string& name) const;
 
@@ -255,12 +280,15 @@ private:
     std::unique_ptr<BackgroundGeneration> generation_;
     std::unique_ptr<InputBlocker> inputBlocker_;
     std::optional<RunProgress> progress_;  // while a generation runs
+    // What became of a key pressed during a run, shown for the phase it came in.
+    std::optional<std::pair<QString, RunProgress::Phase>> runNote_;
     QImage pictureBeforeRun_;  // shown again when the run does not complete
     QString statusBeforeRun_;  // shown again when the run fails
     // The light of the running generation and of the last saved texture;
     // none for an unlit one.
     std::optional<LightSettings> runLight_;
     std::optional<LightSettings> savedLight_;
+    ExportSettings runExport_;  // of the running generation
     QString savedStatus_;  // what the status line said of the last saved texture
 };
 

@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include "app/MainWindow.h"
+#include "app/ScreenFit.h"
 
 namespace orvalis {
 
@@ -133,7 +134,8 @@ void TForm1::BuildControls() {
 
 void TForm1::BuildHeightMapPage() {
     QWidget* page = TabSheet1;
-    Image1 = new PictureBox(PictureBox::Fit::Stretch, page);
+    // A texture lit at the real scale keeps the heightmap's proportions.
+    Image1 = new PictureBox(PictureBox::Fit::KeepAspect, page);
     Image1->setGeometry(0, 0, 256, 256);
     std::array<PictureBox*, kTileCount> tiles{};
     for (int i = 0; i < kTileCount; ++i) {
@@ -156,11 +158,17 @@ void TForm1::BuildHeightMapPage() {
     Button3->setGeometry(176, 264, 75, 25);
     setTabOrder(Button3, Button1);
     setTabOrder(Button1, Button2);
+    Button2->setToolTip(QStringLiteral("Saves the heightmap and tiles in a texture-info file, and the Export\n"
+                                       "settings beside it (Alt+S, Ctrl+S)."));
+    Button1->setToolTip(QStringLiteral("Loads a texture-info file: all of it, or nothing when a picture it names\n"
+                                       "cannot be read (Alt+L, Ctrl+O)."));
+    Button3->setToolTip(QStringLiteral("Makes the texture in the program folder (Alt+G, Ctrl+G, F5); while it\n"
+                                       "runs this button cancels it, as Esc does."));
 
     // The status line takes the whole row under the buttons, so that a
     // result such as "terrain_tex12.bmp saved (20345ms)" shows whole; the
     // size switch moves beside the progress bar, which gives way to it.
-    StaticText1 = MakeStaticText<QLabel>(page, QStringLiteral("No texture generated..."),
+    StaticText1 = MakeStaticText<QLabel>(page, QString::fromUtf8(kNothingGenerated),
                                          QRect(8, 296, 241, 17), false);
     const int sizeWidth =
         std::max(45, page->fontMetrics().horizontalAdvance(QStringLiteral("4096^2")) + 8);
@@ -176,6 +184,8 @@ void TForm1::BuildHeightMapPage() {
     ProgressBar1->setRange(0, 65535);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
+    ProgressBar1->setToolTip(QStringLiteral("How far the running Generate is; its phase is in the line above."));
+    StaticText1->setToolTip(QStringLiteral("What the last command did, or the phase of the running Generate."));
 
     H4Start = MakeBandEdit(page, QStringLiteral("256"), 264, 49);
     H3Start = MakeBandEdit(page, QStringLiteral("192"), 264, 117);
@@ -209,17 +219,11 @@ void TForm1::BuildLightingPage() {
         std::max({80, Label5->geometry().right() + 1, Label8->geometry().right() + 1});
     SunPos = MakeScrollBar(GroupBox1, QRect(barLeft, 16 + dy, 281 - barLeft, 16), 400, 50);
     LightDir = MakeScrollBar(GroupBox1, QRect(barLeft, 40 + dy, 281 - barLeft, 16), 360, 90);
-    SunPos->setToolTip(QStringLiteral(
-        "Height of the sun, from 0 (on the horizon) to 4 (high above).\n"
-        "The last texture is relit on screen as it moves."));
-    LightDir->setToolTip(QStringLiteral(
-        "Direction the light comes from, 0° to 360° counter-clockwise from east\n"
-        "(the picture's right): 0° east, 90° north (the top). Export's sun azimuth A,\n"
-        "clockwise from north, is (450 - A) mod 360 here.\n"
-        "The last texture is relit on screen as it moves."));
     UseLighting = new QCheckBox(QStringLiteral("Use Lighting"), GroupBox1);
     UseLighting->setGeometry(80, 64 + dy, 97, 17);
     UseLighting->setChecked(true);
+    UseLighting->setToolTip(QStringLiteral("Multiplies the texture with the lightmap of this sun and writes the\n"
+                                           "lightmap too; real-scale lighting (Export) needs it on."));
 }
 
 void TForm1::BuildPreviewPage() {
@@ -245,6 +249,12 @@ void TForm1::BuildPreviewPage() {
     StaticText4 = MakeStaticText<ClickableLabel>(page, QStringLiteral("Resolution : 128"),
                                                  QRect(switchLeft, 280, switchWidth, 17), true);
     StaticText4->setCursor(Qt::PointingHandCursor);
+    StaticText4->setToolTip(QStringLiteral("Detail of the mesh: click to go through 32 .. 256."));
+    ReliefSwitch = MakeStaticText<ClickableLabel>(page, QStringLiteral("Relief : x1"),
+                                                  QRect(switchLeft, 300, switchWidth, 17), true);
+    ReliefSwitch->setCursor(Qt::PointingHandCursor);
+    ReliefSwitch->setToolTip(QStringLiteral("Height of the relief: click to go through x1, x2, x5 and x10. At x1 a\n"
+                                            "terrain lit at its real scale (Export) stands at its true height."));
     // The hardware-limit warning wraps onto a second line beside the switch.
     TexInfo = new QLabel(page);
     TexInfo->setGeometry(9, 282, switchLeft - 9 - 4, 28);
@@ -263,12 +273,7 @@ void TForm1::BuildPreviewPage() {
 // lie within the screen's free area; at a large scale factor the window is
 // larger than the design assumed.
 void TForm1::PlaceOnScreen() {
-    const QRect free = screen()->availableGeometry();
-    const auto within = [](int preferred, int first, int size, int room) {
-        return std::max(first, std::min(preferred, first + room - size));
-    };
-    move(within(209, free.left(), width(), free.width()),
-         within(107, free.top(), height(), free.height()));
+    move(FitWithin(QRect(QPoint(209, 107), size()), screen()->availableGeometry()).topLeft());
 }
 
 void TForm1::BuildTimers() {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QKeySequence>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -29,7 +30,7 @@ void TForm1::BuildKeyboard() {
     for (PictureBox* box : {Image1, Image2, Image3, Image4, Image5, Image6}) {
         KeyActivation::Install(box, [box] { emit box->Clicked(); });
     }
-    for (ClickableLabel* label : {StaticText2, StaticText4, Label4}) {
+    for (ClickableLabel* label : {StaticText2, StaticText4, ReliefSwitch, Label4}) {
         KeyActivation::Install(label, [label] { emit label->Clicked(); });
     }
     KeyActivation::Install(SunPos);
@@ -38,15 +39,18 @@ void TForm1::BuildKeyboard() {
     // Generate first, then Load and Save, then the pictures top to bottom.
     QWidget* const order[] = {PageControl, Button3, Button1, Button2, StaticText2, Image1,
                                     Image2, Image3, Image4, Image5, Image6, SunPos, LightDir,
-                                    UseLighting, ExportButton, StaticText4, Label4};
+                                    UseLighting, ExportButton, StaticText4, ReliefSwitch, Label4};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
 
     AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Button2->click(); });
     AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_O), [this] { Button1->click(); });
-    AddShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_G), [this] { Button3->click(); });
-    AddShortcut(this, QKeySequence(Qt::Key_F5), [this] { Button3->click(); });
+    for (const QKeySequence& keys : kGenerateKeys) AddShortcut(this, keys, [this] { Button3->click(); });
+    MakeMnemonicGlobal(Button2, TabSheet1);
+    MakeMnemonicGlobal(Button1, TabSheet1);
+    MakeMnemonicGlobal(Button3, TabSheet1);
+    MakeMnemonicGlobal(ExportButton, TabSheet4);
     AddShortcut(this, QKeySequence(kQuitKeys), [this] { close(); });
     // Export and the preview's own window, in the window's context menu
     // (the Menu key opens it) with their keys.
@@ -58,12 +62,26 @@ void TForm1::BuildKeyboard() {
     connect(BigPreviewAction, &QAction::triggered, this, [this] { Run([this] { BigPreviewClick(); }); });
     addActions({ExportAction, BigPreviewAction});
     setContextMenuPolicy(Qt::ActionsContextMenu);
-    Panel1Container->setToolTip(QStringLiteral("F11 or the context menu: the preview in its own window"));
+    // The GL surface is a window of its own, which the window's context
+    // menu does not reach: it opens the same menu itself.
+    PreviewMenu = new QMenu(this);
+    PreviewMenu->addActions(actions());
+    Panel1Container->setToolTip(QStringLiteral("F11 or the right mouse button: the preview in its own window,\n"
+                                               "to orbit, zoom and make full screen"));
 
     for (int page = 0; page < PageControl->count(); ++page) {
-        AddShortcut(this, QKeySequence(QKeyCombination(Qt::CTRL, Qt::Key(Qt::Key_1 + page))),
-                    [this, page] { PageControl->setCurrentIndex(page); });
+        AddShortcut(this, PageKeys(page), [this, page] { PageControl->setCurrentIndex(page); });
     }
+}
+
+// A button's Alt key works on every page: on its own page the button takes
+// it itself, elsewhere a shortcut of the window stands in for it.
+void TForm1::MakeMnemonicGlobal(QAbstractButton* button, QWidget* page) {
+    auto* shortcut = new QShortcut(QKeySequence::mnemonic(button->text()), this);
+    connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+    const auto follow = [this, shortcut, page] { shortcut->setEnabled(PageControl->currentWidget() != page); };
+    connect(PageControl, &QTabWidget::currentChanged, this, follow);
+    follow();
 }
 
 }  // namespace orvalis

@@ -29,6 +29,7 @@ void PictureBox::SetPicture(const QImage& picture) {
     picture_ = picture;
     Rescale();
     update();
+    emit PictureChanged();
 }
 
 void PictureBox::SetPlaceholder(const QString& text) {

@@ -28,6 +28,7 @@ signals:
     void Clicked();
     // A local file dropped from the file manager.
     void FileDropped(const QString& path);
+    void PictureChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

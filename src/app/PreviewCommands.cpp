@@ -1,9 +1,13 @@
 // The Preview page: the GL start, the mesh and texture, the frame loop, the
 // rotation and frame-rate timers, the wheel zoom and the resolution switch.
+#include <QCursor>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -71,7 +75,7 @@ void TForm1::ShowPreviewUnavailable() {
 // An unreadable heightmap raises here and leaves the texture as it was.
 void TForm1::TabSheet3Show() {
     if (!state_.PreviewEnabled) return;
-    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
+    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution, state_.PreviewRelief);
     if (!Panel1->HasGl()) return;
     // A texture relit on the Lighting page is shown in place of the file.
     const RelitTexture* relit = Relighter->Last();
@@ -111,7 +115,17 @@ void TForm1::FormMouseWheelUp() { state_.ZoomFactor = ZoomedIn(state_.ZoomFactor
 void TForm1::StaticText4Click() {
     state_.PreviewResolution = NextPreviewResolution(state_.PreviewResolution);
     StaticText4->setText(QString::fromStdString(ResolutionCaption(state_.PreviewResolution)));
-    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution);
+    RebuildMesh();
+}
+
+void TForm1::ReliefSwitchClick() {
+    state_.PreviewRelief.Exaggeration = NextExaggeration(state_.PreviewRelief.Exaggeration);
+    ReliefSwitch->setText(QString::fromStdString(ReliefCaption(state_.PreviewRelief.Exaggeration)));
+    RebuildMesh();
+}
+
+void TForm1::RebuildMesh() {
+    BuildPreviewMesh(state_.PreviewMesh, state_.HeightmapPath, state_.PreviewResolution, state_.PreviewRelief);
     RedrawBigPreview();
 }
 
@@ -123,7 +137,20 @@ void TForm1::WatchWheel() {
     Panel1->installEventFilter(this);
 }
 
+// Neither a widget's tooltip nor its context menu reach the GL surface by
+// themselves: it shows them as the other controls do.
+void TForm1::PanelEvent(QEvent* event) {
+    if (event->type() == QEvent::Enter) {
+        QToolTip::showText(QCursor::pos(), Panel1Container->toolTip(), Panel1Container);
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::RightButton) PreviewMenu->popup(press->globalPosition().toPoint());
+    }
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel1) PanelEvent(event);
     if (event->type() == QEvent::Wheel) {
         const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
         if (delta < 0) Run([this] { FormMouseWheelDown(); });

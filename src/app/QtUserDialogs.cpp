@@ -11,9 +11,12 @@ namespace orvalis {
 
 namespace {
 
+// BMP first, then every format the README lists: pictures, elevation
+// grids (DTED, USGS DEM, Surfer, ERDAS Imagine, BIL/EHdr), RAW and mosaics.
 const QString kPictureFilter = QStringLiteral(
     "Bitmaps (*.bmp);;"
-    "Heightmaps and pictures (*.png *.tif *.tiff *.jpg *.jpeg *.r16 *.raw *.hgt *.asc);;"
+    "Heightmaps and pictures (*.png *.jpg *.jpeg *.gif *.webp *.pnm *.pbm *.pgm *.ppm *.tif *.tiff "
+    "*.hgt *.asc *.dt0 *.dt1 *.dt2 *.dem *.grd *.img *.bil *.r16 *.raw *.vrt);;"
     "All files (*)");
 const QString kTextureInfoFilter = QStringLiteral("Texturinformation (*.txt)");
 const QString kTextureInfoSuffix = QStringLiteral("txt");

@@ -32,6 +32,23 @@ QStringList TForm1::RelightInputs() const {
 // generation reads them.
 bool TForm1::RelightsFromScrollbars() const { return export_.ClassicTerrain() && !export_.Range; }
 
+// With real-scale lighting the sun comes from Export and the scrollbars
+// have nothing to do; with other heights they still light Generate's
+// texture, but the picture on screen is not relit. Their tooltips say which.
+void TForm1::ShowLightingControls() {
+    const QString relight = export_.RealScale ? QStringLiteral("\nOff: real-scale lighting (Export) takes the sun in degrees instead.")
+                            : RelightsFromScrollbars()
+                                ? QStringLiteral("\nThe last texture is relit on screen as it moves.")
+                                : QStringLiteral("\nGenerate uses it; the Export's heights settings keep the picture on screen as it is.");
+    SunPos->setToolTip(QStringLiteral("Height of the sun, from 0 (on the horizon) to 4 (high above).") + relight);
+    LightDir->setToolTip(QStringLiteral(
+        "Direction the light comes from, 0° to 360° counter-clockwise from east\n"
+        "(the picture's right): 0° east, 90° north (the top). Export's sun azimuth A,\n"
+        "clockwise from north, is (450 - A) mod 360 here.") + relight);
+    SunPos->setEnabled(!export_.RealScale);
+    LightDir->setEnabled(!export_.RealScale);
+}
+
 // The Lighting page gets the terrain ready as soon as it is shown.
 void TForm1::LightingPageChanged(int index) {
     if (PageControl->widget(index) == TabSheet4 && RelightsFromScrollbars()) Relighter->Warm(RelightInputs());

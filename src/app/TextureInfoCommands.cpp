@@ -71,6 +71,7 @@ void TForm1::TakeSetUp(SetUpContents& setUp) {
     }
     state_.SetHeightmapFile(setUp.Heightmap.File);
     ShowHeightmap(setUp.Heightmap.Shown);
+    ShowNothingGenerated();
     if (setUp.BandTexts) {
         for (int i = 0; i < kTileCount; ++i) {
             BandStartEdits()[i]->setText(QString::fromStdString((*setUp.BandTexts)[i]));

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,14 +31,51 @@ void DescribeOptions(QCommandLineParser& parser) {
                                  QStringLiteral("[set-up]"));
 }
 
-// --help and --version answer without a display, before the window system starts.
-void AnswerHelpOrVersion(int argc, char** argv) {
+// Qt's own options, which QApplication takes off the line once it starts:
+// known here too, so that the line can be checked before there is a display.
+void AcceptQtOptions(QCommandLineParser& parser) {
+    const QStringList withValue = {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
+                                   "geometry", "style", "stylesheet", "session", "qwindowgeometry",
+                                   "qwindowicon", "qwindowtitle", "qmljsdebugger"};
+    const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (const QString& name : withValue) {
+        QCommandLineOption option(name, QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const QString& name : flags) {
+        QCommandLineOption option(name);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+// The whole line is read before the window system starts: --help and
+// --version answer, and a bad option is refused with status 2, with or
+// without a display. None: the program ends with that status.
+std::optional<orvalis::WindowOptions> ReadOptions(int argc, char** argv, int& status) {
     QCoreApplication core(argc, argv);
     QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     DescribeOptions(parser);
-    parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(QStringLiteral("help"))) parser.showHelp();
-    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+    AcceptQtOptions(parser);
+    status = 2;
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "orvalis: %s (try --help)\n", qPrintable(parser.errorText()));
+        return std::nullopt;
+    }
+    parser.process(core);  // --help, --help-all and --version end here
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "orvalis: give at most one set-up file (try --help)\n");
+        return std::nullopt;
+    }
+    orvalis::WindowOptions options;
+    options.CapFrameRate = parser.isSet(QStringLiteral("cap-fps"));
+    if (!parser.positionalArguments().isEmpty()) {
+        // Named from where the user started the program, which may change later.
+        options.SetUpFile = QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath().toStdString();
+    }
+    return options;
 }
 
 // The installed sample terrain, found from the executable's folder.
@@ -59,7 +97,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("orvalis"));
     QCoreApplication::setOrganizationName(QStringLiteral("orvalis"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVALIS_VERSION));
-    AnswerHelpOrVersion(argc, argv);
+    int status = 0;
+    const std::optional<orvalis::WindowOptions> options = ReadOptions(argc, argv, status);
+    if (!options) return status;
     try {
         // A bad ORVALIS_KERNEL ends the start before the window opens.
         orvalis::ChosenKernel();
@@ -76,22 +116,6 @@ int main(int argc, char** argv) {
     orvalis::IgnoreFileSizeSignal();
     const orvalis::QuitOnStopSignals stopSignals;
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.orvalis"));
-    QCommandLineParser parser;
-    DescribeOptions(parser);
-    parser.process(*application);
-    if (parser.positionalArguments().size() > 1) {
-        std::fprintf(stderr, "orvalis: give at most one set-up file (try --help)\n");
-        return 2;
-    }
-
-    orvalis::WindowOptions options;
-    options.CapFrameRate = parser.isSet(QStringLiteral("cap-fps"));
-    if (!parser.positionalArguments().isEmpty()) {
-        // Named from where the user started the program, which may change below.
-        options.SetUpFile = QFileInfo(parser.positionalArguments().constFirst())
-                                .absoluteFilePath()
-                                .toStdString();
-    }
     QString programFolder = QCoreApplication::applicationDirPath();
     try {
         const orvalis::ProgramFolder folder = orvalis::ChooseProgramFolder(
@@ -105,7 +129,7 @@ int main(int argc, char** argv) {
     }
 
     orvalis::QtUserDialogs dialogs;
-    orvalis::TForm1 form(dialogs, programFolder, options);
+    orvalis::TForm1 form(dialogs, programFolder, *options);
     form.show();
     return stopSignals.RunEventLoop();
 }

@@ -39,4 +39,13 @@ std::string ResolutionCaption(std::int32_t resolution) {
     return "Resolution : " + std::to_string(resolution);
 }
 
+float NextExaggeration(float exaggeration) {
+    for (const float step : {1.0f, 2.0f, 5.0f, 10.0f}) {
+        if (step > exaggeration) return step;
+    }
+    return 1.0f;
+}
+
+std::string ReliefCaption(float exaggeration) { return "Relief : x" + std::to_string(TruncToInt(exaggeration)); }
+
 }  // namespace orvalis

@@ -24,4 +24,9 @@ std::string PreviewStatusCaption(std::size_t vertexCount, float framesPerSecond)
 // The resolution switch's caption: "Resolution : 128".
 std::string ResolutionCaption(std::int32_t resolution);
 
+// The relief's exaggeration: 1, 2, 5, 10, then 1 again.
+float NextExaggeration(float exaggeration);
+// The relief switch's caption: "Relief : x2".
+std::string ReliefCaption(float exaggeration);
+
 }  // namespace orvalis

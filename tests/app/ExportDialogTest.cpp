@@ -45,8 +45,8 @@ TEST_F(ExportDialogTest, OkRefusesSettingsThatCannotBeUsed) {
     const Case cases[] = {
         {[](ExportDialog& d) { d.Bands->setText("1,2,3,4,5"); }, "Bands wants each height below the one before it"},
         {[](ExportDialog& d) { d.HeightRange->setText("10"); }, "Height range: "},
-        {[](ExportDialog& d) { d.ShadowMap->setChecked(true); }, "A shadow map needs real-scale lighting"},
-        {[](ExportDialog& d) { d.WaterLevel->setText("0"); }, "A water level needs real-scale lighting"},
+        {[](ExportDialog& d) { d.ShadowMap->setChecked(true); }, "The shadow map goes with real-scale lighting"},
+        {[](ExportDialog& d) { d.WaterLevel->setText("0"); }, "The water level goes with real-scale lighting"},
         {[](ExportDialog& d) { d.WaterLevel->setText("sea"); }, "Water level wants a height"},
     };
     for (const Case& c : cases) {

@@ -1,4 +1,6 @@
+#include <QCheckBox>
 #include <QLabel>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSettings>
 
@@ -16,10 +18,12 @@ TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
         std::function<void(ExportSettings&)> Change;
     };
     const Case cases[] = {
-        {"The splat map is on but has no file name", [](ExportSettings& s) { s.SplatMap = {true, ""}; }},
-        {"The normal map needs a file name", [](ExportSettings& s) { s.NormalMap = {true, "maps/"}; }},
-        {"A world file goes with PNG outputs", [](ExportSettings& s) { s.WorldFile = true; }},
-        {"A shadow map needs real-scale lighting", [](ExportSettings& s) { s.ShadowMap.On = true; }},
+        {"The splat map needs a file name", [](ExportSettings& s) { s.SplatMap = {true, ""}; }},
+        {"The normal map 'maps/' has a folder part", [](ExportSettings& s) { s.NormalMap = {true, "maps/"}; }},
+        {"A world file goes with PNG outputs (Format: PNG)", [](ExportSettings& s) { s.WorldFile = true; }},
+        {"A world file goes with PNG outputs",
+         [](ExportSettings& s) { s.Format = ExportFormat::GeoTiff, s.WorldFile = true; }},
+        {"The shadow map goes with real-scale lighting", [](ExportSettings& s) { s.ShadowMap.On = true; }},
         {"The sun's elevation must lie from 0 to 90, not 91",
          [](ExportSettings& s) { s.RealScale = true, s.SunElevation = 91; }},
         {"The ambient light must lie from 0 to 1", [](ExportSettings& s) { s.RealScale = true, s.Ambient = -0.5; }},
@@ -27,11 +31,11 @@ TEST(ExportSettingsTest, SettingsThatDoNotGoTogetherAreNamed) {
         {"The z-factor must lie from 1e-09 to 1e+09, not 2e+12",
          [](ExportSettings& s) { s.RealScale = true, s.ZFactor = 2e12; }},
         {"The height range's low end must lie below", [](ExportSettings& s) { s.Range = HeightRange{3, 3}; }},
-        {"the splat map's second file and the normal map collide: both are 'a_1.png'",
+        {"The second file of the splat map and the normal map collide: both are 'a_1.png'",
          [](ExportSettings& s) { s.SplatMap = {true, "a.png"}, s.NormalMap = {true, "a_1.png"}; }},
-        {"the splat map and the world file of the lightmap collide: both are 'lm.pgw'",
+        {"The splat map and the world file of the lightmap collide: both are 'lm.pgw'",
          [](ExportSettings& s) { s.Format = ExportFormat::Png, s.SplatMap = {true, "lm.pgw"}; }},
-        {"the normal map 'n.bmp' ends as a BMP file, but it is written as PNG",
+        {"The normal map 'n.bmp' ends as a BMP file, but it is written as PNG",
          [](ExportSettings& s) { s.NormalMap = {true, "n.bmp"}; }},
         {"The splat map '../x.png' has a folder part: give a file name alone, as the maps go into the program folder",
          [](ExportSettings& s) { s.SplatMap = {true, "../x.png"}; }},
@@ -105,7 +109,7 @@ TEST_F(ExportFileTest, TheWindowTakesRemembersSavesAndLoadsItsSettings) {
         EXPECT_EQ(dialogs.ExportShown[0], ExportSettings());
         EXPECT_EQ(form->Export(), PngWithMaps());
         EXPECT_EQ(form->ExportSummary->text(),
-                  "Generate writes: PNG texture, splat map splat.png, normal map normals.png");
+                  "Generate writes: terrain_tex*.png, splat.png, splat_1.png, normals.png, lm.png");
         // Cancel keeps them.
         form->ExportButton->click();
         EXPECT_EQ(form->Export(), PngWithMaps());
@@ -121,6 +125,38 @@ TEST_F(ExportFileTest, TheWindowTakesRemembersSavesAndLoadsItsSettings) {
     Load(*form, "mine.txt");
     EXPECT_EQ(form->Export(), PngWithMaps());
     EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+// The line under Export names the files of the request Generate would make,
+// or why it would refuse it, before Generate is pressed; real-scale light
+// leaves the scrollbars nothing to do.
+TEST_F(ExportFileTest, TheSummaryNamesTheFilesOfTheNextRun) {
+    struct Case {
+        std::function<void(ExportSettings&)> Change;
+        bool Lit;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {[](ExportSettings&) {}, true, "Generate writes: terrain_tex*.bmp, lm.bmp"},
+        {[](ExportSettings& s) { s.Format = ExportFormat::GeoTiff, s.SplatMap.On = true; }, true,
+         "Generate writes: terrain_tex*.tif, splat.tif, splat_1.tif, lm.tif"},
+        {[](ExportSettings& s) { s = PngWithMaps(); }, false,
+         "Generate writes: terrain_tex*.png, splat0.png, splat0_1.png, normals0.png"},
+        {[](ExportSettings& s) { s.RealScale = true; }, false,
+         "Generate would refuse: Real-scale lighting (Export) lights the terrain: turn Use Lighting on"},
+    };
+    const auto form = MakeSampleForm();
+    WriteBytes(ProgramFile("splat.png"), "an earlier run's");
+    for (const Case& c : cases) {
+        ExportSettings settings;
+        c.Change(settings);
+        form->UseLighting->setChecked(c.Lit);
+        form->TakeExportSettings(settings);
+        EXPECT_TRUE(form->ExportSummary->text().startsWith(QString::fromStdString(c.Expected)))
+            << form->ExportSummary->text().toStdString();
+        EXPECT_EQ(form->SunPos->isEnabled(), !settings.RealScale);
+        EXPECT_EQ(form->LightDir->toolTip().contains("real-scale lighting (Export)"), settings.RealScale);
+    }
 }
 
 // Nothing of a set-up whose export file is faulty is taken.

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -42,7 +43,7 @@ TEST_F(KeyboardTest, TabReachesEveryControlOfEachPage) {
         {0, {form->Button3, form->Button1, form->Button2, form->StaticText2, form->Image1,
              form->Image2, form->Image3, form->Image4, form->Image5, form->Image6}},
         {1, {form->SunPos, form->LightDir, form->UseLighting, form->ExportButton}},
-        {2, {form->StaticText4}},
+        {2, {form->StaticText4, form->ReliefSwitch}},
     };
     for (const auto& [page, expected] : pages) {
         form->PageControl->setCurrentIndex(page);
@@ -102,6 +103,23 @@ TEST_F(KeyboardTest, ArrowKeysMoveTheLightingScrollbarsTheirWay) {
     EXPECT_EQ(form->Label7->text(), "91°");
 }
 
+// The Alt keys of Save, Load, Generate and Export work on every page.
+TEST_F(KeyboardTest, TheButtonsAltKeysWorkOnEveryPage) {
+    const auto form = ShowSampleForm();
+    form->UseLighting->setChecked(false);
+    for (int page = 0; page < form->PageControl->count(); ++page) {
+        form->PageControl->setCurrentIndex(page);
+        for (QPushButton* button : {form->Button2, form->Button1, form->Button3, form->ExportButton}) {
+            SCOPED_TRACE("page " + std::to_string(page) + ", " + button->text().toStdString());
+            QSignalSpy clicked(button, &QPushButton::clicked);
+            QTest::keySequence(form.get(), QKeySequence::mnemonic(button->text()));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return clicked.count() == 1; }, 60000));
+            WaitForGeneration(*form);
+        }
+    }
+    EXPECT_TRUE(dialogs.Errors.empty());
+}
+
 // Generate keeps its Alt key through a run.
 TEST_F(KeyboardTest, AltGGeneratesAgainAfterARun) {
     const auto form = ShowSampleForm();
@@ -115,15 +133,34 @@ TEST_F(KeyboardTest, AltGGeneratesAgainAfterARun) {
     EXPECT_TRUE(dialogs.Errors.empty());
 }
 
-// During a run the quit keys still close the window, and the run is
-// cancelled as by the close box; other keys stay blocked.
-TEST_F(KeyboardTest, QuitKeysCancelARunAndCloseTheWindow) {
+// During a run the page keys still show a page, every other key says in the
+// status line what became of it, and the quit keys close the window,
+// cancelling the run as the close box does.
+TEST_F(KeyboardTest, KeysDuringARunSwitchPagesSayWhatTheyDidOrQuit) {
     const auto form = ShowSampleForm();
     for (int i = 0; i < 4; ++i) emit form->StaticText2->Clicked();  // 4096
+    form->PageControl->setCurrentIndex(1);
     form->Button3->click();
     ASSERT_TRUE(form->IsGenerating());
-    QTest::keyClick(form.get(), Qt::Key_2, Qt::ControlModifier);
-    EXPECT_EQ(form->PageControl->currentIndex(), 0);
+    struct Case {
+        QKeyCombination Keys;
+        int Page;
+        const char* Status;  // empty: the run's phase
+    };
+    const Case cases[] = {
+        {Qt::CTRL | Qt::Key_1, 0, ""},
+        {Qt::ALT | Qt::Key_G, 0, "Alt+G: already generating; Esc cancels"},
+        {Qt::CTRL | Qt::Key_S, 0, "Ctrl+S: not during a run; Esc cancels it"},
+        {Qt::CTRL | Qt::Key_3, 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.Keys).toString().toStdString());
+        form->StaticText1->clear();
+        QTest::keyClick(form.get(), c.Keys.key(), c.Keys.keyboardModifiers());
+        EXPECT_EQ(form->PageControl->currentIndex(), c.Page);
+        if (*c.Status) EXPECT_EQ(form->StaticText1->text(), c.Status);
+        EXPECT_TRUE(form->IsGenerating());
+    }
     QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(form->isVisible());
     WaitForGeneration(*form);

@@ -7,7 +7,10 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <optional>
+
 #include "FormFixture.h"
+#include "app/PreviewRelief.h"
 
 namespace orvalis::test {
 namespace {
@@ -18,6 +21,19 @@ void SendWheel(QObject* receiver, int delta) {
     QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(receiver, &wheel);
+}
+
+// A terrain lit at its real scale stands at its true height: its heights
+// (in the height range's units, times the z-factor) over its ground's longer
+// side, 32 world units; the classic light keeps its own.
+TEST_F(PreviewPageTest, ARealScaleTerrainStandsAtItsTrueHeight) {
+    WriteSampleSetUp();  // hills.bmp: 24 x 20 cells of 1
+    ExportSettings settings;
+    EXPECT_EQ(TrueUnitsPerLevel(Root("hills.bmp"), settings), std::nullopt);
+    settings.RealScale = true;
+    settings.ZFactor = 2.5;
+    settings.Range = HeightRange{-10, 500};  // 2 a level
+    EXPECT_DOUBLE_EQ(TrueUnitsPerLevel(Root("hills.bmp"), settings).value(), 2 * 2.5 * 32 / 24);
 }
 
 TEST_F(PreviewPageTest, RotationTakes1441TicksAndShows360ForOne) {

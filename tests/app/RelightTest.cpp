@@ -66,6 +66,8 @@ TEST_F(RelightTest, ScrollbarsRelightTheLastTextureInMemoryOnly) {
     ASSERT_NE(form->Relighter->Last(), nullptr);
     EXPECT_EQ(form->Relighter->Last()->Light.SunPos, 10);
     EXPECT_NE(PixelBytes(form->Relighter->Last()->Texture), PixelBytes(saved));
+    // The Lighting page shows it beside its scrollbars.
+    EXPECT_EQ(form->LiveView->Picture(), form->Relighter->Last()->Picture);
 
     form->LightDir->setValue(30);
     form->SunPos->setValue(120);

@@ -1,9 +1,14 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUrl>
 
 #include "FormFixture.h"
 
@@ -163,6 +168,39 @@ TEST_F(SaveLoadTest, AFaultySetUpChangesNothing) {
         EXPECT_EQ(ReadBytes(Root("saved.txt")),
                   "tile0.bmp\r\ntile1.bmp\r\ntile2.bmp\r\ntile3.bmp\r\ntile4.bmp\r\nhills.bmp\r\n"
                   "256\r\n192\r\n128\r\n64\r\n0\r\n");
+    }
+}
+
+// A picture that cannot be read leaves the choice as it was, so Save writes
+// what the screen shows; a heightmap taken anew puts the status of the last
+// texture away.
+TEST_F(SaveLoadTest, ChoicesAreTakenOnlyWhenReadAndPutTheLastStatusAway) {
+    std::ofstream(Root("broken.png")) << "not a picture";
+    struct Case {
+        const char* Name;
+        std::function<void(TForm1&)> Choose;
+        bool Taken;
+    };
+    const Case cases[] = {
+        {"broken tile", [&](TForm1& form) { Drop(form.Image3, {QUrl::fromLocalFile(QString::fromStdString(Root("broken.png")))}); }, false},
+        {"broken heightmap", [&](TForm1& form) { dialogs.Answers = {QString::fromStdString(Root("broken.png"))}; emit form.Image1->Clicked(); }, false},
+        {"heightmap", [&](TForm1& form) { dialogs.Answers = {QString::fromStdString(Root("tile1.bmp"))}; emit form.Image1->Clicked(); }, true},
+        {"set-up", [&](TForm1& form) { Load(form, "default.txt"); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto form = MakeSampleForm();
+        form->UseLighting->setChecked(false);
+        Generate(*form);
+        const QString saved = form->StaticText1->text();
+        c.Choose(*form);
+        ASSERT_EQ(dialogs.Errors.size(), c.Taken ? 0u : 1u);
+        if (!c.Taken) EXPECT_TRUE(dialogs.Errors[0].contains("broken.png"));
+        dialogs.Errors.clear();
+        EXPECT_EQ(form->StaticText1->text(), c.Taken ? QString(TForm1::kNothingGenerated) : saved);
+        dialogs.Answers = {QString::fromStdString(Root("saved.txt"))};
+        form->Button2->click();
+        if (!c.Taken) EXPECT_EQ(ReadBytes(Root("saved.txt")), ReadBytes(Root("default.txt")) + "256\r\n192\r\n128\r\n64\r\n0\r\n");
     }
 }
 

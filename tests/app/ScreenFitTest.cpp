@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "FormFixture.h"
+#include "app/ExportDialog.h"
 
 namespace orvalis::test {
 namespace {
@@ -50,6 +51,29 @@ TEST_F(ScreenFitTest, WindowLiesOnTheScreenAndEveryTextShowsWhole) {
         EXPECT_LE(needed, button->width()) << button->text().toStdString();
     }
     EXPECT_LE(form->UseLighting->sizeHint().width(), form->UseLighting->width());
+}
+
+// Export and the preview's own window open within the screen's free area,
+// Export's buttons in sight however many settings it has.
+TEST_F(ScreenFitTest, ExportAndThePreviewWindowOpenWithinTheScreen) {
+    const auto form = MakeSampleForm();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    const QRect free = form->screen()->availableGeometry();
+    ExportDialog dialog(NonDefaultExport(), form.get());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_TRUE(free.contains(dialog.frameGeometry())) << dialog.width() << " x " << dialog.height();
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        EXPECT_TRUE(free.contains(QRect(button->mapToGlobal(QPoint()), button->size()))) << button->text().toStdString();
+    }
+    dialog.close();
+    if (!form->Panel1->HasGl()) return;
+    Generate(*form);
+    form->BigPreviewClick();
+    ASSERT_TRUE(form->BigPreview);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->BigPreview.get()));
+    EXPECT_TRUE(free.contains(form->BigPreview->frameGeometry())) << form->BigPreview->width();
 }
 
 }  // namespace

@@ -51,5 +51,29 @@ TEST(WindowSystemTest, WithoutADisplayTheWindowExitsWithAClearMessage) {
     }
 }
 
+// The line is read before a display is needed: a bad one is refused with
+// status 2 and named, with or without a display; Qt's own options pass.
+TEST(WindowSystemTest, ABadCommandLineIsRefusedBeforeADisplayIsNeeded) {
+    const ScratchFolder scratch;
+    struct Case {
+        std::string Arguments;
+        int ExitCode;
+        std::string Said;
+    };
+    const Case cases[] = {
+        {"--bogus", 2, "orvalis: Unknown option 'bogus'. (try --help)"},
+        {"-platform offscreen --bogus", 2, "Unknown option 'bogus'"},
+        {"one.txt two.txt", 2, "give at most one set-up file"},
+        {"-platform offscreen --version", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Arguments);
+        const std::string orvalis = std::string(ORVALIS_BIN_DIR) + "/orvalis ";
+        const ProgramResult result = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + orvalis + c.Arguments, scratch.Folder());
+        EXPECT_EQ(result.ExitCode, c.ExitCode);
+        EXPECT_NE(result.Err.find(c.Said), std::string::npos) << result.Err;
+    }
+}
+
 }  // namespace
 }  // namespace orvalis::test

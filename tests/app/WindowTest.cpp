@@ -1,4 +1,15 @@
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QEnterEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolTip>
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
@@ -8,6 +19,7 @@
 #include <QScrollBar>
 
 #include "FormFixture.h"
+#include "app/ExportDialog.h"
 
 namespace orvalis::test {
 namespace {
@@ -44,7 +56,7 @@ TEST_F(WindowTest, StartUpLoadsDefaultSetUp) {
     EXPECT_EQ(form->H2Start->text(), "30");
     EXPECT_EQ(form->H2End->text(), "192");
     EXPECT_EQ(form->Image4->Shown().pixel(10, 10), qRgb(40, 160, 30));
-    EXPECT_EQ(form->Image1->Shown().size(), QSize(256, 256));
+    EXPECT_EQ(form->Image1->Shown().size(), QSize(256, 213));  // 24 x 20, in its proportions
 }
 
 TEST_F(WindowTest, StartUpWithoutDefaultFileGoesOnWithEmptyTiles) {
@@ -156,15 +168,33 @@ TEST_F(WindowTest, ControlsExplainThemselvesAndTheAddressIsALink) {
     EXPECT_EQ(form->Label4->text(), "https://orvalis.example.org");
 }
 
-TEST_F(WindowTest, UnreadableTileKeepsItsPictureButTakesThePath) {
+// Every control the keyboard reaches, the status line and the progress bar
+// say what they are for, in the window and in Export; the 3D panel shows
+// its tooltip and a menu that names F11 itself.
+TEST_F(WindowTest, EveryControlExplainsItselfAndThePanelNamesF11) {
     const auto form = MakeSampleForm();
-    dialogs.Answers = {QString::fromStdString(Root("missing.bmp"))};
-    emit form->Image3->Clicked();
-    ASSERT_EQ(dialogs.Errors.size(), 1u);
-    EXPECT_TRUE(dialogs.Errors[0].contains("missing.bmp"));
-    EXPECT_EQ(form->State().TileFiles[1], Root("missing.bmp"));
-    EXPECT_EQ(form->State().TileBitmaps[1]->Width(), 8);
-    EXPECT_EQ(form->Image3->Shown().pixel(0, 0), qRgb(120, 110, 100));
+    ExportDialog dialog(ExportSettings(), form.get());
+    QWidgetList controls = form->findChildren<QWidget*>() + dialog.findChildren<QWidget*>();
+    // Qt's own parts of the tabs, spin boxes and OK and Cancel need no words of ours.
+    const auto qtsOwn = [](const QWidget* w) {
+        return qobject_cast<const QTabWidget*>(w) || qobject_cast<const QTabBar*>(w) || qobject_cast<QTabBar*>(w->parent()) ||
+               qobject_cast<QAbstractSpinBox*>(w->parent()) || qobject_cast<QDialogButtonBox*>(w->parent());
+    };
+    controls.removeIf([&](const QWidget* w) { return !(w->focusPolicy() & Qt::TabFocus) || w->isHidden() || qtsOwn(w); });
+    for (const QWidget* control : controls + QWidgetList{form->StaticText1, form->ProgressBar1}) {
+        EXPECT_FALSE(control->toolTip().isEmpty()) << control->metaObject()->className();
+    }
+
+    form->show();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(form->Panel1, &enter);
+    EXPECT_TRUE(QToolTip::text().contains("F11"));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->Panel1, &press);
+    ASSERT_TRUE(form->PreviewMenu->isVisible());
+    EXPECT_TRUE(form->PreviewMenu->actions().contains(form->BigPreviewAction));
+    EXPECT_EQ(form->BigPreviewAction->shortcut(), QKeySequence(Qt::Key_F11));
+    form->PreviewMenu->hide();
 }
 
 TEST_F(WindowTest, SizeLabelCyclesBackAfterFiveClicks) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "common/BmpBytes.h"
 #include "common/ScratchFolder.h"
 #include "preview/PreviewMesh.h"
@@ -106,6 +109,35 @@ TEST(PreviewMesh, LaysTheFirstQuadFromTheFarLeftCornerCounterClockwise) {
     // The last corner of the last cell is the far end of the mesh.
     EXPECT_EQ(mesh.Vertices.back().x, 16 - step);
     EXPECT_EQ(mesh.Vertices.back().z, 16 - 2 * step);
+}
+
+// The ground keeps the picture's proportions, 32 units along its longer
+// side, while the texture still covers it whole; the relief stands at the
+// true scale it is given, or the classic one, times the exaggeration.
+TEST(PreviewMesh, KeepsTheGroundsProportionsAndTheReliefsScale) {
+    struct Case {
+        int Width;
+        int Rows;
+        MeshRelief Relief;
+        MeshVertex FirstCorner;
+    };
+    const Case cases[] = {
+        {8, 4, {}, {-16, 2, -8}},
+        {4, 8, {std::nullopt, 3.0f}, {-8, 6, -16}},
+        {8, 4, {0.5, 2.0f}, {-16, 100, -8}},
+    };
+    ScratchFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Width) + " x " + std::to_string(c.Rows));
+        const std::string file = folder.Write("grey.bmp", MakeBmp24(c.Width, c.Rows, [](int, int) { return Grey(100); }));
+        THeightMap mesh;
+        BuildMeshArrays(mesh, file, 8, c.Relief);
+        EXPECT_FLOAT_EQ(mesh.Vertices[0].x, c.FirstCorner.x);
+        EXPECT_FLOAT_EQ(mesh.Vertices[0].y, c.FirstCorner.y);
+        EXPECT_FLOAT_EQ(mesh.Vertices[0].z, c.FirstCorner.z);
+        EXPECT_EQ(mesh.TexCoords[0].s, -1.0f);
+        EXPECT_EQ(mesh.TexCoords[0].t, 0.0f);
+    }
 }
 
 TEST(PreviewMesh, AnUnreadableHeightmapEmptiesTheMeshButKeepsTheGrid) {
